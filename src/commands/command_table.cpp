@@ -1,0 +1,219 @@
+#include "commands/command_table.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tavrel {
+
+CommandTable::CommandTable() = default;
+CommandTable::~CommandTable() = default;
+
+const CommandTable::Node& CommandTable::node(int pos) const {
+    if (pos < 0 || pos >= count()) {
+        throw std::out_of_range("command table position out of range");
+    }
+    return *nodes_[static_cast<std::size_t>(pos)];
+}
+
+int CommandTable::level(int pos) const {
+    return node(pos).level;
+}
+const std::string& CommandTable::label(int pos) const {
+    return node(pos).record->Nombre;
+}
+int CommandTable::image(int pos) const {
+    return node(pos).image;
+}
+int CommandTable::selectedImage(int pos) const {
+    return node(pos).selectedImage;
+}
+TComando& CommandTable::record(int pos) const {
+    return *node(pos).record;
+}
+
+int CommandTable::parentRemote(int pos) const {
+    node(pos);
+    while (pos > 0 && nodes_[static_cast<std::size_t>(pos)]->level != 0) {
+        --pos;
+    }
+    return pos;
+}
+
+int CommandTable::positionOf(const TComando* record) const {
+    for (int i = 0; i < count(); ++i) {
+        if (nodes_[static_cast<std::size_t>(i)]->record.get() == record) {
+            return i;
+        }
+    }
+    return kNoNode;
+}
+
+int CommandTable::blockEnd(int pos) const {
+    int end = pos + 1;
+    if (node(pos).level == 0) {
+        while (end < count() && nodes_[static_cast<std::size_t>(end)]->level != 0) {
+            ++end;
+        }
+    }
+    return end;
+}
+
+int CommandTable::insertNode(int pos, int level, const std::string& label, std::int32_t numero) {
+    auto n = std::make_unique<Node>();
+    n->level = level;
+    n->record = std::make_unique<TComando>();
+    n->record->Nombre = label;
+    n->record->Numero = numero;
+    if (level == 0) {
+        n->image = n->selectedImage = node_image::kRemote;
+    } else {
+        n->record->Acciones.emplace();
+        n->image = node_image::kNoCode;
+        n->selectedImage = node_image::kSelectedCommand;
+    }
+    nodes_.insert(nodes_.begin() + pos, std::move(n));
+    changed();
+    return pos;
+}
+
+int CommandTable::appendRemote(const std::string& label, std::int32_t numero) {
+    return insertNode(count(), 0, label, numero);
+}
+
+int CommandTable::appendCommand(int remotePos, const std::string& label, std::int32_t numero) {
+    if (level(remotePos) != 0) {
+        throw std::invalid_argument("commands are appended to a remote");
+    }
+    return insertNode(blockEnd(remotePos), 1, label, numero);
+}
+
+int CommandTable::insertCommand(int beforePos, const std::string& label, std::int32_t numero) {
+    if (level(beforePos) != 1) {
+        throw std::invalid_argument("commands are inserted before a command");
+    }
+    return insertNode(beforePos, 1, label, numero);
+}
+
+void CommandTable::released(const TComando* record) {
+    if (current_ == record) {
+        current_ = nullptr;
+    }
+}
+
+void CommandTable::remove(int pos) {
+    const int end = blockEnd(pos);
+    bool selectionGone = false;
+    // Commands first, from the first one, then the node itself.
+    for (int i = end - 1; i >= pos; --i) {
+        const Node* gone = nodes_[static_cast<std::size_t>(i)].get();
+        selectionGone = selectionGone || gone == selected_;
+        released(gone->record.get());
+    }
+    for (int i = pos + 1; i < end; ++i) {
+        nodes_[static_cast<std::size_t>(i)]->record.reset();
+    }
+    nodes_.erase(nodes_.begin() + pos, nodes_.begin() + end);
+    if (selectionGone) {
+        selected_ = nullptr;
+    }
+    changed();
+    if (selectionGone && onSelectionChanged) {
+        onSelectionChanged();
+    }
+}
+
+bool CommandTable::move(int from, int target) {
+    const Node& dragged = node(from);
+    const Node& onto = node(target);
+    if (from == target) {
+        return false;
+    }
+    if (onto.level == 1 && dragged.level == 0) {
+        return false;
+    }
+    const Node* targetNode = &onto;
+    const int end = blockEnd(from);
+    if (dragged.level == 0 && target > from && target < end) {
+        return false;  // unreachable with two levels, kept for safety
+    }
+    std::vector<std::unique_ptr<Node>> block;
+    for (int i = from; i < end; ++i) {
+        block.push_back(std::move(nodes_[static_cast<std::size_t>(i)]));
+    }
+    nodes_.erase(nodes_.begin() + from, nodes_.begin() + end);
+    auto targetIt = std::find_if(nodes_.begin(), nodes_.end(),
+                                 [targetNode](const auto& n) { return n.get() == targetNode; });
+    auto at = targetIt;
+    if (onto.level == 0 && block.front()->level == 1) {
+        ++at;  // first command of the remote
+    }
+    nodes_.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+    changed();
+    return true;
+}
+
+void CommandTable::clear() {
+    const bool hadSelection = selected_ != nullptr;
+    nodes_.clear();
+    selected_ = nullptr;
+    current_ = nullptr;
+    changed();
+    if (hadSelection && onSelectionChanged) {
+        onSelectionChanged();
+    }
+}
+
+void CommandTable::setLabel(int pos, const std::string& label) {
+    node(pos).record->Nombre = label;
+    changed();
+}
+
+void CommandTable::setImages(int pos, int image, int selectedImage) {
+    Node& n = *nodes_.at(static_cast<std::size_t>(pos));
+    n.image = image;
+    n.selectedImage = selectedImage;
+    changed();
+}
+
+void CommandTable::applyImageRule(int pos) {
+    if (level(pos) == 0) {
+        setImages(pos, node_image::kRemote, node_image::kRemote);
+        return;
+    }
+    const TComando& r = record(pos);
+    const int image = r.Codigo.NumValores <= 0 ? node_image::kNoCode
+                      : r.Activado             ? node_image::kEnabled
+                                               : node_image::kDisabled;
+    setImages(pos, image, node_image::kSelectedCommand);
+}
+
+int CommandTable::selected() const {
+    if (selected_ == nullptr) {
+        return kNoNode;
+    }
+    for (int i = 0; i < count(); ++i) {
+        if (nodes_[static_cast<std::size_t>(i)].get() == selected_) {
+            return i;
+        }
+    }
+    return kNoNode;
+}
+
+void CommandTable::select(int pos) {
+    const Node* wanted = pos == kNoNode ? nullptr : &node(pos);
+    if (wanted == selected_) {
+        return;
+    }
+    selected_ = wanted;
+    if (onSelectionChanged) {
+        onSelectionChanged();
+    }
+}
+
+void CommandTable::changed() {
+    if (onChanged) {
+        onChanged();
+    }
+}
+
+}  // namespace tavrel

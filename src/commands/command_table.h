@@ -1,0 +1,95 @@
+// The command table: remotes and their commands, two levels in display order,
+// which is also the search order of recognition and the order of the file.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/comando.h"
+
+namespace tavrel {
+
+// Indexes into the tree's image list.
+namespace node_image {
+constexpr int kRemote = 0;
+constexpr int kNoCode = 1;
+constexpr int kDisabled = 2;
+constexpr int kEnabled = 3;
+constexpr int kSelectedCommand = 4;
+}  // namespace node_image
+
+constexpr int kNoNode = -1;
+
+class CommandTable {
+public:
+    CommandTable();
+    ~CommandTable();
+    CommandTable(const CommandTable&) = delete;
+    CommandTable& operator=(const CommandTable&) = delete;
+
+    // --- reading; positions are 0-based display positions
+    int count() const { return static_cast<int>(nodes_.size()); }
+    bool empty() const { return nodes_.empty(); }
+    int level(int pos) const;  // 0 remote, 1 command
+    bool isCommand(int pos) const { return level(pos) == 1; }
+    const std::string& label(int pos) const;
+    int image(int pos) const;
+    int selectedImage(int pos) const;
+    TComando& record(int pos) const;
+    int parentRemote(int pos) const;  // the remote above a command; the node itself for a remote
+    int positionOf(const TComando* record) const;  // kNoNode when not in the table
+
+    // --- changing the shape; every operation returns the new node's position
+    int appendRemote(const std::string& label, std::int32_t numero = -1);
+    // Appends a command as the last child of the remote at remotePos.
+    int appendCommand(int remotePos, const std::string& label, std::int32_t numero);
+    // Inserts a command just before the command at beforePos, under the same remote.
+    int insertCommand(int beforePos, const std::string& label, std::int32_t numero);
+    // Deletes a node; a remote takes its commands with it. Records are released.
+    void remove(int pos);
+    // Moves the node at from onto target under the two-level rules: a command
+    // dropped on a command goes just before it, on a remote to that remote's
+    // first place; a remote dropped on a remote goes before it with its
+    // commands; a remote dropped on a command is refused (false).
+    bool move(int from, int target);
+    void clear();
+
+    void setLabel(int pos, const std::string& label);  // the record's Nombre follows
+    void setImages(int pos, int image, int selectedImage);
+    // 1 without code, else 3 when enabled and 2 when disabled; selected image 4.
+    void applyImageRule(int pos);
+
+    // --- selection and the current command (a non-owning reference that a
+    // delete or a clear empties when it points at a released record)
+    int selected() const;
+    void select(int pos);  // kNoNode clears the selection
+    TComando* current() const { return current_; }
+    void setCurrent(TComando* record) { current_ = record; }
+
+    // Raised after the selection really changed.
+    std::function<void()> onSelectionChanged;
+    // Raised after any change of shape, label or image.
+    std::function<void()> onChanged;
+
+private:
+    struct Node {
+        int level = 0;
+        int image = 0;
+        int selectedImage = 0;
+        std::unique_ptr<TComando> record;
+    };
+
+    int blockEnd(int pos) const;  // one past the last node that moves with pos
+    int insertNode(int pos, int level, const std::string& label, std::int32_t numero);
+    void released(const TComando* record);
+    void changed();
+    const Node& node(int pos) const;
+
+    std::vector<std::unique_ptr<Node>> nodes_;
+    const Node* selected_ = nullptr;
+    TComando* current_ = nullptr;
+};
+
+}  // namespace tavrel
