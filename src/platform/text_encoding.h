@@ -1,0 +1,16 @@
+// Conversion between the Windows-1252 text of the core and the UTF-8 of the
+// desktop (widgets, window titles). Nothing else converts text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tavrel {
+
+std::string Cp1252ToUtf8(std::string_view text);
+
+// Characters that Windows-1252 cannot hold (and invalid UTF-8) become '?';
+// *lossless, when given, tells whether that happened.
+std::string Utf8ToCp1252(std::string_view text, bool* lossless = nullptr);
+
+}  // namespace tavrel
