@@ -1,0 +1,51 @@
+// A scriptable desktop of top-level windows that records what is done to them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/fake/fake_event_log.h"
+
+namespace tavrel {
+
+// Records "RestoreWindow(w)", "RaiseAndActivate(w)" and
+// "PostMessage(w, message, wParam, lParam)" (all decimal) in call order.
+class FakeDesktop : public Desktop {
+public:
+    struct Window {
+        WindowHandle handle = kNoWindow;
+        std::string title;
+        bool iconic = false;
+    };
+
+    explicit FakeDesktop(FakeEventLog& log) : log_(&log) {}
+
+    // Adds a window below all others; handles count from 1.
+    WindowHandle addWindow(std::string title, bool iconic = false);
+    void setForeground(WindowHandle window) { foreground_ = window; }
+    void setIconic(WindowHandle window, bool iconic);
+    // Stacking order, the topmost first.
+    const std::vector<Window>& windows() const { return windows_; }
+    bool postMessageResult = true;
+
+    WindowHandle GetForegroundWindow() override { return foreground_; }
+    std::vector<WindowHandle> TopLevelWindows() override;
+    std::string GetWindowText(WindowHandle window) override;
+    WindowHandle FindWindow(const std::string& title) override;
+    bool IsIconic(WindowHandle window) override;
+    void RestoreWindow(WindowHandle window) override;
+    void RaiseAndActivate(WindowHandle window) override;
+    bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                     std::uint32_t lParam) override;
+
+private:
+    Window* find(WindowHandle window);
+
+    FakeEventLog* log_;
+    std::vector<Window> windows_;
+    WindowHandle foreground_ = kNoWindow;
+    WindowHandle nextHandle_ = 1;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,15 @@
+// Recording process start and beep.
+#include "platform/fake/fake_platform.h"
+
+namespace tavrel {
+
+bool FakeProcesses::Start(const std::string& commandLine) {
+    log_->add("Start(" + commandLine + ")");
+    return startResult;
+}
+
+void FakeSound::Beep() {
+    log_->add("Beep()");
+}
+
+}  // namespace tavrel
