@@ -1,0 +1,334 @@
+// The action runner. Every action that cannot be carried out is skipped
+// silently and the command still advances, as a remote control has no place
+// to show an error.
+#include "actions/action_runner.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <utility>
+
+#include "actions/action_string.h"
+#include "actions/message_table.h"
+#include "actions/named_keys.h"
+#include "commands/hex_value.h"
+#include "platform/windows.h"
+
+namespace tavrel {
+
+namespace {
+
+// Titles are read into a 201-character buffer while searching and a
+// 200-character one when the found window's title is fetched.
+constexpr std::size_t kSearchTitleLength = 200;
+constexpr std::size_t kFoundTitleLength = 199;
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Decimal value of a digit text, held at INT32_MAX instead of overflowing.
+std::int32_t decimalValue(std::string_view digits) {
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        value = std::min<std::int64_t>(value * 10 + (c - '0'), INT32_MAX);
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// The plain key path's keys: digits go out as keypad keys, letters without Shift.
+std::uint8_t plainPathKey(char c) {
+    switch (c) {
+        case ' ':
+            return vk::SPACE;
+        case '*':
+            return vk::MULTIPLY;
+        case '+':
+            return vk::ADD;
+        case '-':
+            return vk::SUBTRACT;
+        case '.':
+            return vk::DECIMAL;
+        case '/':
+            return vk::DIVIDE;
+        default:
+            break;
+    }
+    if (c >= '0' && c <= '9') {
+        return static_cast<std::uint8_t>(vk::NUMPAD0 + (c - '0'));
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return static_cast<std::uint8_t>(c);
+    }
+    if (c >= 'a' && c <= 'z') {
+        return static_cast<std::uint8_t>(c - 'a' + 'A');
+    }
+    return 0;
+}
+
+}  // namespace
+
+ActionRunner::ActionRunner(Input& input, Desktop& desktop, Processes& processes,
+                           TSendKeys& sendKeys, CommandTable& table, TimerFactory& timers)
+    : input_(&input),
+      desktop_(&desktop),
+      processes_(&processes),
+      sendKeys_(&sendKeys),
+      table_(&table),
+      timerDelay_(timers.createTimer()) {
+    timerDelay_->setEnabled(false);
+    timerDelay_->setTickHandler([this] { TimerDelayTimer(); });
+}
+
+ActionRunner::~ActionRunner() {
+    timerDelay_->setTickHandler({});
+}
+
+void ActionRunner::CancelDelayedRun() {
+    timerDelay_->setEnabled(false);
+    delayed_ = nullptr;
+}
+
+void ActionRunner::RunCommandActions(TComando& command) {
+    if (command.DeVez) {
+        command.LoopActual = 0;
+        pendingNumber_ = 0;
+    }
+    if (!command.Activado || !command.Acciones || command.Loop < 1) {
+        return;
+    }
+    const std::int32_t loop = command.Loop;
+    if (RunNextAction(command)) {
+        return;
+    }
+    if (command.Retraso <= 0) {
+        // Bounded by the list length even if a step started from the message
+        // pump moves LoopActual under this loop.
+        for (std::int32_t step = 1; step < loop; ++step) {
+            if (RunNextAction(command)) {
+                break;
+            }
+        }
+        return;
+    }
+    delayed_ = &command;
+    const std::int64_t interval =
+        std::min<std::int64_t>(std::int64_t{command.Retraso} * 1000, INT_MAX);
+    timerDelay_->setInterval(static_cast<int>(interval));
+    timerDelay_->setEnabled(true);
+}
+
+void ActionRunner::TimerDelayTimer() {
+    // The table empties current() when its record is deleted or the table is
+    // cleared; any other current command is not the run that was started.
+    TComando* command = table_->current();
+    if (command == nullptr || command != delayed_ || !command->Acciones) {
+        CancelDelayedRun();
+        return;
+    }
+    if (RunNextAction(*command)) {
+        CancelDelayedRun();
+    }
+}
+
+bool ActionRunner::RunNextAction(TComando& command) {
+    if (!command.Acciones || command.Loop < 1) {
+        return true;
+    }
+    const WindowHandle prev = desktop_->GetForegroundWindow();
+    const bool hasTarget = !command.TargetWindow.empty();
+    if (hasTarget) {
+        const WindowHandle found = FindWindowByTitlePart(command.TargetWindow);
+        if (found != kNoWindow) {
+            const std::string title = desktop_->GetWindowText(found).substr(0, kFoundTitleLength);
+            if (!title.empty()) {
+                // A title cut at the buffer's length names no window; the
+                // window found is then the one meant.
+                const WindowHandle exact = sendKeys_->FindWindowByTitle(title);
+                ActivateWindow(exact != kNoWindow ? exact : found);
+            }
+        }
+    }
+
+    if (command.LoopActual < 0 || command.LoopActual >= command.Loop) {
+        command.LoopActual = 0;  // only a hand-edited file gets here
+    }
+    std::int32_t index = 0;
+    if (command.Loop < 2) {
+        index = 0;
+    } else if (pendingNumber_ != 0) {
+        index = std::clamp(pendingNumber_, 0, command.Loop - 1);
+        command.LoopActual = index;
+        pendingNumber_ = 0;
+    } else if (command.MultiKey) {
+        index = 0;
+    } else {
+        index = command.LoopActual;
+    }
+
+    // A copy: the message pump of the keystroke sender may change the list.
+    const std::string action = ReadAction(*command.Acciones, index);
+    bool alive = true;
+    switch (ClassifyAction(action)) {
+        case ActionKind::PostMessage:
+            performPostMessage(action, prev);
+            break;
+        case ActionKind::Mouse:
+            performMouse(action);
+            break;
+        case ActionKind::RunProgram:
+            if (const std::string commandLine = ReadRunProgram(action); !commandLine.empty()) {
+                processes_->Start(commandLine);
+            }
+            break;
+        case ActionKind::TapKey:
+            alive = performTapKey(command, action);
+            break;
+        case ActionKind::None:
+            break;
+    }
+
+    bool done = true;
+    if (alive) {
+        if (command.LoopActual == command.Loop - 1) {
+            command.LoopActual = 0;
+        } else {
+            ++command.LoopActual;
+            done = !command.DeVez;
+        }
+    }
+    if (hasTarget) {
+        ActivateWindow(prev);
+    }
+    return done;
+}
+
+void ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
+    if (prev == kNoWindow) {
+        return;  // there is no window that had the foreground to receive it
+    }
+    const PostMessageFields f = ReadPostMessage(action);
+    desktop_->PostMessage(prev, MessageNumber(f.message), HexToValue(f.wParam),
+                          HexToValue(f.lParam));
+}
+
+void ActionRunner::performMouse(std::string_view action) {
+    const std::optional<MouseFields> f = ReadMouse(action);
+    if (!f) {
+        return;
+    }
+    auto click = [this](std::uint32_t down, std::uint32_t up) {
+        input_->mouse_event(down, 0, 0);
+        input_->mouse_event(up, 0, 0);
+    };
+    switch (f->click) {
+        case 'L':
+            click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            return;
+        case 'M':
+            click(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
+            return;
+        case 'R':
+            click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+            return;
+        default:
+            break;
+    }
+    const std::int32_t step = mouseStep_ ? mouseStep_() : 1;
+    if (f->vertical == 'D') {
+        input_->mouse_event(MOUSEEVENTF_MOVE, 0, step);
+    } else if (f->vertical == 'U') {
+        input_->mouse_event(MOUSEEVENTF_MOVE, 0, -step);
+    }
+    if (f->horizontal == 'L') {
+        input_->mouse_event(MOUSEEVENTF_MOVE, -step, 0);
+    } else if (f->horizontal == 'R') {
+        input_->mouse_event(MOUSEEVENTF_MOVE, step, 0);
+    }
+}
+
+bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
+    const TapKeyFields f = ReadTapKey(action);
+    if (f.keyText.empty()) {
+        return true;
+    }
+    // The digit test sees the stored text, so a named key's index counts too.
+    if (allDigits(f.keyText) && command.MultiKey && command.Loop == 1) {
+        const std::int32_t n = decimalValue(f.keyText);
+        pendingNumber_ = n == pendingNumber_ ? 0 : n;
+        return true;
+    }
+    if (f.literal && f.keyText == kRestoreKeyword) {
+        // A keyword, not text: typing it into whatever window has the focus
+        // would only leave stray letters there.
+        if (restore_) {
+            restore_();
+        }
+        pendingNumber_ = 0;
+        return true;
+    }
+    pendingNumber_ = 0;
+    std::optional<int> named;
+    if (!f.literal) {
+        named = NamedKeyIndex(f.keyText);
+        if (!named) {
+            return true;
+        }
+    }
+
+    if (!advancedKeyPress_) {
+        plainKeyPath(f, named);
+        return true;
+    }
+    // Presses and releases both in the order Alt, Ctrl, Shift.
+    const std::pair<bool, unsigned char> presses[] = {
+        {f.alt, keycode::PressAlt}, {f.ctrl, keycode::PressCtrl}, {f.shift, keycode::PressShift}};
+    std::string keys;
+    for (const auto& [on, press] : presses) {
+        if (on) {
+            keys += static_cast<char>(press);
+        }
+    }
+    if (named) {
+        keys += static_cast<char>(kNamedKeyCodes[static_cast<std::size_t>(*named)]);
+    } else {
+        keys += f.keyText;
+    }
+    for (const auto& [on, press] : presses) {
+        if (on) {
+            keys += static_cast<char>(press + 1);
+        }
+    }
+    // The sender's message pump can delete the command; its record must not
+    // be touched afterwards.
+    const bool inTable = table_->positionOf(&command) != kNoNode;
+    sendKeys_->SendKeyString(keys);
+    return !inTable || table_->positionOf(&command) != kNoNode;
+}
+
+void ActionRunner::plainKeyPath(const TapKeyFields& f, std::optional<int> named) {
+    // Only the first modifier set is held: this path cannot combine them.
+    const std::uint8_t modifier = f.alt ? vk::MENU : f.ctrl ? vk::CONTROL : f.shift ? vk::SHIFT : 0;
+    auto tap = [this](std::uint8_t key) {
+        input_->keybd_event(key, 0, 0);
+        input_->keybd_event(key, 0, KEYEVENTF_KEYUP);
+    };
+    if (modifier != 0) {
+        input_->keybd_event(modifier, 0, 0);
+    }
+    if (named) {
+        tap(static_cast<std::uint8_t>(kNamedKeyVirtualKeys[static_cast<std::size_t>(*named)]));
+    } else {
+        for (const char c : f.keyText) {
+            if (const std::uint8_t key = plainPathKey(c); key != 0) {
+                tap(key);
+            }
+        }
+    }
+    if (modifier != 0) {
+        input_->keybd_event(modifier, 0, KEYEVENTF_KEYUP);
+    }
+}
+
+}  // namespace tavrel

@@ -1,0 +1,80 @@
+// The action runner: performs a recognised command's actions on the desktop,
+// one per press or all at once, and keeps the runner's shared state.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "actions/action_string.h"
+#include "actions/send_keys.h"
+#include "commands/command_runner.h"
+#include "commands/command_table.h"
+#include "platform/desktop.h"
+#include "platform/input.h"
+#include "platform/processes.h"
+#include "platform/timer.h"
+
+namespace tavrel {
+
+class ActionRunner : public CommandRunner {
+public:
+    // The timer TimerDelay is created from timers, disabled. Delayed runs
+    // read table.current() on every tick.
+    ActionRunner(Input& input, Desktop& desktop, Processes& processes, TSendKeys& sendKeys,
+                 CommandTable& table, TimerFactory& timers);
+    ~ActionRunner() override;
+    ActionRunner(const ActionRunner&) = delete;
+    ActionRunner& operator=(const ActionRunner&) = delete;
+
+    // Code capture owns MouseStep; without a provider the step is 1.
+    void setMouseStepProvider(std::function<std::int32_t()> mouseStep) {
+        mouseStep_ = std::move(mouseStep);
+    }
+    // Brings the program's own main window back; called for "RestoreTavrel".
+    void setRestoreApplication(std::function<void()> restore) { restore_ = std::move(restore); }
+
+    void setAdvancedKeyPress(bool on) { advancedKeyPress_ = on; }
+    bool advancedKeyPress() const { return advancedKeyPress_; }
+
+    std::int32_t PendingNumber() const { return pendingNumber_; }
+    void setPendingNumber(std::int32_t n) { pendingNumber_ = n; }
+
+    Timer& TimerDelay() { return *timerDelay_; }
+    // Stops a delayed run at once (for a reload of the table, for example).
+    void CancelDelayedRun();
+
+    void RunCommandActions(TComando& command) override;
+    // Performs the command's current action and advances LoopActual; true
+    // when nothing more is to be run now.
+    bool RunNextAction(TComando& command);
+    void TimerDelayTimer();
+
+    void ActivateWindow(WindowHandle window);
+    WindowHandle FindWindowByTitlePart(std::string_view text);
+
+private:
+    void performPostMessage(std::string_view action, WindowHandle prev);
+    void performMouse(std::string_view action);
+    // Returns false when the keys went through the keystroke sender and the
+    // command was deleted while its message pump ran.
+    bool performTapKey(TComando& command, std::string_view action);
+    void plainKeyPath(const TapKeyFields& fields, std::optional<int> named);
+
+    Input* input_;
+    Desktop* desktop_;
+    Processes* processes_;
+    TSendKeys* sendKeys_;
+    CommandTable* table_;
+    std::unique_ptr<Timer> timerDelay_;
+    std::function<std::int32_t()> mouseStep_;
+    std::function<void()> restore_;
+    bool advancedKeyPress_ = true;
+    std::int32_t pendingNumber_ = 0;
+    const TComando* delayed_ = nullptr;  // the record a delayed run belongs to
+};
+
+}  // namespace tavrel
