@@ -204,6 +204,31 @@ bool ActionRunner::RunNextAction(TComando& command) {
     return done;
 }
 
+void ActionRunner::ActivateWindow(WindowHandle window) {
+    if (window == kNoWindow) {
+        return;
+    }
+    // A minimised window is only restored: restoring brings it to the front.
+    if (desktop_->IsIconic(window)) {
+        desktop_->RestoreWindow(window);
+        return;
+    }
+    desktop_->RaiseAndActivate(window);
+}
+
+WindowHandle ActionRunner::FindWindowByTitlePart(std::string_view text) {
+    for (const WindowHandle window : desktop_->TopLevelWindows()) {
+        std::string title = desktop_->GetWindowText(window);
+        if (title.size() > kSearchTitleLength) {
+            title.resize(kSearchTitleLength);
+        }
+        if (!title.empty() && title.find(text) != std::string::npos) {
+            return window;
+        }
+    }
+    return kNoWindow;
+}
+
 void ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
     if (prev == kNoWindow) {
         return;  // there is no window that had the foreground to receive it
