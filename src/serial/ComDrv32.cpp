@@ -80,45 +80,28 @@ void TCommPortDriver::SetComPort(TComPortNumber port) {
     }
 }
 
-void TCommPortDriver::SetLine(LineSettings line) {
-    line_ = line;
-    ApplySettings();
-}
-
 void TCommPortDriver::SetComPortSpeed(TComPortBaudRate speed) {
-    LineSettings line = line_;
-    line.speed = speed;
-    SetLine(line);
+    SetLineField(&LineSettings::speed, speed);
 }
 
 void TCommPortDriver::SetComPortDataBits(TComPortDataBits bits) {
-    LineSettings line = line_;
-    line.dataBits = bits;
-    SetLine(line);
+    SetLineField(&LineSettings::dataBits, bits);
 }
 
 void TCommPortDriver::SetComPortStopBits(TComPortStopBits bits) {
-    LineSettings line = line_;
-    line.stopBits = bits;
-    SetLine(line);
+    SetLineField(&LineSettings::stopBits, bits);
 }
 
 void TCommPortDriver::SetComPortParity(TComPortParity parity) {
-    LineSettings line = line_;
-    line.parity = parity;
-    SetLine(line);
+    SetLineField(&LineSettings::parity, parity);
 }
 
 void TCommPortDriver::SetComPortHwHandshaking(TComPortHwHandshaking handshaking) {
-    LineSettings line = line_;
-    line.hwHandshaking = handshaking;
-    SetLine(line);
+    SetLineField(&LineSettings::hwHandshaking, handshaking);
 }
 
 void TCommPortDriver::SetComPortSwHandshaking(TComPortSwHandshaking handshaking) {
-    LineSettings line = line_;
-    line.swHandshaking = handshaking;
-    SetLine(line);
+    SetLineField(&LineSettings::swHandshaking, handshaking);
 }
 
 void TCommPortDriver::SetComPortInBufSize(std::uint16_t size) {

@@ -81,7 +81,12 @@ public:
     const LineSettings& CurrentLineSettings() const { return line_; }
 
 private:
-    void SetLine(LineSettings line);
+    // Line settings apply at once while open, which also purges both queues.
+    template <typename Value>
+    void SetLineField(Value LineSettings::*field, Value value) {
+        line_.*field = value;
+        ApplySettings();
+    }
     void PollReceive();
     void SetModemLine(int line, bool on);
 
