@@ -1,0 +1,280 @@
+// TCommPortDriver on termios: exclusive non-blocking open, raw line settings,
+// polling reads on a timer, sending with a time limit, DTR and RTS.
+#include "serial/ComDrv32.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "serial/line_settings.h"
+
+namespace tavrel {
+
+namespace {
+
+std::string GroupName(gid_t gid) {
+    std::vector<char> scratch(4096);
+    group entry{};
+    group* found = nullptr;
+    if (getgrgid_r(gid, &entry, scratch.data(), scratch.size(), &found) == 0 && found != nullptr) {
+        return found->gr_name;
+    }
+    return std::to_string(gid);
+}
+
+std::string DescribeOpenFailure(const std::string& path, int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return path + ": no such device";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return path + ": in use by another program";
+        case ENOTTY:
+            return path + ": not a serial port";
+        case EACCES:
+        case EPERM: {
+            struct stat info {};
+            if (stat(path.c_str(), &info) == 0) {
+                return path + ": permission denied (the device belongs to the group " +
+                       GroupName(info.st_gid) + "; your user must be a member of it)";
+            }
+            return path + ": permission denied";
+        }
+        default: {
+            std::string reason = std::strerror(error);
+            if (!reason.empty()) {
+                reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+            }
+            return path + ": " + reason;
+        }
+    }
+}
+
+}  // namespace
+
+TCommPortDriver::TCommPortDriver(TimerFactory& timers)
+    : inputBuffer_(inBufSize_), pollTimer_(timers.createTimer()) {
+    pollTimer_->setEnabled(false);
+    pollTimer_->setTickHandler([this] { PollReceive(); });
+}
+
+TCommPortDriver::~TCommPortDriver() {
+    ClosePort();
+}
+
+void TCommPortDriver::SetComPort(TComPortNumber port) {
+    if (!IsOpen()) {
+        comPort_ = port;
+    }
+}
+
+void TCommPortDriver::SetComPortSpeed(TComPortBaudRate speed) {
+    SetLineField(&LineSettings::speed, speed);
+}
+
+void TCommPortDriver::SetComPortDataBits(TComPortDataBits bits) {
+    SetLineField(&LineSettings::dataBits, bits);
+}
+
+void TCommPortDriver::SetComPortStopBits(TComPortStopBits bits) {
+    SetLineField(&LineSettings::stopBits, bits);
+}
+
+void TCommPortDriver::SetComPortParity(TComPortParity parity) {
+    SetLineField(&LineSettings::parity, parity);
+}
+
+void TCommPortDriver::SetComPortHwHandshaking(TComPortHwHandshaking handshaking) {
+    SetLineField(&LineSettings::hwHandshaking, handshaking);
+}
+
+void TCommPortDriver::SetComPortSwHandshaking(TComPortSwHandshaking handshaking) {
+    SetLineField(&LineSettings::swHandshaking, handshaking);
+}
+
+void TCommPortDriver::SetComPortInBufSize(std::uint16_t size) {
+    // A buffer of no bytes could never deliver anything.
+    if (IsOpen() || size == 0) {
+        return;
+    }
+    inBufSize_ = size;
+    inputBuffer_.assign(size, 0);
+    inputBuffer_.shrink_to_fit();
+}
+
+void TCommPortDriver::SetComPortOutBufSize(std::uint16_t size) {
+    // Only OutputFreeSpace reads it, so it may change at any time.
+    outBufSize_ = size;
+}
+
+void TCommPortDriver::SetComPortPollingDelay(std::uint16_t milliseconds) {
+    if (milliseconds == pollingDelay_) {
+        return;
+    }
+    pollingDelay_ = milliseconds;
+    if (IsOpen()) {
+        pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
+    }
+}
+
+bool TCommPortDriver::OpenPort() {
+    if (IsOpen()) {
+        return true;
+    }
+    const std::string& path = DevicePath(comPort_);
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = DescribeOpenFailure(path, errno);
+        return false;
+    }
+    termios2 current{};
+    // The lock comes before TIOCEXCL so a failed open never marks a line that
+    // another program holds.
+    if (ioctl(fd, TCGETS2, &current) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        ioctl(fd, TIOCEXCL) != 0) {
+        lastError_ = DescribeOpenFailure(path, errno);
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    lastError_.clear();
+    ApplySettings();
+    pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
+    pollTimer_->setEnabled(true);
+    return true;
+}
+
+void TCommPortDriver::ClosePort() {
+    if (!IsOpen()) {
+        return;
+    }
+    pollTimer_->setEnabled(false);
+    // The exclusive mark outlives the close while anything else keeps the
+    // line open (a simulated receiver does), and would then lock out the
+    // next open of anybody but root.
+    ioctl(fd_, TIOCNXCL);
+    close(fd_);
+    fd_ = -1;
+}
+
+void TCommPortDriver::ApplySettings() {
+    if (!IsOpen()) {
+        return;
+    }
+    const termios2 settings = BuildTermios(line_);
+    ioctl(fd_, TCSETS2, &settings);
+    PurgeBuffers(true, true);
+    // Writing the whole line state also decides the modem lines, as the
+    // flags say: DTR only when raised on open, RTS only for RTS/CTS.
+    SetModemLine(TIOCM_DTR, enableDtrOnOpen_);
+    SetModemLine(TIOCM_RTS, line_.hwHandshaking == hhRTSCTS);
+}
+
+void TCommPortDriver::PurgeBuffers(bool input, bool output) {
+    if (!IsOpen()) {
+        return;
+    }
+    if (input && output) {
+        ioctl(fd_, TCFLSH, TCIOFLUSH);
+    } else if (input) {
+        ioctl(fd_, TCFLSH, TCIFLUSH);
+    } else if (output) {
+        ioctl(fd_, TCFLSH, TCOFLUSH);
+    }
+}
+
+std::uint16_t TCommPortDriver::OutputFreeSpace() const {
+    if (!IsOpen()) {
+        return 0xFFFF;
+    }
+    int queued = 0;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+        queued = 0;
+    }
+    // The kernel's queue can be longer than ours; then there is no room,
+    // rather than a wrapped-around lot of it.
+    return static_cast<std::uint16_t>(std::max(0, static_cast<int>(outBufSize_) - queued));
+}
+
+std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
+    if (!IsOpen() || count <= 0) {
+        return 0;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::int32_t sent = 0;
+    auto lastProgress = Clock::now();
+    while (count > 0) {
+        bool wouldBlock = false;
+        if (OutputFreeSpace() > 0) {
+            const ssize_t written = write(fd_, bytes + sent, static_cast<std::size_t>(count));
+            if (written > 0) {
+                sent += static_cast<std::int32_t>(written);
+                count -= static_cast<std::int32_t>(written);
+                lastProgress = Clock::now();
+                continue;
+            }
+            if (written < 0 && errno != EAGAIN && errno != EINTR) {
+                return -sent;  // the device failed; waiting would not help
+            }
+            wouldBlock = true;
+        }
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastProgress)
+                .count();
+        if (waited > outputTimeout_) {
+            return -sent;
+        }
+        const int left = static_cast<int>(outputTimeout_ - waited) + 1;
+        if (wouldBlock) {
+            pollfd writable{fd_, POLLOUT, 0};
+            poll(&writable, 1, left);
+        } else {
+            // Our own queue limit is reached while the kernel would take more:
+            // nothing to wait on but the queue draining.
+            poll(nullptr, 0, std::min(left, 5));
+        }
+    }
+    return sent;
+}
+
+void TCommPortDriver::SetModemLine(int line, bool on) {
+    // Lines a device does not have (a pseudo-terminal has none) are no error.
+    ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+void TCommPortDriver::SetDTR(bool on) {
+    if (IsOpen()) {
+        SetModemLine(TIOCM_DTR, on);
+    }
+}
+
+void TCommPortDriver::SetRTS(bool on) {
+    if (IsOpen()) {
+        SetModemLine(TIOCM_RTS, on);
+    }
+}
+
+void TCommPortDriver::PollReceive() {
+    if (!IsOpen()) {
+        return;
+    }
+    const ssize_t got = read(fd_, inputBuffer_.data(), inputBuffer_.size());
+    if (got > 0 && onReceiveData_) {
+        onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
+    }
+}
+
+}  // namespace tavrel

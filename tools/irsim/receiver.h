@@ -1,0 +1,25 @@
+// The simulated receiver: a pseudo-terminal that answers the start-up bytes,
+// sends bursts as its script says and logs everything with timestamps.
+#pragma once
+
+#include <string>
+
+#include "script.h"
+
+namespace irsim {
+
+struct ReceiverOptions {
+    std::string linkPath;  // where the line appears; empty: only the /dev/pts name is logged
+    int burstSize = 6;
+    int repeatMilliseconds = 110;
+    std::string logPath;        // empty: standard error
+    bool absoluteTime = false;  // log CLOCK_MONOTONIC milliseconds instead of time since start
+    bool readStandardInput = true;
+};
+
+// Runs until quit, the end of the script, or SIGINT/SIGTERM/SIGHUP; returns
+// the exit status. The script parser may already hold commands (from the
+// command line).
+int RunReceiver(const ReceiverOptions& options, ScriptParser& script);
+
+}  // namespace irsim
