@@ -22,8 +22,8 @@ constexpr MessageText kVeryDifferent{"The samples received are very different.",
 }  // namespace
 
 std::string LearningResult::Message(
-    const std::function<std::string(std::string_view defaultText, std::string_view key)>&
-        translate) const {
+    const std::function<std::string(std::string_view defaultText, std::string_view key)>& translate)
+    const {
     std::string text;
     for (std::size_t i = 0; i < sentences.size(); ++i) {
         if (i > 0) {
@@ -35,9 +35,8 @@ std::string LearningResult::Message(
 }
 
 std::string LearningResult::DefaultMessage() const {
-    return Message([](std::string_view defaultText, std::string_view) {
-        return std::string(defaultText);
-    });
+    return Message(
+        [](std::string_view defaultText, std::string_view) { return std::string(defaultText); });
 }
 
 LearningResult EvaluateLearning(TComando& command,

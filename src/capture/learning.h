@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "capture/code_capture.h"
-#include "commands/command_table.h"
 #include "commands/comando.h"
+#include "commands/command_table.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
 
@@ -42,9 +42,8 @@ struct LearningResult {
     std::vector<MessageText> sentences;  // shown joined by kSentenceBreak
 
     // The message with every sentence passed through translate(default, key).
-    std::string Message(
-        const std::function<std::string(std::string_view defaultText, std::string_view key)>&
-            translate) const;
+    std::string Message(const std::function<std::string(std::string_view defaultText,
+                                                        std::string_view key)>& translate) const;
     // The message in its default texts.
     std::string DefaultMessage() const;
 };
