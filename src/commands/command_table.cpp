@@ -100,6 +100,32 @@ void CommandTable::released(const TComando* record) {
     }
 }
 
+void CommandTable::unlinkLoadOrder(int first, int end) {
+    const auto gone = [&](const TComando* record) {
+        for (int i = first; i < end; ++i) {
+            if (nodes_[static_cast<std::size_t>(i)]->record.get() == record) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // A load-order link into the released block skips over it, so no record
+    // left in the table keeps a reference to a released one.
+    for (int i = 0; i < count(); ++i) {
+        if (i == first) {
+            i = end - 1;
+            continue;
+        }
+        TComando*& next = nodes_[static_cast<std::size_t>(i)]->record->Siguiente;
+        for (int steps = first; next != nullptr && gone(next) && steps <= end; ++steps) {
+            next = next->Siguiente;
+        }
+        if (next != nullptr && gone(next)) {
+            next = nullptr;
+        }
+    }
+}
+
 void CommandTable::remove(int pos) {
     const int end = blockEnd(pos);
     bool selectionGone = false;
@@ -109,6 +135,7 @@ void CommandTable::remove(int pos) {
         selectionGone = selectionGone || gone == selected_;
         released(gone->record.get());
     }
+    unlinkLoadOrder(pos, end);
     for (int i = pos + 1; i < end; ++i) {
         nodes_[static_cast<std::size_t>(i)]->record.reset();
     }

@@ -84,6 +84,7 @@ private:
     int blockEnd(int pos) const;  // one past the last node that moves with pos
     int insertNode(int pos, int level, const std::string& label, std::int32_t numero);
     void released(const TComando* record);
+    void unlinkLoadOrder(int first, int end);
     void changed();
     const Node& node(int pos) const;
 
