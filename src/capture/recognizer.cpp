@@ -15,19 +15,12 @@ Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings, So
     : table_(table), settings_(settings), sound_(sound), runner_(runner) {}
 
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
-    int match = kNoNode;
-    bool selectionCleared = false;
-    for (int pos = 0; pos < table_.count(); ++pos) {
-        if (table_.level(pos) > 0 && Comparar(secuencia, table_.record(pos).Codigo, settings_)) {
-            match = pos;
-            break;
-        }
-        // Every node passed over clears the selection; once is enough, since
-        // a cleared selection stays cleared.
-        if (!selectionCleared) {
-            table_.select(kNoNode);
-            selectionCleared = true;
-        }
+    const int match = table_.findCommand(
+        [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); });
+    // Every node passed over clears the selection, and the first node is
+    // always passed over: it is a remote.
+    if (match != 0) {
+        table_.select(kNoNode);
     }
     if (match == kNoNode) {
         return;
