@@ -1,6 +1,9 @@
+// The command table: two levels in display order, ownership of the records,
+// the selection and the current command.
 #include "commands/command_table.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace tavrel {
@@ -12,7 +15,7 @@ const CommandTable::Node& CommandTable::node(int pos) const {
     if (pos < 0 || pos >= count()) {
         throw std::out_of_range("command table position out of range");
     }
-    return *nodes_[static_cast<std::size_t>(pos)];
+    return nodes_[static_cast<std::size_t>(pos)];
 }
 
 int CommandTable::level(int pos) const {
@@ -33,7 +36,7 @@ TComando& CommandTable::record(int pos) const {
 
 int CommandTable::parentRemote(int pos) const {
     node(pos);
-    while (pos > 0 && nodes_[static_cast<std::size_t>(pos)]->level != 0) {
+    while (pos > 0 && nodes_[static_cast<std::size_t>(pos)].level != 0) {
         --pos;
     }
     return pos;
@@ -41,7 +44,7 @@ int CommandTable::parentRemote(int pos) const {
 
 int CommandTable::positionOf(const TComando* record) const {
     for (int i = 0; i < count(); ++i) {
-        if (nodes_[static_cast<std::size_t>(i)]->record.get() == record) {
+        if (nodes_[static_cast<std::size_t>(i)].record.get() == record) {
             return i;
         }
     }
@@ -51,7 +54,7 @@ int CommandTable::positionOf(const TComando* record) const {
 int CommandTable::blockEnd(int pos) const {
     int end = pos + 1;
     if (node(pos).level == 0) {
-        while (end < count() && nodes_[static_cast<std::size_t>(end)]->level != 0) {
+        while (end < count() && nodes_[static_cast<std::size_t>(end)].level != 0) {
             ++end;
         }
     }
@@ -59,17 +62,17 @@ int CommandTable::blockEnd(int pos) const {
 }
 
 int CommandTable::insertNode(int pos, int level, const std::string& label, std::int32_t numero) {
-    auto n = std::make_unique<Node>();
-    n->level = level;
-    n->record = std::make_unique<TComando>();
-    n->record->Nombre = label;
-    n->record->Numero = numero;
+    Node n;
+    n.level = level;
+    n.record = std::make_unique<TComando>();
+    n.record->Nombre = label;
+    n.record->Numero = numero;
     if (level == 0) {
-        n->image = n->selectedImage = node_image::kRemote;
+        n.image = n.selectedImage = node_image::kRemote;
     } else {
-        n->record->Acciones.emplace();
-        n->image = node_image::kNoCode;
-        n->selectedImage = node_image::kSelectedCommand;
+        n.record->Acciones.emplace();
+        n.image = node_image::kNoCode;
+        n.selectedImage = node_image::kSelectedCommand;
     }
     nodes_.insert(nodes_.begin() + pos, std::move(n));
     changed();
@@ -100,17 +103,44 @@ void CommandTable::released(const TComando* record) {
     }
 }
 
+void CommandTable::unlinkLoadOrder(int first, int end) {
+    const auto gone = [&](const TComando* record) {
+        for (int i = first; i < end; ++i) {
+            if (nodes_[static_cast<std::size_t>(i)].record.get() == record) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // A load-order link into the released block skips over it, so no record
+    // left in the table keeps a reference to a released one.
+    for (int i = 0; i < count(); ++i) {
+        if (i == first) {
+            i = end - 1;
+            continue;
+        }
+        TComando*& next = nodes_[static_cast<std::size_t>(i)].record->Siguiente;
+        for (int steps = first; next != nullptr && gone(next) && steps <= end; ++steps) {
+            next = next->Siguiente;
+        }
+        if (next != nullptr && gone(next)) {
+            next = nullptr;
+        }
+    }
+}
+
 void CommandTable::remove(int pos) {
     const int end = blockEnd(pos);
     bool selectionGone = false;
-    // Commands first, from the first one, then the node itself.
     for (int i = end - 1; i >= pos; --i) {
-        const Node* gone = nodes_[static_cast<std::size_t>(i)].get();
+        const TComando* gone = nodes_[static_cast<std::size_t>(i)].record.get();
         selectionGone = selectionGone || gone == selected_;
-        released(gone->record.get());
+        released(gone);
     }
+    unlinkLoadOrder(pos, end);
+    // Commands first, from the first one, then the node itself.
     for (int i = pos + 1; i < end; ++i) {
-        nodes_[static_cast<std::size_t>(i)]->record.reset();
+        nodes_[static_cast<std::size_t>(i)].record.reset();
     }
     nodes_.erase(nodes_.begin() + pos, nodes_.begin() + end);
     if (selectionGone) {
@@ -123,28 +153,26 @@ void CommandTable::remove(int pos) {
 }
 
 bool CommandTable::move(int from, int target) {
-    const Node& dragged = node(from);
-    const Node& onto = node(target);
+    const int draggedLevel = node(from).level;
+    const int targetLevel = node(target).level;
     if (from == target) {
         return false;
     }
-    if (onto.level == 1 && dragged.level == 0) {
+    if (targetLevel == 1 && draggedLevel == 0) {
         return false;
     }
-    const Node* targetNode = &onto;
+    const TComando* targetRecord = nodes_[static_cast<std::size_t>(target)].record.get();
     const int end = blockEnd(from);
-    if (dragged.level == 0 && target > from && target < end) {
+    if (draggedLevel == 0 && target > from && target < end) {
         return false;  // unreachable with two levels, kept for safety
     }
-    std::vector<std::unique_ptr<Node>> block;
-    for (int i = from; i < end; ++i) {
-        block.push_back(std::move(nodes_[static_cast<std::size_t>(i)]));
-    }
+    std::vector<Node> block(std::make_move_iterator(nodes_.begin() + from),
+                            std::make_move_iterator(nodes_.begin() + end));
     nodes_.erase(nodes_.begin() + from, nodes_.begin() + end);
-    auto targetIt = std::find_if(nodes_.begin(), nodes_.end(),
-                                 [targetNode](const auto& n) { return n.get() == targetNode; });
-    auto at = targetIt;
-    if (onto.level == 0 && block.front()->level == 1) {
+    auto at = std::find_if(nodes_.begin(), nodes_.end(), [targetRecord](const Node& n) {
+        return n.record.get() == targetRecord;
+    });
+    if (targetLevel == 0 && draggedLevel == 1) {
         ++at;  // first command of the remote
     }
     nodes_.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
@@ -169,7 +197,8 @@ void CommandTable::setLabel(int pos, const std::string& label) {
 }
 
 void CommandTable::setImages(int pos, int image, int selectedImage) {
-    Node& n = *nodes_.at(static_cast<std::size_t>(pos));
+    node(pos);
+    Node& n = nodes_[static_cast<std::size_t>(pos)];
     n.image = image;
     n.selectedImage = selectedImage;
     changed();
@@ -188,19 +217,11 @@ void CommandTable::applyImageRule(int pos) {
 }
 
 int CommandTable::selected() const {
-    if (selected_ == nullptr) {
-        return kNoNode;
-    }
-    for (int i = 0; i < count(); ++i) {
-        if (nodes_[static_cast<std::size_t>(i)].get() == selected_) {
-            return i;
-        }
-    }
-    return kNoNode;
+    return selected_ == nullptr ? kNoNode : positionOf(selected_);
 }
 
 void CommandTable::select(int pos) {
-    const Node* wanted = pos == kNoNode ? nullptr : &node(pos);
+    const TComando* wanted = pos == kNoNode ? nullptr : node(pos).record.get();
     if (wanted == selected_) {
         return;
     }

@@ -2,6 +2,8 @@
 // which is also the search order of recognition and the order of the file.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -68,6 +70,20 @@ public:
     TComando* current() const { return current_; }
     void setCurrent(TComando* record) { current_ = record; }
 
+    // The first command at or after position from whose record satisfies
+    // matches, in display order; kNoNode when none does. Recognition's search,
+    // kept here so that it walks the nodes without a check per position.
+    template <typename Predicate>
+    int findCommand(Predicate&& matches, int from = 0) const {
+        for (std::size_t i = static_cast<std::size_t>(std::max(from, 0)); i < nodes_.size(); ++i) {
+            const Node& n = nodes_[i];
+            if (n.level == 1 && matches(static_cast<const TComando&>(*n.record))) {
+                return static_cast<int>(i);
+            }
+        }
+        return kNoNode;
+    }
+
     // Raised after the selection really changed.
     std::function<void()> onSelectionChanged;
     // Raised after any change of shape, label or image.
@@ -84,11 +100,14 @@ private:
     int blockEnd(int pos) const;  // one past the last node that moves with pos
     int insertNode(int pos, int level, const std::string& label, std::int32_t numero);
     void released(const TComando* record);
+    void unlinkLoadOrder(int first, int end);
     void changed();
     const Node& node(int pos) const;
 
-    std::vector<std::unique_ptr<Node>> nodes_;
-    const Node* selected_ = nullptr;
+    // Nodes held by value so that a search walks contiguous memory; a
+    // record never moves, so the selection is kept by its record.
+    std::vector<Node> nodes_;
+    const TComando* selected_ = nullptr;
     TComando* current_ = nullptr;
 };
 

@@ -1,0 +1,182 @@
+// Code capture: batches to sequences, bursts, held buttons, learning samples
+// and the receiver's start-up handshake.
+#include "capture/code_capture.h"
+
+namespace tavrel {
+
+namespace {
+
+constexpr const char* kPowerOn = "poweron";
+constexpr const char* kIMandada = "Imandada";
+
+// Re-arms the end-of-burst timer when a batch is done, also when recognition
+// (or what it runs) leaves by an exception.
+class RearmOnExit {
+public:
+    explicit RearmOnExit(Timer& timer) : timer_(timer) {}
+    ~RearmOnExit() { timer_.setEnabled(true); }
+    RearmOnExit(const RearmOnExit&) = delete;
+    RearmOnExit& operator=(const RearmOnExit&) = delete;
+
+private:
+    Timer& timer_;
+};
+
+}  // namespace
+
+CodeCapture::CodeCapture(TimerFactory& timers, const CommandTable& table,
+                         const SequenceSettings& settings)
+    : table_(table),
+      settings_(settings),
+      temporizador_(timers.createTimer()),
+      timer_(timers.createTimer()) {
+    temporizador_->setInterval(kTemporizadorInterval);
+    temporizador_->setEnabled(false);
+    temporizador_->setTickHandler([this] { TemporizadorTimer(); });
+    timer_->setInterval(kTimerInterval);
+    timer_->setTickHandler([this] { TimerTimer(); });
+    timer_->setEnabled(true);
+}
+
+CodeCapture::~CodeCapture() = default;
+
+void CodeCapture::Append(std::int32_t value) {
+    // A burst longer than a sequence keeps its first kMaxValores values; the
+    // rest is dropped, and the burst still ends normally.
+    if (SecuenciaActual.NumValores >= 0 && SecuenciaActual.NumValores < kMaxValores) {
+        SecuenciaActual.Valores[static_cast<std::size_t>(SecuenciaActual.NumValores)] = value;
+        ++SecuenciaActual.NumValores;
+    }
+    PosEscritura = SecuenciaActual.NumValores + 1;
+}
+
+void CodeCapture::ClearCurrent() {
+    PosEscritura = 1;
+    SecuenciaActual.NumValores = 0;
+}
+
+void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t size) {
+    temporizador_->setEnabled(false);
+    const RearmOnExit rearm(*temporizador_);
+
+    const std::int32_t valueSize = ClampValueSize(settings_.ValueSize);
+    if (partialValueSize_ != valueSize) {
+        partialBytes_ = 0;  // assembled for another size: meaningless now
+        partial_ = 0;
+    }
+    std::uint32_t value = partial_;
+    std::int32_t bytes = partialBytes_;
+    for (std::int32_t i = 0; i < size; ++i) {
+        value = value * 256U + data[i];
+        if (++bytes == valueSize) {
+            Append(static_cast<std::int32_t>(value));
+            value = 0;
+            bytes = 0;
+        }
+    }
+    partial_ = value;
+    partialBytes_ = bytes;
+    partialValueSize_ = valueSize;
+
+    if (!EsperandoSecuencia) {
+        // A recognised button is held: the batch only counts.
+        ++LotesRepetidos;
+        ClearCurrent();
+        const TComando* current = table_.current();
+        if (LotesRepetidos >= 5 && current != nullptr && current->Typematic) {
+            ++MouseStep;
+            if (reconocer) {
+                reconocer(SecuenciaAnterior);
+            }
+        }
+    }
+
+    if (SecuenciaActual.NumValores > 0 &&
+        SecuenciaActual.NumValores >= settings_.ShortestCodeLength && !Aprendiendo) {
+        MouseStep = 1;
+        // The copy and the resets come before the hand-over: recognition then
+        // reads a sequence that nothing else writes, a batch that arrives
+        // while the actions run already counts as part of the hold, and a
+        // failing recognition cannot skip them.
+        SecuenciaAnterior = SecuenciaActual;
+        ClearCurrent();
+        EsperandoSecuencia = false;
+        if (reconocer) {
+            reconocer(SecuenciaAnterior);
+        }
+    }
+}
+
+void CodeCapture::TemporizadorTimer() {
+    temporizador_->setEnabled(false);
+    if (Aprendiendo) {
+        std::int32_t shown = 0;
+        for (std::int32_t i = 0; i < SecuenciaActual.NumValores; ++i) {
+            std::int32_t v = SecuenciaActual.Valores[static_cast<std::size_t>(i)];
+            if (v >= 256) {
+                v %= 256;
+            }
+            if (v != 0) {
+                shown = v;
+            }
+        }
+        // The bar ends on the last non-zero value; a negative one shows as
+        // the bar's minimum.
+        if (shown != 0 && showReceivedValue) {
+            showReceivedValue(std::clamp<std::int32_t>(shown, 0, kProgressMaximum));
+        }
+        NumMuestras = std::max<std::int32_t>(NumMuestras, 0) + 1;
+        if (NumMuestras > kMaxMuestras) {
+            NumMuestras = kMaxMuestras;
+        } else {
+            Muestras[static_cast<std::size_t>(NumMuestras - 1)] = SecuenciaActual;
+        }
+    }
+    ClearCurrent();
+    partialBytes_ = 0;
+    partial_ = 0;
+    EsperandoSecuencia = true;
+    LotesRepetidos = 0;
+}
+
+void CodeCapture::SendByte(std::uint8_t byte) {
+    if (sendBytes) {
+        sendBytes(&byte, 1);
+    }
+}
+
+void CodeCapture::TimerTimer() {
+    timer_->setEnabled(false);
+    if (EstadoInicio == kIMandada) {
+        SendByte('R');
+    } else if (EstadoInicio == kPowerOn) {
+        EstadoInicio = kIMandada;
+        timer_->setEnabled(true);
+        SendByte('I');
+    }
+}
+
+void CodeCapture::PortActivated() {
+    EsperandoSecuencia = true;
+    LotesRepetidos = 0;
+    if (setDTR) {
+        setDTR(true);
+    }
+    if (setRTS) {
+        setRTS(true);
+    }
+    EstadoInicio = kPowerOn;
+    // A fresh period even when Timer still runs from its creation or from an
+    // earlier activation, so 'I' always comes a full 100 ms after this one.
+    timer_->setEnabled(false);
+    timer_->setEnabled(true);
+}
+
+void CodeCapture::Reset() {
+    Aprendiendo = false;
+    ClearCurrent();
+    partialBytes_ = 0;
+    partial_ = 0;
+}
+
+}  // namespace tavrel

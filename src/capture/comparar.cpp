@@ -1,0 +1,36 @@
+// The matching rule between a sequence and a reference code.
+#include "capture/comparar.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tavrel {
+
+bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings) {
+    // A count below 1 is no code at all, and one above the buffer cannot be
+    // trusted further than the buffer reaches.
+    if (a.NumValores <= 0 || b.NumValores <= 0) {
+        return false;
+    }
+    const std::int32_t n = std::min({a.NumValores, b.NumValores, kMaxValores});
+    if (n == 1) {
+        return a.Valores[0] == b.Valores[0];
+    }
+    const std::int32_t skip = std::max<std::int32_t>(settings.SkipFirst, 0);
+    if (skip >= n) {
+        return false;
+    }
+    // In 64 bits, so that a reference near the 32-bit limits plus or minus
+    // the tolerance never wraps into a false match.
+    const std::int64_t tolerance = settings.Tolerance;
+    for (std::int32_t i = skip; i < n; ++i) {
+        const std::int64_t difference = std::int64_t{a.Valores[static_cast<std::size_t>(i)]} -
+                                        b.Valores[static_cast<std::size_t>(i)];
+        if (difference > tolerance || -difference > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,18 @@
+// Comparar: the one matching rule, used by recognition and by learning to
+// check a new code against its samples.
+#pragma once
+
+#include "commands/secuencia.h"
+#include "commands/sequence_settings.h"
+
+namespace tavrel {
+
+// Does sequence a (received, or a newly learned code) match reference b (a
+// command's code, or a learning sample)? Only the first min(a, b) values take
+// part. With one value the first values must be equal; otherwise every
+// position after the first SkipFirst must lie within Tolerance of the
+// reference, both ends included. Uses SkipFirst and Tolerance of settings as
+// they are at the call; a negative SkipFirst counts as 0.
+bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings);
+
+}  // namespace tavrel

@@ -1,0 +1,81 @@
+// Recognition of a received sequence against the command table.
+#include "capture/recognizer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "capture/comparar.h"
+#include "platform/text_encoding.h"
+
+namespace tavrel {
+
+Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
+                       CommandRunner& runner)
+    : table_(table), settings_(settings), sound_(sound), runner_(runner) {}
+
+void Recognizer::Reconocer(const TSecuencia& secuencia) {
+    const int match = table_.findCommand(
+        [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); });
+    // Every node passed over clears the selection, and the first node is
+    // always passed over: it is a remote.
+    if (match != 0) {
+        table_.select(kNoNode);
+    }
+    if (match == kNoNode) {
+        return;
+    }
+
+    TComando& command = table_.record(match);
+    table_.setCurrent(&command);
+    table_.select(match);
+    if (Sonido) {
+        sound_.Beep();
+    }
+    const bool learning = aprendiendo && aprendiendo();
+    if (EditMode && !learning) {
+        if (showActions) {
+            showActions(command);
+        }
+        return;
+    }
+    if (!AppendLogLine(match)) {
+        return;
+    }
+    runner_.RunCommandActions(command);
+}
+
+bool Recognizer::AppendLogLine(int position) {
+    if (LogFile.empty()) {
+        return true;
+    }
+    const std::string line =
+        table_.label(table_.parentRemote(position)) + "," + table_.label(position) + "\r\n";
+    // Opened and closed for every line, so the user can read or remove the
+    // file while the program runs.
+    errno = 0;
+    std::FILE* file = std::fopen(Cp1252ToUtf8(LogFile).c_str(), "ab");
+    int error = 0;
+    if (file == nullptr) {
+        error = errno != 0 ? errno : EIO;
+    } else {
+        if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
+            error = errno != 0 ? errno : EIO;
+        }
+        if (error == 0 && std::fflush(file) != 0) {
+            error = errno != 0 ? errno : EIO;
+        }
+        if (std::fclose(file) != 0 && error == 0) {
+            error = errno != 0 ? errno : EIO;
+        }
+    }
+    if (error == 0) {
+        return true;
+    }
+    if (reportError) {
+        reportError(std::strerror(error));
+    }
+    return false;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,51 @@
+// Reconocer: finds the command that a received sequence belongs to and sets
+// it going: selection, beep, log line, and the hand-over to the action runner.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "commands/command_runner.h"
+#include "commands/command_table.h"
+#include "commands/secuencia.h"
+#include "commands/sequence_settings.h"
+#include "platform/sound.h"
+
+namespace tavrel {
+
+class Recognizer {
+public:
+    // All four are referenced, not copied, and must outlive the recognizer.
+    Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
+               CommandRunner& runner);
+
+    // Walks the table in display order; the first command whose code matches
+    // wins, whether enabled or not. On a match the command becomes current and
+    // selected, and then it is shown (editing), or logged and run. Without a
+    // match the selection is cleared and nothing else happens; the current
+    // command is left as it was, so a delayed run of the previous command
+    // goes on and no record the user never chose becomes current.
+    void Reconocer(const TSecuencia& secuencia);
+
+    // State the main window keeps up to date.
+    bool EditMode = true;
+    bool Sonido = true;
+    std::string LogFile;  // Windows-1252 like every core text; empty: no log
+
+    // Learning mode of code capture; unset counts as not learning.
+    std::function<bool()> aprendiendo;
+    // Refreshes the action editor for the command just recognised (editing).
+    std::function<void(TComando& command)> showActions;
+    // The log file could not be written: the system's text for the error.
+    std::function<void(const std::string& systemErrorText)> reportError;
+
+private:
+    bool AppendLogLine(int position);
+
+    CommandTable& table_;
+    const SequenceSettings& settings_;
+    Sound& sound_;
+    CommandRunner& runner_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,138 @@
+// Recognition: search order, selection, beep, editing mode, the log file and
+// the hand-over to the runner.
+#include "capture/recognizer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "test_doubles.h"
+
+namespace tavrel {
+namespace {
+
+using testing::Seq;
+
+class RecognizerTest : public ::testing::Test {
+protected:
+    RecognizerTest() {
+        tv = table.appendRemote("TV");
+        play = table.appendCommand(tv, "Play", 2);
+        stop = table.appendCommand(tv, "Stop", 3);
+        radio = table.appendRemote("Radio");
+        twin = table.appendCommand(radio, "Twin of Play", 5);
+        table.record(play).Codigo = Seq({1, 10, 20, 30});
+        table.record(stop).Codigo = Seq({1, 50, 60, 70});
+        table.record(twin).Codigo = Seq({1, 10, 20, 30});
+        recognizer.EditMode = false;
+        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
+        recognizer.showActions = [this](TComando& c) { shown.push_back(c.Nombre); };
+        dir = std::filesystem::temp_directory_path() /
+              ("tavrel-recognizer-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    ~RecognizerTest() override { std::filesystem::remove_all(dir); }
+
+    static std::string ReadFile(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    CommandTable table;
+    SequenceSettings settings;
+    testing::RecordingSound sound;
+    testing::RecordingRunner runner;
+    Recognizer recognizer{table, settings, sound, runner};
+    std::vector<std::string> errors;
+    std::vector<std::string> shown;
+    std::filesystem::path dir;
+    int tv = 0, play = 0, stop = 0, radio = 0, twin = 0;
+};
+
+TEST_F(RecognizerTest, TheFirstMatchInTreeOrderIsSelectedBeepedAndRun) {
+    recognizer.Reconocer(Seq({9, 12, 18, 31}));
+    EXPECT_EQ(table.current(), &table.record(play));
+    EXPECT_EQ(table.selected(), play);
+    EXPECT_EQ(sound.beeps, 1);
+    EXPECT_EQ(runner.ran, std::vector<std::string>{"Play"});
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(RecognizerTest, ADisabledCommandStillWinsAndIsHandedToTheRunner) {
+    // The runner, not recognition, decides that a disabled command runs nothing.
+    table.record(play).Activado = false;
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    EXPECT_EQ(table.current(), &table.record(play));
+    EXPECT_EQ(runner.ran, std::vector<std::string>{"Play"});
+}
+
+TEST_F(RecognizerTest, RemotesAndCommandsWithoutCodeNeverMatch) {
+    table.record(tv).Codigo = Seq({1, 50, 60, 70});
+    table.record(stop).Codigo.NumValores = 0;
+    table.record(twin).Codigo.NumValores = 0;
+    table.select(stop);
+    TComando* before = &table.record(stop);
+    table.setCurrent(before);
+    recognizer.Reconocer(Seq({1, 50, 60, 70}));
+    EXPECT_EQ(table.selected(), kNoNode);
+    EXPECT_EQ(table.current(), before);  // a failed search leaves it as it was
+    EXPECT_EQ(sound.beeps, 0);
+    EXPECT_TRUE(runner.ran.empty());
+}
+
+TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
+    recognizer.EditMode = true;
+    recognizer.LogFile = (dir / "log.txt").string();
+    recognizer.Reconocer(Seq({1, 50, 60, 70}));
+    EXPECT_EQ(table.selected(), stop);
+    EXPECT_EQ(sound.beeps, 1);
+    EXPECT_EQ(shown, std::vector<std::string>{"Stop"});
+    EXPECT_TRUE(runner.ran.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "log.txt"));
+
+    bool learning = true;
+    recognizer.aprendiendo = [&] { return learning; };
+    recognizer.Sonido = false;
+    recognizer.Reconocer(Seq({1, 50, 60, 70}));
+    EXPECT_EQ(sound.beeps, 1);
+    EXPECT_EQ(runner.ran, std::vector<std::string>{"Stop"});
+    EXPECT_EQ(ReadFile(dir / "log.txt"), "TV,Stop\r\n");
+}
+
+TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
+    table.setLabel(radio,
+                   "R\xE1"
+                   "dio");  // Windows-1252 bytes go to the file unchanged
+    table.record(play).Codigo.NumValores = 0;
+    // Also a Windows-1252 path, which names the file in UTF-8 on disk.
+    recognizer.LogFile = (dir / "regist\xE9.log").string();
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    recognizer.Reconocer(Seq({1, 50, 60, 70}));
+    EXPECT_EQ(ReadFile(dir / "regist\xC3\xA9.log"),
+              "R\xE1"
+              "dio,Twin of Play\r\nTV,Stop\r\n");
+    EXPECT_EQ(runner.ran, (std::vector<std::string>{"Twin of Play", "Stop"}));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(RecognizerTest, AnUnwritableLogReportsTheSystemErrorAndRunsNothing) {
+    recognizer.LogFile = (dir / "missing" / "log.txt").string();
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    EXPECT_EQ(errors, std::vector<std::string>{"No such file or directory"});
+    EXPECT_TRUE(runner.ran.empty());
+    EXPECT_EQ(sound.beeps, 1);
+    EXPECT_EQ(table.current(), &table.record(play));
+
+    recognizer.LogFile = dir.string();  // a directory
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    EXPECT_EQ(errors.size(), 2U);
+    EXPECT_TRUE(runner.ran.empty());
+}
+
+}  // namespace
+}  // namespace tavrel
