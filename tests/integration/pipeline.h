@@ -1,0 +1,67 @@
+// The receiving side of the program put together as the main window does:
+// capture, recognition and the action runner on one clock and one platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "actions/action_runner.h"
+#include "actions/send_keys.h"
+#include "capture/code_capture.h"
+#include "capture/recognizer.h"
+#include "commands/command_table.h"
+#include "commands/sequence_settings.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/virtual_clock.h"
+
+namespace tavrel::testing {
+
+struct Pipeline {
+    VirtualClock clock;
+    FakePlatform platform;
+    CommandTable table;
+    SequenceSettings settings;
+    TSendKeys sendKeys{platform.input, platform.desktop};
+    ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table,
+                        clock};
+    Recognizer recognizer{table, settings, platform.sound, runner};
+    CodeCapture capture{clock, table, settings};
+    std::vector<std::string> errors;
+
+    Pipeline() {
+        capture.reconocer = [this](const TSecuencia& s) { recognizer.Reconocer(s); };
+        recognizer.aprendiendo = [this] { return capture.Aprendiendo; };
+        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
+        runner.setMouseStepProvider([this] { return capture.MouseStep; });
+        recognizer.EditMode = false;
+        capture.PortActivated();  // as after the port opened: the next batch starts a press
+    }
+
+    // Adds a learned command under the last remote (creating "TV" first).
+    TComando& addCommand(const std::string& name, const std::vector<std::int32_t>& code,
+                         const std::vector<std::string>& actions) {
+        int remote =
+            table.count() == 0 ? table.appendRemote("TV") : table.parentRemote(table.count() - 1);
+        const int pos = table.appendCommand(remote, name, table.count() + 1);
+        TComando& c = table.record(pos);
+        for (std::size_t i = 0; i < code.size(); ++i) {
+            c.Codigo.Valores[i] = code[i];
+        }
+        c.Codigo.NumValores = static_cast<std::int32_t>(code.size());
+        c.Loop = static_cast<std::int32_t>(actions.size());
+        for (std::size_t i = 0; i < actions.size(); ++i) {
+            c.Acciones->push_back(std::to_string(i) + "=" + actions[i]);
+        }
+        table.applyImageRule(pos);
+        settings.ShortestCodeLength =
+            std::min<std::int32_t>(settings.ShortestCodeLength, c.Codigo.NumValores);
+        return c;
+    }
+
+    void receive(const std::vector<std::uint8_t>& batch) {
+        capture.CommPortReceiveData(batch.data(), static_cast<std::int32_t>(batch.size()));
+    }
+};
+
+}  // namespace tavrel::testing

@@ -1,0 +1,102 @@
+// The whole receiving road on real parts: the simulated receiver on a
+// pseudo-terminal, the termios driver polling it, capture and recognition.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "irsim_process.h"
+#include "pipeline.h"
+#include "serial/ComDrv32.h"
+
+namespace tavrel::testing {
+namespace {
+
+class ReceiverToRecognition : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(irsim.started());
+        watcher = open(dir.file("ttyIR").c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(watcher, 0);
+        DevicePathTable paths = DefaultDevicePaths();
+        paths[pnCOM2] = dir.file("ttyIR");
+        driver.SetDevicePaths(paths);
+        driver.SetComPort(pnCOM2);
+        driver.SetComPortSpeed(br19200);
+        driver.SetEnableDTROnOpen(false);
+        driver.SetOnReceiveData(
+            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+                p.capture.CommPortReceiveData(data, size);
+            });
+        p.capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
+            return driver.SendBytes(data, size);
+        };
+        p.capture.setDTR = [this](bool on) { driver.SetDTR(on); };
+        p.capture.setRTS = [this](bool on) { driver.SetRTS(on); };
+        p.recognizer.LogFile = dir.file("tavrel.log");
+    }
+    void TearDown() override {
+        if (watcher >= 0) {
+            close(watcher);
+        }
+    }
+
+    // Opens the port as the main window does and lets the receiver answer its
+    // start-up bytes; the answer is an ordinary short batch that ends as a burst.
+    void activate() {
+        ASSERT_TRUE(driver.OpenPort()) << driver.LastError();
+        p.capture.PortActivated();
+        p.clock.advance(100);
+        ASSERT_TRUE(irsim.waitForEvents("rx", 1));
+        p.clock.advance(100);
+        ASSERT_TRUE(irsim.waitForEvents("rx", 2));
+        deliver(2);
+        p.clock.advance(150);
+    }
+
+    // Lets the clock run in poll-sized steps once the line holds the bytes.
+    void deliver(std::size_t bytes) {
+        ASSERT_TRUE(WaitForQueuedInput(watcher, bytes));
+        p.clock.advance(50);
+    }
+
+    TempDir dir;
+    IrsimProcess irsim{{.linkPath = dir.file("ttyIR")}};
+    int watcher = -1;
+    Pipeline p;
+    TCommPortDriver driver{p.clock};
+};
+
+TEST_F(ReceiverToRecognition, ActivationSendsTheStartUpBytesAndAPressIsRecognisedAndLogged) {
+    p.addCommand("Power", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});  // Esc
+    activate();
+    const auto rx = irsim.events("rx");
+    EXPECT_EQ(rx[0].bytes, std::vector<std::uint8_t>{'I'});
+    EXPECT_EQ(rx[1].bytes, std::vector<std::uint8_t>{'R'});
+
+    irsim.send("press 0A1F3C\n");
+    deliver(6);
+    EXPECT_EQ(p.platform.log.events(), (std::vector<std::string>{"Beep()", "keybd_event(27, 1, 0)",
+                                                                 "keybd_event(27, 1, 2)"}));
+    std::ifstream log(dir.file("tavrel.log"), std::ios::binary);
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_EQ(text.str(), "TV,Power\r\n");
+}
+
+TEST_F(ReceiverToRecognition, AnUnknownButtonIsCollectedAndDroppedAtTheEndOfItsBurst) {
+    p.addCommand("Power", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});
+    activate();
+    irsim.send("press 555555\n");
+    deliver(6);
+    p.clock.advance(150);
+    EXPECT_TRUE(p.platform.log.events().empty());
+    EXPECT_EQ(p.capture.SecuenciaActual.NumValores, 0);
+    EXPECT_TRUE(p.capture.EsperandoSecuencia);
+}
+
+}  // namespace
+}  // namespace tavrel::testing
