@@ -1,0 +1,43 @@
+// Opening the HTML help at a named topic or at a context number, and the F1
+// key that finds the context number of the focused control.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tavrel {
+
+// Dynamic property that gives a control and everything inside it a help
+// context number (1 configuration dialog, 2 tree, 3 and 4 the action editor).
+inline constexpr char kHelpContextProperty[] = "HelpContext";
+
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    // An anchor of the help index: "introduction", "contact", "context-2", ...
+    virtual void OpenTopic(const QString& topic) = 0;
+    void OpenContext(int number) { OpenTopic(QStringLiteral("context-%1").arg(number)); }
+};
+
+// Opens help/index.html#topic in the desktop's browser.
+class BrowserHelpViewer : public HelpViewer {
+public:
+    explicit BrowserHelpViewer(QString indexFile) : indexFile_(std::move(indexFile)) {}
+    void OpenTopic(const QString& topic) override;
+    const QString& indexFile() const { return indexFile_; }
+
+private:
+    QString indexFile_;
+};
+
+// The help index beside the program: <program directory>/help/index.html.
+QString DefaultHelpIndex();
+
+// The context number of widget or of the nearest widget that contains it; 0 when none has one.
+int HelpContextOf(const QWidget* widget);
+
+// F1 anywhere in window opens the help at the focused control's context number.
+void InstallHelpKey(QWidget* window, HelpViewer& help);
+
+}  // namespace tavrel

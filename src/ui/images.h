@@ -1,0 +1,18 @@
+// The pictures drawn for this program: the five node images of the command
+// tree and the program icon (a remote handset sending infrared waves).
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace tavrel {
+
+inline constexpr int kNodeImageCount = 5;
+
+// 16 x 16 node image by index: 0 remote handset, 1 blue disc with a question
+// mark, 2 grey ball, 3 blue ball, 4 red ball.
+QPixmap NodeImage(int index);
+
+QIcon ProgramIcon();
+
+}  // namespace tavrel

@@ -1,0 +1,28 @@
+// Message boxes behind a seam, so tests can record them instead of blocking.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tavrel {
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // A modal box with the error icon and an OK button.
+    virtual void Error(const QString& caption, const QString& text) = 0;
+};
+
+// The real boxes, parented to a window so they stay above it.
+class QtMessageBoxes : public MessageBoxes {
+public:
+    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void Error(const QString& caption, const QString& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace tavrel

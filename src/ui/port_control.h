@@ -1,0 +1,26 @@
+// What the main window needs of the serial port driver: open, close and the
+// two modem lines. The driver (or a stand-in) implements it.
+#pragma once
+
+#include <string>
+
+namespace tavrel {
+
+class PortControl {
+public:
+    virtual ~PortControl() = default;
+
+    // Opens the port with the settings in effect; true also when it was open.
+    virtual bool OpenPort() = 0;
+    virtual void ClosePort() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual void SetDTR(bool on) = 0;
+    virtual void SetRTS(bool on) = 0;
+    // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
+    virtual int PortNumber() const = 0;
+    // Why the last OpenPort failed, for the user (for example the device path
+    // and "Permission denied"); Windows-1252, empty when unknown.
+    virtual std::string LastError() const = 0;
+};
+
+}  // namespace tavrel

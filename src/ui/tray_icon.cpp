@@ -1,0 +1,66 @@
+// TrayIcon over QSystemTrayIcon.
+#include "tray_icon.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace tavrel {
+
+TrayIcon::TrayIcon(QObject* parent)
+    : QObject(parent),
+      tray_(new QSystemTrayIcon(this)),
+      probe_([] { return QSystemTrayIcon::isSystemTrayAvailable(); }) {
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                // The context menu opens by itself on the right button.
+                if (why == QSystemTrayIcon::DoubleClick && OnDblClick) {
+                    OnDblClick();
+                } else if (why == QSystemTrayIcon::Trigger && OnClick) {
+                    OnClick();
+                }
+            });
+}
+
+TrayIcon::~TrayIcon() {
+    tray_->hide();
+}
+
+bool TrayIcon::Available() const {
+    return probe_();
+}
+
+bool TrayIcon::Visible() const {
+    return tray_->isVisible();
+}
+
+void TrayIcon::SetShowIcon(bool show) {
+    show_ = show;
+    Update();
+}
+
+QString TrayIcon::Tip() const {
+    return hint_.left(kMaxTipLength);
+}
+
+void TrayIcon::SetHint(const QString& hint) {
+    if (hint == hint_) {
+        return;
+    }
+    hint_ = hint;
+    tray_->setToolTip(Tip());
+}
+
+void TrayIcon::SetIcon(const QIcon& icon) {
+    tray_->setIcon(icon);
+    Update();
+}
+
+void TrayIcon::SetPopupMenu(QMenu* menu) {
+    tray_->setContextMenu(menu);
+}
+
+void TrayIcon::Update() {
+    tray_->setVisible(show_ && !tray_->icon().isNull() && Available());
+}
+
+}  // namespace tavrel

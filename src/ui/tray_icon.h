@@ -1,0 +1,54 @@
+// The notification-area icon: shown or removed on request, a hint that never
+// overruns the tip, a double click, a left click and the right button's menu.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace tavrel {
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // The longest tip the icon shows; longer hints are cut to it.
+    static constexpr int kMaxTipLength = 63;
+
+    explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // Whether a notification area is there to hold the icon. Replaceable for tests.
+    bool Available() const;
+    void SetAvailabilityProbe(std::function<bool()> probe) { probe_ = std::move(probe); }
+
+    void SetShowIcon(bool show);
+    bool ShowIcon() const { return show_; }
+    // True while the icon really sits in the notification area.
+    bool Visible() const;
+
+    void SetHint(const QString& hint);
+    const QString& Hint() const { return hint_; }
+    QString Tip() const;
+
+    void SetIcon(const QIcon& icon);
+    void SetPopupMenu(QMenu* menu);
+
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+    QSystemTrayIcon* systemTrayIcon() const { return tray_; }
+
+private:
+    void Update();
+
+    QSystemTrayIcon* tray_;
+    std::function<bool()> probe_;
+    QString hint_;
+    bool show_ = false;
+};
+
+}  // namespace tavrel

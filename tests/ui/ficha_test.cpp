@@ -1,0 +1,422 @@
+// The main window: initial form, port activation and its captions, the two
+// modes with the tray fallback, menus, translation, help and the tree display.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "acerca_de.h"
+#include "commands/command_table.h"
+#include "ficha.h"
+#include "tray_icon.h"
+#include "ui_fakes.h"
+
+namespace tavrel {
+namespace {
+
+using testing::Log;
+
+class FichaTest : public ::testing::Test {
+protected:
+    FichaTest() : port(log), boxes(log), ficha(port, testing::TableTranslate(&table), boxes, help) {
+        ficha.hooks.ReadSettings = [this] {
+            log.push_back("ReadSettings");
+            return settings;
+        };
+        ficha.hooks.FillTargetWindowList = [this] { log.push_back("FillTargetWindowList"); };
+        ficha.hooks.ShowActions = [this] { log.push_back("ShowActions"); };
+        ficha.hooks.CommandTableEmpty = [this] { return tableEmpty; };
+        ficha.hooks.LoadCommandsFile = [this] { log.push_back("LoadCommandsFile"); };
+        ficha.hooks.WriteFiles = [this](const ProgramSettings& saved) {
+            log.push_back("WriteFiles");
+            written = saved;
+            return writeFailure;
+        };
+        ficha.hooks.ReplaceAndReload = [this] {
+            log.push_back(ficha.Running() ? "ReplaceAndReload(running)" : "ReplaceAndReload");
+        };
+        ficha.hooks.ClearPendingNumber = [this] { log.push_back("ClearPendingNumber"); };
+        ficha.hooks.ResetCaptureForOpen = [this] { log.push_back("ResetCaptureForOpen"); };
+        ficha.hooks.StartReceiver = [this] { log.push_back("StartReceiver"); };
+        ficha.hooks.LoadTranslation = [this](const std::string& path) {
+            log.push_back("LoadTranslation " + path);
+        };
+    }
+
+    template <typename T>
+    T* find(const char* name) {
+        T* found = ficha.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QAction* action(const char* name) { return find<QAction>(name); }
+    QString caption(const char* name) { return find<QAbstractButton>(name)->text(); }
+
+    std::map<std::string, std::string> table;
+    Log log;
+    testing::RecordingPort port;
+    testing::RecordingBoxes boxes;
+    testing::RecordingHelp help;
+    ProgramSettings settings;
+    ProgramSettings written;
+    std::string writeFailure;
+    bool tableEmpty = true;
+    TFicha ficha;
+};
+
+TEST_F(FichaTest, StartsWithTheDocumentedForm) {
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel");
+    EXPECT_EQ(find<QWidget>("Cliente")->size(), QSize(621, 366));
+    EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_EQ(find<QGroupBox>("GBCommands")->title(), "Assigned commands");
+    EXPECT_EQ(find<QGroupBox>("GBActions")->title(), "&Associated actions");
+    EXPECT_EQ(find<QGroupBox>("GBSpecialSettings")->title(), "&Especial settings");
+    EXPECT_EQ(caption("BotonAceptar"), "Save/&Run");
+    EXPECT_EQ(caption("BotonCancelar"), "&Cancel");
+    EXPECT_NE(find<QTreeWidget>("TreeView"), nullptr);
+
+    // Every control of the action editor starts disabled except the frames and two labels.
+    const QStringList stayEnabled = {"RGCursor", "LLoop", "LTargetWin"};
+    for (const char* groupName : {"GBActions", "GBSpecialSettings"}) {
+        auto* group = find<QGroupBox>(groupName);
+        EXPECT_TRUE(group->isEnabled());
+        for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_EQ(control->isEnabled(), stayEnabled.contains(control->objectName()))
+                << control->objectName().toStdString();
+        }
+    }
+    for (const char* name : {"CBUp", "CBDown", "CBLeft", "CBRight"}) {
+        EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
+    }
+    EXPECT_EQ(caption("RadioButton1"), "&Tap key:");
+    EXPECT_EQ(caption("RadioButton3"), "&Postmessage:");
+    EXPECT_EQ(caption("MasAlt"), "+A&lt");
+    EXPECT_EQ(find<QLineEdit>("EwParam")->text(), "0");
+    EXPECT_EQ(find<QLineEdit>("ELoop")->text(), "0");
+    EXPECT_EQ(find<QComboBox>("ComboBox")->maxVisibleItems(), 13);
+    EXPECT_EQ(find<QComboBox>("CBMessage")->maxVisibleItems(), 15);
+    EXPECT_EQ(find<QWidget>("Banyade")->toolTip(), "Add");
+}
+
+std::vector<std::string> Names(const QList<QAction*>& items) {
+    std::vector<std::string> names;
+    for (const QAction* item : items) {
+        names.push_back(item->objectName().toStdString());
+    }
+    return names;
+}
+
+TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
+    const auto* archivo = find<QMenu>("Archivo");
+    EXPECT_EQ(archivo->title(), "&File");
+    EXPECT_EQ(Names(archivo->actions()),
+              (std::vector<std::string>{"Configuracion", "", "Sound", "Startminimized",
+                                        "AdvancedKeyPress", "N1", "MenuSalir"}));
+    EXPECT_EQ(archivo->actions()[1]->menu(), find<QMenu>("Puerto"));
+    EXPECT_EQ(Names(find<QMenu>("Puerto")->actions()),
+              (std::vector<std::string>{"Activar", "Desactivar"}));
+    EXPECT_EQ(Names(find<QMenu>("Ayuda")->actions()),
+              (std::vector<std::string>{"Help1", "N3", "Acercade"}));
+    EXPECT_TRUE(action("Activar")->isEnabled());
+    EXPECT_FALSE(action("Desactivar")->isEnabled());
+    EXPECT_TRUE(action("Sound")->isChecked());
+    EXPECT_FALSE(action("Startminimized")->isChecked());
+    EXPECT_TRUE(action("AdvancedKeyPress")->isChecked());
+    EXPECT_EQ(action("AdvancedKeyPress")->text(), "&Advanced key press");
+
+    EXPECT_EQ(Names(ficha.PopupMenu1()->actions()),
+              (std::vector<std::string>{"Activado", "Typematic", "Learn", "", "Addcommand",
+                                        "Addremote", "", "Rename", "Delete"}));
+    EXPECT_TRUE(action("Activado")->isChecked());
+    EXPECT_EQ(action("Learn")->text(), "&Learn now...");
+    EXPECT_EQ(Names(ficha.PopupMenu()->actions()),
+              (std::vector<std::string>{"PPuerto", "Configurar", "N2", "Cerrar"}));
+    EXPECT_EQ(ficha.PopupMenu()->defaultAction(), action("Configurar"));
+    EXPECT_TRUE(action("Configurar")->font().bold());
+    EXPECT_EQ(action("PPuerto")->text(), "&Activate port");
+}
+
+TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
+    ficha.ActivarClick();
+    EXPECT_EQ(log,
+              (Log{"OpenPort", "ResetCaptureForOpen", "SetDTR(1)", "SetRTS(1)", "StartReceiver"}));
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_FALSE(action("Activar")->isEnabled());
+    EXPECT_TRUE(action("Desactivar")->isEnabled());
+    EXPECT_EQ(action("PPuerto")->text(), "Deactivate port");
+
+    // Opening an open port repeats every step of a successful open.
+    log.clear();
+    ficha.ActivarClick();
+    EXPECT_EQ(log,
+              (Log{"OpenPort", "ResetCaptureForOpen", "SetDTR(1)", "SetRTS(1)", "StartReceiver"}));
+}
+
+TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
+    port.opens = false;
+    port.error = "/dev/ttyS1: Permission denied (join the group dialout)";
+    ficha.ActivarClick();
+    EXPECT_EQ(log, (Log{"OpenPort", "Error"}));
+    ASSERT_EQ(boxes.captions.size(), 1u);
+    EXPECT_EQ(boxes.captions[0], "Serial port conflict");
+    EXPECT_EQ(boxes.texts[0],
+              "The serial port selected is being used by another application\n"
+              "/dev/ttyS1: Permission denied (join the group dialout)");
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_TRUE(action("Activar")->isEnabled());
+    EXPECT_FALSE(action("Desactivar")->isEnabled());
+    EXPECT_EQ(action("PPuerto")->text(), "Activate port");
+
+    port.error.clear();
+    ficha.ActivarClick();
+    EXPECT_EQ(boxes.texts[1], "The serial port selected is being used by another application");
+}
+
+TEST_F(FichaTest, DeactivateAndTheTrayPortItemToggle) {
+    action("PPuerto")->trigger();
+    EXPECT_TRUE(port.IsOpen());
+    log.clear();
+    action("PPuerto")->trigger();
+    EXPECT_EQ(log, (Log{"ClosePort"}));  // the lines stay as they are
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_TRUE(action("Activar")->isEnabled());
+    EXPECT_FALSE(action("Desactivar")->isEnabled());
+    EXPECT_EQ(action("PPuerto")->text(), "Activate port");
+}
+
+TEST_F(FichaTest, TranslationRecaptionsKeyedControlsAndStatusTexts) {
+    table = {{"file", "&Archivo"},
+             {"activated", "Activado"},
+             {"inactive", ""},
+             {"ActivatePort", "&Abrir puerto"},
+             {"add_hint",
+              "A\xF1"
+              "adir"},
+             {"FLeft", "Izquierda"},
+             {"serialportconflict", "Conflicto"}};
+    ficha.ApplyTranslation();
+    EXPECT_EQ(find<QMenu>("Archivo")->title(), "&Archivo");
+    EXPECT_EQ(caption("CBLeft"), "Izquierda");
+    EXPECT_EQ(caption("RGClick0"), "Left");
+    EXPECT_EQ(find<QWidget>("Banyade")->toolTip(), "A\u00f1adir");
+    EXPECT_EQ(action("PPuerto")->text(), "&Abrir puerto");
+    EXPECT_EQ(find<QGroupBox>("GBCommands")->title(), "Assigned commands");
+
+    ficha.ActivarClick();
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Activado - COM2)");
+    ficha.DesactivarClick();
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");  // an empty value keeps the default
+    port.opens = false;
+    ficha.ActivarClick();
+    EXPECT_EQ(boxes.captions.back(), "Conflicto");
+
+    // A key the new table lacks keeps the caption of the earlier translation.
+    table.clear();
+    ficha.ApplyTranslation();
+    EXPECT_EQ(find<QMenu>("Archivo")->title(), "&Archivo");
+}
+
+TEST_F(FichaTest, TranslationFileIsLoadedOnlyWhenItExists) {
+    ficha.TranslationPath = "/nonexistent/espanol.lng";
+    ficha.ApplyTranslation();
+    EXPECT_TRUE(log.empty());
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    ficha.TranslationPath = FromQt(file.fileName());
+    ficha.ApplyTranslation();
+    EXPECT_EQ(log, (Log{"LoadTranslation " + ficha.TranslationPath}));
+}
+
+TEST_F(FichaTest, FirstActivationReadsSettingsAndLoadsCommands) {
+    settings.Sonido = false;
+    settings.AdvancedKeyPress = false;
+    settings.LogFile = "/tmp/tavrel.log";
+    ficha.FormActivate();
+    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList", "LoadCommandsFile"}));
+    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_FALSE(ficha.Sonido);
+    EXPECT_FALSE(action("Sound")->isChecked());
+    EXPECT_FALSE(action("AdvancedKeyPress")->isChecked());
+    EXPECT_EQ(ficha.LogPath, "/tmp/tavrel.log");
+    EXPECT_FALSE(ficha.Running());
+
+    // A table that is already filled is not loaded again.
+    log.clear();
+    tableEmpty = false;
+    ficha.FormActivate();
+    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList"}));
+}
+
+TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
+    settings.Arranque = true;
+    ficha.CommandsPath = "/home/u/vorkumel.ini";
+    ficha.show();
+    ficha.FormActivate();
+    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList", "LoadCommandsFile", "WriteFiles",
+                        "ReplaceAndReload(running)", "ClearPendingNumber"}));
+    EXPECT_TRUE(written.Arranque);
+    EXPECT_TRUE(written.Sonido);
+    EXPECT_TRUE(written.AdvancedKeyPress);
+    EXPECT_EQ(written.Settings, "/home/u/vorkumel.ini");
+    EXPECT_FALSE(ficha.EditMode);
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_TRUE(action("Startminimized")->isChecked());
+}
+
+TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
+    ficha.show();
+    writeFailure = "Unable to write to /ro/tavrel.ini";
+    find<QAbstractButton>("BotonAceptar")->click();
+    EXPECT_EQ(log, (Log{"WriteFiles", "Error"}));
+    EXPECT_EQ(boxes.texts.back(), "Unable to write to /ro/tavrel.ini");
+    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_FALSE(ficha.Running());
+    EXPECT_TRUE(ficha.isVisible());
+}
+
+// Offscreen has no notification area: running mode minimises the window.
+TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
+    ficha.show();
+    find<QAbstractButton>("BotonCancelar")->click();
+    EXPECT_FALSE(ficha.EditMode);
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_TRUE(ficha.isMinimized());
+    EXPECT_FALSE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(log.empty());  // Cancel writes nothing
+
+    ficha.showNormal();  // the user brings it back from the taskbar
+    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_FALSE(ficha.Running());
+    EXPECT_EQ(log, (Log{"FillTargetWindowList", "ShowActions"}));
+}
+
+TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    ficha.show();
+    find<QAbstractButton>("BotonCancelar")->click();
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_TRUE(ficha.TrayIcon1().ShowIcon());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+
+    QSystemTrayIcon* tray = ficha.TrayIcon1().systemTrayIcon();
+    emit tray->activated(QSystemTrayIcon::Trigger);  // a left click does nothing
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_EQ(tray->contextMenu(), ficha.PopupMenu());
+
+    emit tray->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_FALSE(ficha.TrayIcon1().ShowIcon());
+    EXPECT_FALSE(ficha.TrayIcon1().Visible());
+    EXPECT_EQ(ficha.focusWidget(), find<QWidget>("BotonAceptar"));
+
+    // The keyword restore shows the window without entering editing mode.
+    ficha.BotonCancelarClick();
+    ficha.AppRestore();
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_FALSE(ficha.EditMode);
+}
+
+TEST_F(FichaTest, MenuChecksFlip) {
+    action("Sound")->trigger();
+    EXPECT_FALSE(ficha.Sonido);
+    EXPECT_FALSE(action("Sound")->isChecked());
+    ficha.SoundClick();
+    EXPECT_TRUE(ficha.Sonido);
+    EXPECT_TRUE(action("Sound")->isChecked());
+    action("Startminimized")->trigger();
+    EXPECT_TRUE(ficha.StartminimizedChecked());
+    action("AdvancedKeyPress")->trigger();
+    EXPECT_FALSE(ficha.AdvancedKeyPressChecked());
+    EXPECT_TRUE(log.empty());  // nothing is written before Save/Run
+}
+
+TEST_F(FichaTest, ExitClosesAnOpenPortThenTheWindow) {
+    ficha.show();
+    ficha.ActivarClick();
+    log.clear();
+    action("MenuSalir")->trigger();
+    EXPECT_EQ(log, (Log{"ClosePort"}));
+    EXPECT_FALSE(ficha.isVisible());
+
+    ficha.show();
+    log.clear();
+    EXPECT_TRUE(ficha.close());  // the close box: allowed, and the port was already closed
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(FichaTest, HelpOpensTopicsAndContextNumbers) {
+    action("Help1")->trigger();
+    EXPECT_EQ(help.topics, (std::vector<QString>{"introduction"}));
+    EXPECT_EQ(HelpContextOf(find<QWidget>("TreeView")), 2);
+    EXPECT_EQ(HelpContextOf(find<QWidget>("CBRight")), 3);
+    EXPECT_EQ(HelpContextOf(find<QWidget>("EDelay")), 4);
+    EXPECT_EQ(HelpContextOf(find<QWidget>("BotonAceptar")), 0);
+}
+
+TEST_F(FichaTest, AboutBoxOpensModally) {
+    QTimer::singleShot(0, &ficha, [this] {
+        EXPECT_TRUE(ficha.AcercaDe().isVisible());
+        ficha.AcercaDe().accept();
+    });
+    action("Acercade")->trigger();
+    EXPECT_FALSE(ficha.AcercaDe().isVisible());
+    EXPECT_EQ(ficha.AcercaDe().windowTitle(), "About Tavrel 3.0");
+}
+
+TEST_F(FichaTest, TreeShowsTheTableAndFollowsItsSelection) {
+    CommandTable commands;
+    const int tv = commands.appendRemote("TV");
+    const int power = commands.appendCommand(tv, "Power", 2);
+    commands.record(power).Codigo.NumValores = 6;
+    commands.applyImageRule(power);
+    commands.appendCommand(tv, "Volume up", 3);
+    commands.appendRemote("Radio");
+    ficha.SetCommandTable(&commands);
+
+    auto* tree = find<QTreeWidget>("TreeView");
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "TV");
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "Volume up");
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Radio");
+
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    EXPECT_EQ(commands.selected(), power);
+    EXPECT_EQ(log, (Log{"ShowActions"}));
+
+    commands.select(3);
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(1));
+    commands.setLabel(3, "Radio 2");
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Radio 2");
+    ficha.SetCommandTable(nullptr);
+}
+
+TEST_F(FichaTest, ActionEditorListsAreFilled) {
+    ficha.SetMessageNames({"WM_SETTEXT", "WM_CLOSE", "WM_KEYDOWN"});
+    auto* messages = find<QComboBox>("CBMessage");
+    ASSERT_EQ(messages->count(), 3);
+    EXPECT_EQ(messages->itemText(0), "WM_CLOSE");
+    EXPECT_EQ(messages->currentText(), "");
+    ficha.SetKeyNames({"Return", "Esc", "F1"});
+    EXPECT_EQ(find<QComboBox>("ComboBox")->itemText(1), "Esc");
+}
+
+}  // namespace
+}  // namespace tavrel

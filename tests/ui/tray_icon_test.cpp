@@ -1,0 +1,74 @@
+// The tray icon component: shown only on request and with a notification
+// area, a capped tip, and clicks routed to their events.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "images.h"
+#include "tray_icon.h"
+
+namespace tavrel {
+namespace {
+
+TEST(TrayIconTest, OffscreenHasNoNotificationArea) {
+    TrayIcon tray;
+    tray.SetIcon(ProgramIcon());
+    EXPECT_FALSE(tray.Available());
+    tray.SetShowIcon(true);
+    EXPECT_TRUE(tray.ShowIcon());
+    EXPECT_FALSE(tray.Visible());
+}
+
+TEST(TrayIconTest, ShownExactlyWhileRequestedAndHoldingAnImage) {
+    TrayIcon tray;
+    tray.SetAvailabilityProbe([] { return true; });
+    tray.SetShowIcon(true);
+    EXPECT_FALSE(tray.Visible());  // no image yet
+    tray.SetIcon(ProgramIcon());
+    EXPECT_TRUE(tray.Visible());
+    tray.SetShowIcon(false);
+    EXPECT_FALSE(tray.Visible());
+}
+
+TEST(TrayIconTest, LongHintIsCutSoTheTipNeverOverruns) {
+    TrayIcon tray;
+    const QString hint = QStringLiteral("Tavrel 3.0 (") + QString(80, QChar('x')) + ')';
+    tray.SetHint(hint);
+    EXPECT_EQ(tray.Hint(), hint);
+    EXPECT_EQ(tray.Tip().size(), TrayIcon::kMaxTipLength);
+    EXPECT_EQ(tray.systemTrayIcon()->toolTip(), tray.Tip());
+    tray.SetHint(QStringLiteral("Tavrel 3.0 (Inactive)"));
+    EXPECT_EQ(tray.systemTrayIcon()->toolTip(), "Tavrel 3.0 (Inactive)");
+}
+
+TEST(TrayIconTest, ClicksReachTheirEventsAndTheMenuIsTheContextMenu) {
+    TrayIcon tray;
+    int clicks = 0;
+    int doubleClicks = 0;
+    emit tray.systemTrayIcon()->activated(QSystemTrayIcon::Trigger);  // no OnClick set: nothing
+    tray.OnClick = [&] { ++clicks; };
+    tray.OnDblClick = [&] { ++doubleClicks; };
+    emit tray.systemTrayIcon()->activated(QSystemTrayIcon::Trigger);
+    emit tray.systemTrayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    emit tray.systemTrayIcon()->activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(doubleClicks, 1);
+    QMenu menu;
+    tray.SetPopupMenu(&menu);
+    EXPECT_EQ(tray.systemTrayIcon()->contextMenu(), &menu);
+}
+
+TEST(NodeImagesTest, FiveDistinctSixteenPixelImages) {
+    for (int i = 0; i < kNodeImageCount; ++i) {
+        const QImage image = NodeImage(i).toImage();
+        EXPECT_EQ(image.size(), QSize(16, 16));
+        for (int j = 0; j < i; ++j) {
+            EXPECT_NE(image, NodeImage(j).toImage()) << i << " equals " << j;
+        }
+    }
+    EXPECT_FALSE(ProgramIcon().isNull());
+}
+
+}  // namespace
+}  // namespace tavrel

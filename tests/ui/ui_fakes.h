@@ -1,0 +1,85 @@
+// Recording stand-ins for the seams of the main window: the port, the message
+// boxes and the help viewer, each writing what it was asked into one log.
+#pragma once
+
+#include <QString>
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "help_viewer.h"
+#include "message_boxes.h"
+#include "port_control.h"
+#include "text_edge.h"
+
+namespace tavrel::testing {
+
+using Log = std::vector<std::string>;
+
+class RecordingPort : public PortControl {
+public:
+    explicit RecordingPort(Log& log) : log_(log) {}
+    bool OpenPort() override {
+        log_.push_back("OpenPort");
+        open_ = open_ || opens;
+        return open_;
+    }
+    void ClosePort() override {
+        log_.push_back("ClosePort");
+        open_ = false;
+    }
+    bool IsOpen() const override { return open_; }
+    void SetDTR(bool on) override { log_.push_back(on ? "SetDTR(1)" : "SetDTR(0)"); }
+    void SetRTS(bool on) override { log_.push_back(on ? "SetRTS(1)" : "SetRTS(0)"); }
+    int PortNumber() const override { return number; }
+    std::string LastError() const override { return error; }
+
+    bool opens = true;
+    int number = 2;
+    std::string error;
+
+private:
+    Log& log_;
+    bool open_ = false;
+};
+
+class RecordingBoxes : public MessageBoxes {
+public:
+    explicit RecordingBoxes(Log& log) : log_(log) {}
+    void Error(const QString& caption, const QString& text) override {
+        log_.push_back("Error");
+        captions.push_back(caption);
+        texts.push_back(text);
+    }
+    std::vector<QString> captions;
+    std::vector<QString> texts;
+
+private:
+    Log& log_;
+};
+
+class RecordingHelp : public HelpViewer {
+public:
+    void OpenTopic(const QString& topic) override { topics.push_back(topic); }
+    std::vector<QString> topics;
+};
+
+// A translation table as the translate seam sees it: Windows-1252 keys, case-insensitive.
+inline TranslateFn TableTranslate(const std::map<std::string, std::string>* table) {
+    return [table](std::string def, std::string key) {
+        for (const auto& [k, value] : *table) {
+            if (k.size() == key.size() &&
+                std::equal(k.begin(), k.end(), key.begin(), [](char a, char b) {
+                    return std::tolower(static_cast<unsigned char>(a)) ==
+                           std::tolower(static_cast<unsigned char>(b));
+                })) {
+                return value.empty() ? def : value;
+            }
+        }
+        return def;
+    };
+}
+
+}  // namespace tavrel::testing
