@@ -50,7 +50,7 @@ std::int32_t EntryCount(const IniFile& ini) {
                        HighestNumber(ini.keys(kComandos), HighestNumber(ini.sectionNames(), 0)));
 }
 
-std::int32_t ActionCount(const IniFile& ini, const std::string& section) {
+std::int32_t ActionCount(const IniFile& ini, IniFile::SectionId section) {
     const std::int32_t claimed = ini.readInt(section, "Loop", 1);
     if (claimed <= kUnbackedEntryMargin) {
         return claimed;
@@ -58,7 +58,7 @@ std::int32_t ActionCount(const IniFile& ini, const std::string& section) {
     return BackedCount(claimed, HighestNumber(ini.keys(section), -1) + 1);
 }
 
-void LoadCommand(const IniFile& ini, const std::string& section, std::int32_t valueSize,
+void LoadCommand(const IniFile& ini, IniFile::SectionId section, std::int32_t valueSize,
                  TComando& c) {
     c.Loop = ActionCount(ini, section);
     c.LoopActual = ini.readInt(section, "LoopActual", 0);
@@ -154,11 +154,13 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 
     const std::int32_t entries = EntryCount(ini);
     if (entries >= 1) {
+        const IniFile::SectionId comandos = ini.section(kComandos);
         int remote = kNoNode;
         TComando* previous = nullptr;
         for (std::int32_t j = 1; j <= entries; ++j) {
-            const std::string section = std::to_string(j);
-            const std::string name = ini.readString(kComandos, section, "");
+            const std::string number = std::to_string(j);
+            const std::string name = ini.readString(comandos, number, "");
+            const IniFile::SectionId section = ini.section(number);
             if (ini.readInt(section, "Level", -1) == 0) {
                 remote = table_.appendRemote(name, j);
                 continue;

@@ -82,6 +82,13 @@ std::string OneLine(std::string_view value) {
     return line;
 }
 
+std::string SectionLine(std::string_view name) {
+    std::string line;
+    line.reserve(name.size() + 2);
+    line.append(1, '[').append(name).append(1, ']');
+    return line;
+}
+
 std::string EntryLine(std::string_view key, std::string_view value) {
     std::string line(key);
     line += '=';
@@ -186,33 +193,57 @@ void IniFile::index() {
                 sections_.back().end = i;
             }
             firstSection_.emplace(FoldCase1252(*name), sections_.size());
-            sections_.push_back(Section{std::string(*name), i, lines_.size(), {}});
+            sections_.push_back(Section{std::string(*name), i, lines_.size(), {}, {}});
         } else if (!sections_.empty()) {
             if (const auto entry = SplitEntry(lines_[i])) {
-                sections_.back().keyLines.emplace(FoldCase1252(entry->key), i);
+                const auto start = static_cast<std::size_t>(entry->key.data() - lines_[i].data());
+                sections_.back().entries.push_back(EntryRef{i, start, entry->key.size()});
+            }
+        }
+    }
+    constexpr std::size_t kScannedEntries = 32;
+    for (auto& s : sections_) {
+        if (s.entries.size() > kScannedEntries) {
+            for (const auto& e : s.entries) {
+                s.longIndex.emplace(FoldCase1252(lines_[e.line].substr(e.keyStart, e.keyLength)),
+                                    e.line);
             }
         }
     }
 }
 
-const IniFile::Section* IniFile::findSection(std::string_view name) const {
+IniFile::SectionId IniFile::section(std::string_view name) const {
     const auto found = firstSection_.find(FoldCase1252(name));
-    return found == firstSection_.end() ? nullptr : &sections_[found->second];
+    return found == firstSection_.end() ? kNoSection : found->second;
 }
 
-std::optional<std::size_t> IniFile::findKey(std::string_view section, std::string_view key) const {
-    const Section* s = findSection(section);
-    if (s == nullptr) {
-        return std::nullopt;
-    }
-    const auto found = s->keyLines.find(FoldCase1252(key));
-    if (found == s->keyLines.end()) {
-        return std::nullopt;
-    }
-    return found->second;
+const IniFile::Section* IniFile::findSection(std::string_view name) const {
+    const SectionId id = section(name);
+    return id == kNoSection ? nullptr : &sections_[id];
 }
 
-std::optional<std::string> IniFile::read(std::string_view section, std::string_view key) const {
+std::optional<std::size_t> IniFile::findKey(SectionId section, std::string_view key) const {
+    if (section == kNoSection) {
+        return std::nullopt;
+    }
+    const Section* s = &sections_[section];
+    if (!s->longIndex.empty()) {
+        const auto found = s->longIndex.find(FoldCase1252(key));
+        if (found == s->longIndex.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    for (const auto& e : s->entries) {
+        if (EqualsIgnoringCase1252(std::string_view(lines_[e.line]).substr(e.keyStart, e.keyLength),
+                                   key)) {
+            return e.line;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniFile::read(SectionId section, std::string_view key) const {
     const auto line = findKey(section, key);
     if (!line) {
         return std::nullopt;
@@ -220,13 +251,13 @@ std::optional<std::string> IniFile::read(std::string_view section, std::string_v
     return ValueAsRead(SplitEntry(lines_[*line])->value);
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key,
+std::string IniFile::readString(SectionId section, std::string_view key,
                                 std::string_view fallback) const {
     auto value = read(section, key);
     return value ? std::move(*value) : std::string(fallback);
 }
 
-std::int32_t IniFile::readInt(std::string_view section, std::string_view key,
+std::int32_t IniFile::readInt(SectionId section, std::string_view key,
                               std::int32_t fallback) const {
     const auto value = read(section, key);
     if (!value) {
@@ -235,7 +266,7 @@ std::int32_t IniFile::readInt(std::string_view section, std::string_view key,
     return ParseIniInteger(*value).value_or(fallback);
 }
 
-bool IniFile::readBool(std::string_view section, std::string_view key, bool fallback) const {
+bool IniFile::readBool(SectionId section, std::string_view key, bool fallback) const {
     return readInt(section, key, fallback ? 1 : 0) != 0;
 }
 
@@ -248,20 +279,18 @@ std::vector<std::string> IniFile::sectionNames() const {
     return names;
 }
 
-std::vector<std::string> IniFile::keys(std::string_view section) const {
+std::vector<std::string> IniFile::keys(SectionId section) const {
     std::vector<std::string> names;
-    if (const Section* s = findSection(section)) {
-        for (std::size_t i = s->header + 1; i < s->end; ++i) {
-            if (const auto entry = SplitEntry(lines_[i])) {
-                names.emplace_back(entry->key);
-            }
+    if (section != kNoSection) {
+        for (const auto& e : sections_[section].entries) {
+            names.push_back(lines_[e.line].substr(e.keyStart, e.keyLength));
         }
     }
     return names;
 }
 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
-    if (const auto line = findKey(section, key)) {
+    if (const auto line = findKey(this->section(section), key)) {
         // The key keeps its own spelling; only the value changes.
         lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
         return;
@@ -271,7 +300,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
         if (!lines_.empty() && !Trim(lines_.back()).empty()) {
             lines_.emplace_back();
         }
-        lines_.push_back("[" + std::string(section) + "]");
+        lines_.push_back(SectionLine(section));
         lines_.push_back(EntryLine(key, value));
     } else {
         std::size_t at = s->end;
@@ -295,9 +324,7 @@ void IniWriter::section(std::string_view name) {
     if (!bytes_.empty()) {
         bytes_ += kLineEnd;
     }
-    bytes_ += '[';
-    bytes_ += name;
-    bytes_ += ']';
+    bytes_ += SectionLine(name);
     bytes_ += kLineEnd;
 }
 

@@ -28,18 +28,37 @@ public:
 
     std::string bytes() const;  // every line ended by CR LF
 
+    // The first section of that name, found once for reading many keys.
+    using SectionId = std::size_t;
+    static constexpr SectionId kNoSection = static_cast<SectionId>(-1);
+    SectionId section(std::string_view name) const;
+
     // The value of the first such key in the first such section (either
     // matched without regard to case), blanks and enclosing quotes removed.
-    std::optional<std::string> read(std::string_view section, std::string_view key) const;
-    std::string readString(std::string_view section, std::string_view key,
+    std::optional<std::string> read(SectionId section, std::string_view key) const;
+    std::string readString(SectionId section, std::string_view key,
                            std::string_view fallback) const;
-    std::int32_t readInt(std::string_view section, std::string_view key,
-                         std::int32_t fallback) const;
-    bool readBool(std::string_view section, std::string_view key, bool fallback) const;
+    std::int32_t readInt(SectionId section, std::string_view key, std::int32_t fallback) const;
+    bool readBool(SectionId section, std::string_view key, bool fallback) const;
+
+    std::optional<std::string> read(std::string_view s, std::string_view key) const {
+        return read(section(s), key);
+    }
+    std::string readString(std::string_view s, std::string_view key,
+                           std::string_view fallback) const {
+        return readString(section(s), key, fallback);
+    }
+    std::int32_t readInt(std::string_view s, std::string_view key, std::int32_t fallback) const {
+        return readInt(section(s), key, fallback);
+    }
+    bool readBool(std::string_view s, std::string_view key, bool fallback) const {
+        return readBool(section(s), key, fallback);
+    }
 
     std::vector<std::string> sectionNames() const;  // in file order, repeats included
     // The keys of the first such section, in file order.
-    std::vector<std::string> keys(std::string_view section) const;
+    std::vector<std::string> keys(SectionId section) const;
+    std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
 
     // Replaces the value of the key that read() would find, or adds the key
     // after the section's last entry, or adds the section at the end.
@@ -48,15 +67,22 @@ public:
     void writeBool(std::string_view section, std::string_view key, bool value);
 
 private:
+    struct EntryRef {
+        std::size_t line = 0;
+        std::size_t keyStart = 0;
+        std::size_t keyLength = 0;
+    };
     struct Section {
         std::string name;
-        std::size_t header = 0;                                 // line of "[name]"
-        std::size_t end = 0;                                    // one past its last line
-        std::unordered_map<std::string, std::size_t> keyLines;  // folded key -> first line
+        std::size_t header = 0;         // line of "[name]"
+        std::size_t end = 0;            // one past its last line
+        std::vector<EntryRef> entries;  // in file order
+        // folded key -> first entry; only for long sections, where a scan costs
+        std::unordered_map<std::string, std::size_t> longIndex;
     };
 
     const Section* findSection(std::string_view name) const;
-    std::optional<std::size_t> findKey(std::string_view section, std::string_view key) const;
+    std::optional<std::size_t> findKey(SectionId section, std::string_view key) const;
     void index();
 
     std::vector<std::string> lines_;

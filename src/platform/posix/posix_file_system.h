@@ -5,7 +5,7 @@
 
 namespace tavrel {
 
-class PosixFileSystem final : public FileSystem {
+class PosixFileSystem : public FileSystem {
 public:
     bool exists(const std::string& path) const override;
     FileContents readFile(const std::string& path) const override;
