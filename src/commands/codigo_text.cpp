@@ -1,0 +1,45 @@
+// The text form of a learned code in the commands file.
+#include "commands/codigo_text.h"
+
+#include <algorithm>
+
+#include "commands/hex_value.h"
+
+namespace tavrel {
+
+std::int32_t UsableValueSize(std::int32_t valueSize) {
+    return valueSize >= 1 && valueSize <= 4 ? valueSize : 1;
+}
+
+void DecodeCodigo(std::string_view text, std::int32_t valueSize, TSecuencia& code) {
+    const std::size_t width = 2 * static_cast<std::size_t>(UsableValueSize(valueSize));
+    const std::size_t count = std::min(text.size() / width, static_cast<std::size_t>(kMaxValores));
+    for (std::size_t p = 0; p < count; ++p) {
+        code.Valores[p] = static_cast<std::int32_t>(HexToValue(text.substr(p * width, width)));
+    }
+    code.NumValores = static_cast<std::int32_t>(count);
+}
+
+std::string EncodeCodigo(const TSecuencia& code, std::int32_t valueSize) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const int width = 2 * UsableValueSize(valueSize);
+    const int count = std::clamp(code.NumValores, 0, kMaxValores);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(count * width));
+    for (int p = 0; p < count; ++p) {
+        auto value = static_cast<std::uint32_t>(code.Valores[static_cast<std::size_t>(p)]);
+        char digits[8];
+        int used = 0;
+        do {
+            digits[used++] = kDigits[value & 0xF];
+            value >>= 4;
+        } while (value != 0);
+        text.append(static_cast<std::size_t>(std::max(0, width - used)), '0');
+        while (used > 0) {
+            text += digits[--used];
+        }
+    }
+    return text;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,255 @@
+// Load and Save/Run of the commands file.
+#include "commands/commands_file.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "commands/codigo_text.h"
+#include "commands/ini_file.h"
+
+namespace tavrel {
+namespace {
+
+// Counts in the file (NumComandos, Loop) are believed this far beyond the
+// highest entry or action the file actually holds, so a mistyped count gives a
+// few empty entries instead of exhausting memory.
+constexpr std::int32_t kUnbackedEntryMargin = 1000;
+
+constexpr std::string_view kConfig = "Config";
+constexpr std::string_view kComandos = "Comandos";
+
+// "12" -> 12; anything but a plain decimal number -> nothing.
+std::optional<std::int32_t> EntryNumber(std::string_view name) {
+    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0') ||
+        !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return ParseIniInteger(name);
+}
+
+std::int32_t BackedCount(std::int32_t claimed, std::int32_t highestHeld) {
+    const std::int64_t limit = std::int64_t{highestHeld} + kUnbackedEntryMargin;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(claimed, limit));
+}
+
+std::int32_t HighestNumber(const std::vector<std::string>& names, std::int32_t highest) {
+    for (const auto& name : names) {
+        highest = std::max(highest, EntryNumber(name).value_or(highest));
+    }
+    return highest;
+}
+
+std::int32_t EntryCount(const IniFile& ini) {
+    const std::int32_t claimed = ini.readInt(kConfig, "NumComandos", 0);
+    if (claimed <= kUnbackedEntryMargin) {
+        return claimed;
+    }
+    return BackedCount(claimed,
+                       HighestNumber(ini.keys(kComandos), HighestNumber(ini.sectionNames(), 0)));
+}
+
+std::int32_t ActionCount(const IniFile& ini, IniFile::SectionId section) {
+    const std::int32_t claimed = ini.readInt(section, "Loop", 1);
+    if (claimed <= kUnbackedEntryMargin) {
+        return claimed;
+    }
+    return BackedCount(claimed, HighestNumber(ini.keys(section), -1) + 1);
+}
+
+void LoadCommand(const IniFile& ini, IniFile::SectionId section, std::int32_t valueSize,
+                 TComando& c) {
+    c.Loop = ActionCount(ini, section);
+    c.LoopActual = ini.readInt(section, "LoopActual", 0);
+    c.DeVez = ini.readBool(section, "DeVez", false);
+    c.MultiKey = ini.readBool(section, "MultiKey", false);
+    c.TargetWindow = ini.readString(section, "TargetWindow", "");
+    c.Activado = ini.readBool(section, "Activado", true);
+    c.Typematic = ini.readBool(section, "Typematic", true);
+    c.Retraso = ini.readInt(section, "Retraso", 0);
+    ActionList actions;
+    for (std::int32_t k = 0; k < c.Loop; ++k) {
+        const std::string index = std::to_string(k);
+        actions.push_back(index + "=" + ini.readString(section, index, ""));
+    }
+    c.Acciones = std::move(actions);
+    DecodeCodigo(ini.readString(section, "Codigo", ""), valueSize, c.Codigo);
+}
+
+// The text of the action line named index ("index=text"); empty when none.
+std::string_view ActionText(const ActionList& actions, std::size_t index) {
+    const std::string name = std::to_string(index);
+    auto textOf = [&name](const std::string& line) -> std::optional<std::string_view> {
+        if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 &&
+            line[name.size()] == '=') {
+            return std::string_view(line).substr(name.size() + 1);
+        }
+        return std::nullopt;
+    };
+    // Lines are normally in index order, so the line at that place is tried first.
+    if (index < actions.size()) {
+        if (const auto text = textOf(actions[index])) {
+            return *text;
+        }
+    }
+    for (const auto& line : actions) {
+        if (const auto text = textOf(line)) {
+            return *text;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+CommandsFile::CommandsFile(CommandTable& table, SequenceSettings& sequence, CommandsFileHost& host,
+                           FileSystem& files, const ProgramSettingsFile& settingsFile)
+    : table_(table), sequence_(sequence), host_(host), files_(files), settingsFile_(settingsFile) {}
+
+LoadResult CommandsFile::Load() {
+    const std::string path = settingsFile_.readCommandsFilePath();
+    host_.setCommandsFilePath(path);
+    return loadFile(path);
+}
+
+LoadResult CommandsFile::LoadFrom(const std::string& path) {
+    return loadFile(path);
+}
+
+LoadResult CommandsFile::loadFile(const std::string& path) {
+    LoadResult result;
+    if (!files_.exists(path)) {
+        return result;
+    }
+    result.found = true;
+    const FileContents contents = files_.readFile(path);
+    result.readError = contents.status.error;
+    const IniFile ini(contents.status.ok() ? std::string_view(contents.bytes) : "");
+
+    sequence_.ShortestCodeLength = kShortestCodeLengthAtLoad;
+
+    PortOrdinals ports;
+    const std::int32_t puerto = ini.readInt(kConfig, "Puerto", 0);
+    ports.ComPort = puerto == std::numeric_limits<std::int32_t>::min() ? puerto : puerto - 1;
+    ports.ComPortSpeed = ini.readInt(kConfig, "Velocidad", 8);
+    ports.ComPortParity = ini.readInt(kConfig, "Paridad", 0);
+    ports.ComPortDataBits = ini.readInt(kConfig, "DataBits", 3);
+    ports.ComPortStopBits = ini.readInt(kConfig, "StopBits", 0);
+    const bool wasOpen = host_.IsOpen();
+    if (wasOpen) {
+        host_.DesactivarClick();
+    }
+    host_.setPortOrdinals(ports);
+    if (wasOpen) {
+        host_.ActivarClick();
+    }
+    host_.showPortOrdinals(ports);
+
+    sequence_.Tolerance = ini.readInt(kConfig, "Tolerance", 4);
+    // Matching cannot skip fewer than no values.
+    sequence_.SkipFirst = std::max(0, ini.readInt(kConfig, "SkipFirst", 1));
+    sequence_.ValueSize = UsableValueSize(ini.readInt(kConfig, "ValueSize", 1));
+    host_.showSequenceSettings(sequence_);
+
+    const std::int32_t entries = EntryCount(ini);
+    if (entries >= 1) {
+        const IniFile::SectionId comandos = ini.section(kComandos);
+        int remote = kNoNode;
+        TComando* previous = nullptr;
+        for (std::int32_t j = 1; j <= entries; ++j) {
+            const std::string number = std::to_string(j);
+            const std::string name = ini.readString(comandos, number, "");
+            const IniFile::SectionId section = ini.section(number);
+            if (ini.readInt(section, "Level", -1) == 0) {
+                remote = table_.appendRemote(name, j);
+                continue;
+            }
+            if (remote == kNoNode) {
+                remote = table_.appendRemote("Remote", -1);
+            }
+            const int pos = table_.appendCommand(remote, name, j);
+            TComando& command = table_.record(pos);
+            LoadCommand(ini, section, sequence_.ValueSize, command);
+            // A text too short for one value is no code: it must not pull the
+            // threshold down to 0, which would start recognition on every batch.
+            if (command.Codigo.NumValores > 0) {
+                sequence_.ShortestCodeLength =
+                    std::min(sequence_.ShortestCodeLength, command.Codigo.NumValores);
+            }
+            table_.applyImageRule(pos);
+            if (previous != nullptr) {
+                previous->Siguiente = &command;
+            }
+            previous = &command;
+        }
+        host_.ActivarClick();
+    }
+    table_.setCurrent(nullptr);
+    host_.resetCapture();
+    return result;
+}
+
+std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
+    if (auto failure = settingsFile_.write(settingsInEffect)) {
+        return failure;
+    }
+    const std::string path = settingsFile_.readCommandsFilePath();
+    if (auto failure =
+            ReplaceFileContents(files_, path, Serialize(table_, sequence_, host_.portOrdinals()))) {
+        return failure;
+    }
+    host_.AppMinimize();
+    table_.clear();
+    Load();
+    host_.setEditMode(false);
+    host_.setPendingNumber(0);
+    return std::nullopt;
+}
+
+std::string CommandsFile::Serialize(const CommandTable& table, const SequenceSettings& sequence,
+                                    const PortOrdinals& ports) {
+    const std::int32_t valueSize = UsableValueSize(sequence.ValueSize);
+    IniWriter w;
+    w.section(kConfig);
+    w.key("Puerto", std::int64_t{ports.ComPort} + 1);
+    w.key("Velocidad", ports.ComPortSpeed);
+    w.key("Paridad", ports.ComPortParity);
+    w.key("DataBits", ports.ComPortDataBits);
+    w.key("StopBits", ports.ComPortStopBits);
+    w.key("SkipFirst", sequence.SkipFirst);
+    w.key("Tolerance", sequence.Tolerance);
+    w.key("ValueSize", valueSize);
+    w.key("NumComandos", table.count());
+
+    w.section(kComandos);
+    for (int i = 0; i < table.count(); ++i) {
+        w.key(std::to_string(i + 1), table.label(i));
+    }
+    for (int i = 0; i < table.count(); ++i) {
+        w.section(std::to_string(i + 1));
+        if (!table.isCommand(i)) {
+            w.key("Level", 0);
+            continue;
+        }
+        const TComando& c = table.record(i);
+        w.key("Loop", c.Loop);
+        w.key("LoopActual", c.LoopActual);
+        w.key("DeVez", c.DeVez);
+        w.key("MultiKey", c.MultiKey);
+        w.key("Level", 1);
+        w.key("TargetWindow", c.TargetWindow);
+        w.key("Activado", c.Activado);
+        w.key("Typematic", c.Typematic);
+        w.key("Retraso", c.Retraso);
+        w.key("Codigo", EncodeCodigo(c.Codigo, valueSize));
+        if (c.Acciones) {
+            for (std::size_t k = 0; k < c.Acciones->size(); ++k) {
+                w.key(std::to_string(k), ActionText(*c.Acciones, k));
+            }
+        }
+    }
+    return w.bytes();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,340 @@
+// The INI rules shared by the settings file and the commands file.
+#include "commands/ini_file.h"
+
+#include <limits>
+
+#include "commands/text_case.h"
+
+namespace tavrel {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+std::string_view Trim(std::string_view text) {
+    text = TrimLeft(text);
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::optional<std::string_view> SectionHeader(std::string_view line) {
+    line = TrimLeft(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    const auto close = line.find(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Trim(line.substr(1, close - 1));
+}
+
+struct Entry {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<Entry> SplitEntry(std::string_view line) {
+    const std::string_view start = TrimLeft(line);
+    if (start.empty() || start.front() == ';') {
+        return std::nullopt;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view key = Trim(line.substr(0, equals));
+    if (key.empty()) {
+        return std::nullopt;
+    }
+    return Entry{key, line.substr(equals + 1)};
+}
+
+std::string ValueAsRead(std::string_view raw) {
+    std::string_view value = Trim(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kIniValueReadLimit));
+}
+
+// A line break inside a value would end the entry and start a forged one.
+std::string OneLine(std::string_view value) {
+    std::string line(value);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+std::string SectionLine(std::string_view name) {
+    std::string line;
+    line.reserve(name.size() + 2);
+    line.append(1, '[').append(name).append(1, ']');
+    return line;
+}
+
+std::string EntryLine(std::string_view key, std::string_view value) {
+    std::string line(key);
+    line += '=';
+    line += OneLine(value);
+    return line;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+std::optional<std::int32_t> ParseHex(std::string_view digits) {
+    if (digits.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > std::numeric_limits<std::uint32_t>::max()) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        return ParseHex(text.substr(2));
+    }
+    if (!text.empty() && text[0] == '$') {
+        return ParseHex(text.substr(1));
+    }
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t kLargestMagnitude = std::int64_t{1} << 31;
+    std::int64_t magnitude = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > kLargestMagnitude) {
+            return std::nullopt;
+        }
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+IniFile::IniFile(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const auto newline = bytes.find('\n');
+        std::string_view line = bytes.substr(0, newline);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines_.emplace_back(line);
+        bytes.remove_prefix(newline == std::string_view::npos ? bytes.size() : newline + 1);
+    }
+    index();
+}
+
+std::string IniFile::bytes() const {
+    std::string out;
+    for (const auto& line : lines_) {
+        out += line;
+        out += kLineEnd;
+    }
+    return out;
+}
+
+void IniFile::index() {
+    sections_.clear();
+    firstSection_.clear();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto name = SectionHeader(lines_[i])) {
+            if (!sections_.empty()) {
+                sections_.back().end = i;
+            }
+            firstSection_.emplace(FoldCase1252(*name), sections_.size());
+            sections_.push_back(Section{std::string(*name), i, lines_.size(), {}, {}});
+        } else if (!sections_.empty()) {
+            if (const auto entry = SplitEntry(lines_[i])) {
+                const auto start = static_cast<std::size_t>(entry->key.data() - lines_[i].data());
+                sections_.back().entries.push_back(EntryRef{i, start, entry->key.size()});
+            }
+        }
+    }
+    constexpr std::size_t kScannedEntries = 32;
+    for (auto& s : sections_) {
+        if (s.entries.size() > kScannedEntries) {
+            for (const auto& e : s.entries) {
+                s.longIndex.emplace(FoldCase1252(lines_[e.line].substr(e.keyStart, e.keyLength)),
+                                    e.line);
+            }
+        }
+    }
+}
+
+IniFile::SectionId IniFile::section(std::string_view name) const {
+    const auto found = firstSection_.find(FoldCase1252(name));
+    return found == firstSection_.end() ? kNoSection : found->second;
+}
+
+const IniFile::Section* IniFile::findSection(std::string_view name) const {
+    const SectionId id = section(name);
+    return id == kNoSection ? nullptr : &sections_[id];
+}
+
+std::optional<std::size_t> IniFile::findKey(SectionId section, std::string_view key) const {
+    if (section == kNoSection) {
+        return std::nullopt;
+    }
+    const Section* s = &sections_[section];
+    if (!s->longIndex.empty()) {
+        const auto found = s->longIndex.find(FoldCase1252(key));
+        if (found == s->longIndex.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    for (const auto& e : s->entries) {
+        if (EqualsIgnoringCase1252(std::string_view(lines_[e.line]).substr(e.keyStart, e.keyLength),
+                                   key)) {
+            return e.line;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniFile::read(SectionId section, std::string_view key) const {
+    const auto line = findKey(section, key);
+    if (!line) {
+        return std::nullopt;
+    }
+    return ValueAsRead(SplitEntry(lines_[*line])->value);
+}
+
+std::string IniFile::readString(SectionId section, std::string_view key,
+                                std::string_view fallback) const {
+    auto value = read(section, key);
+    return value ? std::move(*value) : std::string(fallback);
+}
+
+std::int32_t IniFile::readInt(SectionId section, std::string_view key,
+                              std::int32_t fallback) const {
+    const auto value = read(section, key);
+    if (!value) {
+        return fallback;
+    }
+    return ParseIniInteger(*value).value_or(fallback);
+}
+
+bool IniFile::readBool(SectionId section, std::string_view key, bool fallback) const {
+    return readInt(section, key, fallback ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniFile::sectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const auto& s : sections_) {
+        names.push_back(s.name);
+    }
+    return names;
+}
+
+std::vector<std::string> IniFile::keys(SectionId section) const {
+    std::vector<std::string> names;
+    if (section != kNoSection) {
+        for (const auto& e : sections_[section].entries) {
+            names.push_back(lines_[e.line].substr(e.keyStart, e.keyLength));
+        }
+    }
+    return names;
+}
+
+void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    if (const auto line = findKey(this->section(section), key)) {
+        // The key keeps its own spelling; only the value changes.
+        lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
+        return;
+    }
+    const Section* s = findSection(section);
+    if (s == nullptr) {
+        if (!lines_.empty() && !Trim(lines_.back()).empty()) {
+            lines_.emplace_back();
+        }
+        lines_.push_back(SectionLine(section));
+        lines_.push_back(EntryLine(key, value));
+    } else {
+        std::size_t at = s->end;
+        while (at > s->header + 1 && Trim(lines_[at - 1]).empty()) {
+            --at;
+        }
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), EntryLine(key, value));
+    }
+    index();
+}
+
+void IniFile::writeInt(std::string_view section, std::string_view key, std::int64_t value) {
+    write(section, key, std::to_string(value));
+}
+
+void IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+    write(section, key, value ? "1" : "0");
+}
+
+void IniWriter::section(std::string_view name) {
+    if (!bytes_.empty()) {
+        bytes_ += kLineEnd;
+    }
+    bytes_ += SectionLine(name);
+    bytes_ += kLineEnd;
+}
+
+void IniWriter::key(std::string_view name, std::string_view value) {
+    bytes_ += EntryLine(name, value);
+    bytes_ += kLineEnd;
+}
+
+void IniWriter::key(std::string_view name, std::int64_t value) {
+    key(name, std::string_view(std::to_string(value)));
+}
+
+}  // namespace tavrel

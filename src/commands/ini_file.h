@@ -1,0 +1,112 @@
+// The INI rules that both INI files of the program follow: how sections, keys
+// and values are found and read, and how entries are written back.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tavrel {
+
+// A longer value is read as its first 1023 characters.
+constexpr std::size_t kIniValueReadLimit = 1023;
+
+// Decimal with an optional sign; "0x"/"0X" followed by at least one digit, or
+// "$", for hexadecimal (up to 32 bits, read as two's complement). Anything else,
+// a decimal beyond the 32-bit range included, is no integer.
+std::optional<std::int32_t> ParseIniInteger(std::string_view text);
+
+// A whole INI file held as its lines, so that updates keep every other line
+// (comments, unknown sections and keys, their order) byte for byte.
+class IniFile {
+public:
+    IniFile() = default;
+    explicit IniFile(std::string_view bytes);
+
+    std::string bytes() const;  // every line ended by CR LF
+
+    // The first section of that name, found once for reading many keys.
+    using SectionId = std::size_t;
+    static constexpr SectionId kNoSection = static_cast<SectionId>(-1);
+    SectionId section(std::string_view name) const;
+
+    // The value of the first such key in the first such section (either
+    // matched without regard to case), blanks and enclosing quotes removed.
+    std::optional<std::string> read(SectionId section, std::string_view key) const;
+    std::string readString(SectionId section, std::string_view key,
+                           std::string_view fallback) const;
+    std::int32_t readInt(SectionId section, std::string_view key, std::int32_t fallback) const;
+    bool readBool(SectionId section, std::string_view key, bool fallback) const;
+
+    std::optional<std::string> read(std::string_view s, std::string_view key) const {
+        return read(section(s), key);
+    }
+    std::string readString(std::string_view s, std::string_view key,
+                           std::string_view fallback) const {
+        return readString(section(s), key, fallback);
+    }
+    std::int32_t readInt(std::string_view s, std::string_view key, std::int32_t fallback) const {
+        return readInt(section(s), key, fallback);
+    }
+    bool readBool(std::string_view s, std::string_view key, bool fallback) const {
+        return readBool(section(s), key, fallback);
+    }
+
+    std::vector<std::string> sectionNames() const;  // in file order, repeats included
+    // The keys of the first such section, in file order.
+    std::vector<std::string> keys(SectionId section) const;
+    std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
+
+    // Replaces the value of the key that read() would find, or adds the key
+    // after the section's last entry, or adds the section at the end.
+    void write(std::string_view section, std::string_view key, std::string_view value);
+    void writeInt(std::string_view section, std::string_view key, std::int64_t value);
+    void writeBool(std::string_view section, std::string_view key, bool value);
+
+private:
+    struct EntryRef {
+        std::size_t line = 0;
+        std::size_t keyStart = 0;
+        std::size_t keyLength = 0;
+    };
+    struct Section {
+        std::string name;
+        std::size_t header = 0;         // line of "[name]"
+        std::size_t end = 0;            // one past its last line
+        std::vector<EntryRef> entries;  // in file order
+        // folded key -> first entry; only for long sections, where a scan costs
+        std::unordered_map<std::string, std::size_t> longIndex;
+    };
+
+    const Section* findSection(std::string_view name) const;
+    std::optional<std::size_t> findKey(SectionId section, std::string_view key) const;
+    void index();
+
+    std::vector<std::string> lines_;
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
+};
+
+// Builds a fresh INI file in the order of the calls.
+class IniWriter {
+public:
+    void section(std::string_view name);  // a blank line separates it from the one before
+    void key(std::string_view name, std::string_view value);
+    void key(std::string_view name, std::int64_t value);
+    void key(std::string_view name, const std::string& value) {
+        key(name, std::string_view(value));
+    }
+    void key(std::string_view name, const char* value) { key(name, std::string_view(value)); }
+    void key(std::string_view name, bool value) { key(name, std::int64_t{value ? 1 : 0}); }
+    void key(std::string_view name, std::int32_t value) { key(name, std::int64_t{value}); }
+
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+}  // namespace tavrel

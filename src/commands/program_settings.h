@@ -1,0 +1,54 @@
+// The program settings file "tavrel.ini": which commands, translation and log
+// files to use, the three File menu switches, and the device of each COM port.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "commands/safe_file_write.h"
+#include "platform/file_system.h"
+
+namespace tavrel {
+
+constexpr char kProgramSettingsFileName[] = "tavrel.ini";
+constexpr char kDefaultCommandsFileName[] = "vorkumel.ini";
+constexpr int kPortCount = 8;
+
+struct ProgramSettings {
+    std::string Settings;          // the commands file path
+    std::string Language;          // the translation file path; empty: no translation
+    std::string LogFile;           // the log file path; empty: no log
+    bool Sonido = true;            // beep on every recognised command
+    bool AdvancedKeyPress = true;  // File > Advanced key press
+    bool Arranque = false;         // File > Load minimized
+    // Device of COM1..COM8. Read from section Ports, never written by the program.
+    std::array<std::string, kPortCount> Ports;
+};
+
+std::string DefaultPortDevice(int comNumber);  // COMn -> /dev/ttyS(n-1)
+
+class ProgramSettingsFile {
+public:
+    // programDirectory: where "tavrel.ini" and the default commands file live.
+    ProgramSettingsFile(FileSystem& files, std::string programDirectory);
+
+    const std::string& path() const { return path_; }
+    std::string defaultCommandsFilePath() const;
+
+    // A missing or unreadable file gives the defaults, silently.
+    ProgramSettings read() const;
+    // Settings of section Files; the default also when the value is empty.
+    std::string readCommandsFilePath() const;
+
+    // Updates the six keys in place (Settings, Language, LogFile of Files, then
+    // Sonido, AdvancedKeyPress, Arranque of Config); every other line stays.
+    std::optional<WriteFailure> write(const ProgramSettings& settings) const;
+
+private:
+    FileSystem& files_;
+    std::string directory_;
+    std::string path_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,41 @@
+// Whole-file access for the core: reading, durable writing and atomic
+// replacement, with failures described in the system's own words.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace tavrel {
+
+// Success, or why an operation failed (the system's error text).
+struct [[nodiscard]] FileStatus {
+    std::string error;  // empty on success
+
+    bool ok() const { return error.empty(); }
+    static FileStatus Success() { return {}; }
+    static FileStatus Failure(std::string why) { return {std::move(why)}; }
+};
+
+struct [[nodiscard]] FileContents {
+    std::string bytes;
+    FileStatus status;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True when the path names something that is not a directory.
+    virtual bool exists(const std::string& path) const = 0;
+    virtual FileContents readFile(const std::string& path) const = 0;
+    // Creates or truncates the file, writes all bytes and waits until they are
+    // on disk, so that a later replaceFile never exposes a half-written file.
+    virtual FileStatus writeFileDurably(const std::string& path, std::string_view bytes) = 0;
+    // Renames from onto to in one step: to names either the old or the new
+    // file at every moment. Both must be on the same file system.
+    virtual FileStatus replaceFile(const std::string& from, const std::string& to) = 0;
+    virtual FileStatus removeFile(const std::string& path) = 0;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,17 @@
+// The file system of a POSIX system: open/write/fsync/rename, errno as text.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace tavrel {
+
+class PosixFileSystem : public FileSystem {
+public:
+    bool exists(const std::string& path) const override;
+    FileContents readFile(const std::string& path) const override;
+    FileStatus writeFileDurably(const std::string& path, std::string_view bytes) override;
+    FileStatus replaceFile(const std::string& from, const std::string& to) override;
+    FileStatus removeFile(const std::string& path) override;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,363 @@
+// Load and Save/Run of the commands file against a real directory, with a
+// recording stand-in for the main window, its serial driver and dialogs.
+#include "commands/commands_file.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "commands/codigo_text.h"
+#include "platform/posix/posix_file_system.h"
+#include "temp_dir.h"
+
+namespace tavrel {
+namespace {
+
+const std::string kWorkedExample =
+    "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
+    "SkipFirst=1\r\nTolerance=5\r\nValueSize=1\r\nNumComandos=4\r\n"
+    "\r\n[Comandos]\r\n1=TV\r\n2=Power\r\n3=Volume up\r\n4=Radio\r\n"
+    "\r\n[1]\r\nLevel=0\r\n"
+    "\r\n[2]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\nTargetWindow=\r\n"
+    "Activado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNE9\r\n"
+    "\r\n[3]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\nTargetWindow=\r\n"
+    "Activado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=\r\n"
+    "\r\n[4]\r\nLevel=0\r\n";
+
+class RecordingHost : public CommandsFileHost {
+public:
+    std::vector<std::string> calls;
+    bool open = false;
+    PortOrdinals ports;
+
+    bool IsOpen() const override { return open; }
+    void DesactivarClick() override {
+        open = false;
+        calls.push_back("DesactivarClick");
+    }
+    void ActivarClick() override {
+        open = true;
+        calls.push_back("ActivarClick");
+    }
+    PortOrdinals portOrdinals() const override { return ports; }
+    void setPortOrdinals(const PortOrdinals& p) override {
+        ports = p;
+        calls.push_back("setPortOrdinals");
+    }
+    void setCommandsFilePath(const std::string& path) override {
+        calls.push_back("setCommandsFilePath " + path);
+    }
+    void showPortOrdinals(const PortOrdinals&) override { calls.push_back("showPortOrdinals"); }
+    void showSequenceSettings(const SequenceSettings&) override {
+        calls.push_back("showSequenceSettings");
+    }
+    void resetCapture() override { calls.push_back("resetCapture"); }
+    void AppMinimize() override { calls.push_back("AppMinimize"); }
+    void setEditMode(bool editMode) override {
+        calls.push_back(std::string("setEditMode ") + (editMode ? "1" : "0"));
+    }
+    void setPendingNumber(std::int32_t n) override {
+        calls.push_back("setPendingNumber " + std::to_string(n));
+    }
+};
+
+class CommandsFileTest : public ::testing::Test {
+protected:
+    testing::TempDir dir;
+    PosixFileSystem files;
+    ProgramSettingsFile settingsFile{files, dir.path()};
+    CommandTable table;
+    SequenceSettings sequence;
+    RecordingHost host;
+    CommandsFile commands{table, sequence, host, files, settingsFile};
+
+    LoadResult load(const std::string& bytes) {
+        dir.put("vorkumel.ini", bytes);
+        return commands.Load();
+    }
+    std::string config(const std::string& extra, int entries) {
+        return "[Config]\nValueSize=1\nNumComandos=" + std::to_string(entries) + "\n" + extra;
+    }
+    std::vector<std::string> labels() const {
+        std::vector<std::string> out;
+        for (int i = 0; i < table.count(); ++i) {
+            out.push_back((table.isCommand(i) ? "  " : "") + table.label(i));
+        }
+        return out;
+    }
+    std::vector<std::int32_t> code(int pos) const {
+        const TSecuencia& c = table.record(pos).Codigo;
+        return {c.Valores.begin(), c.Valores.begin() + c.NumValores};
+    }
+};
+
+TEST_F(CommandsFileTest, TheWorkedExampleLoadsIntoTableSettingsAndPort) {
+    const LoadResult result = load(kWorkedExample);
+    EXPECT_TRUE(result.found);
+    EXPECT_EQ(result.readError, "");
+    EXPECT_EQ(labels(), (std::vector<std::string>{"TV", "  Power", "  Volume up", "Radio"}));
+    EXPECT_EQ(table.image(0), node_image::kRemote);
+    EXPECT_EQ(table.image(1), node_image::kEnabled);
+    EXPECT_EQ(table.selectedImage(1), node_image::kSelectedCommand);
+    EXPECT_EQ(table.image(2), node_image::kNoCode);
+    EXPECT_EQ(table.image(3), node_image::kRemote);
+    EXPECT_EQ(code(1), (std::vector<std::int32_t>{10, 31, 60, 10, 31, 60}));
+    EXPECT_EQ(*table.record(1).Acciones, ActionList{"0=\xA1SendKeys\xA1NNNE9"});
+    EXPECT_EQ(*table.record(2).Acciones, ActionList{"0="});
+    EXPECT_EQ(table.record(0).Numero, 1);
+    EXPECT_EQ(table.record(2).Numero, 3);
+    EXPECT_EQ(table.record(1).Siguiente, &table.record(2));
+    EXPECT_EQ(table.record(2).Siguiente, nullptr);
+    EXPECT_EQ(host.ports, (PortOrdinals{1, 8, 0, 3, 0}));
+    EXPECT_EQ(sequence.Tolerance, 5);
+    EXPECT_EQ(sequence.SkipFirst, 1);
+    EXPECT_EQ(sequence.ValueSize, 1);
+    EXPECT_EQ(sequence.ShortestCodeLength, 6);
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"setCommandsFilePath " + dir.file("vorkumel.ini"),
+                                        "setPortOrdinals", "showPortOrdinals",
+                                        "showSequenceSettings", "ActivarClick", "resetCapture"}));
+}
+
+TEST_F(CommandsFileTest, TheWorkedExampleIsWrittenByteForByte) {
+    // As the editor makes them, a new command has one loop and no action line.
+    sequence.Tolerance = 5;
+    const int tv = table.appendRemote("TV");
+    const int power = table.appendCommand(tv, "Power", 2);
+    table.record(power).Acciones->push_back("0=\xA1SendKeys\xA1NNNE9");
+    DecodeCodigo("0A1F3C0A1F3C", 1, table.record(power).Codigo);
+    table.appendCommand(tv, "Volume up", 3);
+    table.appendRemote("Radio");
+    EXPECT_EQ(CommandsFile::Serialize(table, sequence, PortOrdinals{1, 8, 0, 3, 0}),
+              kWorkedExample);
+}
+
+TEST_F(CommandsFileTest, LoadingAndWritingBackAddsOnlyTheEmptyActionOfTheUnlearnedCommand) {
+    load(kWorkedExample);
+    std::string expected = kWorkedExample;
+    expected.insert(expected.find("Codigo=\r\n") + 9, "0=\r\n");
+    const std::string written = CommandsFile::Serialize(table, sequence, host.ports);
+    EXPECT_EQ(written, expected);
+
+    table.clear();
+    load(written);
+    EXPECT_EQ(CommandsFile::Serialize(table, sequence, host.ports), written);
+}
+
+TEST_F(CommandsFileTest, CodigoIsCutIntoRunsOfTwiceValueSizeCharacters) {
+    load(config("[Comandos]\n1=a\n2=b\n3=c\n4=d\n", 4) +
+         "[1]\nCodigo=0a1f3\n[2]\nCodigo=G1\n[3]\nCodigo=" + std::string(1500, 'F') +
+         "\n[4]\nCodigo=3\n");
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Remote", "  a", "  b", "  c", "  d"}));
+    EXPECT_EQ(table.record(0).Numero, -1);
+    EXPECT_EQ(code(1), (std::vector<std::int32_t>{10, 31}));
+    EXPECT_EQ(code(2), (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(table.record(3).Codigo.NumValores, 511);
+    EXPECT_EQ(table.record(3).Codigo.Valores[510], 255);
+    // Too short for one value: no code, and the threshold does not drop to 0.
+    EXPECT_EQ(table.record(4).Codigo.NumValores, 0);
+    EXPECT_EQ(table.image(4), node_image::kNoCode);
+    EXPECT_EQ(sequence.ShortestCodeLength, 1);
+}
+
+TEST(CodigoText, ValuesAreUpperCaseHexOfAtLeastTwiceValueSizeDigits) {
+    TSecuencia code;
+    code.Valores[0] = -1;
+    code.Valores[1] = 0x1FF;
+    code.Valores[2] = 10;
+    code.NumValores = 3;
+    EXPECT_EQ(EncodeCodigo(code, 4), "FFFFFFFF000001FF0000000A");
+    EXPECT_EQ(EncodeCodigo(code, 1), "FFFFFFFF1FF0A");
+    EXPECT_EQ(EncodeCodigo(code, 0), "FFFFFFFF1FF0A");
+    DecodeCodigo("FFFFFFFF000001FF", 4, code);
+    EXPECT_EQ(code.NumValores, 2);
+    EXPECT_EQ(code.Valores[0], -1);
+    EXPECT_EQ(code.Valores[1], 0x1FF);
+}
+
+TEST_F(CommandsFileTest, CommandsBeforeTheFirstRemoteGoUnderADefaultRemote) {
+    load(config("[Comandos]\n1=a\n2=b\n3=R\n4=c\n", 4) + "[3]\nLevel=0\n");
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Remote", "  a", "  b", "R", "  c"}));
+    EXPECT_EQ(table.record(1).Siguiente, &table.record(2));
+    EXPECT_EQ(table.record(2).Siguiente, &table.record(4));
+    EXPECT_EQ(sequence.ShortestCodeLength, kShortestCodeLengthAtLoad);
+}
+
+TEST_F(CommandsFileTest, AFileOfRemotesOnlyStillActivatesThePortAndResetsCapture) {
+    host.open = true;
+    load(config("[Comandos]\n1=A\n2=B\n[1]\nLevel=0\n[2]\nLevel=0\n", 2));
+    EXPECT_EQ(labels(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{
+                              "setCommandsFilePath " + dir.file("vorkumel.ini"), "DesactivarClick",
+                              "setPortOrdinals", "ActivarClick", "showPortOrdinals",
+                              "showSequenceSettings", "ActivarClick", "resetCapture"}));
+}
+
+TEST_F(CommandsFileTest, NoEntriesLeaveThePortAloneAndAMissingFileChangesNothing) {
+    sequence.Tolerance = 9;
+    EXPECT_FALSE(commands.Load().found);
+    EXPECT_EQ(sequence.Tolerance, 9);
+    EXPECT_EQ(sequence.ShortestCodeLength, kShortestCodeLengthAtStart);
+    EXPECT_EQ(host.calls.size(), 1u);
+
+    host.calls.clear();
+    dir.put("other.ini", "[Config]\nNumComandos=0\nPuerto=3\n");
+    EXPECT_TRUE(commands.LoadFrom(dir.file("other.ini")).found);
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(host.ports.ComPort, 2);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"setPortOrdinals", "showPortOrdinals",
+                                                    "showSequenceSettings", "resetCapture"}));
+}
+
+TEST_F(CommandsFileTest, LoopBuildsOneLinePerActionAndEmptyForAMissingKey) {
+    load(config("[Comandos]\n1=R\n2=c\n3=none\n[1]\nLevel=0\n", 3) +
+         "[2]\nLevel=1\nLoop=3\n0=first\n2=third\n[3]\nLoop=0\n0=ignored\n");
+    EXPECT_EQ(*table.record(1).Acciones, (ActionList{"0=first", "1=", "2=third"}));
+    EXPECT_EQ(table.record(1).Loop, 3);
+    EXPECT_TRUE(table.record(2).Acciones->empty());
+}
+
+TEST_F(CommandsFileTest, HandEditedOdditiesGiveDefinedResults) {
+    table.setCurrent(nullptr);
+    load(
+        "[ config ]\n"
+        "  puerto = 3 \n"
+        "VELOCIDAD=\"12\"\n"
+        "Velocidad=1\n"
+        "ValueSize=0\n"
+        "SkipFirst=-3\n"
+        "Tolerance=abc\n"
+        "NumComandos=0x3\n"
+        "[comandos]\n"
+        "1='Quoted name'\n"
+        "2=  Padded  \n"
+        "[2]\n"
+        "level=1\n"
+        "ACTIVADO=0\n"
+        "Codigo=0A0B0\n"
+        "DeVez=7\n"
+        "Retraso=x\n"
+        "[2]\n"
+        "Activado=1\n");
+    EXPECT_EQ(host.ports.ComPort, 2);
+    EXPECT_EQ(host.ports.ComPortSpeed, 12);
+    EXPECT_EQ(sequence.ValueSize, 1);
+    EXPECT_EQ(sequence.SkipFirst, 0);
+    EXPECT_EQ(sequence.Tolerance, 4);
+    // Three entries claimed, two present: the third is an empty command.
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Remote", "  Quoted name", "  Padded", "  "}));
+    const TComando& c = table.record(2);
+    EXPECT_FALSE(c.Activado);
+    EXPECT_TRUE(c.DeVez);
+    EXPECT_EQ(c.Retraso, 0);
+    EXPECT_EQ(code(2), (std::vector<std::int32_t>{10, 11}));
+    EXPECT_EQ(table.image(2), node_image::kDisabled);
+    EXPECT_EQ(*table.record(3).Acciones, ActionList{"0="});
+    EXPECT_EQ(table.current(), nullptr);
+}
+
+TEST_F(CommandsFileTest, AbsurdCountsAreCutToWhatTheFileHolds) {
+    load(config("[Comandos]\n1=c\n[1]\nLoop=2000000000\n5=x\n", 2000000000));
+    EXPECT_EQ(table.count(), 1 + 1001);
+    EXPECT_EQ(table.record(1).Loop, 1006);
+    EXPECT_EQ(table.record(1).Acciones->at(5), "5=x");
+}
+
+TEST_F(CommandsFileTest, AFileThatCannotBeReadLoadsTheDefaults) {
+    const LoadResult result = commands.LoadFrom("/proc/self/mem");
+    EXPECT_TRUE(result.found);
+    EXPECT_NE(result.readError, "");
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(host.ports, PortOrdinals{});
+    EXPECT_EQ(sequence.ShortestCodeLength, kShortestCodeLengthAtLoad);
+}
+
+TEST_F(CommandsFileTest, SaveRunWritesBothFilesAndReloadsTheSameTable) {
+    load(kWorkedExample);
+    table.record(1).LoopActual = 0;
+    table.record(1).TargetWindow = "Editor \xA1";
+    table.record(1).Retraso = 2;
+    table.setLabel(3, "Radio \xE9t\xE9");
+    const std::string before = CommandsFile::Serialize(table, sequence, host.ports);
+    host.calls.clear();
+    ProgramSettings s;
+    s.Sonido = false;
+
+    EXPECT_FALSE(commands.SaveRun(s));
+    EXPECT_EQ(dir.get("vorkumel.ini"), before);
+    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_FALSE(settingsFile.read().Sonido);
+    EXPECT_EQ(CommandsFile::Serialize(table, sequence, host.ports), before);
+    EXPECT_EQ(table.record(1).TargetWindow, "Editor \xA1");
+    EXPECT_EQ(host.calls.front(), "AppMinimize");
+    EXPECT_EQ(host.calls[host.calls.size() - 2], "setEditMode 0");
+    EXPECT_EQ(host.calls.back(), "setPendingNumber 0");
+}
+
+TEST_F(CommandsFileTest, SaveRunGoesToTheCommandsFileTheSettingsName) {
+    std::filesystem::create_directory(dir.file("sub"));
+    ProgramSettings s;
+    s.Settings = dir.file("sub/mine.ini");
+    EXPECT_FALSE(commands.SaveRun(s));
+    EXPECT_EQ(dir.get("sub/mine.ini"),
+              "[Config]\r\nPuerto=0\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
+              "SkipFirst=1\r\nTolerance=4\r\nValueSize=1\r\nNumComandos=0\r\n"
+              "\r\n[Comandos]\r\n");
+    EXPECT_FALSE(dir.has("vorkumel.ini"));
+}
+
+TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
+    std::filesystem::create_directory(dir.file("sub"));
+    dir.put("sub/cmds.ini", kWorkedExample);
+    ProgramSettings s;
+    s.Settings = dir.file("sub/cmds.ini");
+    commands.LoadFrom(s.Settings);
+    table.setLabel(0, "Changed");
+    host.calls.clear();
+    // The scratch file cannot be created where a directory holds its name.
+    std::filesystem::create_directory(dir.file("sub/temporal.tmp"));
+    auto failure = commands.SaveRun(s);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->message(), "Unable to write to " + dir.file("sub/cmds.ini"));
+    EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
+    EXPECT_EQ(table.label(0), "Changed");
+    EXPECT_TRUE(host.calls.empty());
+
+    // The settings file fails first: the commands file is not touched.
+    std::filesystem::remove(dir.file("sub/temporal.tmp"));
+    std::filesystem::remove(dir.file("tavrel.ini"));
+    std::filesystem::create_directory(dir.file("tavrel.ini"));
+    failure = commands.SaveRun(s);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->fileName, dir.file("tavrel.ini"));
+    EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+// A disk that fills up half way through the scratch file.
+class FullDisk : public PosixFileSystem {
+public:
+    FileStatus writeFileDurably(const std::string& path, std::string_view bytes) override {
+        if (path.ends_with("temporal.tmp")) {
+            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2));
+            return FileStatus::Failure("No space left on device");
+        }
+        return PosixFileSystem::writeFileDurably(path, bytes);
+    }
+};
+
+TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
+    load(kWorkedExample);
+    FullDisk full;
+    ProgramSettingsFile fullSettings{full, dir.path()};
+    CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
+    const auto failure = onFullDisk.SaveRun(ProgramSettings{});
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, "No space left on device");
+    EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
+    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_EQ(table.count(), 4);
+}
+
+}  // namespace
+}  // namespace tavrel

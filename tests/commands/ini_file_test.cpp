@@ -1,0 +1,124 @@
+// The INI rules: lookup, value cleaning, integers, and in-place updates that
+// keep every other byte.
+#include "commands/ini_file.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrel {
+namespace {
+
+TEST(IniFile, SectionsAndKeysMatchWithoutCaseAndTheFirstOneWins) {
+    const IniFile ini(
+        "; a remark\r\n"
+        "top=ignored\r\n"
+        "\r\n"
+        "[Files]\r\n"
+        "Settings=first\r\n"
+        "SETTINGS=second\r\n"
+        "  Language  =  fr.txt  \r\n"
+        "[fILES]\r\n"
+        "LogFile=only in the second section\r\n");
+    EXPECT_EQ(ini.read("files", "settings"), "first");
+    EXPECT_EQ(ini.read("FILES", "language"), "fr.txt");
+    EXPECT_FALSE(ini.read("Files", "LogFile"));
+    EXPECT_FALSE(ini.read("Files", "top"));
+    EXPECT_FALSE(ini.read("Files", "; a remark"));
+    EXPECT_EQ(ini.readString("Nowhere", "x", "fallback"), "fallback");
+}
+
+TEST(IniFile, ValuesLoseSurroundingBlanksAndMatchingQuotesAndStopAt1023Characters) {
+    const std::string longValue(1500, 'A');
+    const IniFile ini(
+        "[S]\nd=\"quoted text\"\ns=' single '\nmixed=\"x'\nlone=\"\nlong=" + longValue + "\n");
+    EXPECT_EQ(ini.read("S", "d"), "quoted text");
+    EXPECT_EQ(ini.read("S", "s"), " single ");
+    EXPECT_EQ(ini.read("S", "mixed"), "\"x'");
+    EXPECT_EQ(ini.read("S", "lone"), "\"");
+    EXPECT_EQ(ini.read("S", "long")->size(), kIniValueReadLimit);
+}
+
+TEST(IniFile, IntegersAreDecimalOrHexadecimalAndAnythingElseGivesTheDefault) {
+    const struct {
+        const char* text;
+        std::int32_t expected;
+    } cases[] = {
+        {"42", 42},
+        {"-7", -7},
+        {"+7", 7},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$ff", 255},
+        {"0xFFFFFFFF", -1},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        // no integer: the default 99
+        {"0x", 99},
+        {"$", 99},
+        {"12a", 99},
+        {"", 99},
+        {"-", 99},
+        {"2147483648", 99},
+        {"99999999999", 99},
+        {"0x100000000", 99},
+        {"0xG", 99},
+        {"1 2", 99},
+    };
+    for (const auto& c : cases) {
+        const IniFile ini(std::string("[S]\nk=") + c.text + "\n");
+        EXPECT_EQ(ini.readInt("S", "k", 99), c.expected) << '"' << c.text << '"';
+    }
+    const IniFile flags("[S]\non=2\noff=0\nbad=yes\n");
+    EXPECT_TRUE(flags.readBool("S", "on", false));
+    EXPECT_FALSE(flags.readBool("S", "off", true));
+    EXPECT_TRUE(flags.readBool("S", "bad", true));
+    EXPECT_FALSE(flags.readBool("S", "missing", false));
+}
+
+TEST(IniFile, UpdatesInPlaceKeepEveryOtherLineByteForByte) {
+    IniFile ini(
+        "; kept \xA1 remark\n"
+        "[Ports]\n"
+        "COM2=/dev/ttyUSB0\n"
+        "[Files]\n"
+        "Other=\xA1x\xA1\n"
+        "  settings = old\n"
+        "\n"
+        "[Tail]\n"
+        "z=1\n");
+    ini.write("Files", "Settings", "new");
+    ini.write("files", "Language", "es.txt");
+    ini.writeBool("Config", "Sonido", false);
+    ini.writeInt("Tail", "n", -3);
+    EXPECT_EQ(ini.bytes(),
+              "; kept \xA1 remark\r\n"
+              "[Ports]\r\n"
+              "COM2=/dev/ttyUSB0\r\n"
+              "[Files]\r\n"
+              "Other=\xA1x\xA1\r\n"
+              "settings=new\r\n"
+              "Language=es.txt\r\n"
+              "\r\n"
+              "[Tail]\r\n"
+              "z=1\r\n"
+              "n=-3\r\n"
+              "\r\n"
+              "[Config]\r\n"
+              "Sonido=0\r\n");
+    EXPECT_EQ(IniFile(ini.bytes()).read("Files", "Language"), "es.txt");
+}
+
+TEST(IniFile, AWrittenLineBreakCannotForgeAnotherEntry) {
+    IniFile ini;
+    ini.write("S", "name", "a\r\n[Config]\r\nPuerto=9");
+    const IniFile back(ini.bytes());
+    EXPECT_EQ(back.sectionNames(), std::vector<std::string>{"S"});
+    EXPECT_EQ(back.read("S", "name"), "a  [Config]  Puerto=9");
+
+    IniWriter writer;
+    writer.section("S");
+    writer.key("k", "x\ny");
+    EXPECT_EQ(writer.bytes(), "[S]\r\nk=x y\r\n");
+}
+
+}  // namespace
+}  // namespace tavrel
