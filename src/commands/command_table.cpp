@@ -51,8 +51,25 @@ int CommandTable::positionOf(const TComando* record) const {
     return kNoNode;
 }
 
+int CommandTable::lastRemote() const {
+    if (!lastRemoteKnown_) {
+        lastRemote_ = kNoNode;
+        for (int i = count() - 1; i >= 0; --i) {
+            if (nodes_[static_cast<std::size_t>(i)].level == 0) {
+                lastRemote_ = i;
+                break;
+            }
+        }
+        lastRemoteKnown_ = true;
+    }
+    return lastRemote_;
+}
+
 int CommandTable::blockEnd(int pos) const {
     int end = pos + 1;
+    if (node(pos).level == 0 && pos == lastRemote()) {
+        return count();  // the loader appends here all the time: no walk
+    }
     if (node(pos).level == 0) {
         while (end < count() && nodes_[static_cast<std::size_t>(end)].level != 0) {
             ++end;
@@ -75,6 +92,13 @@ int CommandTable::insertNode(int pos, int level, const std::string& label, std::
         n.selectedImage = node_image::kSelectedCommand;
     }
     nodes_.insert(nodes_.begin() + pos, std::move(n));
+    if (lastRemoteKnown_) {
+        if (level == 0 && pos > lastRemote_) {
+            lastRemote_ = pos;
+        } else if (pos <= lastRemote_) {
+            ++lastRemote_;
+        }
+    }
     changed();
     return pos;
 }
@@ -130,6 +154,7 @@ void CommandTable::unlinkLoadOrder(int first, int end) {
 }
 
 void CommandTable::remove(int pos) {
+    lastRemoteKnown_ = false;
     const int end = blockEnd(pos);
     bool selectionGone = false;
     for (int i = end - 1; i >= pos; --i) {
@@ -153,6 +178,7 @@ void CommandTable::remove(int pos) {
 }
 
 bool CommandTable::move(int from, int target) {
+    lastRemoteKnown_ = false;
     const int draggedLevel = node(from).level;
     const int targetLevel = node(target).level;
     if (from == target) {
@@ -181,6 +207,7 @@ bool CommandTable::move(int from, int target) {
 }
 
 void CommandTable::clear() {
+    lastRemoteKnown_ = false;
     const bool hadSelection = selected_ != nullptr;
     nodes_.clear();
     selected_ = nullptr;

@@ -98,6 +98,7 @@ private:
     };
 
     int blockEnd(int pos) const;  // one past the last node that moves with pos
+    int lastRemote() const;       // position of the last remote, kNoNode when none
     int insertNode(int pos, int level, const std::string& label, std::int32_t numero);
     void released(const TComando* record);
     void unlinkLoadOrder(int first, int end);
@@ -109,6 +110,8 @@ private:
     std::vector<Node> nodes_;
     const TComando* selected_ = nullptr;
     TComando* current_ = nullptr;
+    mutable int lastRemote_ = kNoNode;  // cached: loads append under it
+    mutable bool lastRemoteKnown_ = true;
 };
 
 }  // namespace tavrel
