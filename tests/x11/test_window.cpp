@@ -10,6 +10,32 @@
 
 namespace tavrel::test {
 
+namespace {
+
+// The keysym of a key event from the server's mapping at the time the event is
+// read. Xlib's cached XKB keymap sometimes misses a change of a single keycode,
+// which would make a correctly sent remapped key look wrong.
+unsigned long LookUpKeysym(Display* display, unsigned keycode, unsigned state) {
+    int perKeycode = 0;
+    KeySym* symbols = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &perKeycode);
+    if (symbols == nullptr) {
+        return NoSymbol;
+    }
+    const KeySym base = perKeycode > 0 ? symbols[0] : NoSymbol;
+    const KeySym second = perKeycode > 1 ? symbols[1] : NoSymbol;
+    XFree(symbols);
+    KeySym lower = NoSymbol;
+    KeySym upper = NoSymbol;
+    XConvertCase(base, &lower, &upper);
+    const bool shifted = (state & ShiftMask) != 0;
+    if (second == NoSymbol || (second == base && lower != upper)) {
+        return shifted ? upper : base;  // one symbol: Shift gives its capital
+    }
+    return shifted ? second : base;
+}
+
+}  // namespace
+
 std::vector<unsigned long> WindowRecords::pressedKeysyms() const {
     std::vector<unsigned long> keysyms;
     for (const KeyRecord& key : keys) {
@@ -93,10 +119,7 @@ void TestWindow::Handle(XEvent& event) {
             KeyRecord key;
             key.at = std::chrono::steady_clock::now();
             key.press = event.type == KeyPress;
-            char text[16];
-            KeySym keysym = NoSymbol;
-            XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
-            key.keysym = keysym;
+            key.keysym = LookUpKeysym(display_, event.xkey.keycode, event.xkey.state);
             key.keycode = event.xkey.keycode;
             key.state = event.xkey.state;
             key.synthetic = event.xkey.send_event != 0;

@@ -22,7 +22,7 @@ namespace tavrel::test {
 
 struct KeyRecord {
     bool press = false;
-    unsigned long keysym = 0;  // as XLookupString gives it, modifiers applied
+    unsigned long keysym = 0;  // Shift applied; Lock, Num Lock and third level ignored
     unsigned keycode = 0;
     unsigned state = 0;      // modifier mask at the event
     bool synthetic = false;  // sent with XSendEvent
