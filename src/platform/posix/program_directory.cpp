@@ -1,0 +1,46 @@
+// The program directory: next to the executable, or the user's configuration
+// directory for an installed copy.
+#include "platform/posix/program_directory.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace tavrel {
+
+std::filesystem::path ExecutableDirectory() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path(error) : executable.parent_path();
+}
+
+std::filesystem::path ChooseProgramDirectory(const std::filesystem::path& executableDirectory,
+                                             const char* xdgConfigHome, const char* home) {
+    if (!executableDirectory.empty() && access(executableDirectory.c_str(), W_OK) == 0) {
+        return executableDirectory;
+    }
+    std::filesystem::path base;
+    if (xdgConfigHome != nullptr && *xdgConfigHome == '/') {
+        base = xdgConfigHome;  // relative values are invalid and ignored
+    } else {
+        if (home == nullptr || *home == '\0') {
+            const passwd* user = getpwuid(getuid());
+            home = user != nullptr ? user->pw_dir : "/tmp";
+        }
+        base = std::filesystem::path(home) / ".config";
+    }
+    const std::filesystem::path directory = base / "tavrel";
+    std::error_code error;
+    // A failure shows later, when a file there cannot be written.
+    std::filesystem::create_directories(directory, error);
+    return directory;
+}
+
+std::filesystem::path ProgramDirectory() {
+    return ChooseProgramDirectory(ExecutableDirectory(), std::getenv("XDG_CONFIG_HOME"),
+                                  std::getenv("HOME"));
+}
+
+}  // namespace tavrel

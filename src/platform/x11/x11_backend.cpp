@@ -1,0 +1,61 @@
+// Opening the X11 backend and detecting what the server lacks, once.
+#include "platform/x11/x11_backend.h"
+
+#include <X11/extensions/XTest.h>
+
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_desktop.h"
+#include "platform/x11/x11_input.h"
+#include "platform/x11/x11_keymap.h"
+
+namespace tavrel {
+
+void X11Sound::Beep() {
+    X11ErrorTrap trap(connection_.display());
+    XBell(connection_.display(), 0);
+}
+
+X11Backend::OpenResult X11Backend::Open(const char* displayName) {
+    OpenResult result;
+    Display* display = XOpenDisplay(displayName);
+    if (display == nullptr) {
+        const char* name = displayName != nullptr ? displayName : XDisplayName(nullptr);
+        result.problem = std::string("Cannot connect to the X display \"") +
+                         (name != nullptr ? name : "") +
+                         "\": keystrokes, pointer actions and window actions are not available.";
+        return result;
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    const bool haveXTest = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+    if (!haveXTest) {
+        result.problem =
+            "The X server lacks the XTEST extension: keystrokes and pointer actions are not sent.";
+    }
+    result.backend.reset(new X11Backend(std::make_unique<X11Connection>(display), haveXTest));
+    return result;
+}
+
+X11Backend::X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest)
+    : connection_(std::move(connection)),
+      haveXTest_(haveXTest),
+      keymap_(std::make_unique<X11Keymap>(connection_->display())),
+      input_(std::make_unique<X11Input>(*connection_, *keymap_, haveXTest)),
+      desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_)),
+      sound_(std::make_unique<X11Sound>(*connection_)) {}
+
+X11Backend::~X11Backend() = default;
+
+Input& X11Backend::input() {
+    return *input_;
+}
+Desktop& X11Backend::desktop() {
+    return *desktop_;
+}
+Sound& X11Backend::sound() {
+    return *sound_;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,62 @@
+// The X11 desktop backend as one object: input, windows and the bell on a
+// private connection to the X server.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+
+namespace tavrel {
+
+class X11Connection;
+class X11Keymap;
+class X11Input;
+class X11Desktop;
+
+class X11Sound final : public Sound {
+public:
+    explicit X11Sound(X11Connection& connection) : connection_(connection) {}
+    void Beep() override;
+
+private:
+    X11Connection& connection_;
+};
+
+class X11Backend {
+public:
+    struct OpenResult;
+
+    // Connects to displayName (nullptr: $DISPLAY). Without a display the
+    // result holds no backend and an error text; without the XTest extension
+    // it holds a backend whose input sends nothing, and a warning text.
+    static OpenResult Open(const char* displayName = nullptr);
+
+    ~X11Backend();
+    X11Backend(const X11Backend&) = delete;
+    X11Backend& operator=(const X11Backend&) = delete;
+
+    Input& input();
+    Desktop& desktop();
+    Sound& sound();
+    bool canSendInput() const { return haveXTest_; }
+
+private:
+    X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest);
+
+    std::unique_ptr<X11Connection> connection_;
+    bool haveXTest_;
+    std::unique_ptr<X11Keymap> keymap_;
+    std::unique_ptr<X11Input> input_;
+    std::unique_ptr<X11Desktop> desktop_;
+    std::unique_ptr<X11Sound> sound_;
+};
+
+struct X11Backend::OpenResult {
+    std::unique_ptr<X11Backend> backend;  // null when there is no display
+    std::string problem;                  // empty when everything works; English text
+};
+
+}  // namespace tavrel

@@ -1,0 +1,55 @@
+// One Xlib connection shared by the X11 backend parts, with the error trap
+// that turns X protocol errors (windows vanishing under us) into results.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <string>
+
+namespace tavrel {
+
+class X11Connection {
+public:
+    // Takes ownership of an open display.
+    explicit X11Connection(Display* display);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    Display* display() const { return display_; }
+    Window root() const { return root_; }
+    Atom atom(const char* name);
+
+private:
+    Display* display_;
+    Window root_;
+};
+
+// Catches the X errors of the requests made during its lifetime. Xlib's
+// default handler ends the program on any error, and a window may be destroyed
+// by its owner between any two requests, so every backend call runs inside one.
+class X11ErrorTrap {
+public:
+    explicit X11ErrorTrap(Display* display);
+    ~X11ErrorTrap();
+    X11ErrorTrap(const X11ErrorTrap&) = delete;
+    X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
+
+    // Waits for the server to process everything sent so far; true when no
+    // request of this trap failed.
+    bool Sync();
+
+private:
+    Display* display_;
+    XErrorHandler previous_;
+    X11ErrorTrap* outer_;
+    int errors_ = 0;
+
+    static int Handle(Display* display, XErrorEvent* event);
+};
+
+// The UTF-8 text of a text property (STRING, UTF8_STRING or COMPOUND_TEXT).
+std::string TextPropertyToUtf8(Display* display, XTextProperty& property);
+
+}  // namespace tavrel

@@ -1,0 +1,260 @@
+// EWMH window list, titles and state; window messages mapped onto what X
+// clients understand.
+#include "platform/x11/x11_desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+
+#include "platform/text_encoding.h"
+#include "platform/windows.h"
+
+namespace tavrel {
+namespace {
+
+constexpr long kNetWmStateRemove = 0;
+constexpr long kNetWmStateAdd = 1;
+// Source indication "pager": window managers honour such requests without
+// applying focus-stealing prevention, as a user's click in a task list.
+constexpr long kSourcePager = 2;
+constexpr long kIconicState = 3;  // WM_STATE value
+
+}  // namespace
+
+X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap)
+    : connection_(connection), keymap_(keymap) {}
+
+std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, const char* name,
+                                                                 Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status =
+        XGetWindowProperty(connection_.display(), window, connection_.atom(name), 0, 1 << 16, False,
+                           type, &actualType, &format, &count, &after, &data);
+    std::optional<std::vector<unsigned long>> items;
+    if (status == Success && data != nullptr && format == 32 && actualType == type) {
+        // Xlib hands 32-bit items over as longs.
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        items.emplace(values, values + count);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return items;
+}
+
+bool X11Desktop::Exists(Window window) {
+    if (window == None) {
+        return false;
+    }
+    XWindowAttributes attributes;
+    X11ErrorTrap trap(connection_.display());
+    return XGetWindowAttributes(connection_.display(), window, &attributes) != 0 && trap.Sync();
+}
+
+WindowHandle X11Desktop::GetForegroundWindow() {
+    X11ErrorTrap trap(connection_.display());
+    const auto active = Property32(connection_.root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    return active && !active->empty() ? active->front() : kNoWindow;
+}
+
+std::vector<WindowHandle> X11Desktop::TopLevelWindows() {
+    X11ErrorTrap trap(connection_.display());
+    std::vector<WindowHandle> windows;
+    if (auto stacking = Property32(connection_.root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) {
+        windows.assign(stacking->rbegin(), stacking->rend());
+        return windows;
+    }
+    // No EWMH window manager: the root's children, bottom to top.
+    Window rootReturn = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(connection_.display(), connection_.root(), &rootReturn, &parent, &children,
+                   &count) != 0 &&
+        children != nullptr) {
+        windows.assign(children, children + count);
+        std::reverse(windows.begin(), windows.end());
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return windows;
+}
+
+std::string X11Desktop::GetWindowText(WindowHandle window) {
+    if (window == kNoWindow) {
+        return {};
+    }
+    Display* display = connection_.display();
+    X11ErrorTrap trap(display);
+    std::string utf8;
+    XTextProperty property{};
+    if (XGetTextProperty(display, window, &property, connection_.atom("_NET_WM_NAME")) != 0 &&
+        property.encoding == connection_.atom("UTF8_STRING") && property.value != nullptr) {
+        utf8.assign(reinterpret_cast<const char*>(property.value), property.nitems);
+    } else {
+        if (property.value != nullptr) {
+            XFree(property.value);
+            property.value = nullptr;
+        }
+        // Older programs set only WM_NAME, in Latin-1 or compound text.
+        if (XGetWMName(display, window, &property) != 0) {
+            utf8 = TextPropertyToUtf8(display, property);
+        }
+    }
+    if (property.value != nullptr) {
+        XFree(property.value);
+    }
+    return Utf8ToCp1252(utf8);
+}
+
+WindowHandle X11Desktop::FindWindow(const std::string& title) {
+    for (WindowHandle window : TopLevelWindows()) {
+        if (GetWindowText(window) == title) {
+            return window;
+        }
+    }
+    return kNoWindow;
+}
+
+bool X11Desktop::IsIconic(WindowHandle window) {
+    if (window == kNoWindow) {
+        return false;
+    }
+    X11ErrorTrap trap(connection_.display());
+    const Atom wmState = connection_.atom("WM_STATE");
+    if (auto state = Property32(window, "WM_STATE", wmState); state && !state->empty()) {
+        return static_cast<long>(state->front()) == kIconicState;
+    }
+    const auto hidden = connection_.atom("_NET_WM_STATE_HIDDEN");
+    const auto netState = Property32(window, "_NET_WM_STATE", XA_ATOM);
+    return netState && std::find(netState->begin(), netState->end(), hidden) != netState->end();
+}
+
+bool X11Desktop::SendToWindowManager(Window window, const char* type, long l0, long l1, long l2,
+                                     long l3) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = connection_.atom(type);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = l0;
+    event.xclient.data.l[1] = l1;
+    event.xclient.data.l[2] = l2;
+    event.xclient.data.l[3] = l3;
+    X11ErrorTrap trap(connection_.display());
+    XSendEvent(connection_.display(), connection_.root(), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    return trap.Sync();
+}
+
+bool X11Desktop::Restore(Window window) {
+    if (!Exists(window)) {
+        return false;
+    }
+    // Mapping an iconic window asks the window manager to make it normal
+    // again; activation also de-iconifies under EWMH window managers.
+    XMapWindow(connection_.display(), window);
+    return SendToWindowManager(window, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+}
+
+void X11Desktop::RestoreWindow(WindowHandle window) {
+    X11ErrorTrap trap(connection_.display());
+    Restore(window);
+}
+
+void X11Desktop::RaiseAndActivate(WindowHandle window) {
+    if (!Exists(window)) {
+        return;
+    }
+    X11ErrorTrap trap(connection_.display());
+    XRaiseWindow(connection_.display(), window);
+    SendToWindowManager(window, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+}
+
+bool X11Desktop::SetMaximized(Window window, bool maximized) {
+    return Exists(window) &&
+           SendToWindowManager(
+               window, "_NET_WM_STATE", maximized ? kNetWmStateAdd : kNetWmStateRemove,
+               static_cast<long>(connection_.atom("_NET_WM_STATE_MAXIMIZED_VERT")),
+               static_cast<long>(connection_.atom("_NET_WM_STATE_MAXIMIZED_HORZ")), kSourcePager);
+}
+
+bool X11Desktop::SendKey(Window window, const KeyChoice& key, bool press, bool release) {
+    if (key.keycode == 0) {
+        return false;
+    }
+    XEvent event{};
+    XKeyEvent& keyEvent = event.xkey;
+    keyEvent.display = connection_.display();
+    keyEvent.window = window;
+    keyEvent.root = connection_.root();
+    keyEvent.subwindow = None;
+    keyEvent.time = CurrentTime;
+    keyEvent.x = keyEvent.y = keyEvent.x_root = keyEvent.y_root = 1;
+    keyEvent.state = key.mods;
+    keyEvent.keycode = key.keycode;
+    keyEvent.same_screen = True;
+    X11ErrorTrap trap(connection_.display());
+    if (press) {
+        keyEvent.type = KeyPress;
+        XSendEvent(connection_.display(), window, False, KeyPressMask, &event);
+    }
+    if (release) {
+        keyEvent.type = KeyRelease;
+        XSendEvent(connection_.display(), window, False, KeyReleaseMask, &event);
+    }
+    return trap.Sync();
+}
+
+bool X11Desktop::PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                             std::uint32_t lParam) {
+    if (!Exists(window)) {
+        return false;
+    }
+    X11ErrorTrap trap(connection_.display());
+    // The low four bits of a system command are the system's own.
+    const std::uint32_t command = wParam & 0xFFF0;
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && command == SC_CLOSE)) {
+        return SendToWindowManager(window, "_NET_CLOSE_WINDOW", CurrentTime, kSourcePager);
+    }
+    if (message == WM_SYSCOMMAND && command == SC_MINIMIZE) {
+        return XIconifyWindow(connection_.display(), window,
+                              DefaultScreen(connection_.display())) != 0 &&
+               trap.Sync();
+    }
+    if (message == WM_SYSCOMMAND && command == SC_MAXIMIZE) {
+        return SetMaximized(window, true);
+    }
+    if (message == WM_SYSCOMMAND && command == SC_RESTORE) {
+        return IsIconic(window) ? Restore(window) : SetMaximized(window, false);
+    }
+    if (message == WM_KEYDOWN || message == WM_KEYUP) {
+        const KeyChoice key = keymap_.ForVirtualKey(static_cast<std::uint8_t>(wParam & 0xFF));
+        return SendKey(window, key, message == WM_KEYDOWN, message == WM_KEYUP);
+    }
+    if (message == WM_CHAR) {
+        KeysymValue alternative = 0;
+        const KeysymValue keysym =
+            Cp1252ToKeysym(static_cast<unsigned char>(wParam & 0xFF), &alternative);
+        return SendKey(window, keymap_.Find(keysym, alternative, false), true, true);
+    }
+    // Cooperating programs can listen for these.
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = connection_.atom("_TAVREL_MESSAGE");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(message);
+    event.xclient.data.l[1] = static_cast<long>(wParam);
+    event.xclient.data.l[2] = static_cast<long>(lParam);
+    XSendEvent(connection_.display(), window, False, NoEventMask, &event);
+    return trap.Sync();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,211 @@
+// XTest key and button events with the Windows meanings of virtual keys and
+// shift states, on top of whatever layout the X server has loaded.
+#include "platform/x11/x11_input.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <thread>
+
+#include "platform/windows.h"
+
+namespace tavrel {
+namespace {
+
+bool IsShift(std::uint8_t vk) {
+    return vk == vk::SHIFT || vk == 0xA0 || vk == 0xA1;
+}
+bool IsControl(std::uint8_t vk) {
+    return vk == vk::CONTROL || vk == 0xA2 || vk == 0xA3;
+}
+bool IsAlt(std::uint8_t vk) {
+    return vk == vk::MENU || vk == 0xA4 || vk == 0xA5;
+}
+
+}  // namespace
+
+X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, bool haveXTest)
+    : connection_(connection), keymap_(keymap), haveXTest_(haveXTest) {}
+
+void X11Input::FakeKey(unsigned keycode, bool press) {
+    XTestFakeKeyEvent(connection_.display(), keycode, press ? True : False, CurrentTime);
+}
+
+// Presses the key with the modifiers the choice adds (those not already held)
+// and, when release is set, lets go of the key as well.
+void X11Input::TapWithModifiers(const KeyChoice& choice, bool release) {
+    const unsigned shift =
+        (choice.mods & ShiftMask) != 0 && !shiftDown_ ? keymap_.Keycode(XK_Shift_L) : 0;
+    const unsigned level3 =
+        (choice.mods & ~ShiftMask) != 0 ? keymap_.Keycode(XK_ISO_Level3_Shift) : 0;
+    for (unsigned modifier : {shift, level3}) {
+        if (modifier != 0) {
+            FakeKey(modifier, true);
+        }
+    }
+    FakeKey(choice.keycode, true);
+    if (release) {
+        FakeKey(choice.keycode, false);
+    }
+    for (unsigned modifier : {level3, shift}) {
+        if (modifier != 0) {
+            FakeKey(modifier, false);
+        }
+    }
+}
+
+// Windows reads Ctrl+Alt as AltGr when the key has a symbol on that level;
+// X needs the real third-level modifier instead.
+bool X11Input::WantsThirdLevel(std::uint8_t vk, unsigned keycode) {
+    if (!ctrlDown_ || !altDown_ || IsShift(vk) || IsControl(vk) || IsAlt(vk)) {
+        return false;
+    }
+    const unsigned level3 = keymap_.level3Mask();
+    if (level3 == 0 || keymap_.Keycode(XK_ISO_Level3_Shift) == 0) {
+        return false;
+    }
+    const unsigned shift = shiftDown_ ? ShiftMask : 0;
+    const KeysymValue third = keymap_.Translate(keycode, shift | level3);
+    return third != NoSymbol && third != keymap_.Translate(keycode, shift);
+}
+
+void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
+    if (!haveXTest_) {
+        return;
+    }
+    X11ErrorTrap trap(connection_.display());
+    const bool release = (flags & KEYEVENTF_KEYUP) != 0;
+    if (release) {
+        const unsigned keycode =
+            pressedOn_[vk] != 0 ? pressedOn_[vk] : keymap_.ForVirtualKey(vk).keycode;
+        if (keycode != 0) {
+            FakeKey(keycode, false);
+        }
+        if (pressedOnSpare_[vk]) {
+            trap.Sync();
+            std::this_thread::sleep_for(kRemapHold);
+            RestoreSpare(keycode);
+        }
+        pressedOn_[vk] = 0;
+        pressedOnSpare_[vk] = false;
+    } else {
+        KeyChoice choice = keymap_.ForVirtualKey(vk);
+        const bool spare = choice.keycode == 0;
+        if (spare) {
+            choice.keycode = MapSpare(VirtualKeyToKeysym(vk));
+            if (choice.keycode == 0) {
+                return;
+            }
+        }
+        if (WantsThirdLevel(vk, choice.keycode)) {
+            const unsigned ctrl = keymap_.Keycode(XK_Control_L);
+            const unsigned alt = keymap_.Keycode(XK_Alt_L);
+            FakeKey(ctrl, false);
+            FakeKey(alt, false);
+            TapWithModifiers({choice.keycode, keymap_.level3Mask()}, false);
+            FakeKey(ctrl, true);
+            FakeKey(alt, true);
+        } else {
+            TapWithModifiers(choice, false);
+        }
+        pressedOn_[vk] = choice.keycode;
+        pressedOnSpare_[vk] = spare;
+    }
+    if (IsShift(vk)) {
+        shiftDown_ = !release;
+    } else if (IsControl(vk)) {
+        ctrlDown_ = !release;
+    } else if (IsAlt(vk)) {
+        altDown_ = !release;
+    }
+}
+
+void X11Input::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
+    if (!haveXTest_) {
+        return;
+    }
+    X11ErrorTrap trap(connection_.display());
+    Display* display = connection_.display();
+    if ((flags & MOUSEEVENTF_MOVE) != 0) {
+        XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
+    }
+    struct ButtonFlag {
+        std::uint32_t flag;
+        unsigned button;
+        Bool press;
+    };
+    constexpr ButtonFlag kButtons[] = {
+        {MOUSEEVENTF_LEFTDOWN, Button1, True},   {MOUSEEVENTF_LEFTUP, Button1, False},
+        {MOUSEEVENTF_RIGHTDOWN, Button3, True},  {MOUSEEVENTF_RIGHTUP, Button3, False},
+        {MOUSEEVENTF_MIDDLEDOWN, Button2, True}, {MOUSEEVENTF_MIDDLEUP, Button2, False},
+    };
+    for (const ButtonFlag& button : kButtons) {
+        if ((flags & button.flag) != 0) {
+            XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+        }
+    }
+}
+
+std::int16_t X11Input::VkKeyScan(unsigned char ch) {
+    X11ErrorTrap trap(connection_.display());
+    return keymap_.VkKeyScan(ch);
+}
+
+std::uint32_t X11Input::MapVirtualKey(std::uint32_t vk) {
+    if (vk > 0xFF) {
+        return 0;
+    }
+    X11ErrorTrap trap(connection_.display());
+    // Evdev keycodes are the kernel's key codes plus 8, and those equal the
+    // PC scan codes of the main block.
+    const unsigned keycode = keymap_.ForVirtualKey(static_cast<std::uint8_t>(vk)).keycode;
+    return keycode >= 8 ? keycode - 8 : 0;
+}
+
+bool X11Input::TypeCharacter(unsigned char ch) {
+    if (!haveXTest_) {
+        return false;
+    }
+    X11ErrorTrap trap(connection_.display());
+    KeysymValue alternative = 0;
+    const KeysymValue keysym = Cp1252ToKeysym(ch, &alternative);
+    if (keysym == NoSymbol) {
+        return false;
+    }
+    const KeyChoice choice = keymap_.Find(keysym, alternative, true);
+    if (choice.keycode != 0) {
+        TapWithModifiers(choice, true);
+        return true;
+    }
+    const unsigned spare = MapSpare(keysym);
+    if (spare == 0) {
+        return false;
+    }
+    FakeKey(spare, true);
+    FakeKey(spare, false);
+    trap.Sync();
+    std::this_thread::sleep_for(kRemapHold);
+    RestoreSpare(spare);
+    return true;
+}
+
+unsigned X11Input::MapSpare(KeysymValue keysym) {
+    const unsigned keycode = keysym == NoSymbol ? 0 : keymap_.SpareKeycode();
+    if (keycode == 0) {
+        return 0;
+    }
+    // Both levels, so that a held Shift does not turn it into nothing.
+    KeySym symbols[2] = {keysym, keysym};
+    XChangeKeyboardMapping(connection_.display(), static_cast<int>(keycode), 2, symbols, 1);
+    XSync(connection_.display(), False);
+    keymap_.Invalidate();
+    return keycode;
+}
+
+void X11Input::RestoreSpare(unsigned keycode) {
+    KeySym symbols[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(connection_.display(), static_cast<int>(keycode), 2, symbols, 1);
+    keymap_.Invalidate();
+}
+
+}  // namespace tavrel
