@@ -1,0 +1,68 @@
+// The action runner on the real desktop: a command brings its destination
+// window forward, taps a named key with modifiers there, and gives the focus back.
+// The core headers come before Xlib, whose macros (None) clash with their names.
+// clang-format off
+#include "actions/action_runner.h"
+#include "actions/send_keys.h"
+#include "commands/command_table.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/virtual_clock.h"
+#include "x11_backend_fixture.h"
+// clang-format on
+
+#include <X11/keysym.h>
+
+#include <utility>
+#include <vector>
+
+namespace tavrel::test {
+namespace {
+
+using KeyPresses = std::vector<std::pair<unsigned long, unsigned>>;
+
+KeyPresses PressesWithModifiers(const WindowRecords& records) {
+    KeyPresses presses;
+    for (const KeyRecord& key : records.keys) {
+        if (key.press) {
+            presses.emplace_back(key.keysym, key.state & (ShiftMask | ControlMask | Mod1Mask));
+        }
+    }
+    return presses;
+}
+
+class RunnerOnX11 : public X11BackendTest,
+                    public ::testing::WithParamInterface<bool /* advanced key press */> {};
+
+TEST_P(RunnerOnX11, ANamedKeyWithModifiersReachesTheDestinationWindowAndFocusReturns) {
+    TestWindow target("tavrel runner target window");
+    TestWindow previous("tavrel runner previous window");
+    Activate(target);
+    Activate(previous);
+
+    VirtualClock clock;
+    FakeEventLog log;
+    FakeProcesses processes(log);
+    CommandTable table;
+    TSendKeys sendKeys(input(), desktop());
+    ActionRunner runner(input(), desktop(), processes, sendKeys, table, clock);
+    runner.setAdvancedKeyPress(GetParam());
+    const int remote = table.appendRemote("Desk");
+    TComando& command = table.record(table.appendCommand(remote, "Go home", 2));
+    command.TargetWindow = "runner target";
+    command.Acciones->push_back("0=\xA1SendKeys\xA1NNSE4");  // Shift+Home
+
+    runner.RunCommandActions(command);
+
+    ASSERT_TRUE(target.WaitFor([](const WindowRecords& r) { return r.keys.size() >= 4; }));
+    EXPECT_EQ(PressesWithModifiers(target.records()),
+              (KeyPresses{{XK_Shift_L, 0}, {XK_Home, ShiftMask}}));
+    EXPECT_TRUE(PressesWithModifiers(previous.records()).empty());
+    EXPECT_TRUE(WaitUntil([&] { return desktop().GetForegroundWindow() == previous.id(); }))
+        << "the window in front before the action did not get the focus back";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothKeyPaths, RunnerOnX11, ::testing::Values(true, false),
+                         [](const auto& param) { return param.param ? "Advanced" : "Plain"; });
+
+}  // namespace
+}  // namespace tavrel::test
