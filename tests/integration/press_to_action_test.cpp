@@ -19,6 +19,15 @@ std::vector<std::string> Without(const std::vector<std::string>& events, const s
     return kept;
 }
 
+// A run-all-at-once command that types 'a', then 'b' after the delay.
+void AddDelayedMacro(Pipeline& p, std::int32_t seconds) {
+    TComando& c = p.addCommand(
+        "Macro", {7, 7, 7},
+        {kMarker + "SendKeys" + kMarker + "NNNNa", kMarker + "SendKeys" + kMarker + "NNNNb"});
+    c.DeVez = true;
+    c.Retraso = seconds;
+}
+
 TEST(PressToAction, ARecognisedPressTypesItsKeyOnceAndBeeps) {
     Pipeline p;
     p.addCommand("Play", {0x10, 0x20, 0x30, 0x10, 0x20, 0x30},
@@ -65,12 +74,7 @@ TEST(PressToAction, InEditingModeAPressOnlySelectsItsCommand) {
 
 TEST(PressToAction, ARunAllAtOnceCommandWithADelaySpreadsItsActionsOverTheClock) {
     Pipeline p;
-    TComando& c = p.addCommand(
-        "Macro", {7, 7, 7},
-        {kMarker + "SendKeys" + kMarker + "NNNNa", kMarker + "SendKeys" + kMarker + "NNNNb"});
-    c.DeVez = true;
-    c.Retraso = 2;
-    p.settings.ShortestCodeLength = 3;
+    AddDelayedMacro(p, 2);
     p.receive({7, 7, 7});
     EXPECT_EQ(Without(p.platform.log.events(), "Beep").size(), 2u);  // 'a' down and up
     p.clock.advance(1999);
@@ -82,11 +86,7 @@ TEST(PressToAction, ARunAllAtOnceCommandWithADelaySpreadsItsActionsOverTheClock)
 
 TEST(PressToAction, DeletingTheCommandStopsItsDelayedRun) {
     Pipeline p;
-    TComando& c = p.addCommand(
-        "Macro", {7, 7, 7},
-        {kMarker + "SendKeys" + kMarker + "NNNNa", kMarker + "SendKeys" + kMarker + "NNNNb"});
-    c.DeVez = true;
-    c.Retraso = 1;
+    AddDelayedMacro(p, 1);
     p.receive({7, 7, 7});
     p.table.remove(1);
     p.platform.log.clear();
