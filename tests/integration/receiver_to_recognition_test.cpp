@@ -29,6 +29,7 @@ protected:
         driver.SetEnableDTROnOpen(false);
         driver.SetOnReceiveData(
             [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+                received += static_cast<std::size_t>(size);
                 p.capture.CommPortReceiveData(data, size);
             });
         p.capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
@@ -57,15 +58,23 @@ protected:
         p.clock.advance(150);
     }
 
-    // Lets the clock run in poll-sized steps once the line holds the bytes.
+    // Lets the clock run in poll-sized steps until the driver has handed over
+    // that many more bytes. The bytes come from another process, so this waits
+    // for them in real time; the poll that takes them may be the very tick
+    // that sent the byte they answer.
     void deliver(std::size_t bytes) {
-        ASSERT_TRUE(WaitForQueuedInput(watcher, bytes));
-        p.clock.advance(50);
+        const std::size_t wanted = received + bytes;
+        for (int attempt = 0; attempt < 100 && received < wanted; ++attempt) {
+            WaitForQueuedInput(watcher, 1, 50);  // a short wait; the bytes may be taken already
+            p.clock.advance(50);
+        }
+        ASSERT_EQ(received, wanted);
     }
 
     TempDir dir;
     IrsimProcess irsim{{.linkPath = dir.file("ttyIR")}};
     int watcher = -1;
+    std::size_t received = 0;
     Pipeline p;
     TCommPortDriver driver{p.clock};
 };
