@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(irsim.waitForEvents("rx", 1));
         p.clock.advance(100);
         ASSERT_TRUE(irsim.waitForEvents("rx", 2));
-        deliver(2);
+        receiveUntil(2);  // "OK", perhaps taken by the poll of the tick that sent 'R'
         p.clock.advance(150);
     }
 
@@ -62,8 +62,9 @@ protected:
     // that many more bytes. The bytes come from another process, so this waits
     // for them in real time; the poll that takes them may be the very tick
     // that sent the byte they answer.
-    void deliver(std::size_t bytes) {
-        const std::size_t wanted = received + bytes;
+    void deliver(std::size_t bytes) { receiveUntil(received + bytes); }
+
+    void receiveUntil(std::size_t wanted) {
         for (int attempt = 0; attempt < 100 && received < wanted; ++attempt) {
             WaitForQueuedInput(watcher, 1, 50);  // a short wait; the bytes may be taken already
             p.clock.advance(50);
