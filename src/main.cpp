@@ -14,8 +14,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The application's title; no display name, which X11 would append to
+    // every window caption.
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel"));
     // In running mode the window is hidden and only the tray icon remains.
     QApplication::setQuitOnLastWindowClosed(false);
 
