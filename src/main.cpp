@@ -1,53 +1,47 @@
-// The tavrel program: creates the main window and runs the message loop.
+// The tavrel program: puts the parts together, shows the main window and runs
+// the message loop until Exit, the close box, a log-off or SIGTERM.
 #include <QApplication>
 #include <memory>
 
-#include "commands/command_table.h"
 #include "ficha.h"
 #include "help_viewer.h"
 #include "message_boxes.h"
-#include "port_control.h"
+#include "null_desktop.h"
+#include "platform/posix/program_directory.h"
+#include "platform/x11/x11_backend.h"
+#include "program.h"
 #include "session_end.h"
-
-namespace {
-
-// Stands in for the serial driver until it is connected: the port never opens,
-// and the conflict box says why.
-class NoSerialPort : public tavrel::PortControl {
-public:
-    bool OpenPort() override { return false; }
-    void ClosePort() override {}
-    bool IsOpen() const override { return false; }
-    void SetDTR(bool) override {}
-    void SetRTS(bool) override {}
-    int PortNumber() const override { return 0; }
-    std::string LastError() const override { return "This build has no serial port driver."; }
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The application's title; no display name, which X11 would append to
+    // every window caption.
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavrel"));
     // In running mode the window is hidden and only the tray icon remains.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    NoSerialPort port;
+    tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
+    tavrel::NullInput noInput;
+    tavrel::NullDesktop noDesktop;
+    tavrel::NullSound noSound;
+    const tavrel::DesktopParts desktop =
+        x11.backend ? tavrel::DesktopParts{x11.backend->input(), x11.backend->desktop(),
+                                           x11.backend->sound()}
+                    : tavrel::DesktopParts{noInput, noDesktop, noSound};
+
     tavrel::QtMessageBoxes boxes;
     tavrel::BrowserHelpViewer help(tavrel::DefaultHelpIndex());
-    tavrel::CommandTable table;
-    const tavrel::TranslateFn keepDefault = [](std::string def, std::string) { return def; };
-
-    auto ficha = std::make_unique<tavrel::TFicha>(port, keepDefault, boxes, help);
-    ficha->setObjectName(QStringLiteral("Ficha"));
-    boxes.setParent(ficha.get());
-    ficha->SetCommandTable(&table);
-    ficha->hooks.CommandTableEmpty = [&table] { return table.empty(); };
+    auto program = std::make_unique<tavrel::Program>(tavrel::ProgramDirectory().string(), desktop,
+                                                     boxes, help);
+    boxes.setParent(&program->Ficha());
+    if (!x11.problem.empty()) {
+        // Told once; the program goes on without keystrokes or window actions.
+        boxes.Error(QStringLiteral("Tavrel"), QString::fromStdString(x11.problem));
+    }
 
     tavrel::InstallSessionEnd(app, [] { QCoreApplication::exit(0); });
-    ficha->show();
+    program->Ficha().show();
     const int code = QApplication::exec();
-    ficha.reset();  // closes the port and removes the tray icon before the table goes
+    program.reset();  // closes the port and removes the tray icon before the desktop goes
     return code;
 }

@@ -97,6 +97,8 @@ void TFicha::BuildMenus() {
     connect(ui_->Activar, &QAction::triggered, this, &TFicha::ActivarClick);
     connect(ui_->Desactivar, &QAction::triggered, this, &TFicha::DesactivarClick);
     connect(ui_->Sound, &QAction::triggered, this, &TFicha::SoundClick);
+    connect(ui_->AdvancedKeyPress, &QAction::toggled, this,
+            [this](bool on) { Call(hooks.AdvancedKeyPressChanged, on); });
     connect(ui_->MenuSalir, &QAction::triggered, this, &TFicha::MenuSalirClick);
     connect(ui_->Help1, &QAction::triggered, this, &TFicha::Help1Click);
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
@@ -120,6 +122,13 @@ void TFicha::BuildMenus() {
     connect(ui_->PPuerto, &QAction::triggered, this, &TFicha::PPuertoClick);
     connect(ui_->Configurar, &QAction::triggered, this, &TFicha::ConfigurarClick);
     connect(ui_->Cerrar, &QAction::triggered, this, &TFicha::MenuSalirClick);
+}
+
+void TFicha::ShareState(const ModeState& state) {
+    *state.EditMode = EditMode();
+    *state.Sonido = Sonido();
+    *state.LogFile = LogPath();
+    state_ = state;
 }
 
 bool TFicha::AdvancedKeyPressChecked() const {
@@ -164,15 +173,15 @@ void TFicha::showEvent(QShowEvent* event) {
 void TFicha::FormActivate() {
     activated_ = true;
     const ProgramSettings settings = hooks.ReadSettings ? hooks.ReadSettings() : ProgramSettings{};
-    EditMode = !settings.Arranque;
+    SetEditMode(!settings.Arranque);
     ui_->Startminimized->setChecked(settings.Arranque);
     ui_->AdvancedKeyPress->setChecked(settings.AdvancedKeyPress);
-    Sonido = settings.Sonido;
-    ui_->Sound->setChecked(Sonido);
+    *state_.Sonido = settings.Sonido;
+    ui_->Sound->setChecked(settings.Sonido);
     TranslationPath = settings.Language;
-    LogPath = settings.LogFile;
+    SetLogPath(settings.LogFile);
     ApplyTranslation();
-    Call(hooks.FillTargetWindowList);
+    FillTargetWindowList();
     if (!hooks.CommandTableEmpty || hooks.CommandTableEmpty()) {
         Call(hooks.LoadCommandsFile);
     }
@@ -202,10 +211,7 @@ void TFicha::ShowPortState(bool open) {
 void TFicha::ActivarClick() {
     if (port_.OpenPort()) {
         ShowPortState(true);
-        Call(hooks.ResetCaptureForOpen);
-        port_.SetDTR(true);
-        port_.SetRTS(true);
-        Call(hooks.StartReceiver);
+        Call(hooks.PortActivated);
     } else {
         QString text = Translated(
             QStringLiteral("The serial port selected is being used by another application"),
@@ -257,8 +263,8 @@ void TFicha::AppRestore() {
     showNormal();
     raise();
     activateWindow();
-    Call(hooks.FillTargetWindowList);
-    Call(hooks.ShowActions);
+    FillTargetWindowList();
+    ShowActions();
 }
 
 void TFicha::changeEvent(QEvent* event) {
@@ -274,32 +280,29 @@ void TFicha::changeEvent(QEvent* event) {
 void TFicha::ConfigurarClick() {
     AppRestore();
     ui_->BotonAceptar->setFocus();
-    EditMode = true;
+    SetEditMode(true);
 }
 
+// Minimising, reloading and leaving editing mode happen inside SaveRun, in the
+// order the commands file's writer keeps.
 void TFicha::BotonAceptarClick() {
     ProgramSettings settings;
     settings.Settings = CommandsPath;
     settings.Language = TranslationPath;
-    settings.LogFile = LogPath;
-    settings.Sonido = Sonido;
+    settings.LogFile = LogPath();
+    settings.Sonido = Sonido();
     settings.AdvancedKeyPress = ui_->AdvancedKeyPress->isChecked();
     settings.Arranque = ui_->Startminimized->isChecked();
-    if (hooks.WriteFiles) {
-        const std::string failure = hooks.WriteFiles(settings);
-        if (!failure.empty()) {
-            boxes_.Error(QStringLiteral("Tavrel"), ToQt(failure));
-            return;
-        }
+    if (!hooks.SaveRun) {
+        return;
     }
-    AppMinimize();
-    Call(hooks.ReplaceAndReload);
-    Call(hooks.ClearPendingNumber);
-    EditMode = false;
+    if (const std::optional<std::string> failure = hooks.SaveRun(settings)) {
+        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+    }
 }
 
 void TFicha::BotonCancelarClick() {
-    EditMode = false;
+    SetEditMode(false);
     AppMinimize();
 }
 
@@ -310,8 +313,8 @@ void TFicha::ConfiguracionClick() {
 }
 
 void TFicha::SoundClick() {
-    Sonido = !Sonido;
-    ui_->Sound->setChecked(Sonido);
+    *state_.Sonido = !Sonido();
+    ui_->Sound->setChecked(Sonido());
 }
 
 void TFicha::Help1Click() {
@@ -447,11 +450,60 @@ void TFicha::SetCommandTable(CommandTable* table) {
     RefreshTree();
 }
 
+namespace {
+
+void ShowNode(QTreeWidgetItem* item, const CommandTable& table, int pos) {
+    item->setText(0, ToQt(table.label(pos)));
+    item->setData(0, Qt::UserRole, pos);
+    QIcon icon(NodeImage(table.image(pos)));
+    icon.addPixmap(NodeImage(table.selectedImage(pos)), QIcon::Selected);
+    item->setIcon(0, icon);
+}
+
+// The tree's items in display order, when they have the table's shape.
+std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandTable& table) {
+    std::vector<QTreeWidgetItem*> items;
+    int pos = 0;
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        QTreeWidgetItem* remote = tree->topLevelItem(r);
+        if (pos >= table.count() || table.level(pos) != 0) {
+            return {};
+        }
+        items.push_back(remote);
+        ++pos;
+        for (int c = 0; c < remote->childCount(); ++c, ++pos) {
+            if (pos >= table.count() || table.level(pos) == 0) {
+                return {};
+            }
+            items.push_back(remote->child(c));
+        }
+    }
+    if (pos != table.count()) {
+        return {};
+    }
+    return items;
+}
+
+}  // namespace
+
+// A change of label or image keeps the items, so the tree's current item and
+// scroll position survive (and no item disappears under a selection signal);
+// a change of shape rebuilds the tree.
 void TFicha::RefreshTree() {
     QTreeWidget* tree = ui_->TreeView;
     syncingTree_ = true;
-    tree->clear();
-    if (table_ != nullptr) {
+    if (table_ == nullptr) {
+        tree->clear();
+    } else if (const auto items = ItemsOfSameShape(tree, *table_);
+               !items.empty() || table_->empty()) {
+        for (int pos = 0; pos < table_->count(); ++pos) {
+            ShowNode(items[static_cast<std::size_t>(pos)], *table_, pos);
+        }
+        if (table_->empty()) {
+            tree->clear();
+        }
+    } else {
+        tree->clear();
         QTreeWidgetItem* remote = nullptr;
         for (int pos = 0; pos < table_->count(); ++pos) {
             QTreeWidgetItem* item = nullptr;
@@ -461,11 +513,7 @@ void TFicha::RefreshTree() {
             } else {
                 item = new QTreeWidgetItem(remote);
             }
-            item->setText(0, ToQt(table_->label(pos)));
-            item->setData(0, Qt::UserRole, pos);
-            QIcon icon(NodeImage(table_->image(pos)));
-            icon.addPixmap(NodeImage(table_->selectedImage(pos)), QIcon::Selected);
-            item->setIcon(0, icon);
+            ShowNode(item, *table_, pos);
         }
         tree->expandAll();
     }
@@ -496,7 +544,41 @@ void TFicha::OnTreeSelection() {
     }
     const QTreeWidgetItem* item = ui_->TreeView->currentItem();
     table_->select(item != nullptr ? item->data(0, Qt::UserRole).toInt() : kNoNode);
-    Call(hooks.ShowActions);
+    ShowActions();
+}
+
+void TFicha::ShowActions() {
+    if (table_ == nullptr) {
+        return;
+    }
+    const int selected = table_->selected();
+    if (selected == kNoNode || !table_->isCommand(selected)) {
+        table_->setCurrent(nullptr);
+        return;
+    }
+    table_->setCurrent(&table_->record(selected));
+    table_->applyImageRule(selected);
+}
+
+void TFicha::FillTargetWindowList() {
+    if (!hooks.TopLevelTitles) {
+        return;
+    }
+    // Titles are read into a buffer of 201 characters; equal titles stay, one per window.
+    constexpr std::size_t kTitleLimit = 200;
+    QStringList titles;
+    for (const std::string& title : hooks.TopLevelTitles()) {
+        if (!title.empty()) {
+            titles << ToQt(title.substr(0, kTitleLimit));
+        }
+    }
+    titles.sort(Qt::CaseInsensitive);
+    QComboBox* box = ui_->CBTargetWin;
+    const QString text = box->currentText();  // emptying the list keeps the text
+    box->clear();
+    box->addItems(titles);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
 }
 
 }  // namespace tavrel

@@ -6,9 +6,11 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "commands/program_settings.h"
 #include "text_edge.h"
 
 class QMenu;
@@ -25,16 +27,6 @@ class PortControl;
 class TAcercaDe;
 class TrayIcon;
 
-// The values of the program settings file "tavrel.ini"; texts in Windows-1252.
-struct ProgramSettings {
-    std::string Settings;   // commands file path
-    std::string Language;   // translation file path, empty for none
-    std::string LogFile;    // log file path, empty for no log
-    bool Arranque = false;  // load minimised
-    bool AdvancedKeyPress = true;
-    bool Sonido = true;
-};
-
 // What the main window asks of the other parts. Every hook may stay empty: the
 // window then skips that step.
 struct FichaHooks {
@@ -42,28 +34,30 @@ struct FichaHooks {
     std::function<ProgramSettings()> ReadSettings;
     // Loads the translation table from path (Windows-1252); called only when the file exists.
     std::function<void(const std::string& path)> LoadTranslation;
-    std::function<void()> FillTargetWindowList;
-    std::function<void()> ShowActions;
+    // The titles of the desktop's top-level windows, in stacking order (Windows-1252).
+    std::function<std::vector<std::string>()> TopLevelTitles;
     std::function<bool()> CommandTableEmpty;
     // Loads the commands file into the empty table (it calls ActivarClick when
     // the file has entries).
     std::function<void()> LoadCommandsFile;
-    // Save/Run, first half: writes the settings file, then the commands file
-    // into the scratch file. Returns an empty text on success, else the message
-    // to show ("Unable to write to ..."), and Save/Run stops there.
-    std::function<std::string(const ProgramSettings& settings)> WriteFiles;
-    // Save/Run, second half (after the window went to the tray): puts the
-    // scratch file in place of the commands file, clears the table and loads it.
-    std::function<void()> ReplaceAndReload;
-    // PendingNumber := 0.
-    std::function<void()> ClearPendingNumber;
-    // A successful open, before DTR and RTS are raised: EsperandoSecuencia := true,
-    // LotesRepetidos := 0.
-    std::function<void()> ResetCaptureForOpen;
-    // A successful open, after DTR and RTS: EstadoInicio := "poweron", Timer enabled.
-    std::function<void()> StartReceiver;
+    // Save/Run: writes the settings file and the commands file, minimises,
+    // reloads and enters running mode. Returns the message to show when a
+    // write failed ("Unable to write to ..."); nothing else has changed then.
+    std::function<std::optional<std::string>(const ProgramSettings& settings)> SaveRun;
+    // A successful open: capture waits for a new sequence, raises DTR and RTS
+    // and starts the receiver's start-up bytes.
+    std::function<void()> PortActivated;
+    // The Advanced key press check mark changed (also when set from the settings file).
+    std::function<void(bool on)> AdvancedKeyPressChanged;
     // Shows the configuration dialog modally.
     std::function<void()> ShowConfiguration;
+};
+
+// Where the state that recognition reads lives; by default in the window itself.
+struct ModeState {
+    bool* EditMode;
+    bool* Sonido;
+    std::string* LogFile;  // Windows-1252
 };
 
 class TFicha : public QMainWindow {
@@ -75,11 +69,16 @@ public:
 
     FichaHooks hooks;
 
-    // Program-wide state.
-    bool EditMode = true;
-    bool Sonido = true;
+    // Program-wide state. EditMode, Sonido and the log path are read by
+    // recognition; ShareState puts them where it reads them, so one copy exists.
+    // The shared place takes the values the window holds now.
+    void ShareState(const ModeState& state);
+    bool EditMode() const { return *state_.EditMode; }
+    void SetEditMode(bool on) { *state_.EditMode = on; }
+    bool Sonido() const { return *state_.Sonido; }
+    const std::string& LogPath() const { return *state_.LogFile; }
+    void SetLogPath(const std::string& path) { *state_.LogFile = path; }
     std::string TranslationPath;  // Windows-1252
-    std::string LogPath;
     std::string CommandsPath;
     bool AdvancedKeyPressChecked() const;
     bool StartminimizedChecked() const;
@@ -105,6 +104,11 @@ public:
     void AppMinimize();
     void AppRestore();
     void ApplyTranslation();
+    // The action editor's part for now: the selected command becomes the
+    // current one and shows its image; the editor's controls stay as created.
+    void ShowActions();
+    // Rebuilds the list of destination window titles in CBTargetWin, sorted.
+    void FillTargetWindowList();
 
     // Fills the action editor's lists: the named keys in table order, the
     // message names sorted. Texts in Windows-1252.
@@ -151,6 +155,10 @@ private:
     bool running_ = false;
     bool centred_ = false;
     bool syncingTree_ = false;
+    bool ownEditMode_ = true;
+    bool ownSonido_ = true;
+    std::string ownLogFile_;
+    ModeState state_{&ownEditMode_, &ownSonido_, &ownLogFile_};
 };
 
 }  // namespace tavrel

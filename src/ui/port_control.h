@@ -1,5 +1,5 @@
 // What the main window needs of the serial port driver: open, close and the
-// two modem lines. The driver (or a stand-in) implements it.
+// words that report it. The program implements it over the driver.
 #pragma once
 
 #include <string>
@@ -14,8 +14,6 @@ public:
     virtual bool OpenPort() = 0;
     virtual void ClosePort() = 0;
     virtual bool IsOpen() const = 0;
-    virtual void SetDTR(bool on) = 0;
-    virtual void SetRTS(bool on) = 0;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     virtual int PortNumber() const = 0;
     // Why the last OpenPort failed, for the user (for example the device path

@@ -33,21 +33,27 @@ protected:
             log.push_back("ReadSettings");
             return settings;
         };
-        ficha.hooks.FillTargetWindowList = [this] { log.push_back("FillTargetWindowList"); };
-        ficha.hooks.ShowActions = [this] { log.push_back("ShowActions"); };
+        ficha.hooks.TopLevelTitles = [this] {
+            log.push_back("TopLevelTitles");
+            return titles;
+        };
         ficha.hooks.CommandTableEmpty = [this] { return tableEmpty; };
         ficha.hooks.LoadCommandsFile = [this] { log.push_back("LoadCommandsFile"); };
-        ficha.hooks.WriteFiles = [this](const ProgramSettings& saved) {
-            log.push_back("WriteFiles");
+        // As the commands file's writer does it on success.
+        ficha.hooks.SaveRun = [this](const ProgramSettings& saved) -> std::optional<std::string> {
+            log.push_back("SaveRun");
             written = saved;
-            return writeFailure;
+            if (!writeFailure.empty()) {
+                return writeFailure;
+            }
+            ficha.AppMinimize();
+            ficha.SetEditMode(false);
+            return std::nullopt;
         };
-        ficha.hooks.ReplaceAndReload = [this] {
-            log.push_back(ficha.Running() ? "ReplaceAndReload(running)" : "ReplaceAndReload");
+        ficha.hooks.PortActivated = [this] { log.push_back("PortActivated"); };
+        ficha.hooks.AdvancedKeyPressChanged = [this](bool on) {
+            log.push_back(on ? "AdvancedKeyPress(1)" : "AdvancedKeyPress(0)");
         };
-        ficha.hooks.ClearPendingNumber = [this] { log.push_back("ClearPendingNumber"); };
-        ficha.hooks.ResetCaptureForOpen = [this] { log.push_back("ResetCaptureForOpen"); };
-        ficha.hooks.StartReceiver = [this] { log.push_back("StartReceiver"); };
         ficha.hooks.LoadTranslation = [this](const std::string& path) {
             log.push_back("LoadTranslation " + path);
         };
@@ -70,6 +76,7 @@ protected:
     ProgramSettings settings;
     ProgramSettings written;
     std::string writeFailure;
+    std::vector<std::string> titles;
     bool tableEmpty = true;
     TFicha ficha;
 };
@@ -79,7 +86,7 @@ TEST_F(FichaTest, StartsWithTheDocumentedForm) {
     EXPECT_EQ(find<QWidget>("Cliente")->size(), QSize(621, 366));
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_TRUE(ficha.EditMode());
     EXPECT_EQ(find<QGroupBox>("GBCommands")->title(), "Assigned commands");
     EXPECT_EQ(find<QGroupBox>("GBActions")->title(), "&Associated actions");
     EXPECT_EQ(find<QGroupBox>("GBSpecialSettings")->title(), "&Especial settings");
@@ -150,8 +157,7 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
 
 TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
     ficha.ActivarClick();
-    EXPECT_EQ(log,
-              (Log{"OpenPort", "ResetCaptureForOpen", "SetDTR(1)", "SetRTS(1)", "StartReceiver"}));
+    EXPECT_EQ(log, (Log{"OpenPort", "PortActivated"}));
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_FALSE(action("Activar")->isEnabled());
@@ -161,8 +167,7 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
     // Opening an open port repeats every step of a successful open.
     log.clear();
     ficha.ActivarClick();
-    EXPECT_EQ(log,
-              (Log{"OpenPort", "ResetCaptureForOpen", "SetDTR(1)", "SetRTS(1)", "StartReceiver"}));
+    EXPECT_EQ(log, (Log{"OpenPort", "PortActivated"}));
 }
 
 TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
@@ -247,19 +252,20 @@ TEST_F(FichaTest, FirstActivationReadsSettingsAndLoadsCommands) {
     settings.AdvancedKeyPress = false;
     settings.LogFile = "/tmp/tavrel.log";
     ficha.FormActivate();
-    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList", "LoadCommandsFile"}));
-    EXPECT_TRUE(ficha.EditMode);
-    EXPECT_FALSE(ficha.Sonido);
+    EXPECT_EQ(log,
+              (Log{"ReadSettings", "AdvancedKeyPress(0)", "TopLevelTitles", "LoadCommandsFile"}));
+    EXPECT_TRUE(ficha.EditMode());
+    EXPECT_FALSE(ficha.Sonido());
     EXPECT_FALSE(action("Sound")->isChecked());
     EXPECT_FALSE(action("AdvancedKeyPress")->isChecked());
-    EXPECT_EQ(ficha.LogPath, "/tmp/tavrel.log");
+    EXPECT_EQ(ficha.LogPath(), "/tmp/tavrel.log");
     EXPECT_FALSE(ficha.Running());
 
     // A table that is already filled is not loaded again.
     log.clear();
     tableEmpty = false;
     ficha.FormActivate();
-    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList"}));
+    EXPECT_EQ(log, (Log{"ReadSettings", "TopLevelTitles"}));
 }
 
 TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
@@ -267,13 +273,12 @@ TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
     ficha.CommandsPath = "/home/u/vorkumel.ini";
     ficha.show();
     ficha.FormActivate();
-    EXPECT_EQ(log, (Log{"ReadSettings", "FillTargetWindowList", "LoadCommandsFile", "WriteFiles",
-                        "ReplaceAndReload(running)", "ClearPendingNumber"}));
+    EXPECT_EQ(log, (Log{"ReadSettings", "TopLevelTitles", "LoadCommandsFile", "SaveRun"}));
     EXPECT_TRUE(written.Arranque);
     EXPECT_TRUE(written.Sonido);
     EXPECT_TRUE(written.AdvancedKeyPress);
     EXPECT_EQ(written.Settings, "/home/u/vorkumel.ini");
-    EXPECT_FALSE(ficha.EditMode);
+    EXPECT_FALSE(ficha.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(action("Startminimized")->isChecked());
 }
@@ -282,9 +287,9 @@ TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
     ficha.show();
     writeFailure = "Unable to write to /ro/tavrel.ini";
     find<QAbstractButton>("BotonAceptar")->click();
-    EXPECT_EQ(log, (Log{"WriteFiles", "Error"}));
+    EXPECT_EQ(log, (Log{"SaveRun", "Error"}));
     EXPECT_EQ(boxes.texts.back(), "Unable to write to /ro/tavrel.ini");
-    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_TRUE(ficha.EditMode());
     EXPECT_FALSE(ficha.Running());
     EXPECT_TRUE(ficha.isVisible());
 }
@@ -293,7 +298,7 @@ TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
 TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     ficha.show();
     find<QAbstractButton>("BotonCancelar")->click();
-    EXPECT_FALSE(ficha.EditMode);
+    EXPECT_FALSE(ficha.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(ficha.isVisible());
     EXPECT_TRUE(ficha.isMinimized());
@@ -301,9 +306,9 @@ TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     EXPECT_TRUE(log.empty());  // Cancel writes nothing
 
     ficha.showNormal();  // the user brings it back from the taskbar
-    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_TRUE(ficha.EditMode());
     EXPECT_FALSE(ficha.Running());
-    EXPECT_EQ(log, (Log{"FillTargetWindowList", "ShowActions"}));
+    EXPECT_EQ(log, (Log{"TopLevelTitles"}));
 }
 
 TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
@@ -321,7 +326,7 @@ TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
 
     emit tray->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(ficha.isVisible());
-    EXPECT_TRUE(ficha.EditMode);
+    EXPECT_TRUE(ficha.EditMode());
     EXPECT_FALSE(ficha.TrayIcon1().ShowIcon());
     EXPECT_FALSE(ficha.TrayIcon1().Visible());
     EXPECT_EQ(ficha.focusWidget(), find<QWidget>("BotonAceptar"));
@@ -330,21 +335,22 @@ TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
     ficha.BotonCancelarClick();
     ficha.AppRestore();
     EXPECT_TRUE(ficha.isVisible());
-    EXPECT_FALSE(ficha.EditMode);
+    EXPECT_FALSE(ficha.EditMode());
 }
 
 TEST_F(FichaTest, MenuChecksFlip) {
     action("Sound")->trigger();
-    EXPECT_FALSE(ficha.Sonido);
+    EXPECT_FALSE(ficha.Sonido());
     EXPECT_FALSE(action("Sound")->isChecked());
     ficha.SoundClick();
-    EXPECT_TRUE(ficha.Sonido);
+    EXPECT_TRUE(ficha.Sonido());
     EXPECT_TRUE(action("Sound")->isChecked());
     action("Startminimized")->trigger();
     EXPECT_TRUE(ficha.StartminimizedChecked());
     action("AdvancedKeyPress")->trigger();
     EXPECT_FALSE(ficha.AdvancedKeyPressChecked());
-    EXPECT_TRUE(log.empty());  // nothing is written before Save/Run
+    // The runner follows the check at once; nothing is written before Save/Run.
+    EXPECT_EQ(log, (Log{"AdvancedKeyPress(0)"}));
 }
 
 TEST_F(FichaTest, ExitClosesAnOpenPortThenTheWindow) {
@@ -397,9 +403,19 @@ TEST_F(FichaTest, TreeShowsTheTableAndFollowsItsSelection) {
     EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "Volume up");
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "Radio");
 
+    // Choosing a command in the tree makes it current; a remote leaves none.
     tree->setCurrentItem(tree->topLevelItem(0)->child(0));
     EXPECT_EQ(commands.selected(), power);
-    EXPECT_EQ(log, (Log{"ShowActions"}));
+    EXPECT_EQ(commands.current(), &commands.record(power));
+    tree->setCurrentItem(tree->topLevelItem(1));
+    EXPECT_EQ(commands.current(), nullptr);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+
+    // A new image keeps the items; a new shape rebuilds them.
+    QTreeWidgetItem* powerItem = tree->currentItem();
+    commands.setImages(power, 2, 4);
+    EXPECT_EQ(tree->currentItem(), powerItem);
+    EXPECT_EQ(powerItem->text(0), "Power");
 
     commands.select(3);
     EXPECT_EQ(tree->currentItem(), tree->topLevelItem(1));
@@ -416,6 +432,19 @@ TEST_F(FichaTest, ActionEditorListsAreFilled) {
     EXPECT_EQ(messages->currentText(), "");
     ficha.SetKeyNames({"Return", "Esc", "F1"});
     EXPECT_EQ(find<QComboBox>("ComboBox")->itemText(1), "Esc");
+
+    // Window titles: sorted, untitled windows left out, equal titles kept,
+    // and the text typed into the box survives the refill.
+    auto* targets = find<QComboBox>("CBTargetWin");
+    targets->setEditText("Editor");
+    titles = {"xterm", "", "Caf\xE9", "editor", "xterm"};
+    ficha.FillTargetWindowList();
+    QStringList shown;
+    for (int i = 0; i < targets->count(); ++i) {
+        shown << targets->itemText(i);
+    }
+    EXPECT_EQ(shown, (QStringList{"Caf\u00e9", "editor", "xterm", "xterm"}));
+    EXPECT_EQ(targets->currentText(), "Editor");
 }
 
 }  // namespace

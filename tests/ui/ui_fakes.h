@@ -31,8 +31,6 @@ public:
         open_ = false;
     }
     bool IsOpen() const override { return open_; }
-    void SetDTR(bool on) override { log_.push_back(on ? "SetDTR(1)" : "SetDTR(0)"); }
-    void SetRTS(bool on) override { log_.push_back(on ? "SetRTS(1)" : "SetRTS(0)"); }
     int PortNumber() const override { return number; }
     std::string LastError() const override { return error; }
 

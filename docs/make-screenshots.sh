@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Takes the screenshots in docs/ from the built program on a headless desktop,
+# its COM2 on the simulated receiver. Run it as
+#   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-${TAVREL_TEST_BUILD:-$root/build-test}}
+work=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-shots.XXXXXX")
+pids=()
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Polls a command until it succeeds; fails after about ten seconds.
+wait_for() {
+    local i
+    for ((i = 0; i < 200; i++)); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.05
+    done
+    echo "make-screenshots: gave up waiting for: $*" >&2
+    exit 1
+}
+
+ln "$build/tavrel" "$work/tavrel" 2>/dev/null || cp "$build/tavrel" "$work/tavrel"
+printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/tavrel.ini"
+printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
+    '[Comandos]' '1=TV' '2=Power' '3=Volume up' '4=Volume down' '5=Teletext' '6=Radio' '7=Next station' \
+    '[1]' 'Level=0' \
+    '[2]' 'Level=1' 'Codigo=0A1F3C0A1F3C' \
+    '[3]' 'Level=1' 'Codigo=0A2F3C0A2F3C' \
+    '[4]' 'Level=1' 'Codigo=0A3F3C0A3F3C' \
+    '[5]' 'Level=1' 'Activado=0' 'Codigo=0A4F3C0A4F3C' \
+    '[6]' 'Level=0' \
+    '[7]' 'Level=1' >"$work/vorkumel.ini"
+
+"$build/tools/irsim/irsim" --link "$work/ttyIR" --log "$work/irsim.log" \
+    'wait 1500; press 0A2F3C; wait 600000' &
+pids+=($!)
+wait_for test -e "$work/ttyIR"
+(cd "$work" && exec env -u DBUS_SESSION_BUS_ADDRESS ASAN_OPTIONS=detect_leaks=0 ./tavrel \
+    >"$work/tavrel.out" 2>&1) &
+pids+=($!)
+
+# Editing mode, after the press has selected "Volume up"; the frame included.
+wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
+window=$(xdotool search --onlyvisible --name 'Tavrel 3\.0' | head -1)
+wait_for grep -q burst "$work/irsim.log"
+sleep 0.5
+frame=$(xwininfo -id "$window" -tree | awk '/Parent window id/ {print $4}')
+eval "$(xwininfo -id "$frame" |
+    awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
+         /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/main-window-editing.png"
+
+# Running mode (Cancel): the icon docked in the tray host's panel at the top
+# right, shown four times its size.
+xdotool key --window "$window" alt+c
+wait_for xdotool search --onlyvisible --class tavrel
+sleep 0.5
+import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
+    "$root/docs/tray-icon.png"
+echo "make-screenshots: docs/main-window-editing.png and docs/tray-icon.png written"

@@ -1,0 +1,224 @@
+// The program's parts and the wiring between them.
+#include "program.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "actions/message_table.h"
+#include "actions/named_keys.h"
+#include "ficha.h"
+#include "message_boxes.h"
+#include "platform/desktop.h"
+#include "platform/text_encoding.h"
+
+namespace tavrel {
+namespace {
+
+// Started programs are collected this often, so none stays a zombie for long.
+constexpr int kReapInterval = 1000;
+
+template <typename Enum>
+bool SetOrdinal(std::int32_t ordinal, int count, const std::function<void(Enum)>& set) {
+    if (ordinal < 0 || ordinal >= count) {
+        return false;
+    }
+    set(static_cast<Enum>(ordinal));
+    return true;
+}
+
+std::vector<std::string> MessageNames() {
+    std::vector<std::string> names;
+    for (std::string_view entry : kMessageTable) {
+        names.emplace_back(entry.substr(0, entry.find('=')));
+    }
+    return names;
+}
+
+}  // namespace
+
+Program::Program(const std::string& programDirectory, DesktopParts desktop, MessageBoxes& boxes,
+                 HelpViewer& help)
+    : boxes_(boxes),
+      settingsFile_(files_, programDirectory),
+      commPort_(timers_),
+      comPortOrdinal_(commPort_.ComPort()),
+      capture_(timers_, table_, sequence_),
+      sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
+      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, timers_),
+      recognizer_(table_, sequence_, desktop.sound, runner_),
+      commandsFile_(table_, sequence_, *this, files_, settingsFile_),
+      reapTimer_(timers_.createTimer()) {
+    // The receiver is powered by the lines the program raises after the open.
+    commPort_.SetEnableDTROnOpen(false);
+    commPort_.SetComPortSpeed(br19200);
+    commPort_.SetOnReceiveData(
+        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            capture_.CommPortReceiveData(data, size);
+        });
+    capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
+        return commPort_.SendBytes(data, size);
+    };
+    capture_.setDTR = [this](bool on) { commPort_.SetDTR(on); };
+    capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
+    capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
+    recognizer_.aprendiendo = [this] { return capture_.Aprendiendo; };
+    recognizer_.reportError = [this](const std::string& text) { ReportError(text); };
+    runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
+
+    reapTimer_->setInterval(kReapInterval);
+    reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
+    reapTimer_->setEnabled(true);
+
+    // --- the main window's creation (FormCreate)
+    const TranslateFn translate = [this](std::string def, std::string key) {
+        return translation_.Translate(def, key);
+    };
+    ficha_ = std::make_unique<TFicha>(*this, translate, boxes, help);
+    ficha_->setObjectName(QStringLiteral("Ficha"));
+    TFicha& ficha = *ficha_;
+    ficha.ShareState({&recognizer_.EditMode, &recognizer_.Sonido, &recognizer_.LogFile});
+    ficha.SetCommandTable(&table_);
+    std::vector<std::string> keys(kNamedKeyLabels.begin(), kNamedKeyLabels.end());
+    ficha.SetKeyNames(keys);
+    ficha.SetMessageNames(MessageNames());
+    recognizer_.showActions = [this](TComando&) { ficha_->ShowActions(); };
+    runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
+    runner_.setAdvancedKeyPress(ficha.AdvancedKeyPressChecked());
+
+    FichaHooks& hooks = ficha.hooks;
+    hooks.ReadSettings = [this] { return ReadSettings(); };
+    hooks.LoadTranslation = [this](const std::string& path) {
+        // A file that cannot be read keeps the texts in force.
+        [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
+    };
+    hooks.TopLevelTitles = [&windows = desktop.desktop] {
+        std::vector<std::string> titles;
+        for (WindowHandle window : windows.TopLevelWindows()) {
+            titles.push_back(windows.GetWindowText(window));
+        }
+        return titles;
+    };
+    hooks.CommandTableEmpty = [this] { return table_.empty(); };
+    hooks.LoadCommandsFile = [this] { commandsFile_.Load(); };
+    hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
+        if (const auto failure = commandsFile_.SaveRun(settings)) {
+            return failure->message();
+        }
+        return std::nullopt;
+    };
+    hooks.PortActivated = [this] { capture_.PortActivated(); };
+    hooks.AdvancedKeyPressChanged = [this](bool on) { runner_.setAdvancedKeyPress(on); };
+
+    sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
+    ficha.SetEditMode(true);
+    capture_.Reset();
+    // The device of each port is known before anything can open one.
+    ReadSettings();
+}
+
+Program::~Program() {
+    ficha_.reset();
+    commPort_.SetOnReceiveData({});
+}
+
+// Every read of the settings file also maps COM1..COM8 to their devices
+// again, so a changed [Ports] section applies at the next open.
+ProgramSettings Program::ReadSettings() {
+    ProgramSettings settings = settingsFile_.read();
+    DevicePathTable paths;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        paths[i] = Cp1252ToUtf8(settings.Ports[i]);
+    }
+    commPort_.SetDevicePaths(paths);
+    return settings;
+}
+
+void Program::ReportError(const std::string& text) {
+    boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
+}
+
+// --- the port
+
+bool Program::IsOpen() const {
+    return commPort_.IsOpen();
+}
+
+void Program::DesactivarClick() {
+    ficha_->DesactivarClick();
+}
+
+void Program::ActivarClick() {
+    ficha_->ActivarClick();
+}
+
+bool Program::OpenPort() {
+    if (comPortOrdinal_ < 0 || comPortOrdinal_ >= kComPortCount) {
+        portProblem_ = "No serial port is selected (COM1 to COM8).";
+        return false;
+    }
+    portProblem_.clear();
+    return commPort_.OpenPort();
+}
+
+void Program::ClosePort() {
+    commPort_.ClosePort();
+}
+
+int Program::PortNumber() const {
+    return comPortOrdinal_ >= 0 && comPortOrdinal_ < kComPortCount ? comPortOrdinal_ + 1 : 0;
+}
+
+std::string Program::LastError() const {
+    return portProblem_.empty() ? Utf8ToCp1252(commPort_.LastError()) : portProblem_;
+}
+
+PortOrdinals Program::portOrdinals() const {
+    PortOrdinals ordinals;
+    ordinals.ComPort = comPortOrdinal_;
+    ordinals.ComPortSpeed = commPort_.ComPortSpeed();
+    ordinals.ComPortParity = commPort_.ComPortParity();
+    ordinals.ComPortDataBits = commPort_.ComPortDataBits();
+    ordinals.ComPortStopBits = commPort_.ComPortStopBits();
+    return ordinals;
+}
+
+// An ordinal the driver has no value for leaves that setting as it was.
+void Program::setPortOrdinals(const PortOrdinals& ordinals) {
+    if (!commPort_.IsOpen()) {
+        comPortOrdinal_ = ordinals.ComPort;
+        SetOrdinal<TComPortNumber>(ordinals.ComPort, kComPortCount,
+                                   [this](TComPortNumber port) { commPort_.SetComPort(port); });
+    }
+    SetOrdinal<TComPortBaudRate>(ordinals.ComPortSpeed, kBaudRateCount,
+                                 [this](TComPortBaudRate v) { commPort_.SetComPortSpeed(v); });
+    SetOrdinal<TComPortParity>(ordinals.ComPortParity, 5,
+                               [this](TComPortParity v) { commPort_.SetComPortParity(v); });
+    SetOrdinal<TComPortDataBits>(ordinals.ComPortDataBits, 4,
+                                 [this](TComPortDataBits v) { commPort_.SetComPortDataBits(v); });
+    SetOrdinal<TComPortStopBits>(ordinals.ComPortStopBits, 3,
+                                 [this](TComPortStopBits v) { commPort_.SetComPortStopBits(v); });
+}
+
+// --- the rest of the host
+
+void Program::setCommandsFilePath(const std::string& path) {
+    ficha_->CommandsPath = path;
+}
+
+void Program::resetCapture() {
+    capture_.Reset();
+}
+
+void Program::AppMinimize() {
+    ficha_->AppMinimize();
+}
+
+void Program::setEditMode(bool editMode) {
+    ficha_->SetEditMode(editMode);
+}
+
+void Program::setPendingNumber(std::int32_t pendingNumber) {
+    runner_.setPendingNumber(pendingNumber);
+}
+
+}  // namespace tavrel

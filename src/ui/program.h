@@ -1,0 +1,105 @@
+// The whole program put together: it owns every long-lived part and joins the
+// main window to the files, the serial port, capture, recognition and the runner.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "actions/action_runner.h"
+#include "actions/send_keys.h"
+#include "capture/code_capture.h"
+#include "capture/recognizer.h"
+#include "commands/command_table.h"
+#include "commands/commands_file.h"
+#include "commands/program_settings.h"
+#include "commands/sequence_settings.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_processes.h"
+#include "port_control.h"
+#include "qt_timer.h"
+#include "serial/ComDrv32.h"
+#include "translation/translation_table.h"
+
+namespace tavrel {
+
+class Desktop;
+class HelpViewer;
+class Input;
+class MessageBoxes;
+class Sound;
+class TFicha;
+
+// The desktop the runner acts on: the X11 backend, or stand-ins without one.
+struct DesktopParts {
+    Input& input;
+    Desktop& desktop;
+    Sound& sound;
+};
+
+class Program final : public CommandsFileHost, public PortControl {
+public:
+    // programDirectory holds "tavrel.ini" and the default commands file. The
+    // main window is created here (its creation steps run); it is not shown.
+    Program(const std::string& programDirectory, DesktopParts desktop, MessageBoxes& boxes,
+            HelpViewer& help);
+    ~Program() override;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    TFicha& Ficha() const { return *ficha_; }
+    TCommPortDriver& CommPort() { return commPort_; }
+    CodeCapture& Capture() { return capture_; }
+    CommandTable& Table() { return table_; }
+    const SequenceSettings& Sequence() const { return sequence_; }
+    ActionRunner& Runner() { return runner_; }
+    const TranslationTable& Translation() const { return translation_; }
+
+    // --- CommandsFileHost and PortControl
+    bool IsOpen() const override;
+    void DesactivarClick() override;
+    void ActivarClick() override;
+    PortOrdinals portOrdinals() const override;
+    void setPortOrdinals(const PortOrdinals& ordinals) override;
+    void setCommandsFilePath(const std::string& path) override;
+    // The configuration dialog is not built yet: nothing shows the settings.
+    void showPortOrdinals(const PortOrdinals&) override {}
+    void showSequenceSettings(const SequenceSettings&) override {}
+    void resetCapture() override;
+    void AppMinimize() override;
+    void setEditMode(bool editMode) override;
+    void setPendingNumber(std::int32_t pendingNumber) override;
+
+    bool OpenPort() override;
+    void ClosePort() override;
+    int PortNumber() const override;
+    std::string LastError() const override;
+
+private:
+    ProgramSettings ReadSettings();
+    void ReportError(const std::string& text);
+
+    MessageBoxes& boxes_;
+    PosixFileSystem files_;
+    ProgramSettingsFile settingsFile_;
+    TranslationTable translation_;
+    CommandTable table_;
+    SequenceSettings sequence_;
+    QtTimerFactory timers_;
+    TCommPortDriver commPort_;
+    // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
+    // unusable and is written back as it came.
+    std::int32_t comPortOrdinal_;
+    std::string portProblem_;
+    CodeCapture capture_;
+    PosixProcesses processes_;
+    TSendKeys sendKeys_;
+    ActionRunner runner_;
+    Recognizer recognizer_;
+    CommandsFile commandsFile_;
+    std::unique_ptr<Timer> reapTimer_;
+    // Last: the window goes first, while everything it shows still exists.
+    std::unique_ptr<TFicha> ficha_;
+};
+
+}  // namespace tavrel

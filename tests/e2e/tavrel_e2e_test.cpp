@@ -1,0 +1,247 @@
+// The real tavrel program on a real X desktop (Xvfb, openbox, trayer), its
+// COM2 on the simulated receiver: start-up with "Load minimized", the files
+// Save/Run writes, a press typed into a real window and logged, the tray
+// icon, and editing mode brought back by a double click on it.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+// clang-format on
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "irsim_process.h"
+#include "program_process.h"
+#include "x11_backend_fixture.h"
+
+namespace tavrel::testing {
+namespace {
+
+using test::WaitUntil;
+using test::WindowRecords;
+
+constexpr char kTargetTitle[] = "Tavrel e2e target";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Counts the bells rung on the display: the program beeps on every
+// recognised press, which tells a test that a press was handled even when
+// nothing else is to happen.
+class BellWatcher {
+public:
+    BellWatcher() : display_(XOpenDisplay(nullptr)) {
+        int opcode = 0;
+        int error = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        if (display_ != nullptr &&
+            XkbQueryExtension(display_, &opcode, &xkbEvent_, &error, &major, &minor)) {
+            XkbSelectEvents(display_, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+            XSync(display_, False);
+            usable_ = true;
+        }
+    }
+    ~BellWatcher() {
+        if (display_ != nullptr) {
+            XCloseDisplay(display_);
+        }
+    }
+    bool usable() const { return usable_; }
+    int bells() {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == xkbEvent_ &&
+                reinterpret_cast<XkbAnyEvent*>(&event)->xkb_type == XkbBellNotify) {
+                ++bells_;
+            }
+        }
+        return bells_;
+    }
+
+private:
+    Display* display_;
+    int xkbEvent_ = 0;
+    bool usable_ = false;
+    int bells_ = 0;
+};
+
+// Visible windows of the program whose title holds text (xdotool matches a pattern).
+std::vector<std::string> VisibleProgramWindows(const std::string& nameOption = "--class tavrel") {
+    std::istringstream ids(
+        RunCommand("xdotool search --onlyvisible " + nameOption + " 2>/dev/null"));
+    std::vector<std::string> found;
+    for (std::string id; ids >> id;) {
+        found.push_back(id);
+    }
+    return found;
+}
+
+class TavrelEndToEnd : public test::X11BackendTest {
+protected:
+    void SetUp() override {
+        test::X11BackendTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        irsim = std::make_unique<IrsimProcess>(IrsimOptions{.linkPath = dir.file("ttyIR")});
+        ASSERT_TRUE(irsim->started());
+        window = std::make_unique<test::TestWindow>(kTargetTitle);
+
+        WriteFile(dir.file("tavrel.ini"), settingsBefore());
+        // Written by hand: keys missing or out of order, lower-case hex.
+        WriteFile(dir.file("vorkumel.ini"),
+                  "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
+                  "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
+                  "[1]\r\nLevel=0\r\n"
+                  "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
+                  "0=\xA1SendKeys\xA1NNNNok\r\n"
+                  "[3]\r\nLevel=1\r\n");
+        program = std::make_unique<ProgramProcess>(dir.path());
+        ASSERT_TRUE(program->start());
+    }
+
+    void TearDown() override {
+        if (program) {
+            EXPECT_EQ(program->terminate(), 0) << program->output();
+        }
+        program.reset();
+        if (irsim) {
+            irsim->closeInput();
+            irsim->waitExit();
+        }
+    }
+
+    std::string settingsBefore() const {
+        return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
+               "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
+               "\r\n";
+    }
+
+    // 'I' and 'R' as the receiver saw them, in the order they came.
+    std::vector<IrsimEvent> startUpBytes() const {
+        std::vector<IrsimEvent> bytes;
+        for (const IrsimEvent& event : irsim->events("rx")) {
+            bytes.push_back(event);
+        }
+        return bytes;
+    }
+
+    bool waitForStartUp() {
+        return irsim->waitUntil([&] { return startUpBytes().size() >= 2; }, 20000);
+    }
+
+    // The tray icon: the program's only visible window in running mode.
+    std::string waitForTrayIcon() {
+        std::vector<std::string> icons;
+        WaitUntil(
+            [&] {
+                icons = VisibleProgramWindows();
+                return icons.size() == 1;
+            },
+            std::chrono::seconds(10));
+        return icons.size() == 1 ? icons[0] : std::string();
+    }
+
+    // A button press as a person makes it: not within the 150 ms that would
+    // join it to the bytes before (the receiver's "OK" at start-up, or the
+    // previous press).
+    void pressAfterSilence() { irsim->send("wait 300\npress 0A1F3C\n"); }
+
+    TempDir dir;
+    std::unique_ptr<IrsimProcess> irsim;
+    std::unique_ptr<test::TestWindow> window;
+    std::unique_ptr<ProgramProcess> program;
+};
+
+TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const auto bytes = startUpBytes();
+    ASSERT_EQ(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0].bytes, std::vector<std::uint8_t>{'I'});
+    EXPECT_EQ(bytes[1].bytes, std::vector<std::uint8_t>{'R'});
+    const double gap = bytes[1].milliseconds - bytes[0].milliseconds;
+    EXPECT_GE(gap, 90.0);
+    EXPECT_LT(gap, 1000.0);
+
+    // Save/Run ran before the first start-up byte went out: the settings
+    // keys updated where they stand and the rest kept, the commands file
+    // written whole in its documented order.
+    EXPECT_EQ(ReadFile(dir.file("tavrel.ini")),
+              "[Files]\r\nLogFile=" + dir.file("tavrel.log") + "\r\nSettings=" +
+                  dir.file("vorkumel.ini") + "\r\nLanguage=\r\n\r\n[Config]\r\narranque=1\r\n" +
+                  "Sonido=1\r\nAdvancedKeyPress=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
+                  "\r\n");
+    EXPECT_EQ(ReadFile(dir.file("vorkumel.ini")),
+              "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
+              "SkipFirst=1\r\nTolerance=5\r\nValueSize=1\r\nNumComandos=3\r\n\r\n"
+              "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n\r\n"
+              "[1]\r\nLevel=0\r\n\r\n"
+              "[2]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\n"
+              "TargetWindow=e2e target\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\n"
+              "Codigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNNok\r\n\r\n"
+              "[3]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\n"
+              "TargetWindow=\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=\r\n0=\r\n");
+
+    ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
+    Activate(*window);
+    window->ClearRecords();
+
+    pressAfterSilence();
+    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+        return r.pressedKeysyms().size() >= 2;
+    })) << program->output();
+    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+        << ReadFile(dir.file("tavrel.log"));
+}
+
+TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelects) {
+    BellWatcher bells;
+    ASSERT_TRUE(bells.usable());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const std::string icon = waitForTrayIcon();
+    ASSERT_FALSE(icon.empty()) << program->output();
+
+    // Running mode first: a press types and is logged.
+    Activate(*window);
+    pressAfterSilence();
+    ASSERT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }));
+    ASSERT_TRUE(
+        window->WaitFor([](const WindowRecords& r) { return r.pressedKeysyms().size() >= 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; }));
+
+    RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
+    std::vector<std::string> shown;
+    ASSERT_TRUE(WaitUntil([&] {
+        shown = VisibleProgramWindows("--name 'Tavrel 3\\.0'");
+        return shown.size() == 1;
+    })) << program->output();
+    EXPECT_EQ(RunCommand("xdotool getwindowname " + shown[0]), "Tavrel 3.0 (Activated - COM2)\n");
+    EXPECT_TRUE(WaitUntil([&] { return VisibleProgramWindows().size() == 1; }))
+        << "the tray icon stays after the window came back";
+
+    // Editing: the next press is recognised (it beeps) but neither types nor logs.
+    window->ClearRecords();
+    pressAfterSilence();
+    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 2; })) << program->output();
+    EXPECT_TRUE(window->records().keys.empty());
+    EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
+}
+
+}  // namespace
+}  // namespace tavrel::testing

@@ -1,0 +1,353 @@
+// The wired program on the offscreen platform: real files in a scratch
+// directory, a real pseudo-terminal as the serial port, the recording desktop.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ficha.h"
+#include "platform/fake/fake_platform.h"
+#include "program.h"
+#include "tray_icon.h"
+#include "ui_fakes.h"
+
+namespace tavrel {
+namespace {
+
+using testing::Log;
+
+// A pseudo-terminal whose slave stands in for the receiver's serial line.
+class Pty {
+public:
+    Pty() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+            path_ = ::ptsname(master_);
+            // Kept open so the master never reads end-of-file between opens.
+            slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        }
+    }
+    ~Pty() {
+        for (int fd : {slave_, master_}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    bool ok() const { return slave_ >= 0; }
+    const std::string& path() const { return path_; }
+    // Another program holds the line.
+    bool lockSlave() { return ::flock(slave_, LOCK_EX | LOCK_NB) == 0; }
+
+    void write(const std::vector<std::uint8_t>& bytes) {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    // What the program sent the receiver so far, the event loop running meanwhile.
+    const std::string& received() {
+        char buffer[256];
+        ssize_t got = 0;
+        while ((got = ::read(master_, buffer, sizeof buffer)) > 0) {
+            received_.append(buffer, static_cast<std::size_t>(got));
+        }
+        return received_;
+    }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+    std::string received_;
+};
+
+std::string ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest() : boxes(boxLog) {}
+
+    QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void write(const char* name, const std::string& bytes) {
+        QFile out(file(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    // tavrel.ini with COM2 on the pseudo-terminal and the lines given.
+    void writeSettings(const std::string& extra = "") {
+        write("tavrel.ini", extra + "[Ports]\r\nCOM2=" + pty.path() + "\r\n");
+    }
+
+    void start() {
+        program = std::make_unique<Program>(
+            dir.path().toStdString(),
+            DesktopParts{platform.input, platform.desktop, platform.sound}, boxes, help);
+        ficha().FormActivate();
+    }
+
+    TFicha& ficha() { return program->Ficha(); }
+    QAction* action(const char* name) {
+        return ficha().findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QTreeWidget* tree() { return ficha().findChild<QTreeWidget*>(QStringLiteral("TreeView")); }
+    // Key events the runner sent to the desktop.
+    std::size_t keyEvents() const {
+        const auto& events = platform.log.events();
+        return static_cast<std::size_t>(std::count_if(
+            events.begin(), events.end(), [](auto& e) { return e.rfind("keybd_event", 0) == 0; }));
+    }
+
+    // A press of the learned code, as the receiver sends it.
+    void press() { pty.write({0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}); }
+
+    QTemporaryDir dir;
+    Pty pty;
+    FakePlatform platform;
+    Log boxLog;
+    testing::RecordingBoxes boxes;
+    testing::RecordingHelp help;
+    std::unique_ptr<Program> program;
+};
+
+const std::string kOneCommand =
+    "[Config]\r\nPuerto=2\r\nNumComandos=2\r\n"
+    "[Comandos]\r\n1=TV\r\n2=Power\r\n"
+    "[1]\r\nLevel=0\r\n"
+    "[2]\r\nLevel=1\r\nCodigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNNok\r\n";
+
+TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    EXPECT_TRUE(program->Table().empty());
+    EXPECT_FALSE(program->CommPort().IsOpen());
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+    EXPECT_EQ(ficha().CommandsPath, file("vorkumel.ini").toStdString());
+    EXPECT_EQ(ficha().TrayIcon1().Hint(), "");
+    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(program->Sequence().ShortestCodeLength, 100000);
+}
+
+TEST_F(ProgramTest, FileWithoutEntriesKeepsPortClosedUntilActivated) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", "[Config]\r\nPuerto=2\r\nNumComandos=0\r\n");
+    start();
+    EXPECT_FALSE(program->CommPort().IsOpen());
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+
+    action("Activar")->trigger();
+    EXPECT_TRUE(program->CommPort().IsOpen());
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(ficha().TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_FALSE(action("Activar")->isEnabled());
+    EXPECT_TRUE(action("Desactivar")->isEnabled());
+    EXPECT_EQ(action("PPuerto")->text(), "Deactivate port");
+    // The receiver gets its start-up bytes from the Qt timers.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000)) << pty.received();
+
+    action("PPuerto")->trigger();
+    EXPECT_FALSE(program->CommPort().IsOpen());
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(action("PPuerto")->text(), "Activate port");
+    EXPECT_TRUE(action("Activar")->isEnabled());
+}
+
+TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
+    ASSERT_TRUE(pty.ok());
+    write("tavrel.ini", "[Ports]\r\nCOM2=" + file("missing-tty").toStdString() + "\r\n");
+    write("vorkumel.ini", kOneCommand);
+    start();  // the load ends with an open of the missing device
+    ASSERT_EQ(boxes.captions.size(), 1u);
+    EXPECT_EQ(boxes.captions[0], "Serial port conflict");
+    EXPECT_EQ(boxes.texts[0], "The serial port selected is being used by another application\n" +
+                                  file("missing-tty") + ": no such device");
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_TRUE(action("Activar")->isEnabled());
+
+    // A line another program holds.
+    writeSettings();
+    ASSERT_TRUE(pty.lockSlave());
+    program.reset();
+    start();
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1], "The serial port selected is being used by another application\n" +
+                                  QString::fromStdString(pty.path()) +
+                                  ": in use by another program");
+
+    // No port at all in the file.
+    write("vorkumel.ini", "[Config]\r\nNumComandos=0\r\n");
+    program.reset();
+    start();
+    action("Activar")->trigger();
+    ASSERT_EQ(boxes.texts.size(), 3u);
+    EXPECT_TRUE(boxes.texts[2].endsWith("\nNo serial port is selected (COM1 to COM8)."));
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
+}
+
+TEST_F(ProgramTest, EditingSelectsThePressedCommandAndRunningRunsIt) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Files]\r\nLogFile=" + file("tavrel.log").toStdString() + "\r\n");
+    write("vorkumel.ini", kOneCommand);
+    start();
+    ASSERT_TRUE(program->CommPort().IsOpen());
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(program->Sequence().ShortestCodeLength, 6);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+
+    // Editing: the press selects the command in the tree, nothing runs or is logged.
+    press();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->currentItem() != nullptr; }, 5000));
+    EXPECT_EQ(tree()->currentItem()->text(0), "Power");
+    EXPECT_EQ(program->Table().current(), &program->Table().record(1));
+    EXPECT_EQ(keyEvents(), 0u);
+    EXPECT_FALSE(QFile::exists(file("tavrel.log")));
+
+    // Running (Cancel): the next press, after the burst's end, types and is logged.
+    ficha().show();
+    ficha().findChild<QAbstractButton*>(QStringLiteral("BotonCancelar"))->click();
+    EXPECT_FALSE(ficha().EditMode());
+    QTest::qWait(0);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return !program->Capture().temporizador().enabled(); }, 5000));
+    press();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return keyEvents() >= 4; }, 5000));
+    EXPECT_EQ(ReadFile(file("tavrel.log")), "TV,Power\r\n");
+}
+
+TEST_F(ProgramTest, LogFileThatCannotBeWrittenReachesTheErrorReport) {
+    ASSERT_TRUE(pty.ok());
+    QDir(dir.path()).mkdir(QStringLiteral("log-is-a-directory"));
+    writeSettings("[Files]\r\nLogFile=" + file("log-is-a-directory").toStdString() + "\r\n");
+    write("vorkumel.ini", kOneCommand);
+    start();
+    ficha().BotonCancelarClick();
+    press();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.texts.empty(); }, 5000));
+    EXPECT_EQ(boxes.captions[0], "Tavrel");
+    EXPECT_FALSE(boxes.texts[0].isEmpty());
+    EXPECT_EQ(keyEvents(), 0u);  // the actions of that press do not run
+}
+
+TEST_F(ProgramTest, SettingsFileSetsChecksAndTheRunnerFollowsTheMenu) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Config]\r\nSonido=0\r\nAdvancedKeyPress=0\r\nArranque=0\r\n");
+    start();
+    EXPECT_FALSE(ficha().Sonido());
+    EXPECT_FALSE(action("Sound")->isChecked());
+    EXPECT_FALSE(action("AdvancedKeyPress")->isChecked());
+    EXPECT_FALSE(program->Runner().advancedKeyPress());
+    EXPECT_FALSE(action("Startminimized")->isChecked());
+    EXPECT_TRUE(ficha().EditMode());
+
+    action("AdvancedKeyPress")->trigger();
+    EXPECT_TRUE(program->Runner().advancedKeyPress());
+    action("Sound")->trigger();
+    EXPECT_TRUE(ficha().Sonido());
+    EXPECT_TRUE(action("Sound")->isChecked());
+}
+
+TEST_F(ProgramTest, ModesSaveRunCancelAndProperties) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    start();
+    ficha().show();
+
+    // Cancel: running mode, nothing written.
+    const std::string before = ReadFile(file("vorkumel.ini"));
+    program->Table().setLabel(1, "Power off");
+    ficha().BotonCancelarClick();
+    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_TRUE(ficha().Running());
+    EXPECT_EQ(ReadFile(file("vorkumel.ini")), before);
+    EXPECT_EQ(program->Table().label(1), "Power off");
+
+    // Properties: editing again, the window shown.
+    action("Configurar")->trigger();
+    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_FALSE(ficha().Running());
+    EXPECT_TRUE(ficha().isVisible());
+    EXPECT_FALSE(ficha().isMinimized());
+
+    // Save/Run: both files written, the table reloaded from them, running mode.
+    program->Runner().setPendingNumber(7);
+    ficha().findChild<QAbstractButton*>(QStringLiteral("BotonAceptar"))->click();
+    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_TRUE(ficha().Running());
+    EXPECT_EQ(program->Runner().PendingNumber(), 0);
+    EXPECT_NE(ReadFile(file("vorkumel.ini")).find("2=Power off\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(file("tavrel.ini")).find("Arranque=0"), std::string::npos);
+    EXPECT_EQ(program->Table().label(1), "Power off");
+    EXPECT_TRUE(program->CommPort().IsOpen());
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(ProgramTest, SaveRunThatCannotWriteChangesNothing) {
+    ASSERT_TRUE(pty.ok());
+    write("vorkumel.ini", kOneCommand);
+    // A directory where the settings file belongs cannot be replaced.
+    QDir(dir.path()).mkdir(QStringLiteral("tavrel.ini"));
+    start();
+    ficha().show();
+    ficha().BotonAceptarClick();
+    ASSERT_EQ(boxes.texts.size(), 2u);  // the port conflict (no [Ports]) came first
+    EXPECT_EQ(boxes.texts[1], "Unable to write to " + file("tavrel.ini"));
+    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_FALSE(ficha().Running());
+    EXPECT_EQ(ReadFile(file("vorkumel.ini")), kOneCommand);
+}
+
+TEST_F(ProgramTest, LoadMinimizedEndsStartUpInRunningModeWithBothFilesWritten) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Config]\r\nArranque=1\r\n");
+    write("vorkumel.ini", kOneCommand);
+    start();
+    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_TRUE(ficha().Running());
+    EXPECT_TRUE(action("Startminimized")->isChecked());
+    EXPECT_NE(ReadFile(file("vorkumel.ini")), kOneCommand);
+    EXPECT_NE(ReadFile(file("tavrel.ini")).find("Settings=" + file("vorkumel.ini").toStdString()),
+              std::string::npos);
+    EXPECT_TRUE(program->CommPort().IsOpen());
+    EXPECT_EQ(program->Table().count(), 2);
+    EXPECT_FALSE(QFile::exists(file("temporal.tmp")));
+}
+
+TEST_F(ProgramTest, ExitClosesThePortAndDestinationWindowsAreListed) {
+    ASSERT_TRUE(pty.ok());
+    platform.desktop.addWindow("xterm");
+    platform.desktop.addWindow("Editor");
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    start();
+    auto* targets = ficha().findChild<QComboBox*>(QStringLiteral("CBTargetWin"));
+    ASSERT_EQ(targets->count(), 2);
+    EXPECT_EQ(targets->itemText(0), "Editor");
+
+    ficha().show();
+    ASSERT_TRUE(program->CommPort().IsOpen());
+    action("MenuSalir")->trigger();
+    EXPECT_FALSE(program->CommPort().IsOpen());
+    EXPECT_FALSE(ficha().isVisible());
+}
+
+}  // namespace
+}  // namespace tavrel
