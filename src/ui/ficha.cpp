@@ -489,7 +489,19 @@ std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandT
 // A change of label or image keeps the items, so the tree's current item and
 // scroll position survive (and no item disappears under a selection signal);
 // a change of shape rebuilds the tree.
+void TFicha::ResumeTreeRefresh() {
+    treeSuspended_ = false;
+    if (treeOutdated_) {
+        RefreshTree();
+    }
+}
+
 void TFicha::RefreshTree() {
+    if (treeSuspended_) {
+        treeOutdated_ = true;
+        return;
+    }
+    treeOutdated_ = false;
     QTreeWidget* tree = ui_->TreeView;
     syncingTree_ = true;
     if (table_ == nullptr) {
@@ -523,6 +535,10 @@ void TFicha::RefreshTree() {
 
 void TFicha::SelectInTree() {
     if (table_ == nullptr) {
+        return;
+    }
+    if (treeSuspended_) {
+        treeOutdated_ = true;  // the refresh selects as well
         return;
     }
     const int selected = table_->selected();

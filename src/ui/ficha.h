@@ -118,6 +118,10 @@ public:
     // The tree shows this table and follows its changes; its selection is the table's.
     void SetCommandTable(CommandTable* table);
     void RefreshTree();
+    // Holds back tree refreshes while the table is rebuilt in one go (a load),
+    // so the tree is built once instead of once per node.
+    void SuspendTreeRefresh() { treeSuspended_ = true; }
+    void ResumeTreeRefresh();
 
     Ui::TFicha& form() const { return *ui_; }
     TrayIcon& TrayIcon1() const { return *tray_; }
@@ -155,6 +159,8 @@ private:
     bool running_ = false;
     bool centred_ = false;
     bool syncingTree_ = false;
+    bool treeSuspended_ = false;
+    bool treeOutdated_ = false;
     bool ownEditMode_ = true;
     bool ownSonido_ = true;
     std::string ownLogFile_;

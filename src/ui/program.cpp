@@ -14,6 +14,18 @@
 namespace tavrel {
 namespace {
 
+// The tree follows the table once, after a whole load, not after every node.
+class TreeRefreshHeld {
+public:
+    explicit TreeRefreshHeld(TFicha& ficha) : ficha_(ficha) { ficha_.SuspendTreeRefresh(); }
+    ~TreeRefreshHeld() { ficha_.ResumeTreeRefresh(); }
+    TreeRefreshHeld(const TreeRefreshHeld&) = delete;
+    TreeRefreshHeld& operator=(const TreeRefreshHeld&) = delete;
+
+private:
+    TFicha& ficha_;
+};
+
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
 
@@ -99,8 +111,12 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         return titles;
     };
     hooks.CommandTableEmpty = [this] { return table_.empty(); };
-    hooks.LoadCommandsFile = [this] { commandsFile_.Load(); };
+    hooks.LoadCommandsFile = [this] {
+        const TreeRefreshHeld held(*ficha_);
+        commandsFile_.Load();
+    };
     hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
+        const TreeRefreshHeld held(*ficha_);
         if (const auto failure = commandsFile_.SaveRun(settings)) {
             return failure->message();
         }
