@@ -6,6 +6,8 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/text_encoding.h"
 #include "platform/windows.h"
@@ -164,17 +166,49 @@ bool X11Desktop::Restore(Window window) {
 }
 
 void X11Desktop::RestoreWindow(WindowHandle window) {
-    X11ErrorTrap trap(connection_.display());
-    Restore(window);
+    bool asked = false;
+    {
+        X11ErrorTrap trap(connection_.display());
+        asked = Restore(window);
+    }
+    if (asked) {
+        AwaitActivation(window);
+    }
 }
 
 void X11Desktop::RaiseAndActivate(WindowHandle window) {
     if (!Exists(window)) {
         return;
     }
-    X11ErrorTrap trap(connection_.display());
-    XRaiseWindow(connection_.display(), window);
-    SendToWindowManager(window, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+    {
+        X11ErrorTrap trap(connection_.display());
+        XRaiseWindow(connection_.display(), window);
+        SendToWindowManager(window, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+    }
+    AwaitActivation(window);
+}
+
+// The window manager activates a window some time after it is asked, while
+// the callers expect it in front on return: the keystrokes that follow must
+// reach it, not the window that had the focus. A manager that does not
+// comply (or refuses, taking the request for focus stealing) costs at most
+// this short wait.
+void X11Desktop::AwaitActivation(Window window) {
+    {
+        X11ErrorTrap trap(connection_.display());
+        const auto manager = Property32(connection_.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+        if (!manager || manager->empty()) {
+            return;  // nobody to wait for
+        }
+    }
+    WaitForForeground(window, std::chrono::milliseconds(500));
+}
+
+void X11Desktop::WaitForForeground(Window window, std::chrono::milliseconds longest) {
+    const auto deadline = std::chrono::steady_clock::now() + longest;
+    while (GetForegroundWindow() != window && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 bool X11Desktop::SetMaximized(Window window, bool maximized) {

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,8 @@ private:
                              long l3 = 0);
     bool SetMaximized(Window window, bool maximized);
     bool Restore(Window window);
+    void AwaitActivation(Window window);
+    void WaitForForeground(Window window, std::chrono::milliseconds longest);
     bool SendKey(Window window, const KeyChoice& key, bool press, bool release);
 };
 
