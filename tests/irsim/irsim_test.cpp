@@ -106,7 +106,7 @@ TEST(Irsim, HeldButtonRepeatsItsBurstEveryPeriodWhileHeld) {
     for (std::size_t i = 1; i < bursts.size(); ++i) {
         // The schedule does not drift, so each burst sits near its own slot.
         const double offset = bursts[i].milliseconds - bursts[0].milliseconds;
-        EXPECT_NEAR(offset, 110.0 * static_cast<double>(i), 30.0) << "burst " << i;
+        EXPECT_NEAR(offset, 110.0 * static_cast<double>(i), 45.0) << "burst " << i;
     }
 }
 
