@@ -2,6 +2,7 @@
 #include "commands/program_settings.h"
 
 #include "commands/ini_file.h"
+#include "platform/serial_device.h"
 
 namespace tavrel {
 namespace {
@@ -14,7 +15,7 @@ IniFile ReadIni(const FileSystem& files, const std::string& path) {
 }  // namespace
 
 std::string DefaultPortDevice(int comNumber) {
-    return "/dev/ttyS" + std::to_string(comNumber - 1);
+    return DefaultSerialDevice(comNumber);
 }
 
 ProgramSettingsFile::ProgramSettingsFile(FileSystem& files, std::string programDirectory)

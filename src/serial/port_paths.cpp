@@ -1,6 +1,8 @@
 // Port names and the device paths they stand for.
 #include "serial/com_port_types.h"
 
+#include "platform/serial_device.h"
+
 namespace tavrel {
 
 std::uint32_t BaudRateValue(TComPortBaudRate rate) {
@@ -16,7 +18,7 @@ std::string PortName(TComPortNumber port) {
 DevicePathTable DefaultDevicePaths() {
     DevicePathTable paths;
     for (int i = 0; i < kComPortCount; ++i) {
-        paths[static_cast<std::size_t>(i)] = "/dev/ttyS" + std::to_string(i);
+        paths[static_cast<std::size_t>(i)] = DefaultSerialDevice(i + 1);
     }
     return paths;
 }
