@@ -12,7 +12,8 @@
 #include <algorithm>
 
 #include "acerca_de.h"
-#include "commands/command_table.h"
+#include "action_editor.h"
+#include "command_tree_editor.h"
 #include "help_viewer.h"
 #include "images.h"
 #include "message_boxes.h"
@@ -59,8 +60,6 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("Tavrel"));
 
-    ui_->UDLoop->setBuddy(ui_->ELoop);
-    ui_->UDDelay->setBuddy(ui_->EDelay);
     BuildMenus();
 
     tray_->setObjectName(QStringLiteral("TrayIcon1"));
@@ -70,10 +69,8 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
 
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TFicha::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
-    connect(ui_->TreeView, &QTreeWidget::currentItemChanged, this, &TFicha::OnTreeSelection);
-    connect(ui_->TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        popupMenu1_->popup(ui_->TreeView->viewport()->mapToGlobal(at));
-    });
+    connect(ui_->GBCommands, &CommandTreeEditor::selectionChanged, ui_->ActionEditor,
+            &ActionEditor::ShowActions);
     InstallHelpKey(this, help_);
 
     about_ = new TAcercaDe(translate_, help_, this);
@@ -83,12 +80,7 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     ApplyTranslation();
 }
 
-TFicha::~TFicha() {
-    if (table_ != nullptr) {
-        table_->onChanged = nullptr;
-        table_->onSelectionChanged = nullptr;
-    }
-}
+TFicha::~TFicha() = default;
 
 void TFicha::BuildMenus() {
     NameSeparator(ui_->Archivo, "N1");
@@ -104,14 +96,6 @@ void TFicha::BuildMenus() {
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
     // Startminimized and AdvancedKeyPress only flip their own check marks,
     // which their checkable actions do by themselves.
-
-    popupMenu1_ = new QMenu(this);
-    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
-    popupMenu1_->addActions({ui_->Activado, ui_->Typematic, ui_->Learn});
-    popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Addcommand, ui_->Addremote});
-    popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Rename, ui_->Delete});
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
@@ -346,255 +330,54 @@ void TFicha::ApplyTranslation() {
         Call(hooks.LoadTranslation, TranslationPath);
     }
     Ui::TFicha& f = *ui_;
-    const auto menu = [this](QMenu* item, const char* key) {
-        item->setTitle(Translated(item->title(), key));
-    };
-    const auto action = [this](QAction* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
-    const auto group = [this](QGroupBox* item, const char* key) {
-        item->setTitle(Translated(item->title(), key));
-    };
-    const auto button = [this](QAbstractButton* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
-    const auto label = [this](QLabel* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
+    const auto tr = [this](auto* control, const char* key) { Recaption(translate_, control, key); };
 
-    menu(f.Archivo, "file");
-    action(f.Configuracion, "settings");
-    menu(f.Puerto, "serialport");
-    action(f.Activar, "activate");
-    action(f.Desactivar, "deactivate");
-    action(f.Sound, "sound");
-    action(f.Startminimized, "loadminimized");
-    action(f.AdvancedKeyPress, "advancedkeypress");
-    action(f.MenuSalir, "exit");
-    menu(f.Ayuda, "help");
-    action(f.Acercade, "about");
-    group(f.GBCommands, "assignedcommands");
-    group(f.GBActions, "associatedactions");
-    button(f.RadioButton1, "tapkey");
-    button(f.RBMouse, "mousecontrol");
-    group(f.RGClick, "Click");
-    button(f.RGClick0, "MLeft");
-    button(f.RGClick1, "Middle");
-    button(f.RGClick2, "MRight");
-    group(f.RGCursor, "Cursor");
-    button(f.CBUp, "Up");
-    button(f.CBDown, "Down");
-    button(f.CBLeft, "FLeft");
-    button(f.CBRight, "FRight");
-    button(f.RadioButton2, "runprogram");
-    button(f.BotonExaminar, "browse");
-    label(f.LLoop, "loopofmultipleactions");
-    f.Banyade->setToolTip(Translated(QStringLiteral("Add"), "add_hint"));
-    f.BBorra->setToolTip(Translated(QStringLiteral("Delete"), "delete_hint"));
-    button(f.CBoxAll, "runallatonce");
-    button(f.CBoxMultiKey, "keymultiplying");
-    group(f.GBSpecialSettings, "SpecialSettings");
-    label(f.LDelay, "Delay");
-    label(f.LTargetWin, "PreferredDestinationWindow");
-    button(f.BotonAceptar, "saverun");
-    button(f.BotonCancelar, "cancel");
-    action(f.Activado, "Enabled");
-    action(f.Typematic, "Typematic");
-    action(f.Learn, "LearnNow");
-    action(f.Addcommand, "InsertCommand");
-    action(f.Addremote, "InsertRemote");
-    action(f.Rename, "Rename");
-    action(f.Delete, "Delete");
-    action(f.Configurar, "properties");
-    action(f.Cerrar, "close");
+    tr(f.Archivo, "file");
+    tr(f.Configuracion, "settings");
+    tr(f.Puerto, "serialport");
+    tr(f.Activar, "activate");
+    tr(f.Desactivar, "deactivate");
+    tr(f.Sound, "sound");
+    tr(f.Startminimized, "loadminimized");
+    tr(f.AdvancedKeyPress, "advancedkeypress");
+    tr(f.MenuSalir, "exit");
+    tr(f.Ayuda, "help");
+    tr(f.Acercade, "about");
+    f.GBCommands->ApplyTranslation(translate_);
+    f.ActionEditor->ApplyTranslation(translate_);
+    tr(f.BotonAceptar, "saverun");
+    tr(f.BotonCancelar, "cancel");
+    f.GBCommands->ApplyMenuTranslation(translate_);
+    tr(f.Configurar, "properties");
+    tr(f.Cerrar, "close");
     if (port_.IsOpen()) {
         f.PPuerto->setText(Translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
-        action(f.PPuerto, "ActivatePort");
+        tr(f.PPuerto, "ActivatePort");
     }
 }
 
-// --- lists of the action editor
+// --- the parts
 
-void TFicha::SetKeyNames(const std::vector<std::string>& names) {
-    ui_->ComboBox->clear();
-    for (const std::string& name : names) {
-        ui_->ComboBox->addItem(ToQt(name));
-    }
-    ui_->ComboBox->setCurrentIndex(-1);
+CommandTreeEditor& TFicha::TreeEditor() const {
+    return *ui_->GBCommands;
 }
 
-void TFicha::SetMessageNames(const std::vector<std::string>& names) {
-    QStringList items;
-    for (const std::string& name : names) {
-        items << ToQt(name);
-    }
-    items.sort(Qt::CaseInsensitive);
-    ui_->CBMessage->clear();
-    ui_->CBMessage->addItems(items);
-    ui_->CBMessage->setCurrentIndex(-1);
+ActionEditor& TFicha::Actions() const {
+    return *ui_->ActionEditor;
 }
-
-// --- the command tree
 
 void TFicha::SetCommandTable(CommandTable* table) {
-    if (table_ != nullptr) {
-        table_->onChanged = nullptr;
-        table_->onSelectionChanged = nullptr;
-    }
-    table_ = table;
-    if (table_ != nullptr) {
-        table_->onChanged = [this] { RefreshTree(); };
-        table_->onSelectionChanged = [this] { SelectInTree(); };
-    }
-    RefreshTree();
-}
-
-namespace {
-
-void ShowNode(QTreeWidgetItem* item, const CommandTable& table, int pos) {
-    item->setText(0, ToQt(table.label(pos)));
-    item->setData(0, Qt::UserRole, pos);
-    QIcon icon(NodeImage(table.image(pos)));
-    icon.addPixmap(NodeImage(table.selectedImage(pos)), QIcon::Selected);
-    item->setIcon(0, icon);
-}
-
-// The tree's items in display order, when they have the table's shape.
-std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandTable& table) {
-    std::vector<QTreeWidgetItem*> items;
-    int pos = 0;
-    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
-        QTreeWidgetItem* remote = tree->topLevelItem(r);
-        if (pos >= table.count() || table.level(pos) != 0) {
-            return {};
-        }
-        items.push_back(remote);
-        ++pos;
-        for (int c = 0; c < remote->childCount(); ++c, ++pos) {
-            if (pos >= table.count() || table.level(pos) == 0) {
-                return {};
-            }
-            items.push_back(remote->child(c));
-        }
-    }
-    if (pos != table.count()) {
-        return {};
-    }
-    return items;
-}
-
-}  // namespace
-
-// A change of label or image keeps the items, so the tree's current item and
-// scroll position survive (and no item disappears under a selection signal);
-// a change of shape rebuilds the tree.
-void TFicha::ResumeTreeRefresh() {
-    treeSuspended_ = false;
-    if (treeOutdated_) {
-        RefreshTree();
-    }
-}
-
-void TFicha::RefreshTree() {
-    if (treeSuspended_) {
-        treeOutdated_ = true;
-        return;
-    }
-    treeOutdated_ = false;
-    QTreeWidget* tree = ui_->TreeView;
-    syncingTree_ = true;
-    if (table_ == nullptr) {
-        tree->clear();
-    } else if (const auto items = ItemsOfSameShape(tree, *table_);
-               !items.empty() || table_->empty()) {
-        for (int pos = 0; pos < table_->count(); ++pos) {
-            ShowNode(items[static_cast<std::size_t>(pos)], *table_, pos);
-        }
-        if (table_->empty()) {
-            tree->clear();
-        }
-    } else {
-        tree->clear();
-        QTreeWidgetItem* remote = nullptr;
-        for (int pos = 0; pos < table_->count(); ++pos) {
-            QTreeWidgetItem* item = nullptr;
-            if (table_->level(pos) == 0 || remote == nullptr) {
-                item = new QTreeWidgetItem(tree);
-                remote = item;
-            } else {
-                item = new QTreeWidgetItem(remote);
-            }
-            ShowNode(item, *table_, pos);
-        }
-        tree->expandAll();
-    }
-    syncingTree_ = false;
-    SelectInTree();
-}
-
-void TFicha::SelectInTree() {
-    if (table_ == nullptr) {
-        return;
-    }
-    if (treeSuspended_) {
-        treeOutdated_ = true;  // the refresh selects as well
-        return;
-    }
-    const int selected = table_->selected();
-    syncingTree_ = true;
-    QTreeWidgetItem* match = nullptr;
-    for (QTreeWidgetItemIterator it(ui_->TreeView); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == selected) {
-            match = *it;
-            break;
-        }
-    }
-    ui_->TreeView->setCurrentItem(match);
-    syncingTree_ = false;
-}
-
-void TFicha::OnTreeSelection() {
-    if (syncingTree_ || table_ == nullptr) {
-        return;
-    }
-    const QTreeWidgetItem* item = ui_->TreeView->currentItem();
-    table_->select(item != nullptr ? item->data(0, Qt::UserRole).toInt() : kNoNode);
-    ShowActions();
+    ui_->GBCommands->setCommandTable(table);
+    ui_->ActionEditor->setCommandTable(table);
 }
 
 void TFicha::ShowActions() {
-    if (table_ == nullptr) {
-        return;
-    }
-    const int selected = table_->selected();
-    if (selected == kNoNode || !table_->isCommand(selected)) {
-        table_->setCurrent(nullptr);
-        return;
-    }
-    table_->setCurrent(&table_->record(selected));
-    table_->applyImageRule(selected);
+    ui_->ActionEditor->ShowActions();
 }
 
 void TFicha::FillTargetWindowList() {
-    if (!hooks.TopLevelTitles) {
-        return;
-    }
-    // Titles are read into a buffer of 201 characters; equal titles stay, one per window.
-    constexpr std::size_t kTitleLimit = 200;
-    QStringList titles;
-    for (const std::string& title : hooks.TopLevelTitles()) {
-        if (!title.empty()) {
-            titles << ToQt(title.substr(0, kTitleLimit));
-        }
-    }
-    titles.sort(Qt::CaseInsensitive);
-    QComboBox* box = ui_->CBTargetWin;
-    const QString text = box->currentText();  // emptying the list keeps the text
-    box->clear();
-    box->addItems(titles);
-    box->setCurrentIndex(-1);
-    box->setEditText(text);
+    ui_->ActionEditor->FillTargetWindowList();
 }
 
 }  // namespace tavrel

@@ -1,6 +1,7 @@
 // The main window TFicha: menus, port activation with its captions, the two
-// modes (editing with the window shown, running with only the tray icon), the
-// command tree display and the action editor's controls, help and the about box.
+// modes (editing with the window shown, running with only the tray icon),
+// Save/Run and Cancel, help and the about box. The command tree editor and the
+// action editor are parts of their own inside it; the window routes between them.
 #pragma once
 
 #include <QMainWindow>
@@ -20,7 +21,9 @@ class TFicha;
 
 namespace tavrel {
 
+class ActionEditor;
 class CommandTable;
+class CommandTreeEditor;
 class HelpViewer;
 class MessageBoxes;
 class PortControl;
@@ -34,8 +37,6 @@ struct FichaHooks {
     std::function<ProgramSettings()> ReadSettings;
     // Loads the translation table from path (Windows-1252); called only when the file exists.
     std::function<void(const std::string& path)> LoadTranslation;
-    // The titles of the desktop's top-level windows, in stacking order (Windows-1252).
-    std::function<std::vector<std::string>()> TopLevelTitles;
     std::function<bool()> CommandTableEmpty;
     // Loads the commands file into the empty table (it calls ActivarClick when
     // the file has entries).
@@ -104,30 +105,19 @@ public:
     void AppMinimize();
     void AppRestore();
     void ApplyTranslation();
-    // The action editor's part for now: the selected command becomes the
-    // current one and shows its image; the editor's controls stay as created.
+    // Routed to the action editor.
     void ShowActions();
-    // Rebuilds the list of destination window titles in CBTargetWin, sorted.
     void FillTargetWindowList();
 
-    // Fills the action editor's lists: the named keys in table order, the
-    // message names sorted. Texts in Windows-1252.
-    void SetKeyNames(const std::vector<std::string>& names);
-    void SetMessageNames(const std::vector<std::string>& names);
-
-    // The tree shows this table and follows its changes; its selection is the table's.
+    // The parts show this table; its selection is the tree's.
     void SetCommandTable(CommandTable* table);
-    void RefreshTree();
-    // Holds back tree refreshes while the table is rebuilt in one go (a load),
-    // so the tree is built once instead of once per node.
-    void SuspendTreeRefresh() { treeSuspended_ = true; }
-    void ResumeTreeRefresh();
+    CommandTreeEditor& TreeEditor() const;
+    ActionEditor& Actions() const;
 
     Ui::TFicha& form() const { return *ui_; }
     TrayIcon& TrayIcon1() const { return *tray_; }
     TAcercaDe& AcercaDe() const { return *about_; }
     QMenu* PopupMenu() const { return popupMenu_; }
-    QMenu* PopupMenu1() const { return popupMenu1_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -141,8 +131,6 @@ private:
     }
     void ShowPortState(bool open);
     void BuildMenus();
-    void SelectInTree();
-    void OnTreeSelection();
 
     std::unique_ptr<Ui::TFicha> ui_;
     PortControl& port_;
@@ -152,15 +140,10 @@ private:
     TrayIcon* tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
-    QMenu* popupMenu1_ = nullptr;
-    CommandTable* table_ = nullptr;
     QString status_;
     bool activated_ = false;
     bool running_ = false;
     bool centred_ = false;
-    bool syncingTree_ = false;
-    bool treeSuspended_ = false;
-    bool treeOutdated_ = false;
     bool ownEditMode_ = true;
     bool ownSonido_ = true;
     std::string ownLogFile_;

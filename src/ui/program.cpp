@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "command_tree_editor.h"
 #include "ficha.h"
 #include "message_boxes.h"
 #include "platform/desktop.h"
@@ -17,13 +19,13 @@ namespace {
 // The tree follows the table once, after a whole load, not after every node.
 class TreeRefreshHeld {
 public:
-    explicit TreeRefreshHeld(TFicha& ficha) : ficha_(ficha) { ficha_.SuspendTreeRefresh(); }
-    ~TreeRefreshHeld() { ficha_.ResumeTreeRefresh(); }
+    explicit TreeRefreshHeld(CommandTreeEditor& tree) : tree_(tree) { tree_.suspendRefresh(); }
+    ~TreeRefreshHeld() { tree_.resumeRefresh(); }
     TreeRefreshHeld(const TreeRefreshHeld&) = delete;
     TreeRefreshHeld& operator=(const TreeRefreshHeld&) = delete;
 
 private:
-    TFicha& ficha_;
+    CommandTreeEditor& tree_;
 };
 
 // Started programs are collected this often, so none stays a zombie for long.
@@ -91,8 +93,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     ficha.ShareState({&recognizer_.EditMode, &recognizer_.Sonido, &recognizer_.LogFile});
     ficha.SetCommandTable(&table_);
     std::vector<std::string> keys(kNamedKeyLabels.begin(), kNamedKeyLabels.end());
-    ficha.SetKeyNames(keys);
-    ficha.SetMessageNames(MessageNames());
+    ficha.Actions().setKeyNames(keys);
+    ficha.Actions().setMessageNames(MessageNames());
+    ficha.Actions().setDesktop(&desktop.desktop);
     recognizer_.showActions = [this](TComando&) { ficha_->ShowActions(); };
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
     runner_.setAdvancedKeyPress(ficha.AdvancedKeyPressChecked());
@@ -103,20 +106,13 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         // A file that cannot be read keeps the texts in force.
         [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
     };
-    hooks.TopLevelTitles = [&windows = desktop.desktop] {
-        std::vector<std::string> titles;
-        for (WindowHandle window : windows.TopLevelWindows()) {
-            titles.push_back(windows.GetWindowText(window));
-        }
-        return titles;
-    };
     hooks.CommandTableEmpty = [this] { return table_.empty(); };
     hooks.LoadCommandsFile = [this] {
-        const TreeRefreshHeld held(*ficha_);
+        const TreeRefreshHeld held(ficha_->TreeEditor());
         commandsFile_.Load();
     };
     hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
-        const TreeRefreshHeld held(*ficha_);
+        const TreeRefreshHeld held(ficha_->TreeEditor());
         if (const auto failure = commandsFile_.SaveRun(settings)) {
             return failure->message();
         }

@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 
 #include "acerca_de.h"
+#include "action_editor.h"
+#include "command_tree_editor.h"
 #include "commands/command_table.h"
 #include "ficha.h"
 #include "tray_icon.h"
@@ -33,10 +35,7 @@ protected:
             log.push_back("ReadSettings");
             return settings;
         };
-        ficha.hooks.TopLevelTitles = [this] {
-            log.push_back("TopLevelTitles");
-            return titles;
-        };
+        ficha.Actions().setDesktop(&desktop);
         ficha.hooks.CommandTableEmpty = [this] { return tableEmpty; };
         ficha.hooks.LoadCommandsFile = [this] { log.push_back("LoadCommandsFile"); };
         // As the commands file's writer does it on success.
@@ -76,7 +75,8 @@ protected:
     ProgramSettings settings;
     ProgramSettings written;
     std::string writeFailure;
-    std::vector<std::string> titles;
+    FakeEventLog desktopLog;
+    testing::RecordingDesktop desktop{desktopLog, log};
     bool tableEmpty = true;
     TFicha ficha;
 };
@@ -143,7 +143,7 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
     EXPECT_TRUE(action("AdvancedKeyPress")->isChecked());
     EXPECT_EQ(action("AdvancedKeyPress")->text(), "&Advanced key press");
 
-    EXPECT_EQ(Names(ficha.PopupMenu1()->actions()),
+    EXPECT_EQ(Names(ficha.TreeEditor().PopupMenu1()->actions()),
               (std::vector<std::string>{"Activado", "Typematic", "Learn", "", "Addcommand",
                                         "Addremote", "", "Rename", "Delete"}));
     EXPECT_TRUE(action("Activado")->isChecked());
@@ -425,19 +425,21 @@ TEST_F(FichaTest, TreeShowsTheTableAndFollowsItsSelection) {
 }
 
 TEST_F(FichaTest, ActionEditorListsAreFilled) {
-    ficha.SetMessageNames({"WM_SETTEXT", "WM_CLOSE", "WM_KEYDOWN"});
+    ficha.Actions().setMessageNames({"WM_SETTEXT", "WM_CLOSE", "WM_KEYDOWN"});
     auto* messages = find<QComboBox>("CBMessage");
     ASSERT_EQ(messages->count(), 3);
     EXPECT_EQ(messages->itemText(0), "WM_CLOSE");
     EXPECT_EQ(messages->currentText(), "");
-    ficha.SetKeyNames({"Return", "Esc", "F1"});
+    ficha.Actions().setKeyNames({"Return", "Esc", "F1"});
     EXPECT_EQ(find<QComboBox>("ComboBox")->itemText(1), "Esc");
 
     // Window titles: sorted, untitled windows left out, equal titles kept,
     // and the text typed into the box survives the refill.
     auto* targets = find<QComboBox>("CBTargetWin");
     targets->setEditText("Editor");
-    titles = {"xterm", "", "Caf\xE9", "editor", "xterm"};
+    for (const char* title : {"xterm", "", "Caf\xE9", "editor", "xterm"}) {
+        desktop.addWindow(title);
+    }
     ficha.FillTargetWindowList();
     QStringList shown;
     for (int i = 0; i < targets->count(); ++i) {
