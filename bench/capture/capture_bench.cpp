@@ -87,8 +87,9 @@ void BM_RecognizeLastOf10000(benchmark::State& state) {
     SequenceSettings settings;
     NoSound sound;
     CountingRunner runner;
-    Recognizer recognizer(table, settings, sound, runner);
-    recognizer.EditMode = false;
+    ProgramState mode;
+    Recognizer recognizer(table, settings, mode, sound, runner);
+    mode.setEditMode(false);
     const TSecuencia press = CodeOf(kRemotes * kCommandsPerRemote - 1);
     for (auto _ : state) {
         recognizer.Reconocer(press);

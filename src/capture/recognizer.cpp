@@ -10,9 +10,9 @@
 
 namespace tavrel {
 
-Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
-                       CommandRunner& runner)
-    : table_(table), settings_(settings), sound_(sound), runner_(runner) {}
+Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
+                       const ProgramState& mode, Sound& sound, CommandRunner& runner)
+    : table_(table), settings_(settings), mode_(mode), sound_(sound), runner_(runner) {}
 
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
     const int match = table_.findCommand(
@@ -29,11 +29,11 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
     TComando& command = table_.record(match);
     table_.setCurrent(&command);
     table_.select(match);
-    if (Sonido) {
+    if (mode_.Sonido()) {
         sound_.Beep();
     }
     const bool learning = aprendiendo && aprendiendo();
-    if (EditMode && !learning) {
+    if (mode_.EditMode() && !learning) {
         if (showActions) {
             showActions(command);
         }
@@ -46,7 +46,8 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
 }
 
 bool Recognizer::AppendLogLine(int position) {
-    if (LogFile.empty()) {
+    const std::string& logFile = mode_.logPath();
+    if (logFile.empty()) {
         return true;
     }
     const std::string line =
@@ -54,7 +55,7 @@ bool Recognizer::AppendLogLine(int position) {
     // Opened and closed for every line, so the user can read or remove the
     // file while the program runs.
     errno = 0;
-    std::FILE* file = std::fopen(Cp1252ToUtf8(LogFile).c_str(), "ab");
+    std::FILE* file = std::fopen(Cp1252ToUtf8(logFile).c_str(), "ab");
     int error = 0;
     if (file == nullptr) {
         error = errno != 0 ? errno : EIO;

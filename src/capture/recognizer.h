@@ -7,6 +7,7 @@
 
 #include "commands/command_runner.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
 #include "platform/sound.h"
@@ -15,9 +16,10 @@ namespace tavrel {
 
 class Recognizer {
 public:
-    // All four are referenced, not copied, and must outlive the recognizer.
-    Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
-               CommandRunner& runner);
+    // All five are referenced, not copied, and must outlive the recognizer.
+    // mode: EditMode, Sonido and the log file path as the main window sets them.
+    Recognizer(CommandTable& table, const SequenceSettings& settings, const ProgramState& mode,
+               Sound& sound, CommandRunner& runner);
 
     // Walks the table in display order; the first command whose code matches
     // wins, whether enabled or not. On a match the command becomes current and
@@ -26,11 +28,6 @@ public:
     // command is left as it was, so a delayed run of the previous command
     // goes on and no record the user never chose becomes current.
     void Reconocer(const TSecuencia& secuencia);
-
-    // State the main window keeps up to date.
-    bool EditMode = true;
-    bool Sonido = true;
-    std::string LogFile;  // Windows-1252 like every core text; empty: no log
 
     // Learning mode of code capture; unset counts as not learning.
     std::function<bool()> aprendiendo;
@@ -44,6 +41,7 @@ private:
 
     CommandTable& table_;
     const SequenceSettings& settings_;
+    const ProgramState& mode_;
     Sound& sound_;
     CommandRunner& runner_;
 };

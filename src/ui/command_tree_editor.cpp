@@ -65,23 +65,19 @@ CommandTreeEditor::CommandTreeEditor(QWidget* parent)
     connect(ui_->Learn, &QAction::triggered, this, &CommandTreeEditor::learnRequested);
 }
 
-CommandTreeEditor::~CommandTreeEditor() {
-    setCommandTable(nullptr);
-}
+CommandTreeEditor::~CommandTreeEditor() = default;
 
 QTreeWidget* CommandTreeEditor::TreeView() const {
     return ui_->TreeView;
 }
 
 void CommandTreeEditor::setCommandTable(CommandTable* table) {
-    if (table_ != nullptr) {
-        table_->onChanged = nullptr;
-        table_->onSelectionChanged = nullptr;
-    }
     table_ = table;
+    tableHeard_ = {};
+    selectionHeard_ = {};
     if (table_ != nullptr) {
-        table_->onChanged = [this] { refreshTree(); };
-        table_->onSelectionChanged = [this] { selectInTree(); };
+        tableHeard_ = table_->changed.subscribe([this] { refreshTree(); });
+        selectionHeard_ = table_->selectionChanged.subscribe([this] { selectInTree(); });
     }
     refreshTree();
 }

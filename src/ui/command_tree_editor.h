@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <memory>
 
+#include "commands/notifier.h"
 #include "text_edge.h"
 
 class QMenu;
@@ -52,6 +53,8 @@ private:
     std::unique_ptr<Ui::CommandTreeEditor> ui_;
     QMenu* popupMenu1_ = nullptr;
     CommandTable* table_ = nullptr;
+    Notifier<>::Subscription tableHeard_;
+    Notifier<>::Subscription selectionHeard_;
     bool syncing_ = false;
     bool suspended_ = false;
     bool outdated_ = false;

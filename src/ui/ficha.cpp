@@ -14,22 +14,17 @@
 #include "acerca_de.h"
 #include "action_editor.h"
 #include "command_tree_editor.h"
+#include "commands/program_state.h"
 #include "help_viewer.h"
 #include "images.h"
+#include "main_window_services.h"
 #include "message_boxes.h"
-#include "port_control.h"
+#include "port_activation.h"
 #include "tray_icon.h"
 #include "ui_Principal.h"
 
 namespace tavrel {
 namespace {
-
-template <typename Hook, typename... Args>
-void Call(const Hook& hook, Args&&... args) {
-    if (hook) {
-        hook(std::forward<Args>(args)...);
-    }
-}
 
 void NameSeparator(QWidget* menu, const char* name) {
     const auto items = menu->actions();
@@ -42,10 +37,12 @@ void NameSeparator(QWidget* menu, const char* name) {
 
 }  // namespace
 
-TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, HelpViewer& help,
-               QWidget* parent)
+TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation& port,
+               TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::TFicha>()),
+      services_(services),
+      state_(state),
       port_(port),
       translate_(std::move(translate)),
       boxes_(boxes),
@@ -60,7 +57,7 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("Tavrel"));
 
-    BuildMenus();
+    buildMenus();
 
     tray_->setObjectName(QStringLiteral("TrayIcon1"));
     tray_->SetIcon(ProgramIcon());
@@ -71,6 +68,10 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
     connect(ui_->GBCommands, &CommandTreeEditor::selectionChanged, ui_->ActionEditor,
             &ActionEditor::ShowActions);
+    connect(ui_->GBCommands, &CommandTreeEditor::learnRequested, this, &TFicha::learningRequested);
+    portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
+    stateHeard_ = state_.changed.subscribe([this] { showState(); });
+    showState();
     InstallHelpKey(this, help_);
 
     about_ = new TAcercaDe(translate_, help_, this);
@@ -82,7 +83,7 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
 
 TFicha::~TFicha() = default;
 
-void TFicha::BuildMenus() {
+void TFicha::buildMenus() {
     NameSeparator(ui_->Archivo, "N1");
     NameSeparator(ui_->Ayuda, "N3");
     connect(ui_->Configuracion, &QAction::triggered, this, &TFicha::ConfiguracionClick);
@@ -90,12 +91,12 @@ void TFicha::BuildMenus() {
     connect(ui_->Desactivar, &QAction::triggered, this, &TFicha::DesactivarClick);
     connect(ui_->Sound, &QAction::triggered, this, &TFicha::SoundClick);
     connect(ui_->AdvancedKeyPress, &QAction::toggled, this,
-            [this](bool on) { Call(hooks.AdvancedKeyPressChanged, on); });
+            [this](bool on) { state_.setAdvancedKeyPress(on); });
     connect(ui_->MenuSalir, &QAction::triggered, this, &TFicha::MenuSalirClick);
     connect(ui_->Help1, &QAction::triggered, this, &TFicha::Help1Click);
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
-    // Startminimized and AdvancedKeyPress only flip their own check marks,
-    // which their checkable actions do by themselves.
+    // Startminimized only flips its own check mark, which its checkable
+    // action does by itself.
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
@@ -108,15 +109,10 @@ void TFicha::BuildMenus() {
     connect(ui_->Cerrar, &QAction::triggered, this, &TFicha::MenuSalirClick);
 }
 
-void TFicha::ShareState(const ModeState& state) {
-    *state.EditMode = EditMode();
-    *state.Sonido = Sonido();
-    *state.LogFile = LogPath();
-    state_ = state;
-}
-
-bool TFicha::AdvancedKeyPressChecked() const {
-    return ui_->AdvancedKeyPress->isChecked();
+// The menu checks show the state; the state is the one copy.
+void TFicha::showState() {
+    ui_->Sound->setChecked(state_.Sonido());
+    ui_->AdvancedKeyPress->setChecked(state_.AdvancedKeyPress());
 }
 
 bool TFicha::StartminimizedChecked() const {
@@ -156,18 +152,17 @@ void TFicha::showEvent(QShowEvent* event) {
 // Save/Run, and with "Load minimized" saved would send the window to the tray.
 void TFicha::FormActivate() {
     activated_ = true;
-    const ProgramSettings settings = hooks.ReadSettings ? hooks.ReadSettings() : ProgramSettings{};
-    SetEditMode(!settings.Arranque);
+    const ProgramSettings settings = services_.ReadSettings();
+    state_.setEditMode(!settings.Arranque);
     ui_->Startminimized->setChecked(settings.Arranque);
-    ui_->AdvancedKeyPress->setChecked(settings.AdvancedKeyPress);
-    *state_.Sonido = settings.Sonido;
-    ui_->Sound->setChecked(settings.Sonido);
-    TranslationPath = settings.Language;
-    SetLogPath(settings.LogFile);
+    state_.setAdvancedKeyPress(settings.AdvancedKeyPress);
+    state_.setSonido(settings.Sonido);
+    state_.setTranslationPath(settings.Language);
+    state_.setLogPath(settings.LogFile);
     ApplyTranslation();
-    FillTargetWindowList();
-    if (!hooks.CommandTableEmpty || hooks.CommandTableEmpty()) {
-        Call(hooks.LoadCommandsFile);
+    ui_->ActionEditor->FillTargetWindowList();
+    if (services_.CommandTableEmpty()) {
+        services_.LoadCommandsFile();
     }
     if (ui_->Startminimized->isChecked()) {
         BotonAceptarClick();
@@ -176,56 +171,35 @@ void TFicha::FormActivate() {
 
 // --- the serial port
 
-void TFicha::ShowPortState(bool open) {
+// Every open attempt and every close, whoever asked for it.
+void TFicha::showPortState(bool open) {
     const QString title = QString::fromLatin1(kProgramTitle);
     if (open) {
         status_ = title + QStringLiteral(" (") +
-                  Translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
+                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
                   QString::number(port_.PortNumber()) + ')';
-        ui_->PPuerto->setText(Translated(QStringLiteral("Deactivate port"), "deactivateport"));
+        ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         status_ =
-            title + QStringLiteral(" (") + Translated(QStringLiteral("Inactive"), "inactive") + ')';
-        ui_->PPuerto->setText(Translated(QStringLiteral("Activate port"), "activateport"));
+            title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
+        ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
     ui_->Activar->setEnabled(!open);
     ui_->Desactivar->setEnabled(open);
+    tray_->SetHint(status_);
+    setWindowTitle(status_);
 }
 
 void TFicha::ActivarClick() {
-    if (port_.OpenPort()) {
-        ShowPortState(true);
-        Call(hooks.PortActivated);
-    } else {
-        QString text = Translated(
-            QStringLiteral("The serial port selected is being used by another application"),
-            "theserialportselectedisbeingusedbyanotherapplication");
-        // The driver's reason tells the user what to change (device, permissions).
-        const std::string reason = port_.LastError();
-        if (!reason.empty()) {
-            text += '\n' + ToQt(reason);
-        }
-        boxes_.Error(Translated(QStringLiteral("Serial port conflict"), "serialportconflict"),
-                     text);
-        ShowPortState(false);
-    }
-    tray_->SetHint(status_);
-    setWindowTitle(status_);
+    port_.ActivarClick();
 }
 
 void TFicha::DesactivarClick() {
-    port_.ClosePort();
-    ShowPortState(false);
-    setWindowTitle(status_);
-    tray_->SetHint(status_);
+    port_.DesactivarClick();
 }
 
 void TFicha::PPuertoClick() {
-    if (port_.IsOpen()) {
-        DesactivarClick();
-    } else {
-        ActivarClick();
-    }
+    port_.PPuertoClick();
 }
 
 // --- modes
@@ -247,8 +221,8 @@ void TFicha::AppRestore() {
     showNormal();
     raise();
     activateWindow();
-    FillTargetWindowList();
-    ShowActions();
+    ui_->ActionEditor->FillTargetWindowList();
+    ui_->ActionEditor->ShowActions();
 }
 
 void TFicha::changeEvent(QEvent* event) {
@@ -264,41 +238,40 @@ void TFicha::changeEvent(QEvent* event) {
 void TFicha::ConfigurarClick() {
     AppRestore();
     ui_->BotonAceptar->setFocus();
-    SetEditMode(true);
+    state_.setEditMode(true);
 }
 
-// Minimising, reloading and leaving editing mode happen inside SaveRun, in the
-// order the commands file's writer keeps.
+// The files are written and the table reloaded first; only a Save/Run that
+// worked leaves editing mode.
 void TFicha::BotonAceptarClick() {
     ProgramSettings settings;
-    settings.Settings = CommandsPath;
-    settings.Language = TranslationPath;
-    settings.LogFile = LogPath();
-    settings.Sonido = Sonido();
-    settings.AdvancedKeyPress = ui_->AdvancedKeyPress->isChecked();
+    settings.Settings = state_.commandsPath();
+    settings.Language = state_.translationPath();
+    settings.LogFile = state_.logPath();
+    settings.Sonido = state_.Sonido();
+    settings.AdvancedKeyPress = state_.AdvancedKeyPress();
     settings.Arranque = ui_->Startminimized->isChecked();
-    if (!hooks.SaveRun) {
+    if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
+        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
         return;
     }
-    if (const std::optional<std::string> failure = hooks.SaveRun(settings)) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
-    }
+    AppMinimize();
+    state_.setEditMode(false);
 }
 
 void TFicha::BotonCancelarClick() {
-    SetEditMode(false);
+    state_.setEditMode(false);
     AppMinimize();
 }
 
 // --- menus
 
 void TFicha::ConfiguracionClick() {
-    Call(hooks.ShowConfiguration);
+    emit configurationRequested();
 }
 
 void TFicha::SoundClick() {
-    *state_.Sonido = !Sonido();
-    ui_->Sound->setChecked(Sonido());
+    state_.setSonido(!state_.Sonido());
 }
 
 void TFicha::Help1Click() {
@@ -310,9 +283,7 @@ void TFicha::AcercadeClick() {
 }
 
 void TFicha::MenuSalirClick() {
-    if (port_.IsOpen()) {
-        port_.ClosePort();
-    }
+    port_.closeForExit();
     close();
 }
 
@@ -326,8 +297,9 @@ void TFicha::closeEvent(QCloseEvent* event) {
 // --- translation
 
 void TFicha::ApplyTranslation() {
-    if (!TranslationPath.empty() && QFileInfo(ToQt(TranslationPath)).isFile()) {
-        Call(hooks.LoadTranslation, TranslationPath);
+    const std::string& path = state_.translationPath();
+    if (!path.empty() && QFileInfo(ToQt(path)).isFile()) {
+        services_.LoadTranslation(path);
     }
     Ui::TFicha& f = *ui_;
     const auto tr = [this](auto* control, const char* key) { Recaption(translate_, control, key); };
@@ -351,7 +323,7 @@ void TFicha::ApplyTranslation() {
     tr(f.Configurar, "properties");
     tr(f.Cerrar, "close");
     if (port_.IsOpen()) {
-        f.PPuerto->setText(Translated(QStringLiteral("Deactivate port"), "deactivateport"));
+        f.PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         tr(f.PPuerto, "ActivatePort");
     }
@@ -359,25 +331,17 @@ void TFicha::ApplyTranslation() {
 
 // --- the parts
 
-CommandTreeEditor& TFicha::TreeEditor() const {
-    return *ui_->GBCommands;
-}
-
-ActionEditor& TFicha::Actions() const {
-    return *ui_->ActionEditor;
-}
-
-void TFicha::SetCommandTable(CommandTable* table) {
+void TFicha::setCommandTable(CommandTable* table) {
     ui_->GBCommands->setCommandTable(table);
     ui_->ActionEditor->setCommandTable(table);
 }
 
-void TFicha::ShowActions() {
-    ui_->ActionEditor->ShowActions();
+CommandTreeEditor& TFicha::treeEditor() const {
+    return *ui_->GBCommands;
 }
 
-void TFicha::FillTargetWindowList() {
-    ui_->ActionEditor->FillTargetWindowList();
+ActionEditor& TFicha::actionEditor() const {
+    return *ui_->ActionEditor;
 }
 
 }  // namespace tavrel

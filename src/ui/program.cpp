@@ -58,9 +58,12 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
-      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, timers_),
-      recognizer_(table_, sequence_, desktop.sound, runner_),
+      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
+      recognizer_(table_, sequence_, state_, desktop.sound, runner_),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
+      activation_(
+          *this, boxes,
+          [this](std::string def, std::string key) { return translation_.Translate(def, key); }),
       reapTimer_(timers_.createTimer()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
@@ -83,46 +86,31 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
     reapTimer_->setEnabled(true);
 
+    // A successful open: capture waits for a new sequence, raises DTR and RTS
+    // and starts the receiver's start-up bytes.
+    portHeard_ = activation_.changed.subscribe([this](bool open) {
+        if (open) {
+            capture_.PortActivated();
+        }
+    });
+
     // --- the main window's creation (FormCreate)
     const TranslateFn translate = [this](std::string def, std::string key) {
         return translation_.Translate(def, key);
     };
-    ficha_ = std::make_unique<TFicha>(*this, translate, boxes, help);
+    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, translate, boxes, help);
     ficha_->setObjectName(QStringLiteral("Ficha"));
     TFicha& ficha = *ficha_;
-    ficha.ShareState({&recognizer_.EditMode, &recognizer_.Sonido, &recognizer_.LogFile});
-    ficha.SetCommandTable(&table_);
-    std::vector<std::string> keys(kNamedKeyLabels.begin(), kNamedKeyLabels.end());
-    ficha.Actions().setKeyNames(keys);
-    ficha.Actions().setMessageNames(MessageNames());
-    ficha.Actions().setDesktop(&desktop.desktop);
-    recognizer_.showActions = [this](TComando&) { ficha_->ShowActions(); };
+    ficha.setCommandTable(&table_);
+    ActionEditor& actions = ficha.actionEditor();
+    actions.setKeyNames(std::vector<std::string>(kNamedKeyLabels.begin(), kNamedKeyLabels.end()));
+    actions.setMessageNames(MessageNames());
+    actions.setDesktop(&desktop.desktop);
+    recognizer_.showActions = [&actions](TComando&) { actions.ShowActions(); };
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
-    runner_.setAdvancedKeyPress(ficha.AdvancedKeyPressChecked());
-
-    FichaHooks& hooks = ficha.hooks;
-    hooks.ReadSettings = [this] { return ReadSettings(); };
-    hooks.LoadTranslation = [this](const std::string& path) {
-        // A file that cannot be read keeps the texts in force.
-        [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
-    };
-    hooks.CommandTableEmpty = [this] { return table_.empty(); };
-    hooks.LoadCommandsFile = [this] {
-        const TreeRefreshHeld held(ficha_->TreeEditor());
-        commandsFile_.Load();
-    };
-    hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
-        const TreeRefreshHeld held(ficha_->TreeEditor());
-        if (const auto failure = commandsFile_.SaveRun(settings)) {
-            return failure->message();
-        }
-        return std::nullopt;
-    };
-    hooks.PortActivated = [this] { capture_.PortActivated(); };
-    hooks.AdvancedKeyPressChanged = [this](bool on) { runner_.setAdvancedKeyPress(on); };
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
-    ficha.SetEditMode(true);
+    state_.setEditMode(true);
     capture_.Reset();
     // The device of each port is known before anything can open one.
     ReadSettings();
@@ -156,11 +144,11 @@ bool Program::IsOpen() const {
 }
 
 void Program::DesactivarClick() {
-    ficha_->DesactivarClick();
+    activation_.DesactivarClick();
 }
 
 void Program::ActivarClick() {
-    ficha_->ActivarClick();
+    activation_.ActivarClick();
 }
 
 bool Program::OpenPort() {
@@ -214,23 +202,36 @@ void Program::setPortOrdinals(const PortOrdinals& ordinals) {
 // --- the rest of the host
 
 void Program::setCommandsFilePath(const std::string& path) {
-    ficha_->CommandsPath = path;
+    state_.setCommandsPath(path);
 }
 
 void Program::resetCapture() {
     capture_.Reset();
 }
 
-void Program::AppMinimize() {
-    ficha_->AppMinimize();
+// --- the main window's services
+
+void Program::LoadTranslation(const std::string& path) {
+    // A file that cannot be read keeps the texts in force.
+    [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
 }
 
-void Program::setEditMode(bool editMode) {
-    ficha_->SetEditMode(editMode);
+bool Program::CommandTableEmpty() const {
+    return table_.empty();
 }
 
-void Program::setPendingNumber(std::int32_t pendingNumber) {
-    runner_.setPendingNumber(pendingNumber);
+void Program::LoadCommandsFile() {
+    const TreeRefreshHeld held(ficha_->treeEditor());
+    commandsFile_.Load();
+}
+
+std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
+    const TreeRefreshHeld held(ficha_->treeEditor());
+    if (const auto failure = commandsFile_.SaveRun(settings)) {
+        return failure->message();
+    }
+    runner_.setPendingNumber(0);
+    return std::nullopt;
 }
 
 }  // namespace tavrel

@@ -310,10 +310,11 @@ TEST_F(CodeCaptureTest, AFailingRecognitionStillEndsTheBatch) {
 TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
-    Recognizer recognizer(table, settings, sound, runner);
-    recognizer.EditMode = false;
-    recognizer.LogFile =
-        (std::filesystem::temp_directory_path() / "tavrel-no-such-dir" / "l.txt").string();
+    ProgramState mode;
+    Recognizer recognizer(table, settings, mode, sound, runner);
+    mode.setEditMode(false);
+    mode.setLogPath(
+        (std::filesystem::temp_directory_path() / "tavrel-no-such-dir" / "l.txt").string());
     std::vector<std::string> errors;
     recognizer.reportError = [&](const std::string& text) { errors.push_back(text); };
     capture.reconocer = [&](const TSecuencia& s) { recognizer.Reconocer(s); };
@@ -331,7 +332,7 @@ TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
     clock.advance(150);
     EXPECT_TRUE(capture.EsperandoSecuencia);
 
-    recognizer.LogFile.clear();
+    mode.setLogPath("");
     Batch({1, 2, 3});
     EXPECT_EQ(runner.ran, std::vector<std::string>{"Up"});
 }

@@ -27,7 +27,7 @@ protected:
         table.record(play).Codigo = Seq({1, 10, 20, 30});
         table.record(stop).Codigo = Seq({1, 50, 60, 70});
         table.record(twin).Codigo = Seq({1, 10, 20, 30});
-        recognizer.EditMode = false;
+        mode.setEditMode(false);
         recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
         recognizer.showActions = [this](TComando& c) { shown.push_back(c.Nombre); };
         dir = std::filesystem::temp_directory_path() /
@@ -47,7 +47,8 @@ protected:
     SequenceSettings settings;
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
-    Recognizer recognizer{table, settings, sound, runner};
+    ProgramState mode;
+    Recognizer recognizer{table, settings, mode, sound, runner};
     std::vector<std::string> errors;
     std::vector<std::string> shown;
     std::filesystem::path dir;
@@ -86,8 +87,8 @@ TEST_F(RecognizerTest, RemotesAndCommandsWithoutCodeNeverMatch) {
 }
 
 TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
-    recognizer.EditMode = true;
-    recognizer.LogFile = (dir / "log.txt").string();
+    mode.setEditMode(true);
+    mode.setLogPath((dir / "log.txt").string());
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(table.selected(), stop);
     EXPECT_EQ(sound.beeps, 1);
@@ -97,7 +98,7 @@ TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
 
     bool learning = true;
     recognizer.aprendiendo = [&] { return learning; };
-    recognizer.Sonido = false;
+    mode.setSonido(false);
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(sound.beeps, 1);
     EXPECT_EQ(runner.ran, std::vector<std::string>{"Stop"});
@@ -110,7 +111,7 @@ TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
                    "dio");  // Windows-1252 bytes go to the file unchanged
     table.record(play).Codigo.NumValores = 0;
     // Also a Windows-1252 path, which names the file in UTF-8 on disk.
-    recognizer.LogFile = (dir / "regist\xE9.log").string();
+    mode.setLogPath((dir / "regist\xE9.log").string());
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(ReadFile(dir / "regist\xC3\xA9.log"),
@@ -121,14 +122,14 @@ TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
 }
 
 TEST_F(RecognizerTest, AnUnwritableLogReportsTheSystemErrorAndRunsNothing) {
-    recognizer.LogFile = (dir / "missing" / "log.txt").string();
+    mode.setLogPath((dir / "missing" / "log.txt").string());
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors, std::vector<std::string>{"No such file or directory"});
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_EQ(sound.beeps, 1);
     EXPECT_EQ(table.current(), &table.record(play));
 
-    recognizer.LogFile = dir.string();  // a directory
+    mode.setLogPath(dir.string());  // a directory
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors.size(), 2U);
     EXPECT_TRUE(runner.ran.empty());

@@ -23,9 +23,10 @@ struct Pipeline {
     CommandTable table;
     SequenceSettings settings;
     TSendKeys sendKeys{platform.input, platform.desktop};
-    ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table,
+    ProgramState mode;
+    ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table, mode,
                         clock};
-    Recognizer recognizer{table, settings, platform.sound, runner};
+    Recognizer recognizer{table, settings, mode, platform.sound, runner};
     CodeCapture capture{clock, table, settings};
     std::vector<std::string> errors;
 
@@ -34,7 +35,7 @@ struct Pipeline {
         recognizer.aprendiendo = [this] { return capture.Aprendiendo; };
         recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
         runner.setMouseStepProvider([this] { return capture.MouseStep; });
-        recognizer.EditMode = false;
+        mode.setEditMode(false);
         capture.PortActivated();  // as after the port opened: the next batch starts a press
     }
 

@@ -62,7 +62,7 @@ TEST(PressToAction, AHeldButtonMovesThePointerFartherOnEveryRepeat) {
 
 TEST(PressToAction, InEditingModeAPressOnlySelectsItsCommand) {
     Pipeline p;
-    p.recognizer.EditMode = true;
+    p.mode.setEditMode(true);
     TComando* shown = nullptr;
     p.recognizer.showActions = [&](TComando& c) { shown = &c; };
     TComando& play =
