@@ -152,7 +152,7 @@ void TFicha::showEvent(QShowEvent* event) {
 // Save/Run, and with "Load minimized" saved would send the window to the tray.
 void TFicha::FormActivate() {
     activated_ = true;
-    const ProgramSettings settings = services_.ReadSettings();
+    const ProgramSettings settings = services_.readSettings();
     state_.setEditMode(!settings.Arranque);
     ui_->Startminimized->setChecked(settings.Arranque);
     state_.setAdvancedKeyPress(settings.AdvancedKeyPress);
@@ -161,8 +161,8 @@ void TFicha::FormActivate() {
     state_.setLogPath(settings.LogFile);
     ApplyTranslation();
     ui_->ActionEditor->FillTargetWindowList();
-    if (services_.CommandTableEmpty()) {
-        services_.LoadCommandsFile();
+    if (services_.commandTableEmpty()) {
+        services_.loadCommandsFile();
     }
     if (ui_->Startminimized->isChecked()) {
         BotonAceptarClick();
@@ -299,7 +299,7 @@ void TFicha::closeEvent(QCloseEvent* event) {
 void TFicha::ApplyTranslation() {
     const std::string& path = state_.translationPath();
     if (!path.empty() && QFileInfo(ToQt(path)).isFile()) {
-        services_.LoadTranslation(path);
+        services_.loadTranslation(path);
     }
     Ui::TFicha& f = *ui_;
     const auto tr = [this](auto* control, const char* key) { Recaption(translate_, control, key); };

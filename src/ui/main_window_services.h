@@ -14,13 +14,13 @@ public:
     virtual ~MainWindowServices() = default;
 
     // Reads "tavrel.ini", every missing key with its default.
-    virtual ProgramSettings ReadSettings() = 0;
+    virtual ProgramSettings readSettings() = 0;
     // Loads the translation table from path (Windows-1252); called only when the file exists.
-    virtual void LoadTranslation(const std::string& path) = 0;
-    virtual bool CommandTableEmpty() const = 0;
+    virtual void loadTranslation(const std::string& path) = 0;
+    virtual bool commandTableEmpty() const = 0;
     // Loads the commands file into the empty table; it opens the port when
     // the file has entries.
-    virtual void LoadCommandsFile() = 0;
+    virtual void loadCommandsFile() = 0;
     // Writes the settings file and the commands file and reloads the table
     // from them. Returns the message to show when a write failed ("Unable to
     // write to ..."); nothing has changed then.

@@ -79,7 +79,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
     recognizer_.aprendiendo = [this] { return capture_.Aprendiendo; };
-    recognizer_.reportError = [this](const std::string& text) { ReportError(text); };
+    recognizer_.reportError = [this](const std::string& text) { reportError(text); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
     reapTimer_->setInterval(kReapInterval);
@@ -113,7 +113,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     state_.setEditMode(true);
     capture_.Reset();
     // The device of each port is known before anything can open one.
-    ReadSettings();
+    readSettings();
 }
 
 Program::~Program() {
@@ -123,7 +123,7 @@ Program::~Program() {
 
 // Every read of the settings file also maps COM1..COM8 to their devices
 // again, so a changed [Ports] section applies at the next open.
-ProgramSettings Program::ReadSettings() {
+ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -133,7 +133,7 @@ ProgramSettings Program::ReadSettings() {
     return settings;
 }
 
-void Program::ReportError(const std::string& text) {
+void Program::reportError(const std::string& text) {
     boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
 }
 
@@ -211,16 +211,16 @@ void Program::resetCapture() {
 
 // --- the main window's services
 
-void Program::LoadTranslation(const std::string& path) {
+void Program::loadTranslation(const std::string& path) {
     // A file that cannot be read keeps the texts in force.
     [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
 }
 
-bool Program::CommandTableEmpty() const {
+bool Program::commandTableEmpty() const {
     return table_.empty();
 }
 
-void Program::LoadCommandsFile() {
+void Program::loadCommandsFile() {
     const TreeRefreshHeld held(ficha_->treeEditor());
     commandsFile_.Load();
 }

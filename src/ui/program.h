@@ -55,8 +55,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     TFicha& Ficha() const { return *ficha_; }
-    ProgramState& State() { return state_; }
-    PortActivation& Activation() { return activation_; }
+    ProgramState& state() { return state_; }
+    PortActivation& activation() { return activation_; }
     TCommPortDriver& CommPort() { return commPort_; }
     CodeCapture& Capture() { return capture_; }
     CommandTable& Table() { return table_; }
@@ -82,14 +82,14 @@ public:
     std::string LastError() const override;
 
     // --- MainWindowServices
-    ProgramSettings ReadSettings() override;
-    void LoadTranslation(const std::string& path) override;
-    bool CommandTableEmpty() const override;
-    void LoadCommandsFile() override;
+    ProgramSettings readSettings() override;
+    void loadTranslation(const std::string& path) override;
+    bool commandTableEmpty() const override;
+    void loadCommandsFile() override;
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
 
 private:
-    void ReportError(const std::string& text);
+    void reportError(const std::string& text);
 
     MessageBoxes& boxes_;
     ProgramState state_;

@@ -35,15 +35,15 @@ using testing::Log;
 class RecordingServices : public MainWindowServices {
 public:
     explicit RecordingServices(Log& log) : log_(log) {}
-    ProgramSettings ReadSettings() override {
+    ProgramSettings readSettings() override {
         log_.push_back("ReadSettings");
         return settings;
     }
-    void LoadTranslation(const std::string& path) override {
+    void loadTranslation(const std::string& path) override {
         log_.push_back("LoadTranslation " + path);
     }
-    bool CommandTableEmpty() const override { return tableEmpty; }
-    void LoadCommandsFile() override { log_.push_back("LoadCommandsFile"); }
+    bool commandTableEmpty() const override { return tableEmpty; }
+    void loadCommandsFile() override { log_.push_back("LoadCommandsFile"); }
     std::optional<std::string> SaveRun(const ProgramSettings& saved) override {
         log_.push_back("SaveRun");
         written = saved;
