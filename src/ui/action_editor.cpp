@@ -3,25 +3,34 @@
 
 #include "commands/command_table.h"
 #include "platform/desktop.h"
-#include "ui_action_editor.h"
+#include "ui_actions_group.h"
+#include "ui_special_settings_group.h"
 
 namespace tavrel {
 
 ActionEditor::ActionEditor(QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::ActionEditor>()) {
-    ui_->setupUi(this);
-    ui_->UDLoop->setBuddy(ui_->ELoop);
-    ui_->UDDelay->setBuddy(ui_->EDelay);
+    : QWidget(parent),
+      actions_(std::make_unique<Ui::ActionsGroup>()),
+      special_(std::make_unique<Ui::SpecialSettingsGroup>()),
+      gbActions_(new QGroupBox(this)),
+      gbSpecialSettings_(new QGroupBox(this)) {
+    actions_->setupUi(gbActions_);
+    special_->setupUi(gbSpecialSettings_);
+    // The special settings sit 2 pixels below the actions.
+    gbSpecialSettings_->move(0, gbActions_->height() + 2);
+    resize(gbActions_->width(), gbSpecialSettings_->y() + gbSpecialSettings_->height());
+    special_->UDLoop->setBuddy(special_->ELoop);
+    special_->UDDelay->setBuddy(special_->EDelay);
 }
 
 ActionEditor::~ActionEditor() = default;
 
 void ActionEditor::setKeyNames(const std::vector<std::string>& names) {
-    ui_->ComboBox->clear();
+    actions_->ComboBox->clear();
     for (const std::string& name : names) {
-        ui_->ComboBox->addItem(ToQt(name));
+        actions_->ComboBox->addItem(ToQt(name));
     }
-    ui_->ComboBox->setCurrentIndex(-1);
+    actions_->ComboBox->setCurrentIndex(-1);
 }
 
 void ActionEditor::setMessageNames(const std::vector<std::string>& names) {
@@ -30,9 +39,9 @@ void ActionEditor::setMessageNames(const std::vector<std::string>& names) {
         items << ToQt(name);
     }
     items.sort(Qt::CaseInsensitive);
-    ui_->CBMessage->clear();
-    ui_->CBMessage->addItems(items);
-    ui_->CBMessage->setCurrentIndex(-1);
+    actions_->CBMessage->clear();
+    actions_->CBMessage->addItems(items);
+    actions_->CBMessage->setCurrentIndex(-1);
 }
 
 void ActionEditor::ShowActions() {
@@ -62,7 +71,7 @@ void ActionEditor::FillTargetWindowList() {
         }
     }
     titles.sort(Qt::CaseInsensitive);
-    QComboBox* box = ui_->CBTargetWin;
+    QComboBox* box = special_->CBTargetWin;
     const QString text = box->currentText();  // emptying the list keeps the text
     box->clear();
     box->addItems(titles);
@@ -71,33 +80,34 @@ void ActionEditor::FillTargetWindowList() {
 }
 
 void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
-    Ui::ActionEditor& f = *ui_;
+    Ui::ActionsGroup& a = *actions_;
+    Ui::SpecialSettingsGroup& s = *special_;
     const auto tr = [&translate](auto* control, const char* key) {
         Recaption(translate, control, key);
     };
-    tr(f.GBActions, "associatedactions");
-    tr(f.RadioButton1, "tapkey");
-    tr(f.RBMouse, "mousecontrol");
-    tr(f.RGClick, "Click");
-    tr(f.RGClick0, "MLeft");
-    tr(f.RGClick1, "Middle");
-    tr(f.RGClick2, "MRight");
-    tr(f.RGCursor, "Cursor");
-    tr(f.CBUp, "Up");
-    tr(f.CBDown, "Down");
-    tr(f.CBLeft, "FLeft");
-    tr(f.CBRight, "FRight");
-    tr(f.RadioButton2, "runprogram");
-    tr(f.BotonExaminar, "browse");
-    tr(f.LLoop, "loopofmultipleactions");
+    tr(gbActions_, "associatedactions");
+    tr(a.RadioButton1, "tapkey");
+    tr(a.RBMouse, "mousecontrol");
+    tr(a.RGClick, "Click");
+    tr(a.RGClick0, "MLeft");
+    tr(a.RGClick1, "Middle");
+    tr(a.RGClick2, "MRight");
+    tr(a.RGCursor, "Cursor");
+    tr(a.CBUp, "Up");
+    tr(a.CBDown, "Down");
+    tr(a.CBLeft, "FLeft");
+    tr(a.CBRight, "FRight");
+    tr(a.RadioButton2, "runprogram");
+    tr(a.BotonExaminar, "browse");
+    tr(s.LLoop, "loopofmultipleactions");
     // The hints take fixed defaults, not the hint shown.
-    f.Banyade->setToolTip(Tr(translate, QStringLiteral("Add"), "add_hint"));
-    f.BBorra->setToolTip(Tr(translate, QStringLiteral("Delete"), "delete_hint"));
-    tr(f.CBoxAll, "runallatonce");
-    tr(f.CBoxMultiKey, "keymultiplying");
-    tr(f.GBSpecialSettings, "SpecialSettings");
-    tr(f.LDelay, "Delay");
-    tr(f.LTargetWin, "PreferredDestinationWindow");
+    s.Banyade->setToolTip(Tr(translate, QStringLiteral("Add"), "add_hint"));
+    s.BBorra->setToolTip(Tr(translate, QStringLiteral("Delete"), "delete_hint"));
+    tr(s.CBoxAll, "runallatonce");
+    tr(s.CBoxMultiKey, "keymultiplying");
+    tr(gbSpecialSettings_, "SpecialSettings");
+    tr(s.LDelay, "Delay");
+    tr(s.LTargetWin, "PreferredDestinationWindow");
 }
 
 }  // namespace tavrel

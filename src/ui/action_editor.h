@@ -11,9 +11,11 @@
 
 #include "text_edge.h"
 
+class QGroupBox;
 namespace Ui {
-class ActionEditor;
-}
+class ActionsGroup;
+class SpecialSettingsGroup;
+}  // namespace Ui
 
 namespace tavrel {
 
@@ -46,7 +48,11 @@ public slots:
     void FillTargetWindowList();
 
 private:
-    std::unique_ptr<Ui::ActionEditor> ui_;
+    // The two groups, each with its own form.
+    std::unique_ptr<Ui::ActionsGroup> actions_;
+    std::unique_ptr<Ui::SpecialSettingsGroup> special_;
+    QGroupBox* gbActions_;
+    QGroupBox* gbSpecialSettings_;
     CommandTable* table_ = nullptr;
     Desktop* desktop_ = nullptr;
 };
