@@ -11,8 +11,14 @@
 namespace tavrel {
 
 Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
-                       const ProgramState& mode, Sound& sound, CommandRunner& runner)
-    : table_(table), settings_(settings), mode_(mode), sound_(sound), runner_(runner) {}
+                       const ProgramState& mode, Sound& sound, CommandRunner& runner,
+                       RecognitionHost& host)
+    : table_(table),
+      settings_(settings),
+      mode_(mode),
+      sound_(sound),
+      runner_(runner),
+      host_(host) {}
 
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
     const int match = table_.findCommand(
@@ -32,20 +38,17 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
     if (mode_.Sonido()) {
         sound_.Beep();
     }
-    const bool learning = aprendiendo && aprendiendo();
-    if (mode_.EditMode() && !learning) {
-        if (showActions) {
-            showActions(command);
-        }
+    if (mode_.EditMode() && !host_.Aprendiendo()) {
+        host_.ShowActions(command);
         return;
     }
-    if (!AppendLogLine(match)) {
+    if (!appendLogLine(match)) {
         return;
     }
     runner_.RunCommandActions(command);
 }
 
-bool Recognizer::AppendLogLine(int position) {
+bool Recognizer::appendLogLine(int position) {
     const std::string& logFile = mode_.logPath();
     if (logFile.empty()) {
         return true;
@@ -73,9 +76,7 @@ bool Recognizer::AppendLogLine(int position) {
     if (error == 0) {
         return true;
     }
-    if (reportError) {
-        reportError(std::strerror(error));
-    }
+    host_.reportLogError(std::strerror(error));
     return false;
 }
 

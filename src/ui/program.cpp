@@ -59,7 +59,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
-      recognizer_(table_, sequence_, state_, desktop.sound, runner_),
+      recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(
           *this, boxes,
@@ -78,8 +78,6 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.setDTR = [this](bool on) { commPort_.SetDTR(on); };
     capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
-    recognizer_.aprendiendo = [this] { return capture_.Aprendiendo; };
-    recognizer_.reportError = [this](const std::string& text) { reportError(text); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
     reapTimer_->setInterval(kReapInterval);
@@ -106,7 +104,6 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     actions.setKeyNames(std::vector<std::string>(kNamedKeyLabels.begin(), kNamedKeyLabels.end()));
     actions.setMessageNames(MessageNames());
     actions.setDesktop(&desktop.desktop);
-    recognizer_.showActions = [&actions](TComando&) { actions.ShowActions(); };
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
@@ -133,7 +130,17 @@ ProgramSettings Program::readSettings() {
     return settings;
 }
 
-void Program::reportError(const std::string& text) {
+// --- recognition's host
+
+bool Program::Aprendiendo() const {
+    return capture_.Aprendiendo;
+}
+
+void Program::ShowActions(TComando&) {
+    ficha_->actionEditor().ShowActions();
+}
+
+void Program::reportLogError(const std::string& text) {
     boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
 }
 

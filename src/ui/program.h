@@ -44,7 +44,10 @@ struct DesktopParts {
 // file's host, the port driver for the activation, the main window's services.
 // Calls go one way: the window calls the program through MainWindowServices and
 // PortActivation; the program reaches the window only through notifiers.
-class Program final : public CommandsFileHost, public PortControl, public MainWindowServices {
+class Program final : public CommandsFileHost,
+                      public PortControl,
+                      public MainWindowServices,
+                      public RecognitionHost {
 public:
     // programDirectory holds "tavrel.ini" and the default commands file. The
     // main window is created here (its creation steps run); it is not shown.
@@ -81,6 +84,11 @@ public:
     int PortNumber() const override;
     std::string LastError() const override;
 
+    // --- RecognitionHost
+    bool Aprendiendo() const override;
+    void ShowActions(TComando& command) override;
+    void reportLogError(const std::string& systemErrorText) override;
+
     // --- MainWindowServices
     ProgramSettings readSettings() override;
     void loadTranslation(const std::string& path) override;
@@ -89,8 +97,6 @@ public:
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
 
 private:
-    void reportError(const std::string& text);
-
     MessageBoxes& boxes_;
     ProgramState state_;
     PosixFileSystem files_;

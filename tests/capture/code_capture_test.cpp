@@ -311,19 +311,18 @@ TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
     ProgramState mode;
-    Recognizer recognizer(table, settings, mode, sound, runner);
+    testing::RecordingRecognitionHost host;
+    Recognizer recognizer(table, settings, mode, sound, runner, host);
     mode.setEditMode(false);
     mode.setLogPath(
         (std::filesystem::temp_directory_path() / "tavrel-no-such-dir" / "l.txt").string());
-    std::vector<std::string> errors;
-    recognizer.reportError = [&](const std::string& text) { errors.push_back(text); };
     capture.reconocer = [&](const TSecuencia& s) { recognizer.Reconocer(s); };
     command->Codigo = testing::Seq({1, 2, 3});
     settings.ShortestCodeLength = 3;
     capture.PortActivated();
 
     Batch({1, 2, 3});
-    EXPECT_EQ(errors.size(), 1U);
+    EXPECT_EQ(host.errors.size(), 1U);
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_EQ(table.current(), command);
     EXPECT_FALSE(capture.EsperandoSecuencia);

@@ -28,8 +28,6 @@ protected:
         table.record(stop).Codigo = Seq({1, 50, 60, 70});
         table.record(twin).Codigo = Seq({1, 10, 20, 30});
         mode.setEditMode(false);
-        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
-        recognizer.showActions = [this](TComando& c) { shown.push_back(c.Nombre); };
         dir = std::filesystem::temp_directory_path() /
               ("tavrel-recognizer-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -48,9 +46,10 @@ protected:
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
     ProgramState mode;
-    Recognizer recognizer{table, settings, mode, sound, runner};
-    std::vector<std::string> errors;
-    std::vector<std::string> shown;
+    testing::RecordingRecognitionHost host;
+    Recognizer recognizer{table, settings, mode, sound, runner, host};
+    std::vector<std::string>& errors = host.errors;
+    std::vector<std::string>& shown = host.shown;
     std::filesystem::path dir;
     int tv = 0, play = 0, stop = 0, radio = 0, twin = 0;
 };
@@ -96,8 +95,7 @@ TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "log.txt"));
 
-    bool learning = true;
-    recognizer.aprendiendo = [&] { return learning; };
+    host.learning = true;
     mode.setSonido(false);
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(sound.beeps, 1);

@@ -17,7 +17,7 @@
 
 namespace tavrel::testing {
 
-struct Pipeline {
+struct Pipeline : RecognitionHost {
     VirtualClock clock;
     FakePlatform platform;
     CommandTable table;
@@ -26,18 +26,21 @@ struct Pipeline {
     ProgramState mode;
     ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table, mode,
                         clock};
-    Recognizer recognizer{table, settings, mode, platform.sound, runner};
+    Recognizer recognizer{table, settings, mode, platform.sound, runner, *this};
     CodeCapture capture{clock, table, settings};
     std::vector<std::string> errors;
+    TComando* shown = nullptr;  // the command last shown in editing mode
 
     Pipeline() {
         capture.reconocer = [this](const TSecuencia& s) { recognizer.Reconocer(s); };
-        recognizer.aprendiendo = [this] { return capture.Aprendiendo; };
-        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
         runner.setMouseStepProvider([this] { return capture.MouseStep; });
         mode.setEditMode(false);
         capture.PortActivated();  // as after the port opened: the next batch starts a press
     }
+
+    bool Aprendiendo() const override { return capture.Aprendiendo; }
+    void ShowActions(TComando& command) override { shown = &command; }
+    void reportLogError(const std::string& text) override { errors.push_back(text); }
 
     // Adds a learned command under the last remote (creating "TV" first).
     TComando& addCommand(const std::string& name, const std::vector<std::int32_t>& code,
