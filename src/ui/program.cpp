@@ -61,9 +61,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
       recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
-      activation_(
-          *this, boxes,
-          [this](std::string def, std::string key) { return translation_.Translate(def, key); }),
+      activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
@@ -93,10 +91,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     });
 
     // --- the main window's creation (FormCreate)
-    const TranslateFn translate = [this](std::string def, std::string key) {
-        return translation_.Translate(def, key);
-    };
-    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, translate, boxes, help);
+    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, translate_, boxes, help);
     ficha_->setObjectName(QStringLiteral("Ficha"));
     TFicha& ficha = *ficha_;
     ficha.setCommandTable(&table_);
@@ -105,6 +100,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     actions.setMessageNames(MessageNames());
     actions.setDesktop(&desktop.desktop);
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
+    // The configuration dialog (TSelPuerto) and the learning dialog
+    // (TAprendizaje) are created here, after the window, and open on its
+    // configurationRequested and learningRequested signals.
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);

@@ -102,6 +102,10 @@ private:
     PosixFileSystem files_;
     ProgramSettingsFile settingsFile_;
     TranslationTable translation_;
+    // Translate(default, key) over the table, for every part that captions.
+    const TranslateFn translate_ = [this](std::string def, std::string key) {
+        return translation_.Translate(def, key);
+    };
     CommandTable table_;
     SequenceSettings sequence_;
     QtTimerFactory timers_;
