@@ -1,4 +1,7 @@
 // The file system of a POSIX system: open/write/fsync/rename, errno as text.
+// Paths arrive as the program keeps them, in Windows-1252 (from tavrel.ini and
+// the configuration dialog's fields), and become UTF-8 here, at the one edge
+// where they meet the system.
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
@@ -8,11 +11,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/text_encoding.h"
+
 namespace tavrel {
 namespace {
 
 FileStatus FromErrno(int error) {
     return FileStatus::Failure(std::strerror(error));
+}
+
+std::string Native(const std::string& path) {
+    return Cp1252ToUtf8(path);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -25,7 +34,7 @@ std::string DirectoryOf(const std::string& path) {
 
 // A rename is only durable once the directory entry itself is on disk.
 void SyncDirectoryOf(const std::string& path) {
-    const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(Native(DirectoryOf(path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -36,12 +45,12 @@ void SyncDirectoryOf(const std::string& path) {
 
 bool PosixFileSystem::exists(const std::string& path) const {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return ::stat(Native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 FileContents PosixFileSystem::readFile(const std::string& path) const {
     FileContents result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         result.status = FromErrno(errno);
         return result;
@@ -64,7 +73,7 @@ FileContents PosixFileSystem::readFile(const std::string& path) const {
 }
 
 FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return FromErrno(errno);
     }
@@ -94,7 +103,7 @@ FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::strin
 }
 
 FileStatus PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
+    if (::rename(Native(from).c_str(), Native(to).c_str()) != 0) {
         return FromErrno(errno);
     }
     SyncDirectoryOf(to);
@@ -102,7 +111,7 @@ FileStatus PosixFileSystem::replaceFile(const std::string& from, const std::stri
 }
 
 FileStatus PosixFileSystem::removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0) {
+    if (::unlink(Native(path).c_str()) != 0) {
         return FromErrno(errno);
     }
     return FileStatus::Success();
