@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,9 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "acerca_de.h"
 #include "ficha.h"
+#include "fit_text.h"
 #include "platform/fake/fake_platform.h"
 #include "program.h"
+#include "sel_puerto.h"
 #include "tray_icon.h"
 #include "ui_fakes.h"
 
@@ -347,6 +352,91 @@ TEST_F(ProgramTest, ExitClosesThePortAndDestinationWindowsAreListed) {
     action("MenuSalir")->trigger();
     EXPECT_FALSE(program->CommPort().IsOpen());
     EXPECT_FALSE(ficha().isVisible());
+}
+
+// The receiver picker on real lines: the device the user picks is written for
+// the chosen COM port, every other byte of tavrel.ini stays, and the next open
+// of the port (not the one in force) uses it; so does a hand edit.
+TEST_F(ProgramTest, APickedDeviceIsWrittenToPortsAndUsedFromTheNextOpen) {
+    Pty receiver;
+    ASSERT_TRUE(pty.ok() && receiver.ok());
+    const std::string before = "; kept as it is\r\n[Files]\r\nLogFile=\r\n\r\n[Other]\r\nx = 1\r\n";
+    writeSettings(before);
+    write("vorkumel.ini", kOneCommand);
+    QDir(dir.path()).mkdir(QStringLiteral("by-id"));
+    const std::string link = file("by-id").toStdString() + "/usb-Test_IR_Receiver_01-if00-port0";
+    ASSERT_EQ(::symlink(receiver.path().c_str(), link.c_str()), 0);
+    start();
+    program->deviceSearch = {file("by-id").toStdString(), {}};
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+
+    TSelPuerto& dialog = program->SelPuerto();
+    dialog.FormActivate();
+    auto* devices = dialog.findChild<QComboBox*>(QStringLiteral("CBDevice"));
+    ASSERT_EQ(devices->count(), 2);
+    EXPECT_EQ(devices->itemText(1),
+              QString::fromStdString("Test IR Receiver 01 (" + receiver.path() + ")"));
+    devices->setCurrentIndex(1);
+    emit devices->activated(1);
+    EXPECT_EQ(ReadFile(file("tavrel.ini")), before + "[Ports]\r\nCOM2=" + link + "\r\n");
+    EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("LDevice"))->text().endsWith("(present)"));
+
+    action("Desactivar")->trigger();
+    action("Activar")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&receiver] { return receiver.received() == "IR"; }, 5000));
+    EXPECT_EQ(pty.received(), "IR");
+
+    writeSettings(before);  // back to the first line by hand
+    action("Desactivar")->trigger();
+    action("Activar")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IRIR"; }, 5000));
+}
+
+// A shipped translation chosen in the dialog, from a file whose name is not
+// ASCII, reaches every window, and no translated caption is cut off; a name
+// with no file behind it empties the table but keeps the captions.
+TEST_F(ProgramTest, AShippedTranslationReachesEveryWindowWithoutCuttingTexts) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    const QString chosen = dir.filePath(QStringLiteral("\u00dcbersetzung.lng"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVREL_TRANSLATIONS_DIR "/Deutsch.lng"), chosen));
+    TSelPuerto& dialog = program->SelPuerto();
+    dialog.chooseFile = [&chosen](const QString&) { return chosen; };
+    dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
+    ficha().AcercaDe().FormShow();
+
+    const auto button = [](QWidget* window, const char* name) {
+        return window->findChild<QAbstractButton*>(QString::fromLatin1(name))->text();
+    };
+    EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
+    EXPECT_EQ(button(&dialog, "BotonAceptar"), "&OK");
+    EXPECT_EQ(button(&ficha().AcercaDe(), "BAceptar"), "&OK");
+    EXPECT_EQ(dialog.windowTitle(), "Programmeinstellungen");
+
+    for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
+                            static_cast<QWidget*>(&ficha().AcercaDe())}) {
+        window->show();
+        QCoreApplication::processEvents();
+        for (QAbstractButton* control : window->findChildren<QAbstractButton*>()) {
+            if (control->isVisible() && !control->text().isEmpty()) {
+                EXPECT_GE(control->width(), WidthForText(control))
+                    << control->objectName().toStdString() << ": " << control->text().toStdString();
+            }
+        }
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty()) {
+                EXPECT_GE(label->width(), WidthForText(label))
+                    << label->objectName().toStdString() << ": " << label->text().toStdString();
+            }
+        }
+        window->hide();
+    }
+
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("EFichLenguaje"));
+    QTest::keyClicks(field, "x");
+    EXPECT_TRUE(program->Translation().lines().empty());
+    EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
 }
 
 }  // namespace

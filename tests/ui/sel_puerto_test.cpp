@@ -76,7 +76,8 @@ protected:
     ProgramState state;
     SequenceSettings sequence;
     PortActivation activation{port, boxes, testing::TableTranslate(&table)};
-    TSelPuerto dialog{services, state, activation, sequence, testing::TableTranslate(&table), boxes};
+    TSelPuerto dialog{services, state, activation, sequence, testing::TableTranslate(&table),
+                      boxes};
 };
 
 TEST_F(SelPuertoTest, APickedPortSettingIsInForceAtOnce) {
