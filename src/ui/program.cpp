@@ -106,7 +106,8 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
     // The dialogs come after the window and open on its signals; the
     // learning dialog (TAprendizaje) joins them here on learningRequested.
-    selPuerto_ = new TSelPuerto(*this, state_, activation_, sequence_, translate_, boxes, &ficha);
+    selPuerto_ =
+        new TSelPuerto(*this, state_, activation_, sequence_, translate_, boxes, help, &ficha);
     selPuerto_->setObjectName(QStringLiteral("SelPuerto"));
     QObject::connect(&ficha, &TFicha::configurationRequested, selPuerto_, &QDialog::exec);
     QObject::connect(selPuerto_, &TSelPuerto::translationChanged, &ficha,

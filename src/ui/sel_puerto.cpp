@@ -9,6 +9,7 @@
 
 #include "commands/program_state.h"
 #include "configuration_services.h"
+#include "help_viewer.h"
 #include "message_boxes.h"
 #include "port_activation.h"
 #include "ui_SelecPuerto.h"
@@ -33,7 +34,7 @@ void ShowOrdinal(QComboBox* list, std::int32_t position) {
 
 TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, PortActivation& port,
                        SequenceSettings& sequence, TranslateFn translate, MessageBoxes& boxes,
-                       QWidget* parent)
+                       HelpViewer& help, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TSelPuerto>()),
       services_(services),
@@ -48,7 +49,8 @@ TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, Por
                    Qt::WindowCloseButtonHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setModal(true);
-    setProperty("helpContext", 1);
+    setProperty(kHelpContextProperty, 1);
+    InstallHelpKey(this, help);
 
     Ui::TSelPuerto& f = *ui_;
     ShowOrdinal(f.CBPortNumber, 1);

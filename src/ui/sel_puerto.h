@@ -22,6 +22,7 @@ class TSelPuerto;
 namespace tavrel {
 
 class ConfigurationServices;
+class HelpViewer;
 class MessageBoxes;
 class PortActivation;
 class ProgramState;
@@ -34,7 +35,7 @@ public:
     // in effect, shared with capture; the paths live in state.
     TSelPuerto(ConfigurationServices& services, ProgramState& state, PortActivation& port,
                SequenceSettings& sequence, TranslateFn translate, MessageBoxes& boxes,
-               QWidget* parent = nullptr);
+               HelpViewer& help, QWidget* parent = nullptr);
     ~TSelPuerto() override;
 
     // What the commands file loaded, shown without running any handler.

@@ -439,5 +439,34 @@ TEST_F(ProgramTest, AShippedTranslationReachesEveryWindowWithoutCuttingTexts) {
     EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
 }
 
+// Typing a path key by key keeps the table; finishing the field with edits
+// not yet saved asks first, and only a yes loads the other file.
+TEST_F(ProgramTest, TheCommandsFieldKeepsUnsavedEditsUntilTheUserAgrees) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    write("other.ini",
+          "[Config]\r\nPuerto=2\r\nNumComandos=1\r\n[Comandos]\r\n1=Radio\r\n"
+          "[1]\r\nLevel=0\r\n");
+    start();
+    program->Table().setLabel(1, "Power on");
+    auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
+    field->clear();
+    QTest::keyClicks(field, file("other.ini"));
+    EXPECT_EQ(program->Table().label(1), "Power on");
+
+    boxes.answer = false;
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(boxes.captions.back(), "Unsaved changes");
+    EXPECT_EQ(program->Table().count(), 2);
+    boxes.answer = true;
+    field->setText(file("other.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(program->Table().count(), 1);
+    EXPECT_EQ(program->Table().label(0), "Radio");
+    EXPECT_EQ(program->state().commandsPath(), file("other.ini").toStdString());
+    EXPECT_FALSE(program->commandsModified());
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -76,8 +76,9 @@ protected:
     ProgramState state;
     SequenceSettings sequence;
     PortActivation activation{port, boxes, testing::TableTranslate(&table)};
+    testing::RecordingHelp help;
     TSelPuerto dialog{services, state, activation, sequence, testing::TableTranslate(&table),
-                      boxes};
+                      boxes,    help};
 };
 
 TEST_F(SelPuertoTest, APickedPortSettingIsInForceAtOnce) {
