@@ -309,20 +309,20 @@ bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
     // Presses and releases both in the order Alt, Ctrl, Shift.
     const std::pair<bool, unsigned char> presses[] = {
         {f.alt, keycode::PressAlt}, {f.ctrl, keycode::PressCtrl}, {f.shift, keycode::PressShift}};
-    std::string keys;
+    KeystrokeString keys;
     for (const auto& [on, press] : presses) {
         if (on) {
-            keys += static_cast<char>(press);
+            keys.push_back({Keystroke::Kind::Code, press});
         }
     }
     if (named) {
-        keys += static_cast<char>(kNamedKeyCodes[static_cast<std::size_t>(*named)]);
+        keys.push_back({Keystroke::Kind::Code, kNamedKeyCodes[static_cast<std::size_t>(*named)]});
     } else {
-        keys += f.keyText;
+        AppendText(keys, f.keyText);
     }
     for (const auto& [on, press] : presses) {
         if (on) {
-            keys += static_cast<char>(press + 1);
+            keys.push_back({Keystroke::Kind::Code, static_cast<unsigned char>(press + 1)});
         }
     }
     // The sender's message pump can delete the command; its record must not

@@ -280,6 +280,13 @@ TEST_F(ActionRunnerTest, AdvancedPathHoldsEveryModifier) {
     EXPECT_EQ(press(command({Named("12")})), (Events{Down(39, 0x4D), Up(39, 0x4D)}));
 }
 
+TEST_F(ActionRunnerTest, LiteralTextIsTypedAsItsCharactersNotAsKeyCodes) {
+    // 228 reads as F1 and 250 as "press Shift" in a keystroke string of codes.
+    EXPECT_EQ(press(command({Text("\xE4\xFA", false, true)})),
+              (Events{Down(17, test::kScanCtrl), "TypeCharacter(228)", "TypeCharacter(250)",
+                      Up(17, test::kScanCtrl)}));
+}
+
 TEST_F(ActionRunnerTest, PlainPathHoldsOnlyTheFirstModifier) {
     runner.setAdvancedKeyPress(false);
     EXPECT_EQ(press(command({Named("15", true, true, true)})),

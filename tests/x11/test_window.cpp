@@ -1,6 +1,7 @@
 // The recording test window and the X display fixture.
 #include "test_window.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -32,6 +33,20 @@ unsigned long LookUpKeysym(Display* display, unsigned keycode, unsigned state) {
         return shifted ? upper : base;  // one symbol: Shift gives its capital
     }
     return shifted ? second : base;
+}
+
+// The keysym a client reads for a key event, from a fresh copy of the
+// server's keymap for the same reason as above.
+unsigned long TypedKeysym(Display* display, unsigned keycode, unsigned state) {
+    XkbDescPtr xkb = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
+    if (xkb == nullptr) {
+        return NoSymbol;
+    }
+    unsigned consumed = 0;
+    KeySym keysym = NoSymbol;
+    XkbTranslateKeyCode(xkb, static_cast<KeyCode>(keycode), state, &consumed, &keysym);
+    XkbFreeKeyboard(xkb, 0, True);
+    return keysym;
 }
 
 }  // namespace
@@ -120,6 +135,7 @@ void TestWindow::Handle(XEvent& event) {
             key.at = std::chrono::steady_clock::now();
             key.press = event.type == KeyPress;
             key.keysym = LookUpKeysym(display_, event.xkey.keycode, event.xkey.state);
+            key.typed = TypedKeysym(display_, event.xkey.keycode, event.xkey.state);
             key.keycode = event.xkey.keycode;
             key.state = event.xkey.state;
             key.synthetic = event.xkey.send_event != 0;

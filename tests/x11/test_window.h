@@ -23,6 +23,7 @@ namespace tavrel::test {
 struct KeyRecord {
     bool press = false;
     unsigned long keysym = 0;  // Shift applied; Lock, Num Lock and third level ignored
+    unsigned long typed = 0;   // what a client reads: every modifier and the group applied
     unsigned keycode = 0;
     unsigned state = 0;      // modifier mask at the event
     bool synthetic = false;  // sent with XSendEvent
