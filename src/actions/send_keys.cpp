@@ -58,6 +58,12 @@ void TSendKeys::sendCharacter(unsigned char ch, bool held) {
         input_->TypeCharacter(ch);
         return;
     }
+    if (!held && (shiftState & (kLayoutShiftBits[1] | kLayoutShiftBits[2])) != 0 &&
+        input_->TypeCharacter(ch)) {
+        // An AltGr character: Ctrl and Alt pressed as keys make a shortcut on
+        // desktops that keep AltGr a key of its own, so the backend places it.
+        return;
+    }
     tap(static_cast<std::uint8_t>(r & 0xFF), held ? 0 : shiftState);
 }
 

@@ -122,5 +122,22 @@ TEST_F(TypingOnX11, LiteralTextArrivesAsTheCharactersItHolds) {
     EXPECT_EQ(ArrivedText(text.size()), text);
 }
 
+TEST_F(TypingOnX11, ShortcutsSendTheBaseKeyWithTheirModifiers) {
+    // On layouts with AltGr symbols on t, l, e and q, Ctrl+Alt must still
+    // arrive as Ctrl+Alt on the letter, as from a physical keyboard.
+    Run("t", true, true);
+    Run("l", true, true);
+    Run("e", true, true, true);
+    Run("q", false, true);
+    Run("f", true);
+    const std::vector<std::pair<char, unsigned>> expected = {
+        {'t', ControlMask | Mod1Mask},
+        {'l', ControlMask | Mod1Mask},
+        {'E', ShiftMask | ControlMask | Mod1Mask},
+        {'q', ControlMask},
+        {'f', Mod1Mask}};
+    EXPECT_EQ(Arrived(expected.size()), expected);
+}
+
 }  // namespace
 }  // namespace tavrel::test

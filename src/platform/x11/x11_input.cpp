@@ -15,12 +15,6 @@ namespace {
 bool IsShift(std::uint8_t vk) {
     return vk == vk::SHIFT || vk == 0xA0 || vk == 0xA1;
 }
-bool IsControl(std::uint8_t vk) {
-    return vk == vk::CONTROL || vk == 0xA2 || vk == 0xA3;
-}
-bool IsAlt(std::uint8_t vk) {
-    return vk == vk::MENU || vk == 0xA4 || vk == 0xA5;
-}
 
 }  // namespace
 
@@ -54,21 +48,6 @@ void X11Input::TapWithModifiers(const KeyChoice& choice, bool release) {
     }
 }
 
-// Windows reads Ctrl+Alt as AltGr when the key has a symbol on that level;
-// X needs the real third-level modifier instead.
-bool X11Input::WantsThirdLevel(std::uint8_t vk, unsigned keycode) {
-    if (!ctrlDown_ || !altDown_ || IsShift(vk) || IsControl(vk) || IsAlt(vk)) {
-        return false;
-    }
-    const unsigned level3 = keymap_.level3Mask();
-    if (level3 == 0 || keymap_.Keycode(XK_ISO_Level3_Shift) == 0) {
-        return false;
-    }
-    const unsigned shift = shiftDown_ ? ShiftMask : 0;
-    const KeysymValue third = keymap_.Translate(keycode, shift | level3);
-    return third != NoSymbol && third != keymap_.Translate(keycode, shift);
-}
-
 void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
     if (!haveXTest_) {
         return;
@@ -97,26 +76,14 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
                 return;
             }
         }
-        if (WantsThirdLevel(vk, choice.keycode)) {
-            const unsigned ctrl = keymap_.Keycode(XK_Control_L);
-            const unsigned alt = keymap_.Keycode(XK_Alt_L);
-            FakeKey(ctrl, false);
-            FakeKey(alt, false);
-            TapWithModifiers({choice.keycode, keymap_.level3Mask()}, false);
-            FakeKey(ctrl, true);
-            FakeKey(alt, true);
-        } else {
-            TapWithModifiers(choice, false);
-        }
+        // Held Ctrl and Alt stay what they are, a shortcut on the key's own
+        // symbol: characters on the AltGr level are typed by TypeCharacter.
+        TapWithModifiers(choice, false);
         pressedOn_[vk] = choice.keycode;
         pressedOnSpare_[vk] = spare;
     }
     if (IsShift(vk)) {
         shiftDown_ = !release;
-    } else if (IsControl(vk)) {
-        ctrlDown_ = !release;
-    } else if (IsAlt(vk)) {
-        altDown_ = !release;
     }
 }
 

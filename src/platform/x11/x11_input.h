@@ -34,15 +34,12 @@ private:
     // if the keymap changed in between; and whether that was a remapped spare.
     std::array<unsigned, 256> pressedOn_{};
     std::array<bool, 256> pressedOnSpare_{};
-    bool ctrlDown_ = false;
-    bool altDown_ = false;
     bool shiftDown_ = false;
 
     void FakeKey(unsigned keycode, bool press);
     void TapWithModifiers(const KeyChoice& choice, bool release);
     unsigned MapSpare(KeysymValue keysym);
     void RestoreSpare(unsigned keycode);
-    bool WantsThirdLevel(std::uint8_t vk, unsigned keycode);
 };
 
 }  // namespace tavrel
