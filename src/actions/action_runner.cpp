@@ -170,9 +170,12 @@ bool ActionRunner::RunNextAction(TComando& command) {
     // A copy: the message pump of the keystroke sender may change the list.
     const std::string action = ReadAction(*command.Acciones, index);
     bool alive = true;
+    // Activating a window that was just asked to minimise or close would
+    // undo the request, since the window manager handles both in order.
+    bool giveBack = hasTarget;
     switch (ClassifyAction(action)) {
         case ActionKind::PostMessage:
-            performPostMessage(action, prev);
+            giveBack = !performPostMessage(action, prev) && giveBack;
             break;
         case ActionKind::Mouse:
             performMouse(action);
@@ -198,7 +201,7 @@ bool ActionRunner::RunNextAction(TComando& command) {
             done = !command.DeVez;
         }
     }
-    if (hasTarget) {
+    if (giveBack) {
         ActivateWindow(prev);
     }
     return done;
@@ -229,13 +232,18 @@ WindowHandle ActionRunner::FindWindowByTitlePart(std::string_view text) {
     return kNoWindow;
 }
 
-void ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
+bool ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
     if (prev == kNoWindow) {
-        return;  // there is no window that had the foreground to receive it
+        return false;  // there is no window that had the foreground to receive it
     }
     const PostMessageFields f = ReadPostMessage(action);
-    desktop_->PostMessage(prev, MessageNumber(f.message), HexToValue(f.wParam),
-                          HexToValue(f.lParam));
+    const std::uint32_t message = MessageNumber(f.message);
+    const std::uint32_t wParam = HexToValue(f.wParam);
+    desktop_->PostMessage(prev, message, wParam, HexToValue(f.lParam));
+    // The low four bits of a system command are the system's own.
+    const std::uint32_t command = wParam & 0xFFF0;
+    return message == WM_CLOSE ||
+           (message == WM_SYSCOMMAND && (command == SC_MINIMIZE || command == SC_CLOSE));
 }
 
 void ActionRunner::performMouse(std::string_view action) {

@@ -333,11 +333,19 @@ protected:
 };
 
 TEST_F(WindowsTest, PostMessageGoesToThePreviousForegroundWindow) {
-    TComando& c = command({MakePostMessageAction("wm_close", "", "")});
+    TComando& c = command({MakePostMessageAction("wm_command", "", "")});
     c.TargetWindow = "Editor";
     EXPECT_EQ(press(c),
-              (Events{"RaiseAndActivate(2)", "PostMessage(1, 16, 0, 0)", "RaiseAndActivate(1)"}));
+              (Events{"RaiseAndActivate(2)", "PostMessage(1, 273, 0, 0)", "RaiseAndActivate(1)"}));
     EXPECT_EQ(fake.desktop.GetForegroundWindow(), shell);
+
+    // A window asked to go away is not activated again, which would undo it.
+    for (const auto& [message, wParam] :
+         {std::pair{"WM_CLOSE", "0"}, {"WM_SYSCOMMAND", "F020"}, {"WM_SYSCOMMAND", "F063"}}) {
+        WriteAction(*c.Acciones, 0, MakePostMessageAction(message, wParam, ""));
+        EXPECT_EQ(press(c).back().substr(0, 12), "PostMessage(") << message << " " << wParam;
+        fake.desktop.setForeground(shell);
+    }
 
     EXPECT_EQ(press(command({MakePostMessageAction("111", "1A", "ffffffff")})),
               Events{"PostMessage(1, 273, 26, 4294967295)"});

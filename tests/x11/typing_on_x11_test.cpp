@@ -1,14 +1,8 @@
 // Tap-key actions through the runner and the keystroke sender into a real
 // client, every character checked as the client reads it. Also run on a
 // German layout (see CMakeLists.txt), where AltGr places many characters.
-// The core headers come before Xlib, whose macros (None) clash with their names.
 // clang-format off
-#include "actions/action_runner.h"
-#include "actions/action_string.h"
-#include "actions/send_keys.h"
-#include "commands/command_table.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/fake/virtual_clock.h"
+#include "runner_parts.h"
 #include "x11_backend_fixture.h"
 // clang-format on
 
@@ -75,22 +69,17 @@ protected:
         }
         window_ = std::make_unique<TestWindow>("tavrel typing target");
         Activate(*window_);
-        sendKeys_ = std::make_unique<TSendKeys>(input(), desktop());
-        runner_ = std::make_unique<ActionRunner>(input(), desktop(), processes_, *sendKeys_, table_,
-                                                 clock_);
-        remote_ = table_.appendRemote("Keyboard");
+        parts_ = std::make_unique<RunnerParts>(input(), desktop());
     }
     void TearDown() override {
-        runner_.reset();
-        sendKeys_.reset();
+        parts_.reset();
         window_.reset();
     }
 
     // Runs one tap-key action of literal text with the given modifiers.
     void Run(const std::string& text, bool alt = false, bool ctrl = false, bool shift = false) {
-        TComando& command = table_.record(table_.appendCommand(remote_, "c", 1));
-        WriteAction(*command.Acciones, 0, MakeTapKeyAction(alt, ctrl, shift, true, text));
-        runner_->RunCommandActions(command);
+        parts_->runner.RunCommandActions(
+            parts_->Command(MakeTapKeyAction(alt, ctrl, shift, true, text)));
     }
 
     // Waits until count characters arrived (or a while passed) and returns them.
@@ -103,14 +92,8 @@ protected:
         return TypedText(window_->records());
     }
 
-    VirtualClock clock_;
-    FakeEventLog log_;
-    FakeProcesses processes_{log_};
-    CommandTable table_;
-    std::unique_ptr<TSendKeys> sendKeys_;
-    std::unique_ptr<ActionRunner> runner_;
+    std::unique_ptr<RunnerParts> parts_;
     std::unique_ptr<TestWindow> window_;
-    int remote_ = 0;
 };
 
 TEST_F(TypingOnX11, LiteralTextArrivesAsTheCharactersItHolds) {
