@@ -61,7 +61,8 @@ std::vector<unsigned long> WindowRecords::pressedKeysyms() const {
     return keysyms;
 }
 
-TestWindow::TestWindow(const std::string& title, TitleKind kind) : display_(XOpenDisplay(nullptr)) {
+TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus)
+    : display_(XOpenDisplay(nullptr)) {
     if (display_ == nullptr) {
         throw std::runtime_error("TestWindow: no X display");
     }
@@ -94,7 +95,7 @@ TestWindow::TestWindow(const std::string& title, TitleKind kind) : display_(XOpe
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     XWMHints hints{};
     hints.flags = InputHint | StateHint;
-    hints.input = True;
+    hints.input = focus == Focus::Accepts ? True : False;
     hints.initial_state = NormalState;
     XSetWMHints(display_, window_, &hints);
     XSelectInput(display_, window_,

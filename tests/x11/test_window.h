@@ -57,10 +57,13 @@ struct WindowRecords {
 class TestWindow {
 public:
     enum class TitleKind { Utf8, Latin1Only };
+    enum class Focus { Accepts, Declines };
 
     // title is UTF-8; with Latin1Only it is stored only as a Latin-1 WM_NAME,
-    // as older programs do.
-    explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8);
+    // as older programs do. A window that declines the focus (as a clock
+    // does) is never made active by the window manager.
+    explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8,
+                        Focus focus = Focus::Accepts);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
