@@ -57,6 +57,7 @@ void MeasureStall(benchmark::State& state, const std::string& action, const std:
     StallProbe probe;
     const std::function<void()> pump = [&probe] { probe.Pump(); };
     parts.sendKeys.setMessagePump(pump);
+    backend.setMessagePump(pump);
     tavrel::TComando& command = parts.Command(action, target);
     for (auto _ : state) {
         probe.Start();

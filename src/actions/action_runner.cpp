@@ -136,6 +136,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
     if (!command.Acciones || command.Loop < 1) {
         return true;
     }
+    // Pending events run while a window is activated and while keys are
+    // sent, and may delete the command: its record is not touched after that.
+    const bool listed = table_->positionOf(&command) != kNoNode;
+    const auto gone = [&] { return listed && table_->positionOf(&command) == kNoNode; };
     const WindowHandle prev = desktop_->GetForegroundWindow();
     const bool hasTarget = !command.TargetWindow.empty();
     if (hasTarget) {
@@ -148,6 +152,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
                 const WindowHandle exact = sendKeys_->FindWindowByTitle(title);
                 ActivateWindow(exact != kNoWindow ? exact : found);
             }
+        }
+        if (gone()) {
+            ActivateWindow(prev);
+            return true;
         }
     }
 
@@ -169,7 +177,6 @@ bool ActionRunner::RunNextAction(TComando& command) {
 
     // A copy: the message pump of the keystroke sender may change the list.
     const std::string action = ReadAction(*command.Acciones, index);
-    bool alive = true;
     // Activating a window that was just asked to minimise or close would
     // undo the request, since the window manager handles both in order.
     bool giveBack = hasTarget;
@@ -186,14 +193,14 @@ bool ActionRunner::RunNextAction(TComando& command) {
             }
             break;
         case ActionKind::TapKey:
-            alive = performTapKey(command, action);
+            performTapKey(command, action);
             break;
         case ActionKind::None:
             break;
     }
 
     bool done = true;
-    if (alive) {
+    if (!gone()) {
         if (command.LoopActual == command.Loop - 1) {
             command.LoopActual = 0;
         } else {
@@ -204,7 +211,7 @@ bool ActionRunner::RunNextAction(TComando& command) {
     if (giveBack) {
         ActivateWindow(prev);
     }
-    return done;
+    return done || gone();
 }
 
 void ActionRunner::ActivateWindow(WindowHandle window) {
@@ -281,16 +288,16 @@ void ActionRunner::performMouse(std::string_view action) {
     }
 }
 
-bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
+void ActionRunner::performTapKey(const TComando& command, std::string_view action) {
     const TapKeyFields f = ReadTapKey(action);
     if (f.keyText.empty()) {
-        return true;
+        return;
     }
     // The digit test sees the stored text, so a named key's index counts too.
     if (allDigits(f.keyText) && command.MultiKey && command.Loop == 1) {
         const std::int32_t n = decimalValue(f.keyText);
         pendingNumber_ = n == pendingNumber_ ? 0 : n;
-        return true;
+        return;
     }
     if (f.literal && f.keyText == kRestoreKeyword) {
         // A keyword, not text: typing it into whatever window has the focus
@@ -299,20 +306,20 @@ bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
             restore_();
         }
         pendingNumber_ = 0;
-        return true;
+        return;
     }
     pendingNumber_ = 0;
     std::optional<int> named;
     if (!f.literal) {
         named = NamedKeyIndex(f.keyText);
         if (!named) {
-            return true;
+            return;
         }
     }
 
     if (!advancedKeyPress_) {
         plainKeyPath(f, named);
-        return true;
+        return;
     }
     // Presses and releases both in the order Alt, Ctrl, Shift.
     const std::pair<bool, unsigned char> presses[] = {
@@ -333,11 +340,7 @@ bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
             keys.push_back({Keystroke::Kind::Code, static_cast<unsigned char>(press + 1)});
         }
     }
-    // The sender's message pump can delete the command; its record must not
-    // be touched afterwards.
-    const bool inTable = table_->positionOf(&command) != kNoNode;
     sendKeys_->SendKeyString(keys);
-    return !inTable || table_->positionOf(&command) != kNoNode;
 }
 
 void ActionRunner::plainKeyPath(const TapKeyFields& f, std::optional<int> named) {

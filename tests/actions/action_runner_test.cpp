@@ -409,5 +409,16 @@ TEST_F(ActionRunnerTest, CommandDeletedWhileItsKeysAreSentIsNotTouchedAgain) {
     EXPECT_EQ(table.count(), 1);
 }
 
+TEST_F(WindowsTest, CommandDeletedWhileItsDestinationIsActivatedRunsNothing) {
+    TComando& c = command({Text("a"), Text("b")});
+    c.TargetWindow = "Editor";
+    c.DeVez = true;
+    fake.desktop.whileActivating = [&] {
+        fake.desktop.whileActivating = nullptr;
+        table.remove(table.positionOf(&c));
+    };
+    EXPECT_EQ(press(c), (Events{"RaiseAndActivate(2)", "RaiseAndActivate(1)"}));
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -28,5 +28,26 @@ TEST_F(RunnerWindowsOnX11, AMinimisePostedWhileADestinationIsActiveStaysInForce)
                            std::chrono::milliseconds(1000)));
 }
 
+// Waits for the window manager and for clients to read a remapped key let
+// the program's events run (how long they stall it: bench/x11).
+TEST_F(RunnerWindowsOnX11, WaitsLetPendingEventsRun) {
+    TestWindow previous("tavrel waiting previous");
+    TestWindow clock("tavrel waiting clock", TestWindow::TitleKind::Utf8,
+                     TestWindow::Focus::Declines);
+    Activate(previous);
+    RunnerParts parts(input(), desktop());
+    int pumped = 0;
+    backend_->setMessagePump([&] { ++pumped; });
+
+    parts.runner.RunCommandActions(parts.Command(MakeMouseAction('N', 'U', 'N'), "waiting clock"));
+    EXPECT_GT(pumped, 1) << "the wait for an activation that never comes";
+
+    // The US layout lacks the euro sign: it goes through a spare keycode.
+    pumped = 0;
+    parts.runner.RunCommandActions(
+        parts.Command(MakeTapKeyAction(false, false, false, true, "\x80\x80")));
+    EXPECT_GT(pumped, 2) << "the waits while clients read remapped keys";
+}
+
 }  // namespace
 }  // namespace tavrel::test

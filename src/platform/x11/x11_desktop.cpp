@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "platform/text_encoding.h"
 #include "platform/windows.h"
@@ -24,8 +23,8 @@ constexpr long kIconicState = 3;  // WM_STATE value
 
 }  // namespace
 
-X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap)
-    : connection_(connection), keymap_(keymap) {}
+X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap, X11Wait& wait)
+    : connection_(connection), keymap_(keymap), wait_(wait) {}
 
 std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, const char* name,
                                                                  Atom type) {
@@ -192,7 +191,7 @@ void X11Desktop::RaiseAndActivate(WindowHandle window) {
 // the callers expect it in front on return: the keystrokes that follow must
 // reach it, not the window that had the focus. A manager that does not
 // comply (or refuses, taking the request for focus stealing) costs at most
-// this short wait.
+// this short wait, during which the program's events run.
 void X11Desktop::AwaitActivation(Window window) {
     {
         X11ErrorTrap trap(connection_.display());
@@ -201,14 +200,7 @@ void X11Desktop::AwaitActivation(Window window) {
             return;  // nobody to wait for
         }
     }
-    WaitForForeground(window, std::chrono::milliseconds(500));
-}
-
-void X11Desktop::WaitForForeground(Window window, std::chrono::milliseconds longest) {
-    const auto deadline = std::chrono::steady_clock::now() + longest;
-    while (GetForegroundWindow() != window && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    wait_.Until([&] { return GetForegroundWindow() == window; }, std::chrono::milliseconds(500));
 }
 
 bool X11Desktop::SetMaximized(Window window, bool maximized) {

@@ -5,8 +5,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <thread>
-
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -18,8 +16,8 @@ bool IsShift(std::uint8_t vk) {
 
 }  // namespace
 
-X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, bool haveXTest)
-    : connection_(connection), keymap_(keymap), haveXTest_(haveXTest) {}
+X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, X11Wait& wait, bool haveXTest)
+    : connection_(connection), keymap_(keymap), wait_(wait), haveXTest_(haveXTest) {}
 
 void X11Input::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(connection_.display(), keycode, press ? True : False, CurrentTime);
@@ -62,7 +60,7 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
         }
         if (pressedOnSpare_[vk]) {
             trap.Sync();
-            std::this_thread::sleep_for(kRemapHold);
+            wait_.For(kRemapHold);
             RestoreSpare(keycode);
         }
         pressedOn_[vk] = 0;
@@ -151,7 +149,7 @@ bool X11Input::TypeCharacter(unsigned char ch) {
     FakeKey(spare, true);
     FakeKey(spare, false);
     trap.Sync();
-    std::this_thread::sleep_for(kRemapHold);
+    wait_.For(kRemapHold);
     RestoreSpare(spare);
     return true;
 }
