@@ -207,6 +207,21 @@ void TestWindow::ClearRecords() {
     records_.messages.clear();
 }
 
+void TestWindow::SetShown(bool shown) {
+    // A connection of its own: the pump thread owns display_.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return;
+    }
+    if (shown) {
+        XMapWindow(display, window_);
+    } else {
+        XUnmapWindow(display, window_);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {

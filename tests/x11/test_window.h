@@ -75,6 +75,9 @@ public:
                  std::chrono::milliseconds timeout = std::chrono::seconds(5));
     WindowRecords records() const;
     void ClearRecords();
+    // Hides (unmaps) or shows the window again, as a program leaving or
+    // entering its tray does.
+    void SetShown(bool shown);
 
 private:
     Display* display_;

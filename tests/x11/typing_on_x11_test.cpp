@@ -122,5 +122,31 @@ TEST_F(TypingOnX11, ShortcutsSendTheBaseKeyWithTheirModifiers) {
     EXPECT_EQ(Arrived(expected.size()), expected);
 }
 
+// Mixed-case text typed right after the program's own window was hidden (as
+// Save/Run does), with Shift, keymap changes (the euro sign through a spare
+// keycode on the US layout) and explicit modifiers in between.
+TEST_F(TypingOnX11, StressNoKeyIsLostAcrossModeSwitches) {
+    TestWindow program("tavrel stand-in for the main window");
+    const std::string texts[] = {"Hello from Tavrel", "ABC def GHI", "\x80Zz\x80 aB", "x Y z"};
+    std::string expected;
+    for (int round = 0; round < 20; ++round) {
+        program.SetShown(true);
+        ASSERT_TRUE(WaitUntil([&] {
+            desktop().RaiseAndActivate(program.id());
+            return desktop().GetForegroundWindow() == program.id() && program.records().focused;
+        })) << "round "
+            << round;
+        program.SetShown(false);
+        const std::string& text = texts[round % std::size(texts)];
+        Run(text);
+        expected += text;
+        window_->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= expected.size(); },
+                         std::chrono::seconds(2));
+        // The window manager must have let it go before it is shown again.
+        WaitUntil([&] { return !Listed(program); });
+    }
+    EXPECT_EQ(TypedText(window_->records()), expected);
+}
+
 }  // namespace
 }  // namespace tavrel::test

@@ -46,7 +46,9 @@ X11Backend::X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest
       wait_(std::make_unique<X11Wait>()),
       input_(std::make_unique<X11Input>(*connection_, *keymap_, *wait_, haveXTest)),
       desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_, *wait_)),
-      sound_(std::make_unique<X11Sound>(*connection_)) {}
+      sound_(std::make_unique<X11Sound>(*connection_)) {
+    input_->setFocusCheck([desktop = desktop_.get()] { return desktop->KeyboardFocusSettled(); });
+}
 
 X11Backend::~X11Backend() = default;
 

@@ -63,6 +63,44 @@ WindowHandle X11Desktop::GetForegroundWindow() {
     return active && !active->empty() ? active->front() : kNoWindow;
 }
 
+bool X11Desktop::KeyboardFocusSettled() {
+    Display* display = connection_.display();
+    Window focus = None;
+    int revertTo = 0;
+    {
+        X11ErrorTrap trap(display);
+        XGetInputFocus(display, &focus, &revertTo);
+    }
+    // When the focused window goes away (a program hiding in its tray, as
+    // Tavrel does on Save/Run), the server hands the focus to the pointer or
+    // to the window's frame, and the window manager then focuses nothing for
+    // a moment before it picks the next window. Settled means the focus lies
+    // in the window the manager calls active.
+    const WindowHandle active =
+        focus != None && focus != PointerRoot ? GetForegroundWindow() : kNoWindow;
+    constexpr int kDeepestNesting = 16;
+    X11ErrorTrap trap(display);
+    for (int depth = 0; active != kNoWindow && depth < kDeepestNesting; ++depth) {
+        if (focus == active) {
+            return true;
+        }
+        Window root = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        const Status status = XQueryTree(display, focus, &root, &parent, &children, &count);
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (status == 0 || parent == None || parent == root) {
+            break;
+        }
+        focus = parent;
+    }
+    const auto manager = Property32(connection_.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    return !manager || manager->empty();  // without a manager nothing will change
+}
+
 std::vector<WindowHandle> X11Desktop::TopLevelWindows() {
     X11ErrorTrap trap(connection_.display());
     std::vector<WindowHandle> windows;

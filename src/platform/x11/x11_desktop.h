@@ -29,6 +29,10 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
 
+    // False while the window manager moves the keyboard focus: the focus
+    // follows the pointer or rests on no client. Keys sent then are lost.
+    bool KeyboardFocusSettled();
+
 private:
     X11Connection& connection_;
     X11Keymap& keymap_;

@@ -21,6 +21,16 @@ X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, X11Wait& wait, 
 
 void X11Input::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(connection_.display(), keycode, press ? True : False, CurrentTime);
+    lastKey_ = std::chrono::steady_clock::now();
+}
+
+void X11Input::AwaitSettledFocus() {
+    // Keys of one string follow each other closely: only the first pays.
+    constexpr std::chrono::milliseconds kBurstGap{15};
+    constexpr std::chrono::milliseconds kLongest{250};
+    if (focusSettled_ && std::chrono::steady_clock::now() - lastKey_ > kBurstGap) {
+        wait_.Until(focusSettled_, kLongest);
+    }
 }
 
 // Presses the key with the modifiers the choice adds (those not already held)
@@ -50,8 +60,11 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
     if (!haveXTest_) {
         return;
     }
-    X11ErrorTrap trap(connection_.display());
     const bool release = (flags & KEYEVENTF_KEYUP) != 0;
+    if (!release) {
+        AwaitSettledFocus();
+    }
+    X11ErrorTrap trap(connection_.display());
     if (release) {
         const unsigned keycode =
             pressedOn_[vk] != 0 ? pressedOn_[vk] : keymap_.ForVirtualKey(vk).keycode;
@@ -131,6 +144,7 @@ bool X11Input::TypeCharacter(unsigned char ch) {
     if (!haveXTest_) {
         return false;
     }
+    AwaitSettledFocus();
     X11ErrorTrap trap(connection_.display());
     KeysymValue alternative = 0;
     const KeysymValue keysym = Cp1252ToKeysym(ch, &alternative);

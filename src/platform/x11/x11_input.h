@@ -3,6 +3,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 
 #include "platform/input.h"
 #include "platform/x11/x11_connection.h"
@@ -22,6 +23,10 @@ public:
     std::uint32_t MapVirtualKey(std::uint32_t vk) override;
     bool TypeCharacter(unsigned char ch) override;
 
+    // Tells whether the keyboard focus rests on a window; the first key of
+    // a burst waits (briefly, events running) until it does.
+    void setFocusCheck(std::function<bool()> settled) { focusSettled_ = std::move(settled); }
+
     // How long a temporarily remapped keycode keeps its symbol after the key
     // event: clients look the symbol up when they read the event, so restoring
     // at once makes them see no symbol at all.
@@ -37,6 +42,10 @@ private:
     std::array<unsigned, 256> pressedOn_{};
     std::array<bool, 256> pressedOnSpare_{};
     bool shiftDown_ = false;
+    std::function<bool()> focusSettled_;
+    std::chrono::steady_clock::time_point lastKey_{};
+
+    void AwaitSettledFocus();
 
     void FakeKey(unsigned keycode, bool press);
     void TapWithModifiers(const KeyChoice& choice, bool release);
