@@ -39,7 +39,7 @@ TEST_P(RunnerOnX11, ANamedKeyWithModifiersReachesTheDestinationWindowOnly) {
     Activate(previous);
 
     RunnerParts parts(input(), desktop());
-    parts.runner.setAdvancedKeyPress(GetParam());
+    parts.mode.setAdvancedKeyPress(GetParam());
     TComando& command = parts.Command("\xA1SendKeys\xA1NNSE4", "runner target");  // Shift+Home
 
     parts.runner.RunCommandActions(command);

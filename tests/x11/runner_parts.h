@@ -8,6 +8,7 @@
 #include "actions/action_string.h"
 #include "actions/send_keys.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
 // clang-format on
@@ -19,7 +20,7 @@ namespace tavrel::test {
 struct RunnerParts {
     RunnerParts(Input& input, Desktop& desktop)
         : sendKeys(input, desktop),
-          runner(input, desktop, processes, sendKeys, table, clock),
+          runner(input, desktop, processes, sendKeys, table, mode, clock),
           remote(table.appendRemote("Desk")) {}
 
     // A new single-action command of the remote.
@@ -34,6 +35,7 @@ struct RunnerParts {
     FakeEventLog log;
     FakeProcesses processes{log};
     CommandTable table;
+    ProgramState mode;
     TSendKeys sendKeys;
     ActionRunner runner;
     int remote;
