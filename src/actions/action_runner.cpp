@@ -118,6 +118,9 @@ void ActionRunner::RunCommandActions(TComando& command) {
     const std::int64_t interval =
         std::min<std::int64_t>(std::int64_t{command.Retraso} * 1000, INT_MAX);
     timerDelay_->setInterval(static_cast<int>(interval));
+    // A press during a delayed run starts it again: the next action follows
+    // a whole delay after this one, not when the earlier run's tick falls.
+    timerDelay_->setEnabled(false);
     timerDelay_->setEnabled(true);
 }
 

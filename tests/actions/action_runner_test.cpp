@@ -109,6 +109,15 @@ TEST_F(ActionRunnerTest, RunAllAtOnceWithDelaySpacesActionsOnTheTimer) {
     EXPECT_FALSE(runner.TimerDelay().enabled());
     EXPECT_EQ(advance(10000), Events{});
     EXPECT_EQ(c.LoopActual, 0);
+
+    // A second press during the run starts it again, the delay counted anew.
+    EXPECT_EQ(press(c), Events{"Start(p0)"});
+    EXPECT_EQ(advance(3000), Events{"Start(p1)"});
+    EXPECT_EQ(press(c), Events{"Start(p0)"});
+    EXPECT_EQ(advance(1000), Events{});
+    EXPECT_EQ(advance(1000), Events{"Start(p1)"});
+    EXPECT_EQ(advance(2000), Events{"Start(p2)"});
+    EXPECT_FALSE(runner.TimerDelay().enabled());
 }
 
 TEST_F(ActionRunnerTest, DelayedRunStopsWhenItsRecordGoesAway) {
@@ -211,6 +220,9 @@ TEST_F(ActionRunnerTest, KeyMultiplyingSetsTogglesAndIsConsumed) {
     EXPECT_EQ(press(two), Events{"Start(p1)"});  // 3 lowered to Loop - 1
     EXPECT_EQ(two.LoopActual, 0);
     EXPECT_EQ(runner.PendingNumber(), 0);
+
+    runner.setPendingNumber(4);  // lowered to 2, where wrapping would give 1
+    EXPECT_EQ(press(command({Program("p0"), Program("p1"), Program("p2")})), Events{"Start(p2)"});
 }
 
 TEST_F(ActionRunnerTest, KeyMultiplyingQuirks) {
@@ -294,9 +306,10 @@ TEST_F(ActionRunnerTest, PlainPathHoldsOnlyTheFirstModifier) {
               (Events{Down(18), Down(112), Up(112), Up(18)}));
     EXPECT_EQ(press(command({Text("z", false, true, true)})),
               (Events{Down(17), Down(90), Up(90), Up(17)}));
-    EXPECT_EQ(press(command({Text("a1? +", false, false, true)})),
+    EXPECT_EQ(press(command({Text("a1? +*-./", false, false, true)})),
               (Events{Down(16), Down(65), Up(65), Down(97), Up(97), Down(32), Up(32), Down(107),
-                      Up(107), Up(16)}));
+                      Up(107), Down(106), Up(106), Down(109), Up(109), Down(110), Up(110),
+                      Down(111), Up(111), Up(16)}));
 }
 
 TEST_F(ActionRunnerTest, BadNamedKeyIndexSendsNothingOnEitherPath) {
