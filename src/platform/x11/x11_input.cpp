@@ -25,11 +25,19 @@ void X11Input::FakeKey(unsigned keycode, bool press) {
 }
 
 void X11Input::AwaitSettledFocus() {
-    // Keys of one string follow each other closely: only the first pays.
+    // Keys of one string follow each other closely: only the first pays,
+    // unless the focus was moving just now. A window manager may hand the
+    // focus around more than once after a window went away.
     constexpr std::chrono::milliseconds kBurstGap{15};
     constexpr std::chrono::milliseconds kLongest{250};
-    if (focusSettled_ && std::chrono::steady_clock::now() - lastKey_ > kBurstGap) {
+    constexpr std::chrono::milliseconds kWatchAfterMove{500};
+    const auto now = std::chrono::steady_clock::now();
+    if (!focusSettled_ || (now - lastKey_ <= kBurstGap && now >= watchUntil_)) {
+        return;
+    }
+    if (!focusSettled_()) {
         wait_.Until(focusSettled_, kLongest);
+        watchUntil_ = std::chrono::steady_clock::now() + kWatchAfterMove;
     }
 }
 

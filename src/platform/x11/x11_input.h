@@ -44,6 +44,7 @@ private:
     bool shiftDown_ = false;
     std::function<bool()> focusSettled_;
     std::chrono::steady_clock::time_point lastKey_{};
+    std::chrono::steady_clock::time_point watchUntil_{};  // every key checks until then
 
     void AwaitSettledFocus();
 
