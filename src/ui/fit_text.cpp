@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tavrel {
@@ -18,6 +19,42 @@ bool InLayout(const QWidget* control) {
     const QWidget* parent = control->parentWidget();
     return parent == nullptr ||
            (parent->layout() != nullptr && parent->layout()->indexOf(control) >= 0);
+}
+
+// The free room beside a control on its row: up to the nearest sibling that
+// shares some of its height, or the parent's edge.
+std::pair<int, int> RoomBeside(const QWidget* control) {
+    const QWidget* parent = control->parentWidget();
+    const QRect area = control->geometry();
+    int left = 0;
+    int right = parent->width() - 1;
+    for (const QObject* child : parent->children()) {
+        const auto* sibling = qobject_cast<const QWidget*>(child);
+        if (sibling == nullptr || sibling == control || sibling->isHidden() ||
+            sibling->isWindow()) {
+            continue;
+        }
+        const QRect other = sibling->geometry();
+        if (other.bottom() < area.top() || other.top() > area.bottom()) {
+            continue;
+        }
+        if (other.left() > area.left()) {
+            right = std::min(right, other.left() - 1);
+        } else if (other.right() < area.right()) {
+            left = std::max(left, other.right() + 1);
+        }
+    }
+    return {left, right};
+}
+
+// Grows to the right into free room first, then to the left; never over a
+// neighbour, so a text with no room at all stays as it was.
+void Widen(QWidget* control, int needed) {
+    const auto [left, right] = RoomBeside(control);
+    QRect area = control->geometry();
+    area.setRight(std::min(right, area.left() + needed - 1));
+    area.setLeft(std::max(left, area.right() - needed + 1));
+    control->setGeometry(area);
 }
 
 }  // namespace
@@ -54,17 +91,9 @@ void FitTexts(QWidget* root) {
     }
     for (QWidget* control : controls) {
         const int needed = WidthForText(control);
-        if (InLayout(control) || control->width() >= needed) {
-            continue;
+        if (!InLayout(control) && control->width() < needed) {
+            Widen(control, needed);
         }
-        QRect area = control->geometry();
-        area.setWidth(needed);
-        const int room = control->parentWidget()->width();
-        if (area.right() >= room) {
-            area.moveRight(room - 1);
-        }
-        area.moveLeft(std::max(0, area.left()));
-        control->setGeometry(area);
     }
 }
 

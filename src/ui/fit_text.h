@@ -15,8 +15,8 @@ namespace tavrel {
 int WidthForText(const QWidget* control);
 
 // Widens every button and label under root that sits at a fixed position
-// (not in a layout) to the width its text needs, keeping its left edge; one
-// that would pass its parent's right edge moves left instead.
+// (not in a layout) to the width its text needs, into the free room on its
+// right and then on its left, never over a neighbour.
 void FitTexts(QWidget* root);
 
 // A row of buttons aligned on the right edge of the last one, in order from

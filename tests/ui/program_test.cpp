@@ -393,45 +393,65 @@ TEST_F(ProgramTest, APickedDeviceIsWrittenToPortsAndUsedFromTheNextOpen) {
 }
 
 // A shipped translation chosen in the dialog, from a file whose name is not
-// ASCII, reaches every window, and no translated caption is cut off; a name
-// with no file behind it empties the table but keeps the captions.
-TEST_F(ProgramTest, AShippedTranslationReachesEveryWindowWithoutCuttingTexts) {
+// ASCII, reaches every window, and no caption of any shipped file is cut off;
+// a name with no file behind it empties the table but keeps the captions.
+TEST_F(ProgramTest, ShippedTranslationsReachEveryWindowWithoutCuttingTexts) {
     ASSERT_TRUE(pty.ok());
     writeSettings();
     start();
-    const QString chosen = dir.filePath(QStringLiteral("\u00dcbersetzung.lng"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVREL_TRANSLATIONS_DIR "/Deutsch.lng"), chosen));
     TSelPuerto& dialog = program->SelPuerto();
+    QString chosen;
     dialog.chooseFile = [&chosen](const QString&) { return chosen; };
-    dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
-    ficha().AcercaDe().FormShow();
-
+    const auto choose = [&](const QString& shipped, const QString& name) {
+        chosen = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVREL_TRANSLATIONS_DIR "/") + shipped, chosen));
+        dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
+        ficha().AcercaDe().FormShow();
+    };
     const auto button = [](QWidget* window, const char* name) {
         return window->findChild<QAbstractButton*>(QString::fromLatin1(name))->text();
     };
+    // Every fixed-text control of the three windows with its built-in text.
+    const auto controls = [this, &dialog] {
+        std::vector<std::pair<QWidget*, QString>> found;
+        for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
+                                static_cast<QWidget*>(&ficha().AcercaDe())}) {
+            for (QAbstractButton* control : window->findChildren<QAbstractButton*>()) {
+                found.emplace_back(control, control->text());
+            }
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (!label->wordWrap()) {
+                    found.emplace_back(label, label->text());
+                }
+            }
+        }
+        return found;
+    };
+    const auto builtIn = controls();
+    const auto expectNothingCut = [&](const QString& shipped) {
+        for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
+                                static_cast<QWidget*>(&ficha().AcercaDe())}) {
+            window->show();
+        }
+        QCoreApplication::processEvents();
+        const auto now = controls();
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            QWidget* control = now[i].first;
+            if (control->isVisible() && now[i].second != builtIn[i].second) {
+                EXPECT_GE(control->width(), WidthForText(control))
+                    << shipped.toStdString() << ' ' << control->objectName().toStdString();
+            }
+        }
+    };
+
+    choose(QStringLiteral("Espanol.lng"), QStringLiteral("es.lng"));
+    expectNothingCut(QStringLiteral("Espanol.lng"));
+    choose(QStringLiteral("Deutsch.lng"), QStringLiteral("\u00dcbersetzung.lng"));
+    expectNothingCut(QStringLiteral("Deutsch.lng"));
     EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
     EXPECT_EQ(button(&dialog, "BotonAceptar"), "&OK");
     EXPECT_EQ(button(&ficha().AcercaDe(), "BAceptar"), "&OK");
     EXPECT_EQ(dialog.windowTitle(), "Programmeinstellungen");
-
-    for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
-                            static_cast<QWidget*>(&ficha().AcercaDe())}) {
-        window->show();
-        QCoreApplication::processEvents();
-        for (QAbstractButton* control : window->findChildren<QAbstractButton*>()) {
-            if (control->isVisible() && !control->text().isEmpty()) {
-                EXPECT_GE(control->width(), WidthForText(control))
-                    << control->objectName().toStdString() << ": " << control->text().toStdString();
-            }
-        }
-        for (QLabel* label : window->findChildren<QLabel*>()) {
-            if (label->isVisible() && !label->wordWrap() && !label->text().isEmpty()) {
-                EXPECT_GE(label->width(), WidthForText(label))
-                    << label->objectName().toStdString() << ": " << label->text().toStdString();
-            }
-        }
-        window->hide();
-    }
 
     auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("EFichLenguaje"));
     QTest::keyClicks(field, "x");
