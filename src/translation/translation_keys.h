@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 95> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 96> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -104,6 +104,7 @@ inline constexpr std::array<std::string_view, 95> kTranslationKeys = {
     "receiverdevices",
     "choosedevice",
     "devicepresent",
+    "pathnotstorable",
     "devicemissing",
 };
 

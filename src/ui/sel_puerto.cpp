@@ -11,6 +11,7 @@
 #include "configuration_services.h"
 #include "help_viewer.h"
 #include "message_boxes.h"
+#include "platform/text_encoding.h"
 #include "port_activation.h"
 #include "ui_SelecPuerto.h"
 #include "up_down.h"
@@ -249,10 +250,15 @@ void TSelPuerto::ESizeChange() {
 // table stays: nothing is lost to a name still being thought about. An
 // existing file replaces the table, after asking when it holds unsaved edits.
 void TSelPuerto::EFichConfigChange() {
-    const std::string path = FromQt(ui_->EFichConfig->text());
-    if (switchingCommands_ || path == state_.commandsPath()) {
+    if (switchingCommands_) {
         return;
     }
+    const std::optional<std::string> storable =
+        storablePath(ui_->EFichConfig, state_.commandsPath());
+    if (!storable || *storable == state_.commandsPath()) {
+        return;
+    }
+    const std::string& path = *storable;
     // The question takes the focus from the field, which would finish it again.
     const QScopedValueRollback busy(switchingCommands_, true);
     if (!QFileInfo(ToQt(path)).isFile()) {
@@ -274,17 +280,38 @@ void TSelPuerto::EFichConfigChange() {
 }
 
 void TSelPuerto::EFichLenguajeChange() {
-    const std::string path = FromQt(ui_->EFichLenguaje->text());
-    if (path != state_.translationPath()) {
-        state_.setTranslationPath(path);
-        services_.switchTranslationFile(path);
+    const std::optional<std::string> path =
+        storablePath(ui_->EFichLenguaje, state_.translationPath());
+    if (path && *path != state_.translationPath()) {
+        state_.setTranslationPath(*path);
+        services_.switchTranslationFile(*path);
     }
     ApplyTranslation();
     emit translationChanged();
 }
 
 void TSelPuerto::EFichLogChange() {
-    state_.setLogPath(FromQt(ui_->EFichLog->text()));
+    if (const std::optional<std::string> path = storablePath(ui_->EFichLog, state_.logPath())) {
+        state_.setLogPath(*path);
+    }
+}
+
+// Paths are kept in Windows-1252 like everything Tavrel stores. A name with a
+// character it cannot hold would turn into '?' and name another file, so it
+// is refused and the field shows the path in force again.
+std::optional<std::string> TSelPuerto::storablePath(QLineEdit* field, const std::string& current) {
+    bool lossless = true;
+    std::string path = Utf8ToCp1252(field->text().toStdString(), &lossless);
+    if (lossless) {
+        return path;
+    }
+    boxes_.Error(QStringLiteral("Tavrel"),
+                 translated(QStringLiteral("'%s' has characters that cannot be stored in the "
+                                           "settings."),
+                            "pathnotstorable")
+                     .replace(QStringLiteral("%s"), field->text()));
+    field->setText(ToQt(current));
+    return std::nullopt;
 }
 
 void TSelPuerto::BExaminarFichConfigClick() {

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "commands/commands_file.h"
 #include "commands/notifier.h"
@@ -78,6 +80,7 @@ private:
     void applyPortSetting(const std::function<void(PortOrdinals&)>& change);
     void applySequenceField(QLineEdit* field, UpDown* arrows, std::int32_t& setting,
                             bool isValueSize);
+    std::optional<std::string> storablePath(QLineEdit* field, const std::string& current);
     void showPaths();
     void showDevice();
     void fillDevices();
