@@ -291,8 +291,10 @@ std::vector<std::string> IniFile::keys(SectionId section) const {
 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
     if (const auto line = findKey(this->section(section), key)) {
-        // The key keeps its own spelling; only the value changes.
+        // The key keeps its own spelling; only the value changes. Its blanks
+        // in front go, so every saved position after it is found again.
         lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
+        index();
         return;
     }
     const Section* s = findSection(section);

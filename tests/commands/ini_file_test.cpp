@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
+#include "commands/text_case.h"
+
 namespace tavrel {
 namespace {
 
@@ -118,6 +123,55 @@ TEST(IniFile, AWrittenLineBreakCannotForgeAnotherEntry) {
     writer.section("S");
     writer.key("k", "x\ny");
     EXPECT_EQ(writer.bytes(), "[S]\r\nk=x y\r\n");
+}
+
+TEST(IniFile, RewritingAnIndentedKeyKeepsItFoundAndSingle) {
+    IniFile ini("[S]\r\n  K=1\r\n");
+    ini.write("S", "K", "x");
+    EXPECT_EQ(ini.read("S", "K"), "x");
+    ini.write("S", "K", "y");
+    EXPECT_EQ(ini.bytes(), "[S]\r\nK=y\r\n");
+}
+
+// Random writes and reads, checked against a plain map of what was written.
+TEST(IniFile, WritesAndReadsAgreeWithAPlainModel) {
+    const std::vector<std::string> sections{"S", "s", "T", "U"};
+    const std::vector<std::string> keys{"K", "k", "Long key", "L", "M"};
+    const std::vector<std::string> values{"", "1", "x y", "\xA1v", "0x10"};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 random(seed);
+        auto pick = [&random](const std::vector<std::string>& from) {
+            return from[random() % from.size()];
+        };
+        IniFile ini("; top\r\n[S]\r\n  K=1\r\n\tL = 2 \r\n\r\n[T]\r\n M =3\r\n");
+        std::map<std::string, std::string> model{{"s/k", "1"}, {"s/l", "2"}, {"t/m", "3"}};
+        for (int step = 0; step < 200; ++step) {
+            const std::string section = pick(sections);
+            const std::string key = pick(keys);
+            const std::string name = FoldCase1252(section) + "/" + FoldCase1252(key);
+            switch (random() % 4) {
+                case 0:
+                    ini = IniFile(ini.bytes());
+                    break;
+                case 1: {
+                    const auto found = model.find(name);
+                    EXPECT_EQ(ini.read(section, key),
+                              found == model.end() ? std::nullopt : std::optional(found->second))
+                        << "seed " << seed << " step " << step << " " << name;
+                    break;
+                }
+                default:
+                    model[name] = pick(values);
+                    ini.write(section, key, model[name]);
+            }
+        }
+        for (const auto& [name, value] : model) {
+            const auto slash = name.find('/');
+            EXPECT_EQ(IniFile(ini.bytes()).read(name.substr(0, slash), name.substr(slash + 1)),
+                      value)
+                << "seed " << seed;
+        }
+    }
 }
 
 }  // namespace
