@@ -174,5 +174,29 @@ TEST(IniFile, WritesAndReadsAgreeWithAPlainModel) {
     }
 }
 
+TEST(IniFile, EveryLineEndFormAndAByteOrderMarkReadAlike) {
+    const std::string text = "[Files]\nSettings=a.ini\nNum=12\n\n[Config]\nSonido=0\n";
+    for (const std::string lineEnd : {"\n", "\r\n", "\r", "\r\r\n"}) {
+        for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+            std::string bytes = mark;
+            for (const char c : text) {
+                bytes += c == '\n' ? lineEnd : std::string(1, c);
+            }
+            const IniFile ini(bytes);
+            const std::string form = ::testing::PrintToString(mark + lineEnd);
+            EXPECT_EQ(ini.read("Files", "Settings"), "a.ini") << form;
+            EXPECT_EQ(ini.readInt("Files", "Num", 0), 12) << form;
+            EXPECT_FALSE(ini.readBool("Config", "Sonido", true)) << form;
+            EXPECT_EQ(ini.bytes(),
+                      "[Files]\r\nSettings=a.ini\r\nNum=12\r\n\r\n[Config]\r\nSonido=0\r\n")
+                << form;
+        }
+    }
+    const IniFile padded("[S]\nz=1\x1A\nf=\f2\nv=3\v\n");
+    EXPECT_EQ(padded.readInt("S", "z", 0), 1);
+    EXPECT_EQ(padded.readInt("S", "f", 0), 2);
+    EXPECT_EQ(padded.readInt("S", "v", 0), 3);
+}
+
 }  // namespace
 }  // namespace tavrel
