@@ -91,10 +91,25 @@ std::string SectionLine(std::string_view name) {
     return line;
 }
 
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+// The reader drops blanks at the ends of a value and one pair of enclosing
+// quotes, so a value with such ends is written inside quotes to come back whole.
 std::string EntryLine(std::string_view key, std::string_view value) {
     std::string line(key);
     line += '=';
-    line += OneLine(value);
+    const std::string text = OneLine(value);
+    const bool quoted = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()) ||
+                                          IsQuote(text.front()) || IsQuote(text.back()));
+    if (quoted) {
+        line += '"';
+    }
+    line += text;
+    if (quoted) {
+        line += '"';
+    }
     return line;
 }
 

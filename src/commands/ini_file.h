@@ -60,6 +60,8 @@ public:
     std::vector<std::string> keys(SectionId section) const;
     std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
 
+    // Values are written so that read() gives them back: one with a blank or a
+    // quote at either end goes inside double quotes.
     // Replaces the value of the key that read() would find, or adds the key
     // after the section's last entry, or adds the section at the end.
     void write(std::string_view section, std::string_view key, std::string_view value);

@@ -198,5 +198,21 @@ TEST(IniFile, EveryLineEndFormAndAByteOrderMarkReadAlike) {
     EXPECT_EQ(padded.readInt("S", "v", 0), 3);
 }
 
+TEST(IniFile, ValuesWithBlankOrQuoteEndsComeBackExactly) {
+    for (const std::string value : {" lead", "trail ", "\"Quoted\"", "'single'", "\"", "a\"",
+                                    "\tx\f", "\xA1SendKeys\xA1NNNNhello ", "plain \"in\" text"}) {
+        IniWriter writer;
+        writer.section("S");
+        writer.key("k", value);
+        EXPECT_EQ(IniFile(writer.bytes()).read("S", "k"), value) << writer.bytes();
+        IniFile updated("[S]\r\nk=old\r\n");
+        updated.write("S", "k", value);
+        EXPECT_EQ(IniFile(updated.bytes()).read("S", "k"), value) << updated.bytes();
+    }
+    IniWriter plain;
+    plain.key("k", "plain \"in\" text");
+    EXPECT_EQ(plain.bytes(), "k=plain \"in\" text\r\n");
+}
+
 }  // namespace
 }  // namespace tavrel
