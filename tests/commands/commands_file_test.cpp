@@ -261,6 +261,14 @@ TEST_F(CommandsFileTest, AbsurdCountsAreCutToWhatTheFileHolds) {
     EXPECT_EQ(table.count(), 1 + 1001);
     EXPECT_EQ(table.record(1).Loop, 1006);
     EXPECT_EQ(table.record(1).Acciones->at(5), "5=x");
+
+    // One far-off entry does not make the count believable.
+    table.clear();
+    load(config("[Comandos]\n1=c\n[1]\nLoop=2147483647\n2147483646=\n", 1));
+    EXPECT_EQ(table.record(1).Loop, 1000);
+    table.clear();
+    load(config("[2147483647]\n", 2147483647));
+    EXPECT_EQ(table.count(), 1 + 1000);
 }
 
 TEST_F(CommandsFileTest, AFileThatCannotBeReadLoadsTheDefaults) {
