@@ -2,6 +2,9 @@
 // recording stand-in for the main window, its serial driver and dialogs.
 #include "commands/commands_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -345,12 +348,13 @@ TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
 // A disk that fills up half way through the scratch file.
 class FullDisk : public PosixFileSystem {
 public:
-    FileStatus writeFileDurably(const std::string& path, std::string_view bytes) override {
+    FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
+                                const std::string& model) override {
         if (path.ends_with("temporal.tmp")) {
-            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2));
+            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2), model);
             return FileStatus::Failure("No space left on device");
         }
-        return PosixFileSystem::writeFileDurably(path, bytes);
+        return PosixFileSystem::writeFileDurably(path, bytes, model);
     }
 };
 
@@ -365,6 +369,55 @@ TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
     EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
     EXPECT_FALSE(dir.has("temporal.tmp"));
     EXPECT_EQ(table.count(), 4);
+}
+
+TEST_F(CommandsFileTest, OnlyARegularFileOfSaneSizeIsReadOrReplaced) {
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    dir.put("huge.ini", "");
+    std::filesystem::resize_file(dir.file("huge.ini"), kLargestReadableFile + 1);
+    for (const std::string& path :
+         {std::string("/dev/zero"), dir.file("fifo"), dir.file("huge.ini")}) {
+        const LoadResult result = commands.LoadFrom(path);
+        EXPECT_TRUE(result.found) << path;
+        EXPECT_NE(result.readError, "") << path;
+        EXPECT_TRUE(table.empty()) << path;
+        ProgramSettings s;
+        s.Settings = path;
+        const auto failure = commands.SaveRun(s);
+        ASSERT_TRUE(failure) << path;
+        EXPECT_EQ(failure->message(), "Unable to write to " + path);
+    }
+    EXPECT_EQ(std::filesystem::status(dir.file("fifo")).type(), std::filesystem::file_type::fifo);
+}
+
+TEST_F(CommandsFileTest, SaveRunWritesThroughALinkAndKeepsModeAndOwner) {
+    std::filesystem::create_directory(dir.file("real"));
+    dir.put("real/cmds.ini", kWorkedExample);
+    ASSERT_EQ(::chmod(dir.file("real/cmds.ini").c_str(), 0600), 0);
+    ASSERT_EQ(::chown(dir.file("real/cmds.ini").c_str(), 4321, 4321), 0);
+    std::filesystem::create_symlink("real/cmds.ini", dir.file("link.ini"));
+    ProgramSettings s;
+    s.Settings = dir.file("link.ini");
+    commands.LoadFrom(s.Settings);
+    table.setLabel(0, "Renamed");
+    const std::string expected = CommandsFile::Serialize(table, sequence, host.ports);
+
+    ASSERT_FALSE(commands.SaveRun(s));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.ini")));
+    EXPECT_EQ(dir.get("real/cmds.ini"), expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("real/cmds.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_FALSE(dir.has("temporal.tmp") || dir.has("real/temporal.tmp"));
+
+    // A file nobody may write is refused, even for root.
+    ASSERT_EQ(::chmod(dir.file("real/cmds.ini").c_str(), 0444), 0);
+    table.setLabel(0, "Again");
+    const auto failure = commands.SaveRun(s);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings);
+    EXPECT_EQ(dir.get("real/cmds.ini"), expected);
 }
 
 }  // namespace
