@@ -132,6 +132,7 @@ LoadResult CommandsFile::LoadFrom(const std::string& path) {
 
 LoadResult CommandsFile::loadFile(const std::string& path) {
     LoadResult result;
+    result.path = path;
     if (!files_.exists(path)) {
         return result;
     }
@@ -204,6 +205,9 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 }
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
+    if (auto failure = CheckReplaceable(files_, settingsFile_.commandsFilePath(settingsInEffect))) {
+        return failure;
+    }
     if (auto failure = settingsFile_.write(settingsInEffect)) {
         return failure;
     }

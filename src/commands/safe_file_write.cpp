@@ -3,6 +3,10 @@
 
 namespace tavrel {
 
+std::string UnableToRead(const std::string& fileName, const std::string& reason) {
+    return "Unable to read " + fileName + "\n" + reason;
+}
+
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) {

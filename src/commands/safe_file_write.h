@@ -19,6 +19,9 @@ struct WriteFailure {
     std::string message() const { return "Unable to write to " + fileName; }
 };
 
+// The message for a file that exists but could not be used: its name and why.
+std::string UnableToRead(const std::string& fileName, const std::string& reason);
+
 // The directory part of a path, without the final '/'; empty for a bare name.
 std::string DirectoryOf(const std::string& path);
 // dir + "/" + name, or name alone when dir is empty.

@@ -100,8 +100,12 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     FichaHooks& hooks = ficha.hooks;
     hooks.ReadSettings = [this] { return ReadSettings(); };
     hooks.LoadTranslation = [this](const std::string& path) {
-        // A file that cannot be read keeps the texts in force.
-        [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
+        // A file that cannot be read keeps the texts in force; only a missing
+        // one is not worth a word.
+        const FileStatus status = translation_.loadFile(files_, path);
+        if (!status.ok() && files_.exists(path)) {
+            ReportError(UnableToRead(path, status.error));
+        }
     };
     hooks.TopLevelTitles = [&windows = desktop.desktop] {
         std::vector<std::string> titles;
@@ -112,8 +116,14 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     };
     hooks.CommandTableEmpty = [this] { return table_.empty(); };
     hooks.LoadCommandsFile = [this] {
-        const TreeRefreshHeld held(*ficha_);
-        commandsFile_.Load();
+        LoadResult result;
+        {
+            const TreeRefreshHeld held(*ficha_);
+            result = commandsFile_.Load();
+        }
+        if (!result.readError.empty()) {
+            ReportError(UnableToRead(result.path, result.readError));
+        }
     };
     hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
         const TreeRefreshHeld held(*ficha_);
@@ -141,6 +151,11 @@ Program::~Program() {
 // again, so a changed [Ports] section applies at the next open.
 ProgramSettings Program::ReadSettings() {
     ProgramSettings settings = settingsFile_.read();
+    // Said once: every activation reads the file again.
+    if (!settings.ReadProblem.empty() && !settingsProblemReported_) {
+        settingsProblemReported_ = true;
+        ReportError(settings.ReadProblem);
+    }
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         paths[i] = Cp1252ToUtf8(settings.Ports[i]);

@@ -91,6 +91,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     std::string portProblem_;
+    bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/run_as_nobody.h"
 #include "commands/codigo_text.h"
 #include "platform/posix/posix_file_system.h"
 #include "temp_dir.h"
@@ -418,6 +419,26 @@ TEST_F(CommandsFileTest, SaveRunWritesThroughALinkAndKeepsModeAndOwner) {
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings);
     EXPECT_EQ(dir.get("real/cmds.ini"), expected);
+}
+
+// The user's file has no read permission and Load minimized makes Save/Run
+// run at once: the file must keep what it holds.
+TEST_F(CommandsFileTest, AFileTheUserCannotReadIsNeverWrittenOver) {
+    dir.put("vorkumel.ini", kWorkedExample);
+    dir.put("tavrel.ini", "[Config]\r\nArranque=1\r\n");
+    ASSERT_EQ(::chmod(dir.file("vorkumel.ini").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.file("tavrel.ini").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const std::string outcome = testing::RunAsNobody([this] {
+        const LoadResult result = commands.Load();
+        const auto failure = commands.SaveRun(settingsFile.read());
+        return result.path + ": " + result.readError + "; " +
+               (failure ? failure->message() : "saved");
+    });
+    EXPECT_EQ(outcome, dir.file("vorkumel.ini") + ": Permission denied; Unable to write to " +
+                           dir.file("vorkumel.ini"));
+    EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
+    EXPECT_EQ(dir.get("tavrel.ini"), "[Config]\r\nArranque=1\r\n");
 }
 
 }  // namespace
