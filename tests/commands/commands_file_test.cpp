@@ -346,12 +346,13 @@ TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     EXPECT_TRUE(host.calls.empty());
 }
 
-// A disk that fills up half way through the scratch file.
+// A disk that fills up half way through the commands file's scratch file, after
+// the settings file in the directory above was written.
 class FullDisk : public PosixFileSystem {
 public:
     FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
                                 const std::string& model) override {
-        if (path.ends_with("temporal.tmp")) {
+        if (path.ends_with("sub/temporal.tmp")) {
             (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2), model);
             return FileStatus::Failure("No space left on device");
         }
@@ -360,16 +361,23 @@ public:
 };
 
 TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
-    load(kWorkedExample);
+    std::filesystem::create_directory(dir.file("sub"));
+    dir.put("sub/cmds.ini", kWorkedExample);
+    ProgramSettings s;
+    s.Settings = dir.file("sub/cmds.ini");
+    commands.LoadFrom(s.Settings);
+    table.setLabel(0, "Changed");
     FullDisk full;
     ProgramSettingsFile fullSettings{full, dir.path()};
     CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
-    const auto failure = onFullDisk.SaveRun(ProgramSettings{});
+    const auto failure = onFullDisk.SaveRun(s);
     ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->fileName, s.Settings);
     EXPECT_EQ(failure->reason, "No space left on device");
-    EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
-    EXPECT_FALSE(dir.has("temporal.tmp"));
-    EXPECT_EQ(table.count(), 4);
+    EXPECT_EQ(settingsFile.readCommandsFilePath(), s.Settings);
+    EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
+    EXPECT_FALSE(dir.has("sub/temporal.tmp"));
+    EXPECT_EQ(table.label(0), "Changed");
 }
 
 TEST_F(CommandsFileTest, OnlyARegularFileOfSaneSizeIsReadOrReplaced) {
