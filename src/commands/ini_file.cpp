@@ -193,6 +193,7 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
 IniFile::IniFile(std::string_view bytes) {
     if (bytes.starts_with(kByteOrderMark)) {
         bytes.remove_prefix(kByteOrderMark.size());
+        byteOrderMark_ = true;
     }
     while (!bytes.empty()) {
         const auto end = bytes.find_first_of("\r\n");
@@ -206,7 +207,7 @@ IniFile::IniFile(std::string_view bytes) {
 }
 
 std::string IniFile::bytes() const {
-    std::string out;
+    std::string out(byteOrderMark_ ? kByteOrderMark : "");
     for (const auto& line : lines_) {
         out += line;
         out += kLineEnd;

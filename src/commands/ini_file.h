@@ -26,7 +26,8 @@ public:
     IniFile() = default;
     explicit IniFile(std::string_view bytes);
 
-    std::string bytes() const;  // every line ended by CR LF
+    // Every line ended by CR LF, after the byte-order mark the text began with.
+    std::string bytes() const;
 
     // The first section of that name, found once for reading many keys.
     using SectionId = std::size_t;
@@ -88,6 +89,7 @@ private:
     void index();
 
     std::vector<std::string> lines_;
+    bool byteOrderMark_ = false;
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
 };

@@ -188,7 +188,7 @@ TEST(IniFile, EveryLineEndFormAndAByteOrderMarkReadAlike) {
             EXPECT_EQ(ini.readInt("Files", "Num", 0), 12) << form;
             EXPECT_FALSE(ini.readBool("Config", "Sonido", true)) << form;
             EXPECT_EQ(ini.bytes(),
-                      "[Files]\r\nSettings=a.ini\r\nNum=12\r\n\r\n[Config]\r\nSonido=0\r\n")
+                      mark + "[Files]\r\nSettings=a.ini\r\nNum=12\r\n\r\n[Config]\r\nSonido=0\r\n")
                 << form;
         }
     }
