@@ -52,11 +52,6 @@ public:
 
     // --- capture: Aprendiendo := false, PosEscritura := 1, NumValores of SecuenciaActual := 0
     virtual void resetCapture() = 0;
-
-    // --- main window, at the end of Save/Run
-    virtual void AppMinimize() = 0;
-    virtual void setEditMode(bool editMode) = 0;
-    virtual void setPendingNumber(std::int32_t pendingNumber) = 0;
 };
 
 struct LoadResult {
@@ -76,11 +71,13 @@ public:
     // Load started by the configuration dialog's commands-file field.
     LoadResult LoadFrom(const std::string& path);
 
-    // Writes the settings file, then the commands file; on success minimises,
-    // reloads and enters running mode. On failure nothing else happened: the
-    // old files and the table are as they were. A commands file that exists
-    // but cannot be read (so the table does not hold what it holds) is never
-    // written over: Save/Run fails until it is readable or another is chosen.
+    // Writes the settings file, then the commands file, and on success
+    // reloads the table from what it wrote. Nothing is returned on success;
+    // the caller then goes to running mode. On failure nothing else happened:
+    // the old files and the table are as they were. A commands file that
+    // exists but cannot be read (so the table does not hold what it holds) is
+    // never written over: Save/Run fails until it is readable or another is
+    // chosen.
     std::optional<WriteFailure> SaveRun(const ProgramSettings& settingsInEffect);
 
     // The whole file as Save/Run writes it.

@@ -17,9 +17,6 @@ public:
     void showPortOrdinals(const PortOrdinals&) override {}
     void showSequenceSettings(const SequenceSettings&) override {}
     void resetCapture() override {}
-    void AppMinimize() override {}
-    void setEditMode(bool) override {}
-    void setPendingNumber(std::int32_t) override {}
 
     PortOrdinals ports;
 };
