@@ -127,6 +127,11 @@ Program::~Program() {
 
 ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
+    // Said once: every activation reads the file again.
+    if (!settings.ReadProblem.empty() && !settingsProblemReported_) {
+        settingsProblemReported_ = true;
+        reportError(settings.ReadProblem);
+    }
     mapPorts(settings);
     return settings;
 }
@@ -150,6 +155,10 @@ void Program::ShowActions(TComando&) {
 }
 
 void Program::reportLogError(const std::string& text) {
+    reportError(text);
+}
+
+void Program::reportError(const std::string& text) {
     boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
 }
 
@@ -243,8 +252,12 @@ void Program::resetCapture() {
 // --- the main window's services
 
 void Program::loadTranslation(const std::string& path) {
-    // A file that cannot be read keeps the texts in force.
-    [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
+    // A file that cannot be read keeps the texts in force; only a missing one
+    // is not worth a word.
+    const FileStatus status = translation_.loadFile(files_, path);
+    if (!status.ok() && files_.exists(path)) {
+        reportError(UnableToRead(path, status.error));
+    }
 }
 
 bool Program::commandTableEmpty() const {
@@ -252,8 +265,14 @@ bool Program::commandTableEmpty() const {
 }
 
 void Program::loadCommandsFile() {
-    const TreeRefreshHeld held(ficha_->treeEditor());
-    commandsFile_.Load();
+    LoadResult result;
+    {
+        const TreeRefreshHeld held(ficha_->treeEditor());
+        result = commandsFile_.Load();
+    }
+    if (!result.readError.empty()) {
+        reportError(UnableToRead(result.path, result.readError));
+    }
 }
 
 // --- the configuration dialog's services
@@ -263,9 +282,15 @@ bool Program::commandsModified() const {
 }
 
 void Program::switchCommandsFile(const std::string& path) {
-    const TreeRefreshHeld held(ficha_->treeEditor());
-    table_.clear();
-    commandsFile_.LoadFrom(path);
+    LoadResult result;
+    {
+        const TreeRefreshHeld held(ficha_->treeEditor());
+        table_.clear();
+        result = commandsFile_.LoadFrom(path);
+    }
+    if (!result.readError.empty()) {
+        reportError(UnableToRead(result.path, result.readError));
+    }
 }
 
 void Program::switchTranslationFile(const std::string& path) {

@@ -113,6 +113,7 @@ public:
 private:
     // COM1..COM8 to their devices, from the settings file as it is now.
     void mapPorts(const ProgramSettings& settings);
+    void reportError(const std::string& text);
 
     MessageBoxes& boxes_;
     ProgramState state_;
@@ -131,6 +132,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     bool noPortSelected_ = false;
+    bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;
