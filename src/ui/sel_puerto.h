@@ -44,7 +44,9 @@ public:
     void showPortOrdinals(const PortOrdinals& ordinals);
     void showSequenceSettings(const SequenceSettings& settings);
 
-    // Picks a file for a Browse button; an empty answer is a cancelled dialog.
+    // Picks a file for a Browse button, starting at a file or a folder (the
+    // shipped translations for an empty Translation field); an empty answer
+    // is a cancelled dialog.
     std::function<QString(const QString& current)> chooseFile;
 
     // Handlers, named after their controls and events.
