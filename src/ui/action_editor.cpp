@@ -1,5 +1,5 @@
-// The action editor: its wiring, its lists and captions, and showing the
-// current command (ShowActions).
+// The action editor: its controls wired to their handlers, its lists and
+// captions, and the one place that writes into the current command.
 #include "action_editor.h"
 
 #include <QButtonGroup>
