@@ -491,6 +491,12 @@ TEST_F(ProgramTest, TheCommandsFieldKeepsUnsavedEditsUntilTheUserAgrees) {
           "[Config]\r\nPuerto=2\r\nNumComandos=1\r\n[Comandos]\r\n1=Radio\r\n"
           "[1]\r\nLevel=0\r\n");
     start();
+    // An action added in the action editor is an unsaved edit like a new label.
+    EXPECT_FALSE(program->commandsModified());
+    tree()->setCurrentItem(tree()->topLevelItem(0)->child(0));
+    ASSERT_EQ(program->Table().current(), &program->Table().record(1));
+    ficha().findChild<QAbstractButton*>(QStringLiteral("Banyade"))->click();
+    EXPECT_TRUE(program->commandsModified());
     program->Table().setLabel(1, "Power on");
     auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
     field->clear();
