@@ -134,21 +134,20 @@ bool TCommPortDriver::OpenPort() {
         return true;
     }
     const std::string& path = DevicePath(comPort_);
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         lastError_ = DescribeOpenFailure(path, errno);
         return false;
     }
     termios2 current{};
     // The lock comes before TIOCEXCL so a failed open never marks a line that
     // another program holds.
-    if (ioctl(fd, TCGETS2, &current) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        ioctl(fd, TIOCEXCL) != 0) {
+    if (ioctl(fd.get(), TCGETS2, &current) != 0 || flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
+        ioctl(fd.get(), TIOCEXCL) != 0) {
         lastError_ = DescribeOpenFailure(path, errno);
-        close(fd);
         return false;
     }
-    fd_ = fd;
+    fd_ = std::move(fd);
     lastError_.clear();
     ApplySettings();
     pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
@@ -164,9 +163,8 @@ void TCommPortDriver::ClosePort() {
     // The exclusive mark outlives the close while anything else keeps the
     // line open (a simulated receiver does), and would then lock out the
     // next open of anybody but root.
-    ioctl(fd_, TIOCNXCL);
-    close(fd_);
-    fd_ = -1;
+    ioctl(fd_.get(), TIOCNXCL);
+    fd_.close();
 }
 
 void TCommPortDriver::ApplySettings() {
@@ -174,7 +172,7 @@ void TCommPortDriver::ApplySettings() {
         return;
     }
     const termios2 settings = BuildTermios(line_);
-    ioctl(fd_, TCSETS2, &settings);
+    ioctl(fd_.get(), TCSETS2, &settings);
     PurgeBuffers(true, true);
     // Writing the whole line state also decides the modem lines, as the
     // flags say: DTR only when raised on open, RTS only for RTS/CTS.
@@ -187,11 +185,11 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
         return;
     }
     if (input && output) {
-        ioctl(fd_, TCFLSH, TCIOFLUSH);
+        ioctl(fd_.get(), TCFLSH, TCIOFLUSH);
     } else if (input) {
-        ioctl(fd_, TCFLSH, TCIFLUSH);
+        ioctl(fd_.get(), TCFLSH, TCIFLUSH);
     } else if (output) {
-        ioctl(fd_, TCFLSH, TCOFLUSH);
+        ioctl(fd_.get(), TCFLSH, TCOFLUSH);
     }
 }
 
@@ -200,7 +198,7 @@ std::uint16_t TCommPortDriver::OutputFreeSpace() const {
         return 0xFFFF;
     }
     int queued = 0;
-    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+    if (ioctl(fd_.get(), TIOCOUTQ, &queued) != 0) {
         queued = 0;
     }
     // The kernel's queue can be longer than ours; then there is no room,
@@ -219,7 +217,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
     while (count > 0) {
         bool wouldBlock = false;
         if (OutputFreeSpace() > 0) {
-            const ssize_t written = write(fd_, bytes + sent, static_cast<std::size_t>(count));
+            const ssize_t written = write(fd_.get(), bytes + sent, static_cast<std::size_t>(count));
             if (written > 0) {
                 sent += static_cast<std::int32_t>(written);
                 count -= static_cast<std::int32_t>(written);
@@ -239,7 +237,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
         }
         const int left = static_cast<int>(outputTimeout_ - waited) + 1;
         if (wouldBlock) {
-            pollfd writable{fd_, POLLOUT, 0};
+            pollfd writable{fd_.get(), POLLOUT, 0};
             poll(&writable, 1, left);
         } else {
             // Our own queue limit is reached while the kernel would take more:
@@ -252,7 +250,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
 
 void TCommPortDriver::SetModemLine(int line, bool on) {
     // Lines a device does not have (a pseudo-terminal has none) are no error.
-    ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+    ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
 void TCommPortDriver::SetDTR(bool on) {
@@ -271,7 +269,7 @@ void TCommPortDriver::PollReceive() {
     if (!IsOpen()) {
         return;
     }
-    const ssize_t got = read(fd_, inputBuffer_.data(), inputBuffer_.size());
+    const ssize_t got = read(fd_.get(), inputBuffer_.data(), inputBuffer_.size());
     if (got > 0 && onReceiveData_) {
         onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
     }

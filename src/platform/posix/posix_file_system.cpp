@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/unique_fd.h"
+
 namespace tavrel {
 namespace {
 
@@ -25,10 +27,9 @@ std::string DirectoryOf(const std::string& path) {
 
 // A rename is only durable once the directory entry itself is on disk.
 void SyncDirectoryOf(const std::string& path) {
-    const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    const UniqueFd directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory) {
+        ::fsync(directory.get());
     }
 }
 
@@ -41,14 +42,14 @@ bool PosixFileSystem::exists(const std::string& path) const {
 
 FileContents PosixFileSystem::readFile(const std::string& path) const {
     FileContents result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) {
         result.status = FromErrno(errno);
         return result;
     }
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
         if (n > 0) {
             result.bytes.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0) {
@@ -59,36 +60,31 @@ FileContents PosixFileSystem::readFile(const std::string& path) const {
             break;
         }
     }
-    ::close(fd);
     return result;
 }
 
 FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file) {
         return FromErrno(errno);
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            const int error = errno;
-            ::close(fd);
-            return FromErrno(error);
+            return FromErrno(errno);
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return FromErrno(error);
+    if (::fsync(file.get()) != 0) {
+        return FromErrno(errno);
     }
     // Some file systems report a failed write-back only at close.
-    if (::close(fd) != 0) {
-        return FromErrno(errno);
+    if (const int error = file.close(); error != 0) {
+        return FromErrno(error);
     }
     return FileStatus::Success();
 }
