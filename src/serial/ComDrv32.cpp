@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/trace.h"
 #include "serial/line_settings.h"
 
 namespace tavrel {
@@ -60,6 +61,13 @@ std::string DescribeOpenFailure(const std::string& path, int error) {
             return path + ": " + reason;
         }
     }
+}
+
+// The driver goes on after these; the trace still shows them. Reads errno
+// first, before anything can change it.
+void TraceFailure(const char* what) {
+    const int error = errno;
+    TraceEvent([&] { return std::string("port: ") + what + " failed: " + std::strerror(error); });
 }
 
 }  // namespace
@@ -137,6 +145,7 @@ bool TCommPortDriver::OpenPort() {
     UniqueFd fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
         lastError_ = DescribeOpenFailure(path, errno);
+        TraceEvent([&] { return "port open failed: " + lastError_; });
         return false;
     }
     termios2 current{};
@@ -145,10 +154,12 @@ bool TCommPortDriver::OpenPort() {
     if (ioctl(fd.get(), TCGETS2, &current) != 0 || flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
         ioctl(fd.get(), TIOCEXCL) != 0) {
         lastError_ = DescribeOpenFailure(path, errno);
+        TraceEvent([&] { return "port open failed: " + lastError_; });
         return false;
     }
     fd_ = std::move(fd);
     lastError_.clear();
+    TraceEvent([&] { return "port open " + path; });
     ApplySettings();
     pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
     pollTimer_->setEnabled(true);
@@ -163,8 +174,13 @@ void TCommPortDriver::ClosePort() {
     // The exclusive mark outlives the close while anything else keeps the
     // line open (a simulated receiver does), and would then lock out the
     // next open of anybody but root.
-    ioctl(fd_.get(), TIOCNXCL);
-    fd_.close();
+    if (ioctl(fd_.get(), TIOCNXCL) != 0) {
+        TraceFailure("ioctl TIOCNXCL");
+    }
+    if (const int error = fd_.close(); error != 0) {
+        TraceEvent([&] { return std::string("port close failed: ") + std::strerror(error); });
+    }
+    TraceEvent([&] { return "port closed " + DevicePath(comPort_); });
 }
 
 void TCommPortDriver::ApplySettings() {
@@ -172,7 +188,9 @@ void TCommPortDriver::ApplySettings() {
         return;
     }
     const termios2 settings = BuildTermios(line_);
-    ioctl(fd_.get(), TCSETS2, &settings);
+    if (ioctl(fd_.get(), TCSETS2, &settings) != 0) {
+        TraceFailure("ioctl TCSETS2");
+    }
     PurgeBuffers(true, true);
     // Writing the whole line state also decides the modem lines, as the
     // flags say: DTR only when raised on open, RTS only for RTS/CTS.
@@ -184,12 +202,12 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     if (!IsOpen()) {
         return;
     }
-    if (input && output) {
-        ioctl(fd_.get(), TCFLSH, TCIOFLUSH);
-    } else if (input) {
-        ioctl(fd_.get(), TCFLSH, TCIFLUSH);
-    } else if (output) {
-        ioctl(fd_.get(), TCFLSH, TCOFLUSH);
+    if (!input && !output) {
+        return;
+    }
+    const int queues = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    if (ioctl(fd_.get(), TCFLSH, queues) != 0) {
+        TraceFailure("ioctl TCFLSH");
     }
 }
 
@@ -199,6 +217,7 @@ std::uint16_t TCommPortDriver::OutputFreeSpace() const {
     }
     int queued = 0;
     if (ioctl(fd_.get(), TIOCOUTQ, &queued) != 0) {
+        TraceFailure("ioctl TIOCOUTQ");
         queued = 0;
     }
     // The kernel's queue can be longer than ours; then there is no room,
@@ -225,6 +244,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
                 continue;
             }
             if (written < 0 && errno != EAGAIN && errno != EINTR) {
+                TraceFailure("write");
                 return -sent;  // the device failed; waiting would not help
             }
             wouldBlock = true;
@@ -249,8 +269,11 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
 }
 
 void TCommPortDriver::SetModemLine(int line, bool on) {
-    // Lines a device does not have (a pseudo-terminal has none) are no error.
-    ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line);
+    // Lines a device does not have (a pseudo-terminal has none) are no error,
+    // only a line in the trace.
+    if (ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line) != 0) {
+        TraceFailure(on ? "ioctl TIOCMBIS" : "ioctl TIOCMBIC");
+    }
 }
 
 void TCommPortDriver::SetDTR(bool on) {
@@ -270,6 +293,9 @@ void TCommPortDriver::PollReceive() {
         return;
     }
     const ssize_t got = read(fd_.get(), inputBuffer_.data(), inputBuffer_.size());
+    if (got < 0 && errno != EAGAIN && errno != EINTR) {
+        TraceFailure("read");
+    }
     if (got > 0 && onReceiveData_) {
         onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
     }
