@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include <stdlib.h>
-
 #include "commands/commands_file.h"
 #include "platform/posix/posix_file_system.h"
+#include "temp_dir.h"
 
 namespace tavrel {
 namespace {
@@ -32,11 +31,6 @@ public:
     PortOrdinals ports{1, 8, 0, 3, 0};
 };
 
-std::string MakeTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-XXXXXX").string();
-    return ::mkdtemp(pattern.data());
-}
-
 struct Fixture {
     explicit Fixture(int commandsPerRemote) {
         int remote = kNoNode;
@@ -57,9 +51,8 @@ struct Fixture {
             c.Loop = 2;
         }
     }
-    ~Fixture() { std::filesystem::remove_all(dir); }
-
-    std::string dir = MakeTempDir();
+    tavrel::testing::TempDir scratch;
+    std::string dir = scratch.path();
     PosixFileSystem files;
     ProgramSettingsFile settingsFile{files, dir};
     CommandTable table;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/recognizer.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
 #include "test_doubles.h"
 
@@ -308,7 +309,7 @@ TEST_F(CodeCaptureTest, AFailingRecognitionStillEndsTheBatch) {
 }
 
 TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
-    testing::RecordingSound sound;
+    FakeSound sound;
     testing::RecordingRunner runner;
     Recognizer recognizer(table, settings, sound, runner);
     recognizer.EditMode = false;

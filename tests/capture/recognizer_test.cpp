@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/fake/fake_platform.h"
+#include "temp_dir.h"
 #include "test_doubles.h"
 
 namespace tavrel {
@@ -30,13 +32,7 @@ protected:
         recognizer.EditMode = false;
         recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
         recognizer.showActions = [this](TComando& c) { shown.push_back(c.Nombre); };
-        dir = std::filesystem::temp_directory_path() /
-              ("tavrel-recognizer-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
     }
-    ~RecognizerTest() override { std::filesystem::remove_all(dir); }
 
     static std::string ReadFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -45,12 +41,13 @@ protected:
 
     CommandTable table;
     SequenceSettings settings;
-    testing::RecordingSound sound;
+    FakeSound sound;
     testing::RecordingRunner runner;
     Recognizer recognizer{table, settings, sound, runner};
     std::vector<std::string> errors;
     std::vector<std::string> shown;
-    std::filesystem::path dir;
+    testing::TempDir scratch;
+    std::filesystem::path dir{scratch.path()};
     int tv = 0, play = 0, stop = 0, radio = 0, twin = 0;
 };
 

@@ -1,5 +1,5 @@
-// Recording stand-ins for the beep and the action runner, and a helper that
-// builds sequences, shared by the capture tests.
+// A recording stand-in for the action runner, and a helper that builds
+// sequences, shared by the capture tests.
 #pragma once
 
 #include <cstdint>
@@ -9,15 +9,8 @@
 
 #include "commands/command_runner.h"
 #include "commands/secuencia.h"
-#include "platform/sound.h"
 
 namespace tavrel::testing {
-
-class RecordingSound : public Sound {
-public:
-    void Beep() override { ++beeps; }
-    int beeps = 0;
-};
 
 class RecordingRunner : public CommandRunner {
 public:
