@@ -1,5 +1,5 @@
-// A recording stand-in for the action runner, and a helper that builds
-// sequences, shared by the capture tests.
+// Recording stand-ins for the action runner and the recognition host, and
+// helpers that build sequences, shared by the capture tests.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/recognizer.h"
 #include "commands/command_runner.h"
 #include "commands/secuencia.h"
 
@@ -16,6 +17,16 @@ class RecordingRunner : public CommandRunner {
 public:
     void RunCommandActions(TComando& command) override { ran.push_back(command.Nombre); }
     std::vector<std::string> ran;
+};
+
+class RecordingRecognitionHost : public RecognitionHost {
+public:
+    bool Aprendiendo() const override { return learning; }
+    void ShowActions(TComando& command) override { shown.push_back(command.Nombre); }
+    void reportLogError(const std::string& text) override { errors.push_back(text); }
+    bool learning = false;
+    std::vector<std::string> shown;
+    std::vector<std::string> errors;
 };
 
 inline TSecuencia Seq(std::initializer_list<std::int32_t> values) {
