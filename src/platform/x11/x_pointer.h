@@ -2,6 +2,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <memory>
 
