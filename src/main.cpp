@@ -8,11 +8,15 @@
 #include "message_boxes.h"
 #include "null_desktop.h"
 #include "platform/posix/program_directory.h"
+#include "platform/posix/stderr_trace.h"
 #include "platform/x11/x11_backend.h"
 #include "program.h"
 #include "session_end.h"
 
 int main(int argc, char* argv[]) {
+    // Before any part exists, so that every event of the run is traced.
+    const std::unique_ptr<tavrel::Trace> trace = tavrel::TraceFromEnvironment();
+    tavrel::InstallTrace(trace.get());
     QApplication app(argc, argv);
     // The application's title; no display name, which X11 would append to
     // every window caption.

@@ -2,9 +2,9 @@
 // directory of its own, started on the test's X display and always reaped.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
+
+#include "child_process.h"
 
 namespace tavrel::testing {
 
@@ -13,14 +13,12 @@ public:
     // Puts the built program into directory (a hard link, else a copy), so
     // that directory becomes its program directory.
     explicit ProgramProcess(const std::string& directory);
-    // Kills the program if it still runs, and reaps it.
-    ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     // Starts it with standard output and error going to directory/tavrel.out.
     bool start();
-    bool running() const { return pid_ > 0; }
+    bool running() const { return child_.running(); }
     // SIGTERM, then the exit status as from waitpid; -1 when it did not end
     // within timeoutMs (it is killed then).
     int terminate(int timeoutMs = 10000);
@@ -30,7 +28,7 @@ public:
 private:
     std::string directory_;
     std::string executable_;
-    pid_t pid_ = -1;
+    ChildProcess child_;
 };
 
 // Runs a shell command line and returns its standard output.
