@@ -28,6 +28,8 @@ private:
 
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
+// How often a receiver that went away is looked for again.
+constexpr int kReopenInterval = 1000;
 
 template <typename Enum>
 bool SetOrdinal(std::int32_t ordinal, int count, const std::function<void(Enum)>& set) {
@@ -52,14 +54,15 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
                  HelpViewer& help)
     : boxes_(boxes),
       settingsFile_(files_, programDirectory),
-      commPort_(timers_),
+      commPort_(timers_, watches_),
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, timers_),
       recognizer_(table_, sequence_, desktop.sound, runner_),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
-      reapTimer_(timers_.createTimer()) {
+      reapTimer_(timers_.createTimer()),
+      reopenTimer_(timers_.createTimer()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -67,6 +70,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
             capture_.CommPortReceiveData(data, size);
         });
+    commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
+    reopenTimer_->setInterval(kReopenInterval);
+    reopenTimer_->setTickHandler([this] { TryReopen(); });
     capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
         return commPort_.SendBytes(data, size);
     };
@@ -135,6 +141,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
 Program::~Program() {
     ficha_.reset();
     commPort_.SetOnReceiveData({});
+    commPort_.SetOnHangup({});
 }
 
 // Every read of the settings file also maps COM1..COM8 to their devices
@@ -173,11 +180,31 @@ bool Program::OpenPort() {
         return false;
     }
     portProblem_.clear();
-    return commPort_.OpenPort();
+    if (!commPort_.OpenPort()) {
+        return false;
+    }
+    reopenTimer_->setEnabled(false);
+    return true;
 }
 
 void Program::ClosePort() {
+    reopenTimer_->setEnabled(false);  // closed on purpose: nothing to come back to
     commPort_.ClosePort();
+}
+
+// The receiver was unplugged or its line went away: the window says the port
+// is closed, and the port opens again by itself once the device is back.
+void Program::DeviceGone() {
+    ficha_->DesactivarClick();
+    reopenTimer_->setEnabled(true);
+}
+
+void Program::TryReopen() {
+    if (commPort_.OpenPort()) {
+        reopenTimer_->setEnabled(false);
+        // Shows the open port and has the start-up bytes sent again.
+        ficha_->ActivarClick();
+    }
 }
 
 int Program::PortNumber() const {

@@ -78,6 +78,8 @@ public:
 private:
     ProgramSettings ReadSettings();
     void ReportError(const std::string& text);
+    void DeviceGone();
+    void TryReopen();
 
     MessageBoxes& boxes_;
     PosixFileSystem files_;
@@ -86,6 +88,7 @@ private:
     CommandTable table_;
     SequenceSettings sequence_;
     QtTimerFactory timers_;
+    QtReadWatchFactory watches_;
     TCommPortDriver commPort_;
     // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
     // unusable and is written back as it came.
@@ -98,6 +101,9 @@ private:
     Recognizer recognizer_;
     CommandsFile commandsFile_;
     std::unique_ptr<Timer> reapTimer_;
+    // Runs while the device of the open port is gone, to open it again when
+    // it is back.
+    std::unique_ptr<Timer> reopenTimer_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
 };

@@ -77,7 +77,7 @@ protected:
     int watcher = -1;
     std::size_t received = 0;
     Pipeline p;
-    TCommPortDriver driver{p.clock};
+    TCommPortDriver driver{p.clock, p.clock};
 };
 
 TEST_F(ReceiverToRecognition, ActivationSendsTheStartUpBytesAndAPressIsRecognisedAndLogged) {
