@@ -136,8 +136,11 @@ bool ActionRunner::RunNextAction(TComando& command) {
     if (!command.Acciones || command.Loop < 1) {
         return true;
     }
-    const WindowHandle prev = desktop_->GetForegroundWindow();
     const bool hasTarget = !command.TargetWindow.empty();
+    // Only a destination window moves the foreground, so only then is the
+    // window to give it back to asked for before the action (a round trip to
+    // the X server that a plain key press does without).
+    const WindowHandle prev = hasTarget ? desktop_->GetForegroundWindow() : kNoWindow;
     if (hasTarget) {
         const WindowHandle found = FindWindowByTitlePart(command.TargetWindow);
         if (found != kNoWindow) {
@@ -172,7 +175,7 @@ bool ActionRunner::RunNextAction(TComando& command) {
     bool alive = true;
     switch (ClassifyAction(action)) {
         case ActionKind::PostMessage:
-            performPostMessage(action, prev);
+            performPostMessage(action, hasTarget ? prev : desktop_->GetForegroundWindow());
             break;
         case ActionKind::Mouse:
             performMouse(action);
