@@ -83,9 +83,14 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     recognizer_.reportError = [this](const std::string& text) { ReportError(text); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
+    // Only while started programs run: an idle program has no reason to wake up.
     reapTimer_->setInterval(kReapInterval);
-    reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
-    reapTimer_->setEnabled(true);
+    reapTimer_->setTickHandler([this] {
+        if (processes_.ReapExited() == 0) {
+            reapTimer_->setEnabled(false);
+        }
+    });
+    processes_.onStarted = [this] { reapTimer_->setEnabled(true); };
 
     // --- the main window's creation (FormCreate)
     const TranslateFn translate = [this](std::string def, std::string key) {

@@ -105,6 +105,9 @@ bool PosixProcesses::Start(const std::string& commandLine) {
         return false;
     }
     running_.push_back(pid);
+    if (onStarted) {
+        onStarted();
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,8 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view line);
 
 // Each started program runs in a session of its own, with this process's
 // environment and working directory. Exited children are collected on every
-// Start and by ReapExited, which the program calls from a timer so that none
-// stays a zombie for long; nothing relies on SIGCHLD, which a toolkit or a
+// Start and by ReapExited, which the program calls from a timer while children
+// run so that none stays a zombie for long; nothing relies on SIGCHLD, which a toolkit or a
 // library may own.
 class PosixProcesses final : public Processes {
 public:
@@ -33,6 +34,10 @@ public:
 
     // Collects the children that have exited; returns how many are still running.
     std::size_t ReapExited();
+
+    // Called after every program started, so that the collecting timer need
+    // only run while a child exists.
+    std::function<void()> onStarted;
 
 private:
     std::vector<pid_t> running_;
