@@ -27,10 +27,14 @@
 #include "serial/ComDrv32.h"
 
 #ifdef TAVREL_BENCH_X11
+// clang-format off
+// The core's headers before Xlib's, whose macros clash with their names.
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
-#include "bench_target.h"
 #include "capture/recognizer.h"
+#include "commands/program_state.h"
+#include "bench_target.h"
+// clang-format on
 #include "platform/fake/fake_platform.h"
 #endif
 
@@ -259,6 +263,18 @@ void BM_IdleWakeUpsPerSecond(benchmark::State& state) {
 BENCHMARK(BM_IdleWakeUpsPerSecond)->Iterations(1)->Unit(benchmark::kSecond);
 
 #ifdef TAVREL_BENCH_X11
+// Running mode: nothing is shown, a log error would only be counted.
+class RunningHost : public tavrel::RecognitionHost {
+public:
+    explicit RunningHost(const tavrel::CodeCapture& capture) : capture_(capture) {}
+    bool Aprendiendo() const override { return capture_.Aprendiendo; }
+    void ShowActions(tavrel::TComando&) override {}
+    void reportLogError(const std::string&) override {}
+
+private:
+    const tavrel::CodeCapture& capture_;
+};
+
 // Args: baud of the byte spacing (0: bursts written whole). From the write
 // of a press's first byte to the KeyPress at a real client window.
 void BM_PressToKeyPress(benchmark::State& state) {
@@ -281,13 +297,14 @@ void BM_PressToKeyPress(benchmark::State& state) {
     tavrel::CommandTable table;
     tavrel::SequenceSettings settings;
     tavrel::TSendKeys sendKeys(input, desktop);
-    tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, loop);
-    tavrel::Recognizer recognizer(table, settings, backend->sound(), runner);
-    recognizer.EditMode = false;
-    recognizer.Sonido = false;
+    tavrel::ProgramState mode;
+    mode.setEditMode(false);
+    mode.setSonido(false);
+    tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
     tavrel::CodeCapture capture(loop, table, settings);
+    RunningHost host(capture);
+    tavrel::Recognizer recognizer(table, settings, mode, backend->sound(), runner, host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
-    recognizer.aprendiendo = [&] { return capture.Aprendiendo; };
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);
     tavrel::TComando& command = table.record(pos);
     for (std::size_t i = 0; i < kBurst.size(); ++i) {

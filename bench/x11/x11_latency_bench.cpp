@@ -6,6 +6,7 @@
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/windows.h"
@@ -85,7 +86,8 @@ void RoundTripsPerKeyEvent(benchmark::State& state) {
     tavrel::FakeProcesses processes(log);
     tavrel::TSendKeys sendKeys(input, desktop);
     tavrel::CommandTable table;
-    tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, clock);
+    tavrel::ProgramState mode;
+    tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, clock);
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);
     tavrel::TComando& command = table.record(pos);
     command.Acciones->push_back("0=\xA1SendKeys\xA1NNNNk");
