@@ -28,8 +28,13 @@ public:
     // Stacking order, the topmost first.
     const std::vector<Window>& windows() const { return windows_; }
     bool postMessageResult = true;
+    // Each asks the X server once; counted rather than logged.
+    int foregroundQueries = 0;
 
-    WindowHandle GetForegroundWindow() override { return foreground_; }
+    WindowHandle GetForegroundWindow() override {
+        ++foregroundQueries;
+        return foreground_;
+    }
     std::vector<WindowHandle> TopLevelWindows() override;
     std::string GetWindowText(WindowHandle window) override;
     WindowHandle FindWindow(const std::string& title) override;
