@@ -1,6 +1,7 @@
 // A scriptable desktop of top-level windows that records what is done to them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     bool postMessageResult = true;
     // Each asks the X server once; counted rather than logged.
     int foregroundQueries = 0;
+    // Runs inside RaiseAndActivate, as pending events do while a real
+    // desktop waits for the window manager.
+    std::function<void()> whileActivating;
 
     WindowHandle GetForegroundWindow() override {
         ++foregroundQueries;
