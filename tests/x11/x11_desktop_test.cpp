@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "platform/windows.h"
-#include "platform/x11/x11_connection.h"
 
 namespace tavrel::test {
 namespace {
@@ -160,28 +159,6 @@ TEST_F(X11DesktopTest, VanishedWindowsCauseNoHarm) {
     }
     backend_->sound().Beep();
     EXPECT_EQ(desktop().FindWindow("tavrel vanishing window"), kNoWindow);
-}
-
-// A trap waits for nothing, yet an error that arrives after it ended is still
-// caught (Xlib would end the program) and never blamed on a later trap.
-TEST_F(X11DesktopTest, ErrorTrapsKeepErrorsToTheirOwnRequests) {
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    X11Connection connection(display);
-    const Window gone = XCreateSimpleWindow(display, connection.root(), 0, 0, 1, 1, 0, 0, 0);
-    XDestroyWindow(display, gone);
-    XSync(display, False);
-    {
-        X11ErrorTrap trap(display);
-        XMapWindow(display, gone);
-    }
-    {
-        X11ErrorTrap later(display);
-        EXPECT_TRUE(later.Sync());
-        X11ErrorTrap own(display);
-        XMapWindow(display, gone);
-        EXPECT_FALSE(own.Sync());
-    }
 }
 
 }  // namespace

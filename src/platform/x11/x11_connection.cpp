@@ -3,31 +3,18 @@
 
 #include <X11/Xutil.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <vector>
-
 namespace tavrel {
 namespace {
 
-// The backend lives on the one user-interface thread.
-X11ErrorTrap* g_currentTrap = nullptr;  // the innermost
-// Our handler stays installed from the first trap on, because the errors of
-// a trap's requests may arrive after it ended; whatever handler was there
-// before keeps the errors of other connections.
-bool g_installed = false;
-XErrorHandler g_previous = nullptr;
-std::vector<Display*> g_ourDisplays;
+// The innermost trap; the backend lives on the one user-interface thread.
+X11ErrorTrap* g_currentTrap = nullptr;
 
 }  // namespace
 
 X11Connection::X11Connection(Display* display)
-    : display_(display), root_(DefaultRootWindow(display)) {
-    g_ourDisplays.push_back(display_);
-}
+    : display_(display), root_(DefaultRootWindow(display)) {}
 
 X11Connection::~X11Connection() {
-    std::erase(g_ourDisplays, display_);
     XCloseDisplay(display_);
 }
 
@@ -36,18 +23,15 @@ Atom X11Connection::atom(const char* name) {
 }
 
 X11ErrorTrap::X11ErrorTrap(Display* display)
-    : display_(display), firstRequest_(NextRequest(display)), outer_(g_currentTrap) {
-    if (!g_installed) {
-        g_previous = XSetErrorHandler(&X11ErrorTrap::Handle);
-        g_installed = true;
-    }
+    : display_(display), previous_(XSetErrorHandler(&X11ErrorTrap::Handle)), outer_(g_currentTrap) {
     g_currentTrap = this;
 }
 
 X11ErrorTrap::~X11ErrorTrap() {
-    // The requests leave now; waiting for the server is Sync's business.
-    XFlush(display_);
+    // Errors of our requests must arrive while our handler is installed.
+    XSync(display_, False);
     g_currentTrap = outer_;
+    XSetErrorHandler(previous_);
 }
 
 bool X11ErrorTrap::Sync() {
@@ -57,19 +41,16 @@ bool X11ErrorTrap::Sync() {
 
 int X11ErrorTrap::Handle(Display* display, XErrorEvent* event) {
     for (X11ErrorTrap* trap = g_currentTrap; trap != nullptr; trap = trap->outer_) {
-        if (trap->display_ == display && event->serial >= trap->firstRequest_) {
+        if (trap->display_ == display) {
             ++trap->errors_;
             return 0;
         }
     }
-    if (std::find(g_ourDisplays.begin(), g_ourDisplays.end(), display) != g_ourDisplays.end()) {
-        std::fprintf(stderr, "tavrel: X error %d on request %d.%d (ignored)\n",
-                     static_cast<int>(event->error_code), static_cast<int>(event->request_code),
-                     static_cast<int>(event->minor_code));
-        return 0;
-    }
     // Another connection of the process: its own handler decides.
-    return g_previous != nullptr ? g_previous(display, event) : 0;
+    if (g_currentTrap != nullptr && g_currentTrap->previous_ != nullptr) {
+        return g_currentTrap->previous_(display, event);
+    }
+    return 0;
 }
 
 std::string TextPropertyToUtf8(Display* display, XTextProperty& property) {

@@ -29,9 +29,6 @@ private:
 // Catches the X errors of the requests made during its lifetime. Xlib's
 // default handler ends the program on any error, and a window may be destroyed
 // by its owner between any two requests, so every backend call runs inside one.
-// A trap costs no round trip: it only flushes when it ends. An error that the
-// server reports after its trap ended (a request whose outcome nobody waited
-// for) is still caught, and written to standard error.
 class X11ErrorTrap {
 public:
     explicit X11ErrorTrap(Display* display);
@@ -40,13 +37,12 @@ public:
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
     // Waits for the server to process everything sent so far; true when no
-    // request of this trap failed. The one round trip of a trap, for the
-    // callers whose result depends on it.
+    // request of this trap failed.
     bool Sync();
 
 private:
     Display* display_;
-    unsigned long firstRequest_;
+    XErrorHandler previous_;
     X11ErrorTrap* outer_;
     int errors_ = 0;
 
