@@ -99,6 +99,7 @@ public:
 private:
     void DeviceGone();
     void TryReopen();
+    void reportError(const std::string& text);
 
     MessageBoxes& boxes_;
     ProgramState state_;
@@ -118,6 +119,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     std::string portProblem_;
+    bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;
