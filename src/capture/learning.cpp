@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "capture/comparar.h"
 
@@ -48,13 +49,14 @@ LearningResult EvaluateLearning(TComando& command,
         return {LearningOutcome::TooFewSamples, MessageIcon::Stop, {kInsufficient, kRepeat}};
     }
 
-    TSecuencia& code = command.Codigo;
+    TSecuencia code;
     std::int32_t length = kMaxValores;
     for (std::size_t k = 0; k < count; ++k) {
         length = std::min(length, muestras[k].NumValores);
     }
     length = std::max(length, 0);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(length); ++i) {
+    // The last position first makes room for the whole code at once.
+    for (std::size_t i = static_cast<std::size_t>(length); i-- > 0;) {
         std::int32_t largest = std::numeric_limits<std::int32_t>::min();
         std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
         for (std::size_t k = 0; k < count; ++k) {
@@ -71,9 +73,10 @@ LearningResult EvaluateLearning(TComando& command,
         agrees = Comparar(code, muestras[k], settings);
     }
     if (!agrees) {
-        code.NumValores = 0;
+        command.Codigo = TSecuencia{};
         return {LearningOutcome::Disagrees, MessageIcon::Stop, {kVeryDifferent, kRepeat}};
     }
+    command.Codigo = std::move(code);
 
     for (int pos = 0; pos < table.count(); ++pos) {
         if (table.level(pos) != 1) {

@@ -1,5 +1,6 @@
-// TCommPortDriver: opens one of COM1..COM8 exclusively, sets its line,
-// polls it on a timer and hands every non-empty read to OnReceiveData.
+// TCommPortDriver: opens one of COM1..COM8 exclusively, sets its line, reads
+// whenever the line has data and hands each burst to OnReceiveData as one
+// batch; a device that hangs up closes the port and raises OnHangup.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/read_watch.h"
 #include "platform/timer.h"
 #include "serial/com_port_types.h"
 
@@ -33,10 +35,12 @@ std::string DescribeOpenFailure(const OpenFailure& failure);
 // The bytes are valid only during the call; size is at least 1.
 using TComPortReceiveDataEvent =
     std::function<void(TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size)>;
+// Raised once the port has been closed because the device went away.
+using TComPortHangupEvent = std::function<void(TCommPortDriver& sender)>;
 
 class TCommPortDriver {
 public:
-    explicit TCommPortDriver(TimerFactory& timers);
+    TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches);
     ~TCommPortDriver();
     TCommPortDriver(const TCommPortDriver&) = delete;
     TCommPortDriver& operator=(const TCommPortDriver&) = delete;
@@ -60,6 +64,8 @@ public:
     void SetComPortInBufSize(std::uint16_t size);  // ignored while open, and 0 always
     std::uint16_t ComPortOutBufSize() const { return outBufSize_; }
     void SetComPortOutBufSize(std::uint16_t size);
+    // The longest a received byte waits for the line to fall silent before
+    // it is handed over all the same.
     std::uint16_t ComPortPollingDelay() const { return pollingDelay_; }
     void SetComPortPollingDelay(std::uint16_t milliseconds);
     bool EnableDTROnOpen() const { return enableDtrOnOpen_; }
@@ -68,6 +74,8 @@ public:
     void SetOutputTimeout(std::uint16_t milliseconds) { outputTimeout_ = milliseconds; }
     const TComPortReceiveDataEvent& OnReceiveData() const { return onReceiveData_; }
     void SetOnReceiveData(TComPortReceiveDataEvent handler) { onReceiveData_ = std::move(handler); }
+    const TComPortHangupEvent& OnHangup() const { return onHangup_; }
+    void SetOnHangup(TComPortHangupEvent handler) { onHangup_ = std::move(handler); }
 
     // --- where COM1..COM8 live; takes effect at the next open
     void SetDevicePaths(const DevicePathTable& paths) { devicePaths_ = paths; }
@@ -103,7 +111,10 @@ private:
         line_.*field = value;
         ApplySettings();
     }
-    void PollReceive();
+    void ReadAvailable();
+    void SilenceTimer();
+    void DeliverBatch();
+    void Hangup();
     void SetModemLine(int line, bool on);
 
     LineSettings line_;
@@ -114,11 +125,21 @@ private:
     bool enableDtrOnOpen_ = true;
     std::uint16_t outputTimeout_ = 4000;
     TComPortReceiveDataEvent onReceiveData_;
+    TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 
+    ReadWatchFactory& watches_;
     UniqueFd fd_;
+    std::unique_ptr<ReadWatch> watch_;
+    // The batch being gathered: bytes read since the last hand-over, at most
+    // ComPortInBufSize of them.
     std::vector<std::uint8_t> inputBuffer_;
-    std::unique_ptr<Timer> pollTimer_;
+    std::size_t received_ = 0;
+    // Restarted by every read; hands the batch over when the line is quiet.
+    std::unique_ptr<Timer> silenceTimer_;
+    // Started by the first byte of a batch; hands it over after
+    // ComPortPollingDelay even if the line never falls quiet.
+    std::unique_ptr<Timer> longestWaitTimer_;
     OpenFailure lastFailure_;
 };
 

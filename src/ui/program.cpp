@@ -32,6 +32,8 @@ private:
 
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
+// How often a receiver that went away is looked for again.
+constexpr int kReopenInterval = 1000;
 
 template <typename Enum>
 bool SetOrdinal(std::int32_t ordinal, int count, const std::function<void(Enum)>& set) {
@@ -58,7 +60,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       // Paths are kept in Windows-1252 like those in tavrel.ini; the file
       // system turns them back into the system's at its edge.
       settingsFile_(files_, Utf8ToCp1252(programDirectory)),
-      commPort_(timers_),
+      commPort_(timers_, watches_),
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
@@ -66,7 +68,8 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
-      reapTimer_(timers_.createTimer()) {
+      reapTimer_(timers_.createTimer()),
+      reopenTimer_(timers_.createTimer()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -74,6 +77,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
             capture_.CommPortReceiveData(data, size);
         });
+    commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
+    reopenTimer_->setInterval(kReopenInterval);
+    reopenTimer_->setTickHandler([this] { TryReopen(); });
     capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
         return commPort_.SendBytes(data, size);
     };
@@ -82,9 +88,14 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
+    // Only while started programs run: an idle program has no reason to wake up.
     reapTimer_->setInterval(kReapInterval);
-    reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
-    reapTimer_->setEnabled(true);
+    reapTimer_->setTickHandler([this] {
+        if (processes_.ReapExited() == 0) {
+            reapTimer_->setEnabled(false);
+        }
+    });
+    processes_.onStarted = [this] { reapTimer_->setEnabled(true); };
 
     // A successful open: capture waits for a new sequence, raises DTR and RTS
     // and starts the receiver's start-up bytes.
@@ -123,6 +134,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
 Program::~Program() {
     ficha_.reset();
     commPort_.SetOnReceiveData({});
+    commPort_.SetOnHangup({});
 }
 
 ProgramSettings Program::readSettings() {
@@ -186,11 +198,31 @@ bool Program::OpenPort() {
     if (!commPort_.IsOpen()) {
         mapPorts(settingsFile_.read());
     }
-    return commPort_.OpenPort();
+    if (!commPort_.OpenPort()) {
+        return false;
+    }
+    reopenTimer_->setEnabled(false);
+    return true;
 }
 
 void Program::ClosePort() {
+    reopenTimer_->setEnabled(false);  // closed on purpose: nothing to come back to
     commPort_.ClosePort();
+}
+
+// The receiver was unplugged or its line went away: the window says the port
+// is closed, and the port opens again by itself once the device is back.
+void Program::DeviceGone() {
+    activation_.DesactivarClick();
+    reopenTimer_->setEnabled(true);
+}
+
+void Program::TryReopen() {
+    if (commPort_.OpenPort()) {
+        reopenTimer_->setEnabled(false);
+        // Shows the open port and has the start-up bytes sent again.
+        activation_.ActivarClick();
+    }
 }
 
 int Program::PortNumber() const {

@@ -113,6 +113,8 @@ public:
 private:
     // COM1..COM8 to their devices, from the settings file as it is now.
     void mapPorts(const ProgramSettings& settings);
+    void DeviceGone();
+    void TryReopen();
     void reportError(const std::string& text);
 
     MessageBoxes& boxes_;
@@ -127,6 +129,7 @@ private:
     CommandTable table_;
     SequenceSettings sequence_;
     QtTimerFactory timers_;
+    QtReadWatchFactory watches_;
     TCommPortDriver commPort_;
     // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
     // unusable and is written back as it came.
@@ -142,6 +145,9 @@ private:
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
+    // Runs while the device of the open port is gone, to open it again when
+    // it is back.
+    std::unique_ptr<Timer> reopenTimer_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
     TSelPuerto* selPuerto_ = nullptr;  // owned by the window

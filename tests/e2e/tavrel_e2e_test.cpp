@@ -245,6 +245,24 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
 }
 
+TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsOpenedAgainWhenItReturns) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
+
+    // Unplugged: the line hangs up. Plugged in again at the same place: the
+    // port opens by itself, the receiver gets its start-up bytes again, and
+    // presses work as before.
+    irsim->closeInput();
+    ASSERT_EQ(irsim->waitExit(), 0);
+    irsim = std::make_unique<IrsimProcess>(IrsimOptions{.linkPath = dir.file("ttyIR")});
+    ASSERT_TRUE(irsim->started());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    Activate(*window);
+    pressAfterSilence();
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+        << program->output();
+}
+
 // Started in editing mode: the window is shown and a press only selects.
 class TavrelEditingEndToEnd : public TavrelEndToEnd {
 protected:

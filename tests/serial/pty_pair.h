@@ -35,6 +35,12 @@ public:
     int watcher() const { return watcher_; }
     const std::string& slavePath() const { return slavePath_; }
 
+    // The device goes away: the driver's end hangs up.
+    void closeDevice() {
+        close(master_);
+        master_ = -1;
+    }
+
     bool sendFromDevice(const std::string& bytes) const {
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
