@@ -226,6 +226,9 @@ void CommandTable::setLabel(int pos, const std::string& label) {
 void CommandTable::setImages(int pos, int image, int selectedImage) {
     node(pos);
     Node& n = nodes_[static_cast<std::size_t>(pos)];
+    if (n.image == image && n.selectedImage == selectedImage) {
+        return;  // showing a command in the editor must not redraw the whole tree
+    }
     n.image = image;
     n.selectedImage = selectedImage;
     announceChange();

@@ -1,6 +1,8 @@
 // The action editor: its lists, the current command and its captions.
 #include "action_editor.h"
 
+#include <initializer_list>
+
 #include "commands/command_table.h"
 #include "platform/desktop.h"
 #include "ui_actions_group.h"
@@ -77,6 +79,21 @@ void ActionEditor::FillTargetWindowList() {
     box->addItems(titles);
     box->setCurrentIndex(-1);
     box->setEditText(text);
+}
+
+void ActionEditor::DisableActions() {
+    Ui::ActionsGroup& a = *actions_;
+    for (QRadioButton* kind : {a.RadioButton1, a.RadioButton2, a.RadioButton3, a.RBMouse}) {
+        kind->setAutoExclusive(false);  // an exclusive button cannot be unchecked alone
+        kind->setChecked(false);
+        kind->setAutoExclusive(true);
+        kind->setEnabled(false);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             a.ComboBox, a.Programa, a.BotonExaminar, a.MasAlt, a.MasCtrl, a.MasShift,
+             special_->Banyade, a.CBMessage, a.EwParam, a.ElParam, a.LwParam, a.LlParam}) {
+        control->setEnabled(false);
+    }
 }
 
 void ActionEditor::ApplyTranslation(const TranslateFn& translate) {

@@ -46,6 +46,9 @@ public slots:
     void ShowActions();
     // Rebuilds the list of destination window titles in CBTargetWin, sorted.
     void FillTargetWindowList();
+    // After a node was deleted: the action kinds lose their check and, with
+    // the controls that edit an action, are disabled until a command is shown.
+    void DisableActions();
 
 private:
     // The two groups, each with its own form.
