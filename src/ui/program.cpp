@@ -7,6 +7,7 @@
 #include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "aprendizaje.h"
 #include "command_tree_editor.h"
 #include "ficha.h"
 #include "message_boxes.h"
@@ -103,6 +104,11 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     // The configuration dialog (TSelPuerto) and the learning dialog
     // (TAprendizaje) are created here, after the window, and open on its
     // configurationRequested and learningRequested signals.
+    auto* learning =
+        new TAprendizaje(capture_, table_, sequence_, *this, boxes, translate_, &ficha);
+    learning->setObjectName(QStringLiteral("Aprendizaje"));
+    QObject::connect(&ficha, &TFicha::learningRequested, learning, &TAprendizaje::LearnClick);
+    QObject::connect(learning, &TAprendizaje::learned, &actions, &ActionEditor::ShowActions);
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);
