@@ -2,6 +2,7 @@
 #include "aprendizaje.h"
 
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 #include "capture/code_capture.h"
@@ -63,6 +64,9 @@ void TAprendizaje::LearnClick() {
 // Once per opening, not at every activation: coming back from another
 // window must not throw the samples away.
 void TAprendizaje::showEvent(QShowEvent* event) {
+    if (const QScreen* shownOn = screen()) {
+        move(shownOn->availableGeometry().center() - rect().center());
+    }
     QDialog::showEvent(event);
     FormActivate();
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "irsim_process.h"
@@ -103,14 +104,7 @@ protected:
         window = std::make_unique<test::TestWindow>(kTargetTitle);
 
         WriteFile(dir.file("tavrel.ini"), settingsBefore());
-        // Written by hand: keys missing or out of order, lower-case hex.
-        WriteFile(dir.file("vorkumel.ini"),
-                  "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
-                  "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
-                  "[1]\r\nLevel=0\r\n"
-                  "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
-                  "0=\xA1SendKeys\xA1NNNNok\r\n"
-                  "[3]\r\nLevel=1\r\n");
+        WriteFile(dir.file("vorkumel.ini"), commandsBefore());
         program = std::make_unique<ProgramProcess>(dir.path());
         ASSERT_TRUE(program->start());
     }
@@ -126,10 +120,21 @@ protected:
         }
     }
 
-    std::string settingsBefore() const {
+    // arranque: "Load minimized".
+    virtual std::string settingsBefore() const {
         return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
                "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
                "\r\n";
+    }
+
+    // Written by hand: keys missing or out of order, lower-case hex.
+    virtual std::string commandsBefore() const {
+        return "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
+               "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
+               "[1]\r\nLevel=0\r\n"
+               "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
+               "0=\xA1SendKeys\xA1NNNNok\r\n"
+               "[3]\r\nLevel=1\r\n";
     }
 
     // 'I' and 'R' as the receiver saw them, in the order they came.
@@ -241,6 +246,106 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 2; })) << program->output();
     EXPECT_TRUE(window->records().keys.empty());
     EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
+}
+
+// Editing mode with the window shown; "Type" has its action but no code yet.
+class LearningEndToEnd : public TavrelEndToEnd {
+protected:
+    std::string settingsBefore() const override {
+        return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
+               "\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n";
+    }
+    std::string commandsBefore() const override {
+        return "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=2\r\n"
+               "[Comandos]\r\n1=TV\r\n2=Type\r\n[1]\r\nLevel=0\r\n"
+               "[2]\r\nLevel=1\r\nTargetWindow=e2e target\r\n0=\xA1SendKeys\xA1NNNNok\r\n";
+    }
+
+    static void keys(const std::string& window, const std::string& keys) {
+        RunCommand("xdotool windowactivate --sync " + window + " key --delay 80 " + keys);
+    }
+    static std::string waitForWindow(const std::string& title) {
+        std::vector<std::string> shown;
+        WaitUntil(
+            [&] {
+                shown = VisibleProgramWindows("--name '" + title + "'");
+                return shown.size() == 1;
+            },
+            std::chrono::seconds(10));
+        return shown.size() == 1 ? shown[0] : std::string();
+    }
+
+    // Learns the selected command from three presses and confirms; the
+    // height of the message box that answered, -1 when something never came.
+    int learnSelected(const std::string& mainWindow) {
+        keys(mainWindow, "Menu l");  // the tree's menu, "Learn now..."
+        const std::string dialog = waitForWindow("Learning from the serial port COM2");
+        if (dialog.empty()) {
+            return -1;
+        }
+        const std::size_t bursts = irsim->events("burst").size();
+        for (int i = 0; i < 3; ++i) {
+            irsim->send("wait 300\npress 0A1F3C\n");
+        }
+        if (!irsim->waitForEvents("burst", bursts + 3, 10000)) {
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the last burst ends
+        keys(dialog, "Return");
+        const std::string box = waitForWindow("Learning process info");
+        if (box.empty()) {
+            return -1;
+        }
+        const std::string geometry = RunCommand("xdotool getwindowgeometry " + box);
+        const std::size_t by = geometry.find('x', geometry.find("Geometry:"));
+        keys(box, "Return");
+        WaitUntil([&] { return VisibleProgramWindows("--name 'Learning from'").empty(); });
+        return by == std::string::npos ? -1 : std::stoi(geometry.substr(by + 1));
+    }
+};
+
+// The tap-key action comes from the commands file: the action editor cannot
+// set one yet.
+TEST_F(LearningEndToEnd, ACodeLearnedInTheWindowTypesAfterSaveRunAndASecondOneIsWarnedAbout) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const std::string mainWindow = waitForWindow("Tavrel 3\\.0");
+    ASSERT_FALSE(mainWindow.empty()) << program->output();
+
+    // A remote and a command from the tree's menu: a right click on the
+    // tree's empty part, "Insert remote", then on it "Insert command".
+    RunCommand("xdotool windowactivate --sync " + mainWindow + " mousemove --window " + mainWindow +
+               " 100 300 click 3 sleep 0.5 key m");
+    keys(mainWindow, "End Menu c");
+
+    keys(mainWindow, "Home Down");  // TV, Type
+    const int plain = learnSelected(mainWindow);
+    ASSERT_GT(plain, 0) << program->output();
+    keys(mainWindow, "End");  // New remote, New command: the same button
+    const int warned = learnSelected(mainWindow);
+    ASSERT_GT(warned, 0) << program->output();
+    EXPECT_GE(warned, plain + 20) << "the second answer carries the shadowing warning";
+
+    keys(mainWindow, "alt+r");  // Save/Run
+    ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
+    const std::string commands = ReadFile(dir.file("vorkumel.ini"));
+    EXPECT_NE(commands.find("[Comandos]\r\n1=TV\r\n2=Type\r\n3=New remote\r\n4=New command\r\n"),
+              std::string::npos)
+        << commands;
+    const std::size_t first = commands.find("Codigo=0A1F3C0A1F3C\r\n");
+    ASSERT_NE(first, std::string::npos) << commands;
+    EXPECT_NE(commands.find("Codigo=0A1F3C0A1F3C\r\n", first + 1), std::string::npos) << commands;
+
+    // The reload opens the port again: the receiver's start-up comes first.
+    EXPECT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 10000));
+    Activate(*window);
+    window->ClearRecords();
+    pressAfterSilence();
+    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+        return r.pressedKeysyms().size() >= 2;
+    })) << program->output();
+    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+        << ReadFile(dir.file("tavrel.log")) << irsim->events().size();
 }
 
 }  // namespace
