@@ -21,6 +21,11 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
+    if (x11.backend) {
+        // Waits for the window manager must not freeze the window, the
+        // serial port or the timers.
+        x11.backend->setMessagePump([] { QCoreApplication::processEvents(); });
+    }
     tavrel::NullInput noInput;
     tavrel::NullDesktop noDesktop;
     tavrel::NullSound noSound;
