@@ -56,7 +56,6 @@ CommandTreeEditor::CommandTreeEditor(QWidget* parent)
     popupMenu1_->addActions({f.Rename, f.Delete});
 
     QTreeWidget* tree = f.TreeView;
-    tree->setToolTipDuration(-1);
     tree->installEventFilter(this);
     tree->viewport()->installEventFilter(this);
     connect(tree, &QTreeWidget::currentItemChanged, this, &CommandTreeEditor::TreeViewChange);
@@ -115,7 +114,9 @@ const QIcon& CommandTreeEditor::nodeIcon(int image, int selectedImage) {
 }
 
 void CommandTreeEditor::showNode(QTreeWidgetItem* item, int pos) {
-    item->setText(0, ToQt(table_->label(pos)));
+    const QString label = ToQt(table_->label(pos));
+    item->setText(0, label);
+    item->setToolTip(0, label);  // a label cut off by the tree's width is read in full
     item->setData(0, Qt::UserRole, pos);
     item->setIcon(0, nodeIcon(table_->image(pos), table_->selectedImage(pos)));
     items_[&table_->record(pos)] = item;

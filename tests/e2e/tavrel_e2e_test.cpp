@@ -167,6 +167,20 @@ protected:
     // previous press).
     void pressAfterSilence() { irsim->send("wait 300\npress 0A1F3C\n"); }
 
+    // In running mode a press of the button types "ok" into the test window
+    // and logs TV,Type.
+    void expectPressTypedAndLogged() {
+        Activate(*window);
+        window->ClearRecords();
+        pressAfterSilence();
+        EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+            return r.pressedKeysyms().size() >= 2;
+        })) << program->output();
+        EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+        EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+            << ReadFile(dir.file("tavrel.log"));
+    }
+
     TempDir dir;
     std::unique_ptr<IrsimProcess> irsim;
     std::unique_ptr<test::TestWindow> window;
@@ -203,16 +217,7 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
               "TargetWindow=\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=\r\n0=\r\n");
 
     ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
-    Activate(*window);
-    window->ClearRecords();
-
-    pressAfterSilence();
-    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
-        return r.pressedKeysyms().size() >= 2;
-    })) << program->output();
-    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
-        << ReadFile(dir.file("tavrel.log"));
+    expectPressTypedAndLogged();
 }
 
 TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelects) {
@@ -337,15 +342,7 @@ TEST_F(LearningEndToEnd, ACodeLearnedInTheWindowTypesAfterSaveRunAndASecondOneIs
 
     // The reload opens the port again: the receiver's start-up comes first.
     EXPECT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 10000));
-    Activate(*window);
-    window->ClearRecords();
-    pressAfterSilence();
-    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
-        return r.pressedKeysyms().size() >= 2;
-    })) << program->output();
-    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
-        << ReadFile(dir.file("tavrel.log")) << irsim->events().size();
+    expectPressTypedAndLogged();
 }
 
 }  // namespace

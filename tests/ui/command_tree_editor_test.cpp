@@ -129,24 +129,23 @@ TEST_F(TreeEditorTest, DeletingARemoteTakesItsCommandsAndLeavesNoDanglingCurrent
     auto* kind = actions.findChild<QRadioButton*>("RadioButton1");
     kind->setChecked(true);
     select(2);
+    ASSERT_EQ(table.current(), &table.record(2));
     select(0);
     EXPECT_EQ(table.current(), nullptr);
-    select(1);
-    ASSERT_NE(table.current(), nullptr);
-    QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // Play goes; Stop is shown
-    EXPECT_EQ(shape(), (Shape{"TV", "  Stop", "Radio", "  Louder"}));
-    EXPECT_EQ(table.current(), &table.record(1));
-
-    select(0);
-    menu("Delete")->trigger();
+    table.setCurrent(&table.record(2));  // as recognition leaves it
+    menu("Delete")->trigger();           // TV with Play and Stop, without a question
     EXPECT_EQ(shape(), (Shape{"Radio", "  Louder"}));
     EXPECT_EQ(table.selected(), 0);
     EXPECT_EQ(table.current(), nullptr);
     EXPECT_FALSE(kind->isChecked() || kind->isEnabled());
     EXPECT_FALSE(actions.findChild<QComboBox*>("ComboBox")->isEnabled());
 
+    menu("Addcommand")->trigger();  // Radio: Louder, New command
     select(1);
-    menu("Delete")->trigger();  // the last command: its remote is next
+    QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the next command is shown
+    EXPECT_EQ(shape(), (Shape{"Radio", "  New command"}));
+    EXPECT_EQ(table.current(), &table.record(1));
+    QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the last one: its remote is next
     EXPECT_EQ(table.selected(), 0);
     EXPECT_EQ(table.current(), nullptr);
 }
