@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "capture/code_capture.h"
@@ -73,6 +75,20 @@ TEST_F(LearningDialogTest, AClosedPortOnlySaysSo) {
     open();
     EXPECT_EQ(dialog.windowTitle(), "Learning from the serial port COM2");
     EXPECT_TRUE(capture.Aprendiendo);
+}
+
+TEST_F(LearningDialogTest, ATranslatedCaptionLosesThePortAndTheTextsFollowTheirKeys) {
+    const std::map<std::string, std::string> words{{"learningfromtheserialport", "Aprender"},
+                                                   {"instructions2", "Pulse Ok."},
+                                                   {"learningsamplesreceived", "Muestras:"}};
+    TAprendizaje translated(capture, table, sequence, port, boxes, testing::TableTranslate(&words));
+    port.OpenPort();
+    ASSERT_TRUE(translated.prepareLearning());
+    translated.show();
+    EXPECT_EQ(translated.windowTitle(), "Aprender");
+    EXPECT_EQ(translated.findChild<QLabel*>("Linstrucc2")->text(), "Pulse Ok.");
+    EXPECT_EQ(translated.findChild<QLabel*>("LReceived")->text(), "Received values:");
+    EXPECT_EQ(translated.findChild<QLabel*>("LDetail")->text(), "Muestras: 0");
 }
 
 TEST_F(LearningDialogTest, ThreeSamplesGiveTheShortestMidpointCodeAndCloseTheDialog) {
