@@ -97,6 +97,8 @@ public:
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
 
 private:
+    void reportError(const std::string& text);
+
     MessageBoxes& boxes_;
     ProgramState state_;
     PosixFileSystem files_;
@@ -114,6 +116,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     std::string portProblem_;
+    bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;
