@@ -98,6 +98,9 @@ void CommandTreeEditor::setCommandTable(CommandTable* table) {
 void CommandTreeEditor::resumeRefresh() {
     suspended_ = false;
     if (outdated_) {
+        // The records the map knew may be gone and their memory reused by
+        // the load: forget them, so no new remote inherits an old fold.
+        items_.clear();
         refreshTree();
     }
 }
