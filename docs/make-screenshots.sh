@@ -59,6 +59,16 @@ eval "$(xwininfo -id "$frame" |
          /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/main-window-editing.png"
 
+# The action editor, the same command's action being edited at the keyboard:
+# tap key, PgDn picked from the key list, with Ctrl.
+xdotool windowactivate --sync "$window"
+for key in alt+t Tab Down Down Down Down Down Down Down Down Tab Tab space; do
+    xdotool key "$key"
+    sleep 0.1
+done
+sleep 0.5
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/action-editor.png"
+
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
 xdotool key --window "$window" alt+c
@@ -66,4 +76,4 @@ wait_for xdotool search --onlyvisible --class tavrel
 sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon.png"
-echo "make-screenshots: docs/main-window-editing.png and docs/tray-icon.png written"
+echo "make-screenshots: docs/main-window-editing.png, docs/action-editor.png and docs/tray-icon.png written"

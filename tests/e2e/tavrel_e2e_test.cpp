@@ -104,7 +104,14 @@ protected:
         window = std::make_unique<test::TestWindow>(kTargetTitle);
 
         WriteFile(dir.file("tavrel.ini"), settingsBefore());
-        WriteFile(dir.file("vorkumel.ini"), commandsBefore());
+        // Written by hand: keys missing or out of order, lower-case hex.
+        WriteFile(dir.file("vorkumel.ini"),
+                  "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
+                  "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
+                  "[1]\r\nLevel=0\r\n"
+                  "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
+                  "0=\xA1SendKeys\xA1NNNNok\r\n"
+                  "[3]\r\nLevel=1\r\n");
         program = std::make_unique<ProgramProcess>(dir.path());
         ASSERT_TRUE(program->start());
     }
@@ -120,21 +127,10 @@ protected:
         }
     }
 
-    // arranque: "Load minimized".
-    virtual std::string settingsBefore() const {
+    std::string settingsBefore() const {
         return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
-               "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
-               "\r\n";
-    }
-
-    // Written by hand: keys missing or out of order, lower-case hex.
-    virtual std::string commandsBefore() const {
-        return "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
-               "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
-               "[1]\r\nLevel=0\r\n"
-               "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
-               "0=\xA1SendKeys\xA1NNNNok\r\n"
-               "[3]\r\nLevel=1\r\n";
+               "\r\n\r\n[Config]\r\narranque=" + (loadMinimized ? "1" : "0") +
+               "\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n";
     }
 
     // 'I' and 'R' as the receiver saw them, in the order they came.
@@ -167,20 +163,7 @@ protected:
     // previous press).
     void pressAfterSilence() { irsim->send("wait 300\npress 0A1F3C\n"); }
 
-    // In running mode a press of the button types "ok" into the test window
-    // and logs TV,Type.
-    void expectPressTypedAndLogged() {
-        Activate(*window);
-        window->ClearRecords();
-        pressAfterSilence();
-        EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
-            return r.pressedKeysyms().size() >= 2;
-        })) << program->output();
-        EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
-        EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
-            << ReadFile(dir.file("tavrel.log"));
-    }
-
+    bool loadMinimized = true;
     TempDir dir;
     std::unique_ptr<IrsimProcess> irsim;
     std::unique_ptr<test::TestWindow> window;
@@ -217,7 +200,16 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
               "TargetWindow=\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=\r\n0=\r\n");
 
     ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
-    expectPressTypedAndLogged();
+    Activate(*window);
+    window->ClearRecords();
+
+    pressAfterSilence();
+    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+        return r.pressedKeysyms().size() >= 2;
+    })) << program->output();
+    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+        << ReadFile(dir.file("tavrel.log"));
 }
 
 TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelects) {
@@ -253,19 +245,61 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
 }
 
-// Editing mode with the window shown; "Type" has its action but no code yet.
-class LearningEndToEnd : public TavrelEndToEnd {
+// Started in editing mode: the window is shown and a press only selects.
+class TavrelEditingEndToEnd : public TavrelEndToEnd {
 protected:
-    std::string settingsBefore() const override {
-        return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
-               "\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n";
-    }
-    std::string commandsBefore() const override {
-        return "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=2\r\n"
-               "[Comandos]\r\n1=TV\r\n2=Type\r\n[1]\r\nLevel=0\r\n"
-               "[2]\r\nLevel=1\r\nTargetWindow=e2e target\r\n0=\xA1SendKeys\xA1NNNNok\r\n";
-    }
+    TavrelEditingEndToEnd() { loadMinimized = false; }
+};
 
+TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
+    BellWatcher bells;
+    ASSERT_TRUE(bells.usable());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    std::vector<std::string> shown;
+    ASSERT_TRUE(WaitUntil([&] {
+        shown = VisibleProgramWindows("--name 'Tavrel 3\\.0'");
+        return shown.size() == 1;
+    })) << program->output();
+    pressAfterSilence();  // selects "Type" and shows its action
+    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; })) << program->output();
+
+    // At the keyboard: run program, then tap key with "hi" typed over "ok";
+    // Tab on to "+", a second action, tap key with the first named key.
+    RunCommand("xdotool windowactivate --sync " + shown[0]);
+    // One key a call, a little apart, as typed: several keys in one xdotool
+    // call did not arrive as typed.
+    for (const char* key : {"alt+u", "alt+t", "Tab", "h", "i", "Tab", "Tab", "Tab", "Tab", "space",
+                            "alt+t", "Tab", "Down", "alt+r"}) {
+        RunCommand(std::string("xdotool key ") + key);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }))
+        << "Save/Run leaves editing mode";
+    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    const std::size_t type = file.find("[2]");
+    ASSERT_NE(type, std::string::npos) << file;
+    EXPECT_EQ(file.substr(type, file.find("\r\n\r\n", type) - type),
+              "[2]\r\nLoop=2\r\nLoopActual=1\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\n"
+              "TargetWindow=e2e target\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\n"
+              "Codigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNNhi\r\n1=\xA1SendKeys\xA1NNNE0");
+
+    // Running, once the reload has opened the port again: the shown second
+    // action runs first, then the list starts over.
+    ASSERT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 20000));
+    window->ClearRecords();
+    for (std::size_t keys : {1, 3}) {
+        pressAfterSilence();
+        EXPECT_TRUE(window->WaitFor([keys](const WindowRecords& r) {
+            return r.pressedKeysyms().size() >= keys;
+        })) << program->output();
+    }
+    EXPECT_EQ(window->records().pressedKeysyms(),
+              (std::vector<unsigned long>{XK_Return, XK_h, XK_i}));
+}
+
+// Codes learned through the learning dialog, in editing mode.
+class LearningEndToEnd : public TavrelEditingEndToEnd {
+protected:
     static void keys(const std::string& window, const std::string& keys) {
         RunCommand("xdotool windowactivate --sync " + window + " key --delay 80 " + keys);
     }
@@ -282,7 +316,7 @@ protected:
 
     // Learns the selected command from three presses and confirms; the
     // height of the message box that answered, -1 when something never came.
-    int learnSelected(const std::string& mainWindow) {
+    int learnSelected(const std::string& mainWindow, const std::string& code) {
         keys(mainWindow, "Menu l");  // the tree's menu, "Learn now..."
         const std::string dialog = waitForWindow("Learning from the serial port COM2");
         if (dialog.empty()) {
@@ -290,7 +324,7 @@ protected:
         }
         const std::size_t bursts = irsim->events("burst").size();
         for (int i = 0; i < 3; ++i) {
-            irsim->send("wait 300\npress 0A1F3C\n");
+            irsim->send("wait 300\npress " + code + "\n");
         }
         if (!irsim->waitForEvents("burst", bursts + 3, 10000)) {
             return -1;
@@ -309,40 +343,58 @@ protected:
     }
 };
 
-// The tap-key action comes from the commands file: the action editor cannot
-// set one yet.
-TEST_F(LearningEndToEnd, ACodeLearnedInTheWindowTypesAfterSaveRunAndASecondOneIsWarnedAbout) {
+// The remote and command are inserted from the tree's menu and get a code
+// and a tap key through the window; a second code learned with a button that
+// an earlier command answers to is answered with a warning.
+TEST_F(LearningEndToEnd, ACommandBuiltInTheWindowLearnsItsCodeAndTypesAfterSaveRun) {
     ASSERT_TRUE(waitForStartUp()) << program->output();
     const std::string mainWindow = waitForWindow("Tavrel 3\\.0");
     ASSERT_FALSE(mainWindow.empty()) << program->output();
 
-    // A remote and a command from the tree's menu: a right click on the
-    // tree's empty part, "Insert remote", then on it "Insert command".
+    // A right click on the tree's empty part, "Insert remote", then on the
+    // new remote "Insert command".
     RunCommand("xdotool windowactivate --sync " + mainWindow + " mousemove --window " + mainWindow +
                " 100 300 click 3 sleep 0.5 key m");
     keys(mainWindow, "End Menu c");
-
-    keys(mainWindow, "Home Down");  // TV, Type
-    const int plain = learnSelected(mainWindow);
+    keys(mainWindow, "End");  // New remote, New command
+    const int plain = learnSelected(mainWindow, "405060");
     ASSERT_GT(plain, 0) << program->output();
-    keys(mainWindow, "End");  // New remote, New command: the same button
-    const int warned = learnSelected(mainWindow);
+    // Tap key: "ok" typed into the key box.
+    for (const char* key : {"alt+t", "Tab", "o", "k", "Tab"}) {
+        keys(mainWindow, key);
+    }
+
+    // Back to the tree (a click on its empty part), to TV, Volume up: it
+    // learns the button of Type, above it.
+    RunCommand("xdotool mousemove --window " + mainWindow + " 100 300 click 1");
+    keys(mainWindow, "Home Down Down");
+    const int warned = learnSelected(mainWindow, "0A1F3C");
     ASSERT_GT(warned, 0) << program->output();
     EXPECT_GE(warned, plain + 20) << "the second answer carries the shadowing warning";
 
     keys(mainWindow, "alt+r");  // Save/Run
-    ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
-    const std::string commands = ReadFile(dir.file("vorkumel.ini"));
-    EXPECT_NE(commands.find("[Comandos]\r\n1=TV\r\n2=Type\r\n3=New remote\r\n4=New command\r\n"),
-              std::string::npos)
-        << commands;
-    const std::size_t first = commands.find("Codigo=0A1F3C0A1F3C\r\n");
-    ASSERT_NE(first, std::string::npos) << commands;
-    EXPECT_NE(commands.find("Codigo=0A1F3C0A1F3C\r\n", first + 1), std::string::npos) << commands;
+    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }));
+    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    EXPECT_NE(file.find("4=New remote\r\n5=New command\r\n"), std::string::npos) << file;
+    const std::size_t added = file.find("[5]");
+    ASSERT_NE(added, std::string::npos) << file;
+    EXPECT_EQ(file.substr(added),
+              "[5]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\n"
+              "Level=1\r\nTargetWindow=\r\nActivado=1\r\nTypematic=1\r\n"
+              "Retraso=0\r\nCodigo=405060405060\r\n0=\xA1SendKeys\xA1NNNNok\r\n");
+    EXPECT_NE(file.find("Codigo=0A1F3C0A1F3C", file.find("[3]")), std::string::npos) << file;
 
-    // The reload opens the port again: the receiver's start-up comes first.
-    EXPECT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 10000));
-    expectPressTypedAndLogged();
+    ASSERT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 20000));
+    Activate(*window);
+    window->ClearRecords();
+    irsim->send("wait 300\npress 405060\n");
+    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+        return r.pressedKeysyms().size() >= 2;
+    })) << program->output();
+    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadFile(dir.file("tavrel.log")) == "New remote,New command\r\n";
+    })) << ReadFile(dir.file("tavrel.log"));
 }
 
 }  // namespace
