@@ -258,7 +258,12 @@ bool CommandTreeEditor::eventFilter(QObject* watched, QEvent* event) {
             QMetaObject::invokeMethod(this, &CommandTreeEditor::TreeViewDblClick,
                                       Qt::QueuedConnection);
             break;
-        case QEvent::DragEnter:
+        case QEvent::DragEnter: {
+            // Taken in whole; every move over the tree then runs the drop test.
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            enter->setAccepted(enter->source() == tree);
+            return true;
+        }
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
             drag->setAccepted(drag->source() == tree &&
