@@ -48,16 +48,33 @@ wait_for test -e "$work/ttyIR"
     >"$work/tavrel.out" 2>&1) &
 pids+=($!)
 
+# A window with its frame, into docs/NAME.png.
+shoot() {
+    local frame x y w h
+    frame=$(xwininfo -id "$1" -tree | awk '/Parent window id/ {print $4}')
+    eval "$(xwininfo -id "$frame" |
+        awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
+             /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$2.png"
+}
+
 # Editing mode, after the press has selected "Volume up"; the frame included.
 wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
 window=$(xdotool search --onlyvisible --name 'Tavrel 3\.0' | head -1)
 wait_for grep -q burst "$work/irsim.log"
 sleep 0.5
-frame=$(xwininfo -id "$window" -tree | awk '/Parent window id/ {print $4}')
-eval "$(xwininfo -id "$frame" |
-    awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
-         /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
-import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/main-window-editing.png"
+shoot "$window" main-window-editing
+
+# File > Settings...: the configuration dialog, turned to its port tab.
+xdotool windowactivate --sync "$window" key alt+f s
+wait_for xdotool search --onlyvisible --name 'Program configuration'
+dialog=$(xdotool search --onlyvisible --name 'Program configuration' | head -1)
+sleep 0.5
+xdotool mousemove --window "$dialog" 72 178 click 1
+sleep 0.3
+shoot "$dialog" configuration-dialog
+xdotool key Escape
+sleep 0.5
 
 # The action editor, the same command's action being edited at the keyboard:
 # tap key, PgDn picked from the key list, with Ctrl.
@@ -67,7 +84,7 @@ for key in alt+t Tab Down Down Down Down Down Down Down Down Tab Tab space; do
     sleep 0.1
 done
 sleep 0.5
-import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/action-editor.png"
+shoot "$window" action-editor
 
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
@@ -76,4 +93,4 @@ wait_for xdotool search --onlyvisible --class tavrel
 sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon.png"
-echo "make-screenshots: docs/main-window-editing.png, docs/action-editor.png and docs/tray-icon.png written"
+echo "make-screenshots: docs/main-window-editing.png, docs/configuration-dialog.png, docs/action-editor.png and docs/tray-icon.png written"

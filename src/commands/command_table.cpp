@@ -260,6 +260,7 @@ void CommandTable::select(int pos) {
 }
 
 void CommandTable::announceChange() {
+    modified_ = true;
     changed.notify();
 }
 

@@ -98,6 +98,9 @@ void TAprendizaje::BotonAceptarClick() {
     QString text = ToQt(result.Message([this](std::string_view def, std::string_view key) {
         return translate_ ? translate_(std::string(def), std::string(key)) : std::string(def);
     }));
+    if (result.outcome != LearningOutcome::TooFewSamples) {
+        table_.markModified();  // a code stored, or the old one cleared
+    }
     const bool stored =
         result.outcome == LearningOutcome::Agrees && command->Codigo.NumValores != 0;
     if (stored) {

@@ -54,6 +54,7 @@ void CommandTreeEditor::ActivadoClick() {
     }
     const bool enabled = ui_->Activado->isChecked();
     table_->record(selected).Activado = enabled;
+    table_->markModified();
     // Whether or not there is a code: the image rule puts the question mark
     // back when the command is next shown in the action editor.
     table_->setImages(selected, enabled ? node_image::kEnabled : node_image::kDisabled,
@@ -64,6 +65,7 @@ void CommandTreeEditor::TypematicClick() {
     const int selected = selectedPosition();
     if (selected != kNoNode && table_->isCommand(selected)) {
         table_->record(selected).Typematic = ui_->Typematic->isChecked();
+        table_->markModified();
     }
 }
 

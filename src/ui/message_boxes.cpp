@@ -19,4 +19,9 @@ void QtMessageBoxes::Show(BoxIcon icon, const QString& caption, const QString& t
     box.exec();
 }
 
+bool QtMessageBoxes::Confirm(const QString& caption, const QString& text) {
+    return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace tavrel

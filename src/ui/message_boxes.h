@@ -16,6 +16,8 @@ public:
     virtual void Error(const QString& caption, const QString& text) = 0;
     // A modal box with an OK button; a carriage return in text breaks the line.
     virtual void Show(BoxIcon icon, const QString& caption, const QString& text) = 0;
+    // A modal question with Yes and No; true for Yes.
+    virtual bool Confirm(const QString& caption, const QString& text) = 0;
 };
 
 // The real boxes, parented to a window so they stay above it.
@@ -25,6 +27,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     void Error(const QString& caption, const QString& text) override;
     void Show(BoxIcon icon, const QString& caption, const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text) override;
 
 private:
     QWidget* parent_;

@@ -99,7 +99,9 @@ TEST_F(LearningDialogTest, ThreeSamplesGiveTheShortestMidpointCodeAndCloseTheDia
     EXPECT_EQ(detail(), "Samples received: 3 (lengths 8, 7, 8)");
     EXPECT_EQ(dialog.findChild<QProgressBar*>("ValorEntrada")->value(), 10);
     EXPECT_EQ(recognised, 0);
+    table.markSaved();
     ok();
+    EXPECT_TRUE(table.modified());
     EXPECT_EQ(boxes.icons.back(), BoxIcon::Information);
     EXPECT_EQ(boxes.texts.back(), "Sample correctly recognized.");
     EXPECT_EQ(play->Codigo.NumValores, 7);

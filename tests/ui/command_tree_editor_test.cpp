@@ -121,8 +121,10 @@ TEST_F(TreeEditorTest, TogglesChangeTheRecordAndTheEnabledImage) {
     EXPECT_EQ(table.image(1), node_image::kEnabled);
     select(1);  // shown again: the question mark is back
     EXPECT_EQ(table.image(1), node_image::kNoCode);
+    table.markSaved();
     menu("Typematic")->trigger();
     EXPECT_FALSE(table.record(1).Typematic);
+    EXPECT_TRUE(table.modified());
 }
 
 TEST_F(TreeEditorTest, DeletingARemoteTakesItsCommandsAndLeavesNoDanglingCurrent) {
