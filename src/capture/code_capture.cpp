@@ -141,6 +141,7 @@ void CodeCapture::TemporizadorTimer() {
         } else {
             Muestras[static_cast<std::size_t>(NumMuestras - 1)] = SecuenciaActual;
         }
+        sampleStored.notify();
     }
     ClearCurrent();
     partialBytes_ = 0;

@@ -15,4 +15,8 @@ QPixmap NodeImage(int index);
 
 QIcon ProgramIcon();
 
+// The learning dialog's 71 x 99 picture: a handset sending its code to the
+// receiver on the serial cable.
+QPixmap LearningPicture();
+
 }  // namespace tavrel

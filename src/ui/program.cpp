@@ -7,6 +7,7 @@
 #include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "aprendizaje.h"
 #include "command_tree_editor.h"
 #include "ficha.h"
 #include "message_boxes.h"
@@ -115,14 +116,19 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     actions.setMessageNames(MessageNames());
     actions.setDesktop(&desktop.desktop);
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
-    // The dialogs come after the window and open on its signals; the
-    // learning dialog (TAprendizaje) joins them here on learningRequested.
+    // The dialogs come after the window, configuration then learning, and
+    // open on its signals.
     selPuerto_ =
         new TSelPuerto(*this, state_, activation_, sequence_, translate_, boxes, help, &ficha);
     selPuerto_->setObjectName(QStringLiteral("SelPuerto"));
     QObject::connect(&ficha, &TFicha::configurationRequested, selPuerto_, &QDialog::exec);
     QObject::connect(selPuerto_, &TSelPuerto::translationChanged, &ficha,
                      &TFicha::ApplyTranslation);
+    auto* learning =
+        new TAprendizaje(capture_, table_, sequence_, *this, boxes, translate_, &ficha);
+    learning->setObjectName(QStringLiteral("Aprendizaje"));
+    QObject::connect(&ficha, &TFicha::learningRequested, learning, &TAprendizaje::LearnClick);
+    QObject::connect(learning, &TAprendizaje::learned, &actions, &ActionEditor::ShowActions);
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);

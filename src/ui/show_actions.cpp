@@ -118,15 +118,21 @@ void ActionEditor::ShowActions() {
 }
 
 void ActionEditor::showNoCommand() {
+    DisableActions();
     const Quiet quiet(showing_);
     const Ui::SpecialSettingsGroup& s = *special_;
+    SetEnabled({s.BBorra, s.CBTargetWin}, false);
+    setLoopControlsEnabled(false);
+}
+
+void ActionEditor::DisableActions() {
+    const Quiet quiet(showing_);
     UncheckAll(kinds_);
     for (QAbstractButton* kind : kinds_->buttons()) {
         kind->setEnabled(false);
     }
     enableKindControls(Kind::None);
-    SetEnabled({s.Banyade, s.BBorra, s.CBTargetWin}, false);
-    setLoopControlsEnabled(false);
+    special_->Banyade->setEnabled(false);
 }
 
 // An empty action: no kind, every box empty, nothing to edit but the kind.
