@@ -8,7 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui_actions_group.h"
-#include "ui_special_settings_group.h"
+#include "ui_action_options_group.h"
 
 namespace tavrel {
 namespace {
