@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     settings.ShortestCodeLength = data.ConsumeIntegral<std::int32_t>();
     CodeCapture capture(clock, table, settings);
     capture.reconocer = [](const TSecuencia& s) {
-        if (s.NumValores < 0 || s.NumValores > static_cast<std::int32_t>(s.Valores.size())) {
+        if (s.NumValores < 0 || s.NumValores > kMaxValores) {
             std::abort();
         }
     };
