@@ -41,6 +41,9 @@ int WaitExit(pid_t pid, int timeoutMs) {
 ProgramProcess::ProgramProcess(const std::string& directory)
     : directory_(directory), executable_(directory + "/tavrel") {
     std::error_code error;
+    if (std::filesystem::exists(executable_)) {
+        return;  // a second program in the same directory
+    }
     std::filesystem::create_hard_link(TAVREL_PROGRAM_PATH, executable_, error);
     if (error) {
         std::filesystem::copy_file(TAVREL_PROGRAM_PATH, executable_,
@@ -56,14 +59,32 @@ ProgramProcess::~ProgramProcess() {
     }
 }
 
-bool ProgramProcess::start() {
+bool ProgramProcess::start(const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environment) {
     // The tray icon must go to the X tray host, not to a desktop bus, and
     // the program must use the X display, whatever the test runs under.
     // Qt's X11 platform reads its keymap through a strndup of a buffer that
     // is not terminated, which strict string checks take for an overflow.
     std::vector<std::string> variables;
+    const auto changed = [&environment](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('='));
+        for (const std::string& change : environment) {
+            if (change.substr(0, change.find('=')) == name) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const std::string& change : environment) {
+        if (change.find('=') != std::string::npos) {
+            variables.push_back(change);
+        }
+    }
     for (char** v = environ; *v != nullptr; ++v) {
         const std::string entry = *v;
+        if (changed(entry)) {
+            continue;
+        }
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
             variables.push_back(entry + ":strict_string_checks=0");
         } else if (entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) != 0 &&
@@ -83,11 +104,16 @@ bool ProgramProcess::start() {
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    std::string program = executable_;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> words{executable_};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
     pid_t pid = -1;
     const int failed =
-        ::posix_spawn(&pid, executable_.c_str(), &actions, nullptr, argv, env.data());
+        ::posix_spawn(&pid, executable_.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         return false;
@@ -101,6 +127,13 @@ int ProgramProcess::terminate(int timeoutMs) {
         return -1;
     }
     ::kill(pid_, SIGTERM);
+    return wait(timeoutMs);
+}
+
+int ProgramProcess::wait(int timeoutMs) {
+    if (pid_ <= 0) {
+        return -1;
+    }
     const int status = WaitExit(pid_, timeoutMs);
     if (status == -1) {
         ::kill(pid_, SIGKILL);

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace tavrel::testing {
 
@@ -19,11 +20,16 @@ public:
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     // Starts it with standard output and error going to directory/tavrel.out.
-    bool start();
+    // environment: "NAME=value" sets a variable, "NAME" removes it.
+    bool start(const std::vector<std::string>& arguments = {},
+               const std::vector<std::string>& environment = {});
     bool running() const { return pid_ > 0; }
     // SIGTERM, then the exit status as from waitpid; -1 when it did not end
     // within timeoutMs (it is killed then).
     int terminate(int timeoutMs = 10000);
+    // The exit status when it ends by itself within timeoutMs; -1 otherwise
+    // (it is killed then).
+    int wait(int timeoutMs = 10000);
     // What the program printed so far.
     std::string output() const;
 

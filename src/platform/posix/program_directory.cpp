@@ -8,6 +8,11 @@
 #include <cstdlib>
 #include <system_error>
 
+// The install layout decides this; a build without it assumes the usual one.
+#ifndef TAVREL_INSTALLED_DATA
+#define TAVREL_INSTALLED_DATA "../share/tavrel"
+#endif
+
 namespace tavrel {
 
 std::filesystem::path ExecutableDirectory() {
@@ -16,9 +21,25 @@ std::filesystem::path ExecutableDirectory() {
     return error ? std::filesystem::current_path(error) : executable.parent_path();
 }
 
+namespace {
+
+bool HasHelp(const std::filesystem::path& directory) {
+    std::error_code error;
+    return std::filesystem::is_directory(directory / "help", error);
+}
+
+// An installed copy: no help beside the executable, but in the data directory.
+// Its bin directory may be writable (root), and is still no place for files.
+bool Installed(const std::filesystem::path& executableDirectory) {
+    return !HasHelp(executableDirectory) && HasHelp(executableDirectory / TAVREL_INSTALLED_DATA);
+}
+
+}  // namespace
+
 std::filesystem::path ChooseProgramDirectory(const std::filesystem::path& executableDirectory,
                                              const char* xdgConfigHome, const char* home) {
-    if (!executableDirectory.empty() && access(executableDirectory.c_str(), W_OK) == 0) {
+    if (!executableDirectory.empty() && access(executableDirectory.c_str(), W_OK) == 0 &&
+        !Installed(executableDirectory)) {
         return executableDirectory;
     }
     std::filesystem::path base;
@@ -41,6 +62,18 @@ std::filesystem::path ChooseProgramDirectory(const std::filesystem::path& execut
 std::filesystem::path ProgramDirectory() {
     return ChooseProgramDirectory(ExecutableDirectory(), std::getenv("XDG_CONFIG_HOME"),
                                   std::getenv("HOME"));
+}
+
+std::filesystem::path ChooseDataDirectory(const std::filesystem::path& executableDirectory,
+                                          const std::filesystem::path& installedRelative) {
+    if (HasHelp(executableDirectory)) {
+        return executableDirectory;
+    }
+    return (executableDirectory / installedRelative).lexically_normal();
+}
+
+std::filesystem::path DataDirectory() {
+    return ChooseDataDirectory(ExecutableDirectory(), TAVREL_INSTALLED_DATA);
 }
 
 }  // namespace tavrel
