@@ -36,23 +36,28 @@ bool Installed(const std::filesystem::path& executableDirectory) {
 
 }  // namespace
 
+std::filesystem::path ConfigHome(const char* xdgConfigHome, const char* home) {
+    if (xdgConfigHome != nullptr && *xdgConfigHome == '/') {
+        return xdgConfigHome;  // relative values are invalid and ignored
+    }
+    if (home == nullptr || *home == '\0') {
+        const passwd* user = getpwuid(getuid());
+        home = user != nullptr ? user->pw_dir : "/tmp";
+    }
+    return std::filesystem::path(home) / ".config";
+}
+
+std::filesystem::path ConfigHome() {
+    return ConfigHome(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
 std::filesystem::path ChooseProgramDirectory(const std::filesystem::path& executableDirectory,
                                              const char* xdgConfigHome, const char* home) {
     if (!executableDirectory.empty() && access(executableDirectory.c_str(), W_OK) == 0 &&
         !Installed(executableDirectory)) {
         return executableDirectory;
     }
-    std::filesystem::path base;
-    if (xdgConfigHome != nullptr && *xdgConfigHome == '/') {
-        base = xdgConfigHome;  // relative values are invalid and ignored
-    } else {
-        if (home == nullptr || *home == '\0') {
-            const passwd* user = getpwuid(getuid());
-            home = user != nullptr ? user->pw_dir : "/tmp";
-        }
-        base = std::filesystem::path(home) / ".config";
-    }
-    const std::filesystem::path directory = base / "tavrel";
+    const std::filesystem::path directory = ConfigHome(xdgConfigHome, home) / "tavrel";
     std::error_code error;
     // A failure shows later, when a file there cannot be written.
     std::filesystem::create_directories(directory, error);

@@ -5,6 +5,11 @@
 
 namespace tavrel {
 
+// The user's configuration directory: $XDG_CONFIG_HOME when it is an absolute
+// path, else ~/.config; xdgConfigHome and home may be null or empty.
+std::filesystem::path ConfigHome(const char* xdgConfigHome, const char* home);
+std::filesystem::path ConfigHome();
+
 // The directory of the running executable.
 std::filesystem::path ExecutableDirectory();
 
