@@ -166,4 +166,13 @@ std::string RunCommand(const std::string& commandLine) {
     return out;
 }
 
+std::vector<std::string> FindWindows(const std::string& options) {
+    std::istringstream ids(RunCommand("xdotool search " + options + " 2>/dev/null"));
+    std::vector<std::string> found;
+    for (std::string id; ids >> id;) {
+        found.push_back(id);
+    }
+    return found;
+}
+
 }  // namespace tavrel::testing

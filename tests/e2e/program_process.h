@@ -42,4 +42,7 @@ private:
 // Runs a shell command line and returns its standard output.
 std::string RunCommand(const std::string& commandLine);
 
+// The ids of the windows "xdotool search OPTIONS" finds.
+std::vector<std::string> FindWindows(const std::string& options);
+
 }  // namespace tavrel::testing

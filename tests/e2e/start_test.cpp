@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,15 +19,6 @@ using test::WaitUntil;
 
 int ExitCode(int status) {
     return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::vector<std::string> VisibleWindows(const std::string& search) {
-    std::istringstream ids(RunCommand("xdotool search --onlyvisible " + search + " 2>/dev/null"));
-    std::vector<std::string> found;
-    for (std::string id; ids >> id;) {
-        found.push_back(id);
-    }
-    return found;
 }
 
 TEST(ProgramStart, OptionsAndAMissingDisplayAreAnsweredOnOneLine) {
@@ -73,10 +63,10 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     std::ofstream(first.file("tavrel.ini"), std::ios::binary) << "[Config]\r\nArranque=1\r\n";
     ProgramProcess running(first.path());
     ASSERT_TRUE(running.start());
-    ASSERT_TRUE(WaitUntil([] { return VisibleWindows("--class tavrel").size() == 1; },
+    ASSERT_TRUE(WaitUntil([] { return FindWindows("--onlyvisible --class tavrel").size() == 1; },
                           std::chrono::seconds(20)))
         << running.output();
-    ASSERT_TRUE(VisibleWindows("--name '^Tavrel'").empty());
+    ASSERT_TRUE(FindWindows("--onlyvisible --name '^Tavrel'").empty());
 
     ProgramProcess later(second.path());
     ASSERT_TRUE(later.start({"-platform", "xcb"}));
@@ -84,7 +74,7 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     EXPECT_NE(later.output().find("already runs"), std::string::npos) << later.output();
     EXPECT_FALSE(std::filesystem::exists(second.file("tavrel.ini")));
 
-    EXPECT_TRUE(WaitUntil([] { return VisibleWindows("--name '^Tavrel'").size() == 1; }))
+    EXPECT_TRUE(WaitUntil([] { return FindWindows("--onlyvisible --name '^Tavrel'").size() == 1; }))
         << running.output();
     EXPECT_EQ(ExitCode(running.terminate()), 0) << running.output();
 }
