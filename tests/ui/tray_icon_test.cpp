@@ -89,7 +89,10 @@ TEST(NodeImagesTest, FiveDistinctSixteenPixelImages) {
             EXPECT_NE(image, NodeImage(j).toImage()) << i << " equals " << j;
         }
     }
-    EXPECT_FALSE(ProgramIcon().isNull());
+    for (const QIcon& icon : {ProgramIcon(), InactiveIcon()}) {
+        EXPECT_FALSE(icon.pixmap(22, 22).isNull());
+    }
+    EXPECT_NE(ProgramIcon().pixmap(22, 22).toImage(), InactiveIcon().pixmap(22, 22).toImage());
 }
 
 }  // namespace
