@@ -40,7 +40,8 @@ void BM_RunAllAtOnce100Actions(benchmark::State& state) {
     VirtualClock clock;
     CommandTable table;
     TSendKeys sendKeys(fake.input, fake.desktop);
-    ActionRunner runner(fake.input, fake.desktop, fake.processes, sendKeys, table, clock);
+    ProgramState mode;
+    ActionRunner runner(fake.input, fake.desktop, fake.processes, sendKeys, table, mode, clock);
     const int remote = table.appendRemote("TV");
     TComando& c = table.record(table.appendCommand(remote, "all", 1));
     for (int i = 0; i < 100; ++i) {

@@ -73,6 +73,13 @@ public:
     std::int64_t runs = 0;
 };
 
+class QuietHost : public RecognitionHost {
+public:
+    bool Aprendiendo() const override { return false; }
+    void ShowActions(TComando&) override {}
+    void reportLogError(const std::string&) override {}
+};
+
 void BM_RecognizeLastOf10000(benchmark::State& state) {
     CommandTable table;
     int last = 0;
@@ -87,8 +94,10 @@ void BM_RecognizeLastOf10000(benchmark::State& state) {
     SequenceSettings settings;
     NoSound sound;
     CountingRunner runner;
-    Recognizer recognizer(table, settings, sound, runner);
-    recognizer.EditMode = false;
+    ProgramState mode;
+    QuietHost host;
+    Recognizer recognizer(table, settings, mode, sound, runner, host);
+    mode.setEditMode(false);
     const TSecuencia press = CodeOf(kRemotes * kCommandsPerRemote - 1);
     for (auto _ : state) {
         recognizer.Reconocer(press);

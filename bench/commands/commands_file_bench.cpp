@@ -25,9 +25,6 @@ public:
     void showPortOrdinals(const PortOrdinals&) override {}
     void showSequenceSettings(const SequenceSettings&) override {}
     void resetCapture() override {}
-    void AppMinimize() override {}
-    void setEditMode(bool) override {}
-    void setPendingNumber(std::int32_t) override {}
 
     PortOrdinals ports{1, 8, 0, 3, 0};
 };

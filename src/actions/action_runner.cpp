@@ -70,12 +70,14 @@ std::uint8_t plainPathKey(char c) {
 }  // namespace
 
 ActionRunner::ActionRunner(Input& input, Desktop& desktop, Processes& processes,
-                           TSendKeys& sendKeys, CommandTable& table, TimerFactory& timers)
+                           TSendKeys& sendKeys, CommandTable& table, const ProgramState& mode,
+                           TimerFactory& timers)
     : input_(&input),
       desktop_(&desktop),
       processes_(&processes),
       sendKeys_(&sendKeys),
       table_(&table),
+      mode_(&mode),
       timerDelay_(timers.createTimer()) {
     timerDelay_->setEnabled(false);
     timerDelay_->setTickHandler([this] { TimerDelayTimer(); });
@@ -302,7 +304,7 @@ bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
         }
     }
 
-    if (!advancedKeyPress_) {
+    if (!mode_->AdvancedKeyPress()) {
         plainKeyPath(f, named);
         return true;
     }

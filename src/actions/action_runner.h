@@ -13,6 +13,7 @@
 #include "actions/send_keys.h"
 #include "commands/command_runner.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/processes.h"
@@ -23,9 +24,10 @@ namespace tavrel {
 class ActionRunner : public CommandRunner {
 public:
     // The timer TimerDelay is created from timers, disabled. Delayed runs
-    // read table.current() on every tick.
+    // read table.current() on every tick. mode chooses the keystroke path
+    // (AdvancedKeyPress) at every key action.
     ActionRunner(Input& input, Desktop& desktop, Processes& processes, TSendKeys& sendKeys,
-                 CommandTable& table, TimerFactory& timers);
+                 CommandTable& table, const ProgramState& mode, TimerFactory& timers);
     ~ActionRunner() override;
     ActionRunner(const ActionRunner&) = delete;
     ActionRunner& operator=(const ActionRunner&) = delete;
@@ -36,9 +38,6 @@ public:
     }
     // Brings the program's own main window back; called for "RestoreTavrel".
     void setRestoreApplication(std::function<void()> restore) { restore_ = std::move(restore); }
-
-    void setAdvancedKeyPress(bool on) { advancedKeyPress_ = on; }
-    bool advancedKeyPress() const { return advancedKeyPress_; }
 
     std::int32_t PendingNumber() const { return pendingNumber_; }
     void setPendingNumber(std::int32_t n) { pendingNumber_ = n; }
@@ -69,10 +68,10 @@ private:
     Processes* processes_;
     TSendKeys* sendKeys_;
     CommandTable* table_;
+    const ProgramState* mode_;
     std::unique_ptr<Timer> timerDelay_;
     std::function<std::int32_t()> mouseStep_;
     std::function<void()> restore_;
-    bool advancedKeyPress_ = true;
     std::int32_t pendingNumber_ = 0;
     const TComando* delayed_ = nullptr;  // the record a delayed run belongs to
 };

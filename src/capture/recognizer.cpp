@@ -10,9 +10,15 @@
 
 namespace tavrel {
 
-Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
-                       CommandRunner& runner)
-    : table_(table), settings_(settings), sound_(sound), runner_(runner) {}
+Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
+                       const ProgramState& mode, Sound& sound, CommandRunner& runner,
+                       RecognitionHost& host)
+    : table_(table),
+      settings_(settings),
+      mode_(mode),
+      sound_(sound),
+      runner_(runner),
+      host_(host) {}
 
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
     const int match = table_.findCommand(
@@ -29,24 +35,22 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
     TComando& command = table_.record(match);
     table_.setCurrent(&command);
     table_.select(match);
-    if (Sonido) {
+    if (mode_.Sonido()) {
         sound_.Beep();
     }
-    const bool learning = aprendiendo && aprendiendo();
-    if (EditMode && !learning) {
-        if (showActions) {
-            showActions(command);
-        }
+    if (mode_.EditMode() && !host_.Aprendiendo()) {
+        host_.ShowActions(command);
         return;
     }
-    if (!AppendLogLine(match)) {
+    if (!appendLogLine(match)) {
         return;
     }
     runner_.RunCommandActions(command);
 }
 
-bool Recognizer::AppendLogLine(int position) {
-    if (LogFile.empty()) {
+bool Recognizer::appendLogLine(int position) {
+    const std::string& logFile = mode_.logPath();
+    if (logFile.empty()) {
         return true;
     }
     const std::string line =
@@ -54,7 +58,7 @@ bool Recognizer::AppendLogLine(int position) {
     // Opened and closed for every line, so the user can read or remove the
     // file while the program runs.
     errno = 0;
-    std::FILE* file = std::fopen(Cp1252ToUtf8(LogFile).c_str(), "ab");
+    std::FILE* file = std::fopen(Cp1252ToUtf8(logFile).c_str(), "ab");
     int error = 0;
     if (file == nullptr) {
         error = errno != 0 ? errno : EIO;
@@ -72,9 +76,7 @@ bool Recognizer::AppendLogLine(int position) {
     if (error == 0) {
         return true;
     }
-    if (reportError) {
-        reportError(std::strerror(error));
-    }
+    host_.reportLogError(std::strerror(error));
     return false;
 }
 

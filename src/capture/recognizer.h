@@ -2,22 +2,35 @@
 // it going: selection, beep, log line, and the hand-over to the action runner.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "commands/command_runner.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
 #include "platform/sound.h"
 
 namespace tavrel {
 
+// What recognition asks of the program around it.
+class RecognitionHost {
+public:
+    virtual ~RecognitionHost() = default;
+    // Code capture is collecting learning samples.
+    virtual bool Aprendiendo() const = 0;
+    // Editing: the action editor shows the command just recognised.
+    virtual void ShowActions(TComando& command) = 0;
+    // The log file could not be written: the system's text for the error.
+    virtual void reportLogError(const std::string& systemErrorText) = 0;
+};
+
 class Recognizer {
 public:
-    // All four are referenced, not copied, and must outlive the recognizer.
-    Recognizer(CommandTable& table, const SequenceSettings& settings, Sound& sound,
-               CommandRunner& runner);
+    // All are referenced, not copied, and must outlive the recognizer.
+    // mode: EditMode, Sonido and the log file path as the main window sets them.
+    Recognizer(CommandTable& table, const SequenceSettings& settings, const ProgramState& mode,
+               Sound& sound, CommandRunner& runner, RecognitionHost& host);
 
     // Walks the table in display order; the first command whose code matches
     // wins, whether enabled or not. On a match the command becomes current and
@@ -27,25 +40,15 @@ public:
     // goes on and no record the user never chose becomes current.
     void Reconocer(const TSecuencia& secuencia);
 
-    // State the main window keeps up to date.
-    bool EditMode = true;
-    bool Sonido = true;
-    std::string LogFile;  // Windows-1252 like every core text; empty: no log
-
-    // Learning mode of code capture; unset counts as not learning.
-    std::function<bool()> aprendiendo;
-    // Refreshes the action editor for the command just recognised (editing).
-    std::function<void(TComando& command)> showActions;
-    // The log file could not be written: the system's text for the error.
-    std::function<void(const std::string& systemErrorText)> reportError;
-
 private:
-    bool AppendLogLine(int position);
+    bool appendLogLine(int position);
 
     CommandTable& table_;
     const SequenceSettings& settings_;
+    const ProgramState& mode_;
     Sound& sound_;
     CommandRunner& runner_;
+    RecognitionHost& host_;
 };
 
 }  // namespace tavrel

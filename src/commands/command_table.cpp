@@ -99,7 +99,7 @@ int CommandTable::insertNode(int pos, int level, const std::string& label, std::
             ++lastRemote_;
         }
     }
-    changed();
+    announceChange();
     return pos;
 }
 
@@ -171,9 +171,9 @@ void CommandTable::remove(int pos) {
     if (selectionGone) {
         selected_ = nullptr;
     }
-    changed();
-    if (selectionGone && onSelectionChanged) {
-        onSelectionChanged();
+    announceChange();
+    if (selectionGone) {
+        selectionChanged.notify();
     }
 }
 
@@ -202,7 +202,7 @@ bool CommandTable::move(int from, int target) {
         ++at;  // first command of the remote
     }
     nodes_.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
-    changed();
+    announceChange();
     return true;
 }
 
@@ -212,15 +212,15 @@ void CommandTable::clear() {
     nodes_.clear();
     selected_ = nullptr;
     current_ = nullptr;
-    changed();
-    if (hadSelection && onSelectionChanged) {
-        onSelectionChanged();
+    announceChange();
+    if (hadSelection) {
+        selectionChanged.notify();
     }
 }
 
 void CommandTable::setLabel(int pos, const std::string& label) {
     node(pos).record->Nombre = label;
-    changed();
+    announceChange();
 }
 
 void CommandTable::setImages(int pos, int image, int selectedImage) {
@@ -228,7 +228,7 @@ void CommandTable::setImages(int pos, int image, int selectedImage) {
     Node& n = nodes_[static_cast<std::size_t>(pos)];
     n.image = image;
     n.selectedImage = selectedImage;
-    changed();
+    announceChange();
 }
 
 void CommandTable::applyImageRule(int pos) {
@@ -253,15 +253,11 @@ void CommandTable::select(int pos) {
         return;
     }
     selected_ = wanted;
-    if (onSelectionChanged) {
-        onSelectionChanged();
-    }
+    selectionChanged.notify();
 }
 
-void CommandTable::changed() {
-    if (onChanged) {
-        onChanged();
-    }
+void CommandTable::announceChange() {
+    changed.notify();
 }
 
 }  // namespace tavrel

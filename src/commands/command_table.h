@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "commands/comando.h"
+#include "commands/notifier.h"
 
 namespace tavrel {
 
@@ -85,9 +85,9 @@ public:
     }
 
     // Raised after the selection really changed.
-    std::function<void()> onSelectionChanged;
+    Notifier<> selectionChanged;
     // Raised after any change of shape, label or image.
-    std::function<void()> onChanged;
+    Notifier<> changed;
 
 private:
     struct Node {
@@ -102,7 +102,7 @@ private:
     int insertNode(int pos, int level, const std::string& label, std::int32_t numero);
     void released(const TComando* record);
     void unlinkLoadOrder(int first, int end);
-    void changed();
+    void announceChange();
     const Node& node(int pos) const;
 
     // Nodes held by value so that a search walks contiguous memory; a

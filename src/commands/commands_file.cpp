@@ -199,11 +199,8 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
             ReplaceFileContents(files_, path, Serialize(table_, sequence_, host_.portOrdinals()))) {
         return failure;
     }
-    host_.AppMinimize();
     table_.clear();
     Load();
-    host_.setEditMode(false);
-    host_.setPendingNumber(0);
     return std::nullopt;
 }
 

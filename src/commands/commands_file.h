@@ -52,11 +52,6 @@ public:
 
     // --- capture: Aprendiendo := false, PosEscritura := 1, NumValores of SecuenciaActual := 0
     virtual void resetCapture() = 0;
-
-    // --- main window, at the end of Save/Run
-    virtual void AppMinimize() = 0;
-    virtual void setEditMode(bool editMode) = 0;
-    virtual void setPendingNumber(std::int32_t pendingNumber) = 0;
 };
 
 struct LoadResult {
@@ -75,9 +70,10 @@ public:
     // Load started by the configuration dialog's commands-file field.
     LoadResult LoadFrom(const std::string& path);
 
-    // Writes the settings file, then the commands file; on success minimises,
-    // reloads and enters running mode. On failure nothing else happened: the
-    // old files and the table are as they were.
+    // Writes the settings file, then the commands file, and on success
+    // reloads the table from what it wrote. Nothing is returned on success;
+    // the caller then goes to running mode. On failure nothing else happened:
+    // the old files and the table are as they were.
     std::optional<WriteFailure> SaveRun(const ProgramSettings& settingsInEffect);
 
     // The whole file as Save/Run writes it.

@@ -12,23 +12,19 @@
 #include <algorithm>
 
 #include "acerca_de.h"
-#include "commands/command_table.h"
+#include "action_editor.h"
+#include "command_tree_editor.h"
+#include "commands/program_state.h"
 #include "help_viewer.h"
 #include "images.h"
+#include "main_window_services.h"
 #include "message_boxes.h"
-#include "port_control.h"
+#include "port_activation.h"
 #include "tray_icon.h"
 #include "ui_Principal.h"
 
 namespace tavrel {
 namespace {
-
-template <typename Hook, typename... Args>
-void Call(const Hook& hook, Args&&... args) {
-    if (hook) {
-        hook(std::forward<Args>(args)...);
-    }
-}
 
 void NameSeparator(QWidget* menu, const char* name) {
     const auto items = menu->actions();
@@ -41,10 +37,12 @@ void NameSeparator(QWidget* menu, const char* name) {
 
 }  // namespace
 
-TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, HelpViewer& help,
-               QWidget* parent)
+TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation& port,
+               TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::TFicha>()),
+      services_(services),
+      state_(state),
       port_(port),
       translate_(std::move(translate)),
       boxes_(boxes),
@@ -59,9 +57,7 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("Tavrel"));
 
-    ui_->UDLoop->setBuddy(ui_->ELoop);
-    ui_->UDDelay->setBuddy(ui_->EDelay);
-    BuildMenus();
+    buildMenus();
 
     tray_->setObjectName(QStringLiteral("TrayIcon1"));
     tray_->SetIcon(ProgramIcon());
@@ -70,10 +66,12 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
 
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TFicha::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
-    connect(ui_->TreeView, &QTreeWidget::currentItemChanged, this, &TFicha::OnTreeSelection);
-    connect(ui_->TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        popupMenu1_->popup(ui_->TreeView->viewport()->mapToGlobal(at));
-    });
+    connect(ui_->GBCommands, &CommandTreeEditor::selectionChanged, ui_->ActionEditor,
+            &ActionEditor::ShowActions);
+    connect(ui_->GBCommands, &CommandTreeEditor::learnRequested, this, &TFicha::learningRequested);
+    portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
+    stateHeard_ = state_.changed.subscribe([this] { showState(); });
+    showState();
     InstallHelpKey(this, help_);
 
     about_ = new TAcercaDe(translate_, help_, this);
@@ -83,14 +81,9 @@ TFicha::TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, He
     ApplyTranslation();
 }
 
-TFicha::~TFicha() {
-    if (table_ != nullptr) {
-        table_->onChanged = nullptr;
-        table_->onSelectionChanged = nullptr;
-    }
-}
+TFicha::~TFicha() = default;
 
-void TFicha::BuildMenus() {
+void TFicha::buildMenus() {
     NameSeparator(ui_->Archivo, "N1");
     NameSeparator(ui_->Ayuda, "N3");
     connect(ui_->Configuracion, &QAction::triggered, this, &TFicha::ConfiguracionClick);
@@ -98,20 +91,12 @@ void TFicha::BuildMenus() {
     connect(ui_->Desactivar, &QAction::triggered, this, &TFicha::DesactivarClick);
     connect(ui_->Sound, &QAction::triggered, this, &TFicha::SoundClick);
     connect(ui_->AdvancedKeyPress, &QAction::toggled, this,
-            [this](bool on) { Call(hooks.AdvancedKeyPressChanged, on); });
+            [this](bool on) { state_.setAdvancedKeyPress(on); });
     connect(ui_->MenuSalir, &QAction::triggered, this, &TFicha::MenuSalirClick);
     connect(ui_->Help1, &QAction::triggered, this, &TFicha::Help1Click);
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
-    // Startminimized and AdvancedKeyPress only flip their own check marks,
-    // which their checkable actions do by themselves.
-
-    popupMenu1_ = new QMenu(this);
-    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
-    popupMenu1_->addActions({ui_->Activado, ui_->Typematic, ui_->Learn});
-    popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Addcommand, ui_->Addremote});
-    popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Rename, ui_->Delete});
+    // Startminimized only flips its own check mark, which its checkable
+    // action does by itself.
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
@@ -124,15 +109,10 @@ void TFicha::BuildMenus() {
     connect(ui_->Cerrar, &QAction::triggered, this, &TFicha::MenuSalirClick);
 }
 
-void TFicha::ShareState(const ModeState& state) {
-    *state.EditMode = EditMode();
-    *state.Sonido = Sonido();
-    *state.LogFile = LogPath();
-    state_ = state;
-}
-
-bool TFicha::AdvancedKeyPressChecked() const {
-    return ui_->AdvancedKeyPress->isChecked();
+// The menu checks show the state; the state is the one copy.
+void TFicha::showState() {
+    ui_->Sound->setChecked(state_.Sonido());
+    ui_->AdvancedKeyPress->setChecked(state_.AdvancedKeyPress());
 }
 
 bool TFicha::StartminimizedChecked() const {
@@ -172,18 +152,17 @@ void TFicha::showEvent(QShowEvent* event) {
 // Save/Run, and with "Load minimized" saved would send the window to the tray.
 void TFicha::FormActivate() {
     activated_ = true;
-    const ProgramSettings settings = hooks.ReadSettings ? hooks.ReadSettings() : ProgramSettings{};
-    SetEditMode(!settings.Arranque);
+    const ProgramSettings settings = services_.readSettings();
+    state_.setEditMode(!settings.Arranque);
     ui_->Startminimized->setChecked(settings.Arranque);
-    ui_->AdvancedKeyPress->setChecked(settings.AdvancedKeyPress);
-    *state_.Sonido = settings.Sonido;
-    ui_->Sound->setChecked(settings.Sonido);
-    TranslationPath = settings.Language;
-    SetLogPath(settings.LogFile);
+    state_.setAdvancedKeyPress(settings.AdvancedKeyPress);
+    state_.setSonido(settings.Sonido);
+    state_.setTranslationPath(settings.Language);
+    state_.setLogPath(settings.LogFile);
     ApplyTranslation();
-    FillTargetWindowList();
-    if (!hooks.CommandTableEmpty || hooks.CommandTableEmpty()) {
-        Call(hooks.LoadCommandsFile);
+    ui_->ActionEditor->FillTargetWindowList();
+    if (services_.commandTableEmpty()) {
+        services_.loadCommandsFile();
     }
     if (ui_->Startminimized->isChecked()) {
         BotonAceptarClick();
@@ -192,56 +171,35 @@ void TFicha::FormActivate() {
 
 // --- the serial port
 
-void TFicha::ShowPortState(bool open) {
+// Every open attempt and every close, whoever asked for it.
+void TFicha::showPortState(bool open) {
     const QString title = QString::fromLatin1(kProgramTitle);
     if (open) {
         status_ = title + QStringLiteral(" (") +
-                  Translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
+                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
                   QString::number(port_.PortNumber()) + ')';
-        ui_->PPuerto->setText(Translated(QStringLiteral("Deactivate port"), "deactivateport"));
+        ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         status_ =
-            title + QStringLiteral(" (") + Translated(QStringLiteral("Inactive"), "inactive") + ')';
-        ui_->PPuerto->setText(Translated(QStringLiteral("Activate port"), "activateport"));
+            title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
+        ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
     ui_->Activar->setEnabled(!open);
     ui_->Desactivar->setEnabled(open);
+    tray_->SetHint(status_);
+    setWindowTitle(status_);
 }
 
 void TFicha::ActivarClick() {
-    if (port_.OpenPort()) {
-        ShowPortState(true);
-        Call(hooks.PortActivated);
-    } else {
-        QString text = Translated(
-            QStringLiteral("The serial port selected is being used by another application"),
-            "theserialportselectedisbeingusedbyanotherapplication");
-        // The driver's reason tells the user what to change (device, permissions).
-        const std::string reason = port_.LastError();
-        if (!reason.empty()) {
-            text += '\n' + ToQt(reason);
-        }
-        boxes_.Error(Translated(QStringLiteral("Serial port conflict"), "serialportconflict"),
-                     text);
-        ShowPortState(false);
-    }
-    tray_->SetHint(status_);
-    setWindowTitle(status_);
+    port_.ActivarClick();
 }
 
 void TFicha::DesactivarClick() {
-    port_.ClosePort();
-    ShowPortState(false);
-    setWindowTitle(status_);
-    tray_->SetHint(status_);
+    port_.DesactivarClick();
 }
 
 void TFicha::PPuertoClick() {
-    if (port_.IsOpen()) {
-        DesactivarClick();
-    } else {
-        ActivarClick();
-    }
+    port_.PPuertoClick();
 }
 
 // --- modes
@@ -263,8 +221,8 @@ void TFicha::AppRestore() {
     showNormal();
     raise();
     activateWindow();
-    FillTargetWindowList();
-    ShowActions();
+    ui_->ActionEditor->FillTargetWindowList();
+    ui_->ActionEditor->ShowActions();
 }
 
 void TFicha::changeEvent(QEvent* event) {
@@ -280,41 +238,40 @@ void TFicha::changeEvent(QEvent* event) {
 void TFicha::ConfigurarClick() {
     AppRestore();
     ui_->BotonAceptar->setFocus();
-    SetEditMode(true);
+    state_.setEditMode(true);
 }
 
-// Minimising, reloading and leaving editing mode happen inside SaveRun, in the
-// order the commands file's writer keeps.
+// The files are written and the table reloaded first; only a Save/Run that
+// worked leaves editing mode.
 void TFicha::BotonAceptarClick() {
     ProgramSettings settings;
-    settings.Settings = CommandsPath;
-    settings.Language = TranslationPath;
-    settings.LogFile = LogPath();
-    settings.Sonido = Sonido();
-    settings.AdvancedKeyPress = ui_->AdvancedKeyPress->isChecked();
+    settings.Settings = state_.commandsPath();
+    settings.Language = state_.translationPath();
+    settings.LogFile = state_.logPath();
+    settings.Sonido = state_.Sonido();
+    settings.AdvancedKeyPress = state_.AdvancedKeyPress();
     settings.Arranque = ui_->Startminimized->isChecked();
-    if (!hooks.SaveRun) {
+    if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
+        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
         return;
     }
-    if (const std::optional<std::string> failure = hooks.SaveRun(settings)) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
-    }
+    AppMinimize();
+    state_.setEditMode(false);
 }
 
 void TFicha::BotonCancelarClick() {
-    SetEditMode(false);
+    state_.setEditMode(false);
     AppMinimize();
 }
 
 // --- menus
 
 void TFicha::ConfiguracionClick() {
-    Call(hooks.ShowConfiguration);
+    emit configurationRequested();
 }
 
 void TFicha::SoundClick() {
-    *state_.Sonido = !Sonido();
-    ui_->Sound->setChecked(Sonido());
+    state_.setSonido(!state_.Sonido());
 }
 
 void TFicha::Help1Click() {
@@ -326,9 +283,7 @@ void TFicha::AcercadeClick() {
 }
 
 void TFicha::MenuSalirClick() {
-    if (port_.IsOpen()) {
-        port_.ClosePort();
-    }
+    port_.closeForExit();
     close();
 }
 
@@ -342,259 +297,51 @@ void TFicha::closeEvent(QCloseEvent* event) {
 // --- translation
 
 void TFicha::ApplyTranslation() {
-    if (!TranslationPath.empty() && QFileInfo(ToQt(TranslationPath)).isFile()) {
-        Call(hooks.LoadTranslation, TranslationPath);
+    const std::string& path = state_.translationPath();
+    if (!path.empty() && QFileInfo(ToQt(path)).isFile()) {
+        services_.loadTranslation(path);
     }
     Ui::TFicha& f = *ui_;
-    const auto menu = [this](QMenu* item, const char* key) {
-        item->setTitle(Translated(item->title(), key));
-    };
-    const auto action = [this](QAction* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
-    const auto group = [this](QGroupBox* item, const char* key) {
-        item->setTitle(Translated(item->title(), key));
-    };
-    const auto button = [this](QAbstractButton* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
-    const auto label = [this](QLabel* item, const char* key) {
-        item->setText(Translated(item->text(), key));
-    };
+    const auto tr = [this](auto* control, const char* key) { Recaption(translate_, control, key); };
 
-    menu(f.Archivo, "file");
-    action(f.Configuracion, "settings");
-    menu(f.Puerto, "serialport");
-    action(f.Activar, "activate");
-    action(f.Desactivar, "deactivate");
-    action(f.Sound, "sound");
-    action(f.Startminimized, "loadminimized");
-    action(f.AdvancedKeyPress, "advancedkeypress");
-    action(f.MenuSalir, "exit");
-    menu(f.Ayuda, "help");
-    action(f.Acercade, "about");
-    group(f.GBCommands, "assignedcommands");
-    group(f.GBActions, "associatedactions");
-    button(f.RadioButton1, "tapkey");
-    button(f.RBMouse, "mousecontrol");
-    group(f.RGClick, "Click");
-    button(f.RGClick0, "MLeft");
-    button(f.RGClick1, "Middle");
-    button(f.RGClick2, "MRight");
-    group(f.RGCursor, "Cursor");
-    button(f.CBUp, "Up");
-    button(f.CBDown, "Down");
-    button(f.CBLeft, "FLeft");
-    button(f.CBRight, "FRight");
-    button(f.RadioButton2, "runprogram");
-    button(f.BotonExaminar, "browse");
-    label(f.LLoop, "loopofmultipleactions");
-    f.Banyade->setToolTip(Translated(QStringLiteral("Add"), "add_hint"));
-    f.BBorra->setToolTip(Translated(QStringLiteral("Delete"), "delete_hint"));
-    button(f.CBoxAll, "runallatonce");
-    button(f.CBoxMultiKey, "keymultiplying");
-    group(f.GBSpecialSettings, "SpecialSettings");
-    label(f.LDelay, "Delay");
-    label(f.LTargetWin, "PreferredDestinationWindow");
-    button(f.BotonAceptar, "saverun");
-    button(f.BotonCancelar, "cancel");
-    action(f.Activado, "Enabled");
-    action(f.Typematic, "Typematic");
-    action(f.Learn, "LearnNow");
-    action(f.Addcommand, "InsertCommand");
-    action(f.Addremote, "InsertRemote");
-    action(f.Rename, "Rename");
-    action(f.Delete, "Delete");
-    action(f.Configurar, "properties");
-    action(f.Cerrar, "close");
+    tr(f.Archivo, "file");
+    tr(f.Configuracion, "settings");
+    tr(f.Puerto, "serialport");
+    tr(f.Activar, "activate");
+    tr(f.Desactivar, "deactivate");
+    tr(f.Sound, "sound");
+    tr(f.Startminimized, "loadminimized");
+    tr(f.AdvancedKeyPress, "advancedkeypress");
+    tr(f.MenuSalir, "exit");
+    tr(f.Ayuda, "help");
+    tr(f.Acercade, "about");
+    f.GBCommands->ApplyTranslation(translate_);
+    f.ActionEditor->ApplyTranslation(translate_);
+    tr(f.BotonAceptar, "saverun");
+    tr(f.BotonCancelar, "cancel");
+    f.GBCommands->ApplyMenuTranslation(translate_);
+    tr(f.Configurar, "properties");
+    tr(f.Cerrar, "close");
     if (port_.IsOpen()) {
-        f.PPuerto->setText(Translated(QStringLiteral("Deactivate port"), "deactivateport"));
+        f.PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
-        action(f.PPuerto, "ActivatePort");
+        tr(f.PPuerto, "ActivatePort");
     }
 }
 
-// --- lists of the action editor
+// --- the parts
 
-void TFicha::SetKeyNames(const std::vector<std::string>& names) {
-    ui_->ComboBox->clear();
-    for (const std::string& name : names) {
-        ui_->ComboBox->addItem(ToQt(name));
-    }
-    ui_->ComboBox->setCurrentIndex(-1);
+void TFicha::setCommandTable(CommandTable* table) {
+    ui_->GBCommands->setCommandTable(table);
+    ui_->ActionEditor->setCommandTable(table);
 }
 
-void TFicha::SetMessageNames(const std::vector<std::string>& names) {
-    QStringList items;
-    for (const std::string& name : names) {
-        items << ToQt(name);
-    }
-    items.sort(Qt::CaseInsensitive);
-    ui_->CBMessage->clear();
-    ui_->CBMessage->addItems(items);
-    ui_->CBMessage->setCurrentIndex(-1);
+CommandTreeEditor& TFicha::treeEditor() const {
+    return *ui_->GBCommands;
 }
 
-// --- the command tree
-
-void TFicha::SetCommandTable(CommandTable* table) {
-    if (table_ != nullptr) {
-        table_->onChanged = nullptr;
-        table_->onSelectionChanged = nullptr;
-    }
-    table_ = table;
-    if (table_ != nullptr) {
-        table_->onChanged = [this] { RefreshTree(); };
-        table_->onSelectionChanged = [this] { SelectInTree(); };
-    }
-    RefreshTree();
-}
-
-namespace {
-
-void ShowNode(QTreeWidgetItem* item, const CommandTable& table, int pos) {
-    item->setText(0, ToQt(table.label(pos)));
-    item->setData(0, Qt::UserRole, pos);
-    QIcon icon(NodeImage(table.image(pos)));
-    icon.addPixmap(NodeImage(table.selectedImage(pos)), QIcon::Selected);
-    item->setIcon(0, icon);
-}
-
-// The tree's items in display order, when they have the table's shape.
-std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandTable& table) {
-    std::vector<QTreeWidgetItem*> items;
-    int pos = 0;
-    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
-        QTreeWidgetItem* remote = tree->topLevelItem(r);
-        if (pos >= table.count() || table.level(pos) != 0) {
-            return {};
-        }
-        items.push_back(remote);
-        ++pos;
-        for (int c = 0; c < remote->childCount(); ++c, ++pos) {
-            if (pos >= table.count() || table.level(pos) == 0) {
-                return {};
-            }
-            items.push_back(remote->child(c));
-        }
-    }
-    if (pos != table.count()) {
-        return {};
-    }
-    return items;
-}
-
-}  // namespace
-
-// A change of label or image keeps the items, so the tree's current item and
-// scroll position survive (and no item disappears under a selection signal);
-// a change of shape rebuilds the tree.
-void TFicha::ResumeTreeRefresh() {
-    treeSuspended_ = false;
-    if (treeOutdated_) {
-        RefreshTree();
-    }
-}
-
-void TFicha::RefreshTree() {
-    if (treeSuspended_) {
-        treeOutdated_ = true;
-        return;
-    }
-    treeOutdated_ = false;
-    QTreeWidget* tree = ui_->TreeView;
-    syncingTree_ = true;
-    if (table_ == nullptr) {
-        tree->clear();
-    } else if (const auto items = ItemsOfSameShape(tree, *table_);
-               !items.empty() || table_->empty()) {
-        for (int pos = 0; pos < table_->count(); ++pos) {
-            ShowNode(items[static_cast<std::size_t>(pos)], *table_, pos);
-        }
-        if (table_->empty()) {
-            tree->clear();
-        }
-    } else {
-        tree->clear();
-        QTreeWidgetItem* remote = nullptr;
-        for (int pos = 0; pos < table_->count(); ++pos) {
-            QTreeWidgetItem* item = nullptr;
-            if (table_->level(pos) == 0 || remote == nullptr) {
-                item = new QTreeWidgetItem(tree);
-                remote = item;
-            } else {
-                item = new QTreeWidgetItem(remote);
-            }
-            ShowNode(item, *table_, pos);
-        }
-        tree->expandAll();
-    }
-    syncingTree_ = false;
-    SelectInTree();
-}
-
-void TFicha::SelectInTree() {
-    if (table_ == nullptr) {
-        return;
-    }
-    if (treeSuspended_) {
-        treeOutdated_ = true;  // the refresh selects as well
-        return;
-    }
-    const int selected = table_->selected();
-    syncingTree_ = true;
-    QTreeWidgetItem* match = nullptr;
-    for (QTreeWidgetItemIterator it(ui_->TreeView); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == selected) {
-            match = *it;
-            break;
-        }
-    }
-    ui_->TreeView->setCurrentItem(match);
-    syncingTree_ = false;
-}
-
-void TFicha::OnTreeSelection() {
-    if (syncingTree_ || table_ == nullptr) {
-        return;
-    }
-    const QTreeWidgetItem* item = ui_->TreeView->currentItem();
-    table_->select(item != nullptr ? item->data(0, Qt::UserRole).toInt() : kNoNode);
-    ShowActions();
-}
-
-void TFicha::ShowActions() {
-    if (table_ == nullptr) {
-        return;
-    }
-    const int selected = table_->selected();
-    if (selected == kNoNode || !table_->isCommand(selected)) {
-        table_->setCurrent(nullptr);
-        return;
-    }
-    table_->setCurrent(&table_->record(selected));
-    table_->applyImageRule(selected);
-}
-
-void TFicha::FillTargetWindowList() {
-    if (!hooks.TopLevelTitles) {
-        return;
-    }
-    // Titles are read into a buffer of 201 characters; equal titles stay, one per window.
-    constexpr std::size_t kTitleLimit = 200;
-    QStringList titles;
-    for (const std::string& title : hooks.TopLevelTitles()) {
-        if (!title.empty()) {
-            titles << ToQt(title.substr(0, kTitleLimit));
-        }
-    }
-    titles.sort(Qt::CaseInsensitive);
-    QComboBox* box = ui_->CBTargetWin;
-    const QString text = box->currentText();  // emptying the list keeps the text
-    box->clear();
-    box->addItems(titles);
-    box->setCurrentIndex(-1);
-    box->setEditText(text);
+ActionEditor& TFicha::actionEditor() const {
+    return *ui_->ActionEditor;
 }
 
 }  // namespace tavrel

@@ -1,16 +1,14 @@
-// The main window TFicha: menus, port activation with its captions, the two
-// modes (editing with the window shown, running with only the tray icon), the
-// command tree display and the action editor's controls, help and the about box.
+// The main window TFicha: menus, the port's captions, the two modes (editing
+// with the window shown, running with only the tray icon), Save/Run and
+// Cancel, help and the about box. The command tree editor and the action
+// editor are parts of their own inside it; the window routes between them.
+// The learning and configuration dialogs are reached through its signals.
 #pragma once
 
 #include <QMainWindow>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "commands/program_settings.h"
+#include "commands/notifier.h"
 #include "text_edge.h"
 
 class QMenu;
@@ -20,69 +18,27 @@ class TFicha;
 
 namespace tavrel {
 
+class ActionEditor;
 class CommandTable;
+class CommandTreeEditor;
 class HelpViewer;
+class MainWindowServices;
 class MessageBoxes;
-class PortControl;
+class PortActivation;
+class ProgramState;
 class TAcercaDe;
 class TrayIcon;
-
-// What the main window asks of the other parts. Every hook may stay empty: the
-// window then skips that step.
-struct FichaHooks {
-    // Reads "tavrel.ini", every missing key with its default.
-    std::function<ProgramSettings()> ReadSettings;
-    // Loads the translation table from path (Windows-1252); called only when the file exists.
-    std::function<void(const std::string& path)> LoadTranslation;
-    // The titles of the desktop's top-level windows, in stacking order (Windows-1252).
-    std::function<std::vector<std::string>()> TopLevelTitles;
-    std::function<bool()> CommandTableEmpty;
-    // Loads the commands file into the empty table (it calls ActivarClick when
-    // the file has entries).
-    std::function<void()> LoadCommandsFile;
-    // Save/Run: writes the settings file and the commands file, minimises,
-    // reloads and enters running mode. Returns the message to show when a
-    // write failed ("Unable to write to ..."); nothing else has changed then.
-    std::function<std::optional<std::string>(const ProgramSettings& settings)> SaveRun;
-    // A successful open: capture waits for a new sequence, raises DTR and RTS
-    // and starts the receiver's start-up bytes.
-    std::function<void()> PortActivated;
-    // The Advanced key press check mark changed (also when set from the settings file).
-    std::function<void(bool on)> AdvancedKeyPressChanged;
-    // Shows the configuration dialog modally.
-    std::function<void()> ShowConfiguration;
-};
-
-// Where the state that recognition reads lives; by default in the window itself.
-struct ModeState {
-    bool* EditMode;
-    bool* Sonido;
-    std::string* LogFile;  // Windows-1252
-};
 
 class TFicha : public QMainWindow {
     Q_OBJECT
 public:
-    TFicha(PortControl& port, TranslateFn translate, MessageBoxes& boxes, HelpViewer& help,
-           QWidget* parent = nullptr);
+    // All are referenced and must outlive the window. state holds EditMode,
+    // Sonido, AdvancedKeyPress and the paths; the window's menu checks follow it.
+    TFicha(MainWindowServices& services, ProgramState& state, PortActivation& port,
+           TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent = nullptr);
     ~TFicha() override;
 
-    FichaHooks hooks;
-
-    // Program-wide state. EditMode, Sonido and the log path are read by
-    // recognition; ShareState puts them where it reads them, so one copy exists.
-    // The shared place takes the values the window holds now.
-    void ShareState(const ModeState& state);
-    bool EditMode() const { return *state_.EditMode; }
-    void SetEditMode(bool on) { *state_.EditMode = on; }
-    bool Sonido() const { return *state_.Sonido; }
-    const std::string& LogPath() const { return *state_.LogFile; }
-    void SetLogPath(const std::string& path) { *state_.LogFile = path; }
-    std::string TranslationPath;  // Windows-1252
-    std::string CommandsPath;
-    bool AdvancedKeyPressChecked() const;
     bool StartminimizedChecked() const;
-
     // Running mode: the window is in the tray (or minimised when there is no tray).
     bool Running() const { return running_; }
     // The latest status title; empty until the port first changed state.
@@ -104,30 +60,21 @@ public:
     void AppMinimize();
     void AppRestore();
     void ApplyTranslation();
-    // The action editor's part for now: the selected command becomes the
-    // current one and shows its image; the editor's controls stay as created.
-    void ShowActions();
-    // Rebuilds the list of destination window titles in CBTargetWin, sorted.
-    void FillTargetWindowList();
 
-    // Fills the action editor's lists: the named keys in table order, the
-    // message names sorted. Texts in Windows-1252.
-    void SetKeyNames(const std::vector<std::string>& names);
-    void SetMessageNames(const std::vector<std::string>& names);
-
-    // The tree shows this table and follows its changes; its selection is the table's.
-    void SetCommandTable(CommandTable* table);
-    void RefreshTree();
-    // Holds back tree refreshes while the table is rebuilt in one go (a load),
-    // so the tree is built once instead of once per node.
-    void SuspendTreeRefresh() { treeSuspended_ = true; }
-    void ResumeTreeRefresh();
-
-    Ui::TFicha& form() const { return *ui_; }
+    // The parts show this table; its selection is the tree's.
+    void setCommandTable(CommandTable* table);
+    CommandTreeEditor& treeEditor() const;
+    ActionEditor& actionEditor() const;
     TrayIcon& TrayIcon1() const { return *tray_; }
     TAcercaDe& AcercaDe() const { return *about_; }
     QMenu* PopupMenu() const { return popupMenu_; }
-    QMenu* PopupMenu1() const { return popupMenu1_; }
+
+signals:
+    // File > Settings...: the configuration dialog (TSelPuerto) opens modally.
+    void configurationRequested();
+    // "Learn now..." in the tree's menu: the learning dialog (TAprendizaje)
+    // opens for the selected command.
+    void learningRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -136,35 +83,29 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QString Translated(const QString& def, const char* key) const {
+    QString translated(const QString& def, const char* key) const {
         return Tr(translate_, def, key);
     }
-    void ShowPortState(bool open);
-    void BuildMenus();
-    void SelectInTree();
-    void OnTreeSelection();
+    void showPortState(bool open);
+    void showState();
+    void buildMenus();
 
     std::unique_ptr<Ui::TFicha> ui_;
-    PortControl& port_;
+    MainWindowServices& services_;
+    ProgramState& state_;
+    PortActivation& port_;
     TranslateFn translate_;
     MessageBoxes& boxes_;
     HelpViewer& help_;
     TrayIcon* tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
-    QMenu* popupMenu1_ = nullptr;
-    CommandTable* table_ = nullptr;
     QString status_;
     bool activated_ = false;
     bool running_ = false;
     bool centred_ = false;
-    bool syncingTree_ = false;
-    bool treeSuspended_ = false;
-    bool treeOutdated_ = false;
-    bool ownEditMode_ = true;
-    bool ownSonido_ = true;
-    std::string ownLogFile_;
-    ModeState state_{&ownEditMode_, &ownSonido_, &ownLogFile_};
+    Notifier<bool>::Subscription portHeard_;
+    Notifier<>::Subscription stateHeard_;
 };
 
 }  // namespace tavrel

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "command_tree_editor.h"
 #include "ficha.h"
 #include "message_boxes.h"
 #include "platform/desktop.h"
@@ -17,13 +19,13 @@ namespace {
 // The tree follows the table once, after a whole load, not after every node.
 class TreeRefreshHeld {
 public:
-    explicit TreeRefreshHeld(TFicha& ficha) : ficha_(ficha) { ficha_.SuspendTreeRefresh(); }
-    ~TreeRefreshHeld() { ficha_.ResumeTreeRefresh(); }
+    explicit TreeRefreshHeld(CommandTreeEditor& tree) : tree_(tree) { tree_.suspendRefresh(); }
+    ~TreeRefreshHeld() { tree_.resumeRefresh(); }
     TreeRefreshHeld(const TreeRefreshHeld&) = delete;
     TreeRefreshHeld& operator=(const TreeRefreshHeld&) = delete;
 
 private:
-    TFicha& ficha_;
+    CommandTreeEditor& tree_;
 };
 
 // Started programs are collected this often, so none stays a zombie for long.
@@ -56,9 +58,10 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
-      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, timers_),
-      recognizer_(table_, sequence_, desktop.sound, runner_),
+      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
+      recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
+      activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
@@ -73,63 +76,39 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.setDTR = [this](bool on) { commPort_.SetDTR(on); };
     capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
-    recognizer_.aprendiendo = [this] { return capture_.Aprendiendo; };
-    recognizer_.reportError = [this](const std::string& text) { ReportError(text); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
     reapTimer_->setInterval(kReapInterval);
     reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
     reapTimer_->setEnabled(true);
 
+    // A successful open: capture waits for a new sequence, raises DTR and RTS
+    // and starts the receiver's start-up bytes.
+    portHeard_ = activation_.changed.subscribe([this](bool open) {
+        if (open) {
+            capture_.PortActivated();
+        }
+    });
+
     // --- the main window's creation (FormCreate)
-    const TranslateFn translate = [this](std::string def, std::string key) {
-        return translation_.Translate(def, key);
-    };
-    ficha_ = std::make_unique<TFicha>(*this, translate, boxes, help);
+    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, translate_, boxes, help);
     ficha_->setObjectName(QStringLiteral("Ficha"));
     TFicha& ficha = *ficha_;
-    ficha.ShareState({&recognizer_.EditMode, &recognizer_.Sonido, &recognizer_.LogFile});
-    ficha.SetCommandTable(&table_);
-    std::vector<std::string> keys(kNamedKeyLabels.begin(), kNamedKeyLabels.end());
-    ficha.SetKeyNames(keys);
-    ficha.SetMessageNames(MessageNames());
-    recognizer_.showActions = [this](TComando&) { ficha_->ShowActions(); };
+    ficha.setCommandTable(&table_);
+    ActionEditor& actions = ficha.actionEditor();
+    actions.setKeyNames(std::vector<std::string>(kNamedKeyLabels.begin(), kNamedKeyLabels.end()));
+    actions.setMessageNames(MessageNames());
+    actions.setDesktop(&desktop.desktop);
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
-    runner_.setAdvancedKeyPress(ficha.AdvancedKeyPressChecked());
-
-    FichaHooks& hooks = ficha.hooks;
-    hooks.ReadSettings = [this] { return ReadSettings(); };
-    hooks.LoadTranslation = [this](const std::string& path) {
-        // A file that cannot be read keeps the texts in force.
-        [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
-    };
-    hooks.TopLevelTitles = [&windows = desktop.desktop] {
-        std::vector<std::string> titles;
-        for (WindowHandle window : windows.TopLevelWindows()) {
-            titles.push_back(windows.GetWindowText(window));
-        }
-        return titles;
-    };
-    hooks.CommandTableEmpty = [this] { return table_.empty(); };
-    hooks.LoadCommandsFile = [this] {
-        const TreeRefreshHeld held(*ficha_);
-        commandsFile_.Load();
-    };
-    hooks.SaveRun = [this](const ProgramSettings& settings) -> std::optional<std::string> {
-        const TreeRefreshHeld held(*ficha_);
-        if (const auto failure = commandsFile_.SaveRun(settings)) {
-            return failure->message();
-        }
-        return std::nullopt;
-    };
-    hooks.PortActivated = [this] { capture_.PortActivated(); };
-    hooks.AdvancedKeyPressChanged = [this](bool on) { runner_.setAdvancedKeyPress(on); };
+    // The configuration dialog (TSelPuerto) and the learning dialog
+    // (TAprendizaje) are created here, after the window, and open on its
+    // configurationRequested and learningRequested signals.
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
-    ficha.SetEditMode(true);
+    state_.setEditMode(true);
     capture_.Reset();
     // The device of each port is known before anything can open one.
-    ReadSettings();
+    readSettings();
 }
 
 Program::~Program() {
@@ -139,7 +118,7 @@ Program::~Program() {
 
 // Every read of the settings file also maps COM1..COM8 to their devices
 // again, so a changed [Ports] section applies at the next open.
-ProgramSettings Program::ReadSettings() {
+ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -149,7 +128,17 @@ ProgramSettings Program::ReadSettings() {
     return settings;
 }
 
-void Program::ReportError(const std::string& text) {
+// --- recognition's host
+
+bool Program::Aprendiendo() const {
+    return capture_.Aprendiendo;
+}
+
+void Program::ShowActions(TComando&) {
+    ficha_->actionEditor().ShowActions();
+}
+
+void Program::reportLogError(const std::string& text) {
     boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
 }
 
@@ -160,11 +149,11 @@ bool Program::IsOpen() const {
 }
 
 void Program::DesactivarClick() {
-    ficha_->DesactivarClick();
+    activation_.DesactivarClick();
 }
 
 void Program::ActivarClick() {
-    ficha_->ActivarClick();
+    activation_.ActivarClick();
 }
 
 bool Program::OpenPort() {
@@ -218,23 +207,36 @@ void Program::setPortOrdinals(const PortOrdinals& ordinals) {
 // --- the rest of the host
 
 void Program::setCommandsFilePath(const std::string& path) {
-    ficha_->CommandsPath = path;
+    state_.setCommandsPath(path);
 }
 
 void Program::resetCapture() {
     capture_.Reset();
 }
 
-void Program::AppMinimize() {
-    ficha_->AppMinimize();
+// --- the main window's services
+
+void Program::loadTranslation(const std::string& path) {
+    // A file that cannot be read keeps the texts in force.
+    [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
 }
 
-void Program::setEditMode(bool editMode) {
-    ficha_->SetEditMode(editMode);
+bool Program::commandTableEmpty() const {
+    return table_.empty();
 }
 
-void Program::setPendingNumber(std::int32_t pendingNumber) {
-    runner_.setPendingNumber(pendingNumber);
+void Program::loadCommandsFile() {
+    const TreeRefreshHeld held(ficha_->treeEditor());
+    commandsFile_.Load();
+}
+
+std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
+    const TreeRefreshHeld held(ficha_->treeEditor());
+    if (const auto failure = commandsFile_.SaveRun(settings)) {
+        return failure->message();
+    }
+    runner_.setPendingNumber(0);
+    return std::nullopt;
 }
 
 }  // namespace tavrel

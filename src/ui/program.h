@@ -13,9 +13,12 @@
 #include "commands/command_table.h"
 #include "commands/commands_file.h"
 #include "commands/program_settings.h"
+#include "commands/program_state.h"
 #include "commands/sequence_settings.h"
+#include "main_window_services.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
+#include "port_activation.h"
 #include "port_control.h"
 #include "qt_timer.h"
 #include "serial/ComDrv32.h"
@@ -37,7 +40,14 @@ struct DesktopParts {
     Sound& sound;
 };
 
-class Program final : public CommandsFileHost, public PortControl {
+// Program implements the narrow interfaces its parts ask for: the commands
+// file's host, the port driver for the activation, the main window's services.
+// Calls go one way: the window calls the program through MainWindowServices and
+// PortActivation; the program reaches the window only through notifiers.
+class Program final : public CommandsFileHost,
+                      public PortControl,
+                      public MainWindowServices,
+                      public RecognitionHost {
 public:
     // programDirectory holds "tavrel.ini" and the default commands file. The
     // main window is created here (its creation steps run); it is not shown.
@@ -48,6 +58,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     TFicha& Ficha() const { return *ficha_; }
+    ProgramState& state() { return state_; }
+    PortActivation& activation() { return activation_; }
     TCommPortDriver& CommPort() { return commPort_; }
     CodeCapture& Capture() { return capture_; }
     CommandTable& Table() { return table_; }
@@ -66,23 +78,34 @@ public:
     void showPortOrdinals(const PortOrdinals&) override {}
     void showSequenceSettings(const SequenceSettings&) override {}
     void resetCapture() override;
-    void AppMinimize() override;
-    void setEditMode(bool editMode) override;
-    void setPendingNumber(std::int32_t pendingNumber) override;
 
     bool OpenPort() override;
     void ClosePort() override;
     int PortNumber() const override;
     std::string LastError() const override;
 
-private:
-    ProgramSettings ReadSettings();
-    void ReportError(const std::string& text);
+    // --- RecognitionHost
+    bool Aprendiendo() const override;
+    void ShowActions(TComando& command) override;
+    void reportLogError(const std::string& systemErrorText) override;
 
+    // --- MainWindowServices
+    ProgramSettings readSettings() override;
+    void loadTranslation(const std::string& path) override;
+    bool commandTableEmpty() const override;
+    void loadCommandsFile() override;
+    std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
+
+private:
     MessageBoxes& boxes_;
+    ProgramState state_;
     PosixFileSystem files_;
     ProgramSettingsFile settingsFile_;
     TranslationTable translation_;
+    // Translate(default, key) over the table, for every part that captions.
+    const TranslateFn translate_ = [this](std::string def, std::string key) {
+        return translation_.Translate(def, key);
+    };
     CommandTable table_;
     SequenceSettings sequence_;
     QtTimerFactory timers_;
@@ -97,6 +120,8 @@ private:
     ActionRunner runner_;
     Recognizer recognizer_;
     CommandsFile commandsFile_;
+    PortActivation activation_;
+    Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;

@@ -18,4 +18,15 @@ std::string FromQt(const QString& text);
 // Translate with Qt text at both ends; an empty translate function keeps the default.
 QString Tr(const TranslateFn& translate, const QString& def, const char* key);
 
+// ApplyTranslation's step for one control: caption := Translate(caption now
+// shown, key). Menus and groups have a title, everything else a text.
+template <typename Control>
+void Recaption(const TranslateFn& translate, Control* control, const char* key) {
+    if constexpr (requires { control->title(); }) {
+        control->setTitle(Tr(translate, control->title(), key));
+    } else {
+        control->setText(Tr(translate, control->text(), key));
+    }
+}
+
 }  // namespace tavrel

@@ -62,7 +62,8 @@ protected:
     VirtualClock clock;
     CommandTable table;
     TSendKeys sendKeys{fake.input, fake.desktop};
-    ActionRunner runner{fake.input, fake.desktop, fake.processes, sendKeys, table, clock};
+    ProgramState mode;
+    ActionRunner runner{fake.input, fake.desktop, fake.processes, sendKeys, table, mode, clock};
     int remote = 0;
 };
 
@@ -281,7 +282,7 @@ TEST_F(ActionRunnerTest, AdvancedPathHoldsEveryModifier) {
 }
 
 TEST_F(ActionRunnerTest, PlainPathHoldsOnlyTheFirstModifier) {
-    runner.setAdvancedKeyPress(false);
+    mode.setAdvancedKeyPress(false);
     EXPECT_EQ(press(command({Named("15", true, true, true)})),
               (Events{Down(18), Down(112), Up(112), Up(18)}));
     EXPECT_EQ(press(command({Text("z", false, true, true)})),
@@ -293,7 +294,7 @@ TEST_F(ActionRunnerTest, PlainPathHoldsOnlyTheFirstModifier) {
 
 TEST_F(ActionRunnerTest, BadNamedKeyIndexSendsNothingOnEitherPath) {
     for (const bool advanced : {true, false}) {
-        runner.setAdvancedKeyPress(advanced);
+        mode.setAdvancedKeyPress(advanced);
         for (const char* bad : {"27", "x", "-1", "1 "}) {
             EXPECT_EQ(press(command({Named(bad, true)})), Events{}) << bad;
         }
@@ -307,7 +308,7 @@ TEST_F(ActionRunnerTest, RestoreKeywordRestoresAndIsNotTyped) {
     EXPECT_EQ(press(command({Text("RestoreTavrel")})), Events{});
     EXPECT_EQ(restored, 1);
     EXPECT_EQ(runner.PendingNumber(), 0);
-    runner.setAdvancedKeyPress(false);
+    mode.setAdvancedKeyPress(false);
     EXPECT_EQ(press(command({Text("restoretavrel")})).size(), 26u);
     EXPECT_EQ(restored, 1);
 }

@@ -310,19 +310,19 @@ TEST_F(CodeCaptureTest, AFailingRecognitionStillEndsTheBatch) {
 TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
-    Recognizer recognizer(table, settings, sound, runner);
-    recognizer.EditMode = false;
-    recognizer.LogFile =
-        (std::filesystem::temp_directory_path() / "tavrel-no-such-dir" / "l.txt").string();
-    std::vector<std::string> errors;
-    recognizer.reportError = [&](const std::string& text) { errors.push_back(text); };
+    ProgramState mode;
+    testing::RecordingRecognitionHost host;
+    Recognizer recognizer(table, settings, mode, sound, runner, host);
+    mode.setEditMode(false);
+    mode.setLogPath(
+        (std::filesystem::temp_directory_path() / "tavrel-no-such-dir" / "l.txt").string());
     capture.reconocer = [&](const TSecuencia& s) { recognizer.Reconocer(s); };
     command->Codigo = testing::Seq({1, 2, 3});
     settings.ShortestCodeLength = 3;
     capture.PortActivated();
 
     Batch({1, 2, 3});
-    EXPECT_EQ(errors.size(), 1U);
+    EXPECT_EQ(host.errors.size(), 1U);
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_EQ(table.current(), command);
     EXPECT_FALSE(capture.EsperandoSecuencia);
@@ -331,7 +331,7 @@ TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
     clock.advance(150);
     EXPECT_TRUE(capture.EsperandoSecuencia);
 
-    recognizer.LogFile.clear();
+    mode.setLogPath("");
     Batch({1, 2, 3});
     EXPECT_EQ(runner.ran, std::vector<std::string>{"Up"});
 }

@@ -27,9 +27,7 @@ protected:
         table.record(play).Codigo = Seq({1, 10, 20, 30});
         table.record(stop).Codigo = Seq({1, 50, 60, 70});
         table.record(twin).Codigo = Seq({1, 10, 20, 30});
-        recognizer.EditMode = false;
-        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
-        recognizer.showActions = [this](TComando& c) { shown.push_back(c.Nombre); };
+        mode.setEditMode(false);
         dir = std::filesystem::temp_directory_path() /
               ("tavrel-recognizer-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -47,9 +45,11 @@ protected:
     SequenceSettings settings;
     testing::RecordingSound sound;
     testing::RecordingRunner runner;
-    Recognizer recognizer{table, settings, sound, runner};
-    std::vector<std::string> errors;
-    std::vector<std::string> shown;
+    ProgramState mode;
+    testing::RecordingRecognitionHost host;
+    Recognizer recognizer{table, settings, mode, sound, runner, host};
+    std::vector<std::string>& errors = host.errors;
+    std::vector<std::string>& shown = host.shown;
     std::filesystem::path dir;
     int tv = 0, play = 0, stop = 0, radio = 0, twin = 0;
 };
@@ -86,8 +86,8 @@ TEST_F(RecognizerTest, RemotesAndCommandsWithoutCodeNeverMatch) {
 }
 
 TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
-    recognizer.EditMode = true;
-    recognizer.LogFile = (dir / "log.txt").string();
+    mode.setEditMode(true);
+    mode.setLogPath((dir / "log.txt").string());
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(table.selected(), stop);
     EXPECT_EQ(sound.beeps, 1);
@@ -95,9 +95,8 @@ TEST_F(RecognizerTest, InEditModeTheCommandIsOnlyShownUnlessLearning) {
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "log.txt"));
 
-    bool learning = true;
-    recognizer.aprendiendo = [&] { return learning; };
-    recognizer.Sonido = false;
+    host.learning = true;
+    mode.setSonido(false);
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(sound.beeps, 1);
     EXPECT_EQ(runner.ran, std::vector<std::string>{"Stop"});
@@ -110,7 +109,7 @@ TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
                    "dio");  // Windows-1252 bytes go to the file unchanged
     table.record(play).Codigo.NumValores = 0;
     // Also a Windows-1252 path, which names the file in UTF-8 on disk.
-    recognizer.LogFile = (dir / "regist\xE9.log").string();
+    mode.setLogPath((dir / "regist\xE9.log").string());
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     recognizer.Reconocer(Seq({1, 50, 60, 70}));
     EXPECT_EQ(ReadFile(dir / "regist\xC3\xA9.log"),
@@ -121,14 +120,14 @@ TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
 }
 
 TEST_F(RecognizerTest, AnUnwritableLogReportsTheSystemErrorAndRunsNothing) {
-    recognizer.LogFile = (dir / "missing" / "log.txt").string();
+    mode.setLogPath((dir / "missing" / "log.txt").string());
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors, std::vector<std::string>{"No such file or directory"});
     EXPECT_TRUE(runner.ran.empty());
     EXPECT_EQ(sound.beeps, 1);
     EXPECT_EQ(table.current(), &table.record(play));
 
-    recognizer.LogFile = dir.string();  // a directory
+    mode.setLogPath(dir.string());  // a directory
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors.size(), 2U);
     EXPECT_TRUE(runner.ran.empty());

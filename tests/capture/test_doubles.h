@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/recognizer.h"
 #include "commands/command_runner.h"
 #include "commands/secuencia.h"
 #include "platform/sound.h"
@@ -23,6 +24,16 @@ class RecordingRunner : public CommandRunner {
 public:
     void RunCommandActions(TComando& command) override { ran.push_back(command.Nombre); }
     std::vector<std::string> ran;
+};
+
+class RecordingRecognitionHost : public RecognitionHost {
+public:
+    bool Aprendiendo() const override { return learning; }
+    void ShowActions(TComando& command) override { shown.push_back(command.Nombre); }
+    void reportLogError(const std::string& text) override { errors.push_back(text); }
+    bool learning = false;
+    std::vector<std::string> shown;
+    std::vector<std::string> errors;
 };
 
 inline TSecuencia Seq(std::initializer_list<std::int32_t> values) {

@@ -17,26 +17,30 @@
 
 namespace tavrel::testing {
 
-struct Pipeline {
+struct Pipeline : RecognitionHost {
     VirtualClock clock;
     FakePlatform platform;
     CommandTable table;
     SequenceSettings settings;
     TSendKeys sendKeys{platform.input, platform.desktop};
-    ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table,
+    ProgramState mode;
+    ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table, mode,
                         clock};
-    Recognizer recognizer{table, settings, platform.sound, runner};
+    Recognizer recognizer{table, settings, mode, platform.sound, runner, *this};
     CodeCapture capture{clock, table, settings};
     std::vector<std::string> errors;
+    TComando* shown = nullptr;  // the command last shown in editing mode
 
     Pipeline() {
         capture.reconocer = [this](const TSecuencia& s) { recognizer.Reconocer(s); };
-        recognizer.aprendiendo = [this] { return capture.Aprendiendo; };
-        recognizer.reportError = [this](const std::string& text) { errors.push_back(text); };
         runner.setMouseStepProvider([this] { return capture.MouseStep; });
-        recognizer.EditMode = false;
+        mode.setEditMode(false);
         capture.PortActivated();  // as after the port opened: the next batch starts a press
     }
+
+    bool Aprendiendo() const override { return capture.Aprendiendo; }
+    void ShowActions(TComando& command) override { shown = &command; }
+    void reportLogError(const std::string& text) override { errors.push_back(text); }
 
     // Adds a learned command under the last remote (creating "TV" first).
     TComando& addCommand(const std::string& name, const std::vector<std::int32_t>& code,

@@ -62,14 +62,12 @@ TEST(PressToAction, AHeldButtonMovesThePointerFartherOnEveryRepeat) {
 
 TEST(PressToAction, InEditingModeAPressOnlySelectsItsCommand) {
     Pipeline p;
-    p.recognizer.EditMode = true;
-    TComando* shown = nullptr;
-    p.recognizer.showActions = [&](TComando& c) { shown = &c; };
+    p.mode.setEditMode(true);
     TComando& play =
         p.addCommand("Play", {0x10, 0x20, 0x30}, {kMarker + "SendKeys" + kMarker + "NNNNp"});
     p.receive({0x10, 0x20, 0x30});
     EXPECT_EQ(p.platform.log.events(), (std::vector<std::string>{"Beep()"}));
-    EXPECT_EQ(shown, &play);
+    EXPECT_EQ(p.shown, &play);
 }
 
 TEST(PressToAction, ARunAllAtOnceCommandWithADelaySpreadsItsActionsOverTheClock) {

@@ -37,7 +37,7 @@ protected:
         };
         p.capture.setDTR = [this](bool on) { driver.SetDTR(on); };
         p.capture.setRTS = [this](bool on) { driver.SetRTS(on); };
-        p.recognizer.LogFile = dir.file("tavrel.log");
+        p.mode.setLogPath(dir.file("tavrel.log"));
     }
     void TearDown() override {
         if (watcher >= 0) {

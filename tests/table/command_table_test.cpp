@@ -19,7 +19,7 @@ protected:
         table.appendCommand(tv, "Play", 2);
         table.appendCommand(0, "Stop", 3);
         table.appendCommand(3, "Louder", 5);
-        table.onSelectionChanged = [this] { ++selectionEvents; };
+        selectionHeard = table.selectionChanged.subscribe([this] { ++selectionEvents; });
     }
 
     std::vector<std::string> Shape() const {
@@ -32,6 +32,7 @@ protected:
 
     CommandTable table;
     int selectionEvents = 0;
+    Notifier<>::Subscription selectionHeard;
 };
 
 TEST_F(CommandTableTest, CommandsFollowTheirRemoteInDisplayOrder) {

@@ -16,8 +16,13 @@
 #include <QTreeWidget>
 
 #include "acerca_de.h"
+#include "action_editor.h"
+#include "command_tree_editor.h"
 #include "commands/command_table.h"
+#include "commands/program_state.h"
 #include "ficha.h"
+#include "main_window_services.h"
+#include "port_activation.h"
 #include "tray_icon.h"
 #include "ui_fakes.h"
 
@@ -26,37 +31,47 @@ namespace {
 
 using testing::Log;
 
+// The program behind the window as far as the window asks for it.
+class RecordingServices : public MainWindowServices {
+public:
+    explicit RecordingServices(Log& log) : log_(log) {}
+    ProgramSettings readSettings() override {
+        log_.push_back("ReadSettings");
+        return settings;
+    }
+    void loadTranslation(const std::string& path) override {
+        log_.push_back("LoadTranslation " + path);
+    }
+    bool commandTableEmpty() const override { return tableEmpty; }
+    void loadCommandsFile() override { log_.push_back("LoadCommandsFile"); }
+    std::optional<std::string> SaveRun(const ProgramSettings& saved) override {
+        log_.push_back("SaveRun");
+        written = saved;
+        if (!writeFailure.empty()) {
+            return writeFailure;
+        }
+        return std::nullopt;
+    }
+
+    ProgramSettings settings;
+    ProgramSettings written;
+    std::string writeFailure;
+    bool tableEmpty = true;
+
+private:
+    Log& log_;
+};
+
 class FichaTest : public ::testing::Test {
 protected:
-    FichaTest() : port(log), boxes(log), ficha(port, testing::TableTranslate(&table), boxes, help) {
-        ficha.hooks.ReadSettings = [this] {
-            log.push_back("ReadSettings");
-            return settings;
-        };
-        ficha.hooks.TopLevelTitles = [this] {
-            log.push_back("TopLevelTitles");
-            return titles;
-        };
-        ficha.hooks.CommandTableEmpty = [this] { return tableEmpty; };
-        ficha.hooks.LoadCommandsFile = [this] { log.push_back("LoadCommandsFile"); };
-        // As the commands file's writer does it on success.
-        ficha.hooks.SaveRun = [this](const ProgramSettings& saved) -> std::optional<std::string> {
-            log.push_back("SaveRun");
-            written = saved;
-            if (!writeFailure.empty()) {
-                return writeFailure;
+    FichaTest() {
+        ficha.actionEditor().setDesktop(&desktop);
+        stateHeard = state.changed.subscribe([this] {
+            if (state.AdvancedKeyPress() != advancedKeyPress) {
+                advancedKeyPress = state.AdvancedKeyPress();
+                log.push_back(advancedKeyPress ? "AdvancedKeyPress(1)" : "AdvancedKeyPress(0)");
             }
-            ficha.AppMinimize();
-            ficha.SetEditMode(false);
-            return std::nullopt;
-        };
-        ficha.hooks.PortActivated = [this] { log.push_back("PortActivated"); };
-        ficha.hooks.AdvancedKeyPressChanged = [this](bool on) {
-            log.push_back(on ? "AdvancedKeyPress(1)" : "AdvancedKeyPress(0)");
-        };
-        ficha.hooks.LoadTranslation = [this](const std::string& path) {
-            log.push_back("LoadTranslation " + path);
-        };
+        });
     }
 
     template <typename T>
@@ -70,15 +85,21 @@ protected:
 
     std::map<std::string, std::string> table;
     Log log;
-    testing::RecordingPort port;
-    testing::RecordingBoxes boxes;
+    testing::RecordingPort port{log};
+    testing::RecordingBoxes boxes{log};
     testing::RecordingHelp help;
-    ProgramSettings settings;
-    ProgramSettings written;
-    std::string writeFailure;
-    std::vector<std::string> titles;
-    bool tableEmpty = true;
-    TFicha ficha;
+    FakeEventLog desktopLog;
+    testing::RecordingDesktop desktop{desktopLog, log};
+    RecordingServices services{log};
+    ProgramState state;
+    bool advancedKeyPress = true;
+    PortActivation activation{port, boxes, testing::TableTranslate(&table)};
+    TFicha ficha{services, state, activation, testing::TableTranslate(&table), boxes, help};
+    Notifier<>::Subscription stateHeard;
+    ProgramSettings& settings = services.settings;
+    ProgramSettings& written = services.written;
+    std::string& writeFailure = services.writeFailure;
+    bool& tableEmpty = services.tableEmpty;
 };
 
 TEST_F(FichaTest, StartsWithTheDocumentedForm) {
@@ -86,7 +107,7 @@ TEST_F(FichaTest, StartsWithTheDocumentedForm) {
     EXPECT_EQ(find<QWidget>("Cliente")->size(), QSize(621, 366));
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(ficha.EditMode());
+    EXPECT_TRUE(state.EditMode());
     EXPECT_EQ(find<QGroupBox>("GBCommands")->title(), "Assigned commands");
     EXPECT_EQ(find<QGroupBox>("GBActions")->title(), "&Associated actions");
     EXPECT_EQ(find<QGroupBox>("GBSpecialSettings")->title(), "&Especial settings");
@@ -143,7 +164,7 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
     EXPECT_TRUE(action("AdvancedKeyPress")->isChecked());
     EXPECT_EQ(action("AdvancedKeyPress")->text(), "&Advanced key press");
 
-    EXPECT_EQ(Names(ficha.PopupMenu1()->actions()),
+    EXPECT_EQ(Names(ficha.treeEditor().PopupMenu1()->actions()),
               (std::vector<std::string>{"Activado", "Typematic", "Learn", "", "Addcommand",
                                         "Addremote", "", "Rename", "Delete"}));
     EXPECT_TRUE(action("Activado")->isChecked());
@@ -157,7 +178,7 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
 
 TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
     ficha.ActivarClick();
-    EXPECT_EQ(log, (Log{"OpenPort", "PortActivated"}));
+    EXPECT_EQ(log, (Log{"OpenPort"}));
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_FALSE(action("Activar")->isEnabled());
@@ -167,7 +188,7 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
     // Opening an open port repeats every step of a successful open.
     log.clear();
     ficha.ActivarClick();
-    EXPECT_EQ(log, (Log{"OpenPort", "PortActivated"}));
+    EXPECT_EQ(log, (Log{"OpenPort"}));
 }
 
 TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
@@ -237,14 +258,14 @@ TEST_F(FichaTest, TranslationRecaptionsKeyedControlsAndStatusTexts) {
 }
 
 TEST_F(FichaTest, TranslationFileIsLoadedOnlyWhenItExists) {
-    ficha.TranslationPath = "/nonexistent/espanol.lng";
+    state.setTranslationPath("/nonexistent/espanol.lng");
     ficha.ApplyTranslation();
     EXPECT_TRUE(log.empty());
     QTemporaryFile file;
     ASSERT_TRUE(file.open());
-    ficha.TranslationPath = FromQt(file.fileName());
+    state.setTranslationPath(FromQt(file.fileName()));
     ficha.ApplyTranslation();
-    EXPECT_EQ(log, (Log{"LoadTranslation " + ficha.TranslationPath}));
+    EXPECT_EQ(log, (Log{"LoadTranslation " + state.translationPath()}));
 }
 
 TEST_F(FichaTest, FirstActivationReadsSettingsAndLoadsCommands) {
@@ -254,11 +275,11 @@ TEST_F(FichaTest, FirstActivationReadsSettingsAndLoadsCommands) {
     ficha.FormActivate();
     EXPECT_EQ(log,
               (Log{"ReadSettings", "AdvancedKeyPress(0)", "TopLevelTitles", "LoadCommandsFile"}));
-    EXPECT_TRUE(ficha.EditMode());
-    EXPECT_FALSE(ficha.Sonido());
+    EXPECT_TRUE(state.EditMode());
+    EXPECT_FALSE(state.Sonido());
     EXPECT_FALSE(action("Sound")->isChecked());
     EXPECT_FALSE(action("AdvancedKeyPress")->isChecked());
-    EXPECT_EQ(ficha.LogPath(), "/tmp/tavrel.log");
+    EXPECT_EQ(state.logPath(), "/tmp/tavrel.log");
     EXPECT_FALSE(ficha.Running());
 
     // A table that is already filled is not loaded again.
@@ -270,7 +291,7 @@ TEST_F(FichaTest, FirstActivationReadsSettingsAndLoadsCommands) {
 
 TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
     settings.Arranque = true;
-    ficha.CommandsPath = "/home/u/vorkumel.ini";
+    state.setCommandsPath("/home/u/vorkumel.ini");
     ficha.show();
     ficha.FormActivate();
     EXPECT_EQ(log, (Log{"ReadSettings", "TopLevelTitles", "LoadCommandsFile", "SaveRun"}));
@@ -278,7 +299,7 @@ TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
     EXPECT_TRUE(written.Sonido);
     EXPECT_TRUE(written.AdvancedKeyPress);
     EXPECT_EQ(written.Settings, "/home/u/vorkumel.ini");
-    EXPECT_FALSE(ficha.EditMode());
+    EXPECT_FALSE(state.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(action("Startminimized")->isChecked());
 }
@@ -289,7 +310,7 @@ TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
     find<QAbstractButton>("BotonAceptar")->click();
     EXPECT_EQ(log, (Log{"SaveRun", "Error"}));
     EXPECT_EQ(boxes.texts.back(), "Unable to write to /ro/tavrel.ini");
-    EXPECT_TRUE(ficha.EditMode());
+    EXPECT_TRUE(state.EditMode());
     EXPECT_FALSE(ficha.Running());
     EXPECT_TRUE(ficha.isVisible());
 }
@@ -298,7 +319,7 @@ TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
 TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     ficha.show();
     find<QAbstractButton>("BotonCancelar")->click();
-    EXPECT_FALSE(ficha.EditMode());
+    EXPECT_FALSE(state.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(ficha.isVisible());
     EXPECT_TRUE(ficha.isMinimized());
@@ -306,7 +327,7 @@ TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     EXPECT_TRUE(log.empty());  // Cancel writes nothing
 
     ficha.showNormal();  // the user brings it back from the taskbar
-    EXPECT_TRUE(ficha.EditMode());
+    EXPECT_TRUE(state.EditMode());
     EXPECT_FALSE(ficha.Running());
     EXPECT_EQ(log, (Log{"TopLevelTitles"}));
 }
@@ -326,7 +347,7 @@ TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
 
     emit tray->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(ficha.isVisible());
-    EXPECT_TRUE(ficha.EditMode());
+    EXPECT_TRUE(state.EditMode());
     EXPECT_FALSE(ficha.TrayIcon1().ShowIcon());
     EXPECT_FALSE(ficha.TrayIcon1().Visible());
     EXPECT_EQ(ficha.focusWidget(), find<QWidget>("BotonAceptar"));
@@ -335,22 +356,25 @@ TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
     ficha.BotonCancelarClick();
     ficha.AppRestore();
     EXPECT_TRUE(ficha.isVisible());
-    EXPECT_FALSE(ficha.EditMode());
+    EXPECT_FALSE(state.EditMode());
 }
 
 TEST_F(FichaTest, MenuChecksFlip) {
     action("Sound")->trigger();
-    EXPECT_FALSE(ficha.Sonido());
+    EXPECT_FALSE(state.Sonido());
     EXPECT_FALSE(action("Sound")->isChecked());
     ficha.SoundClick();
-    EXPECT_TRUE(ficha.Sonido());
+    EXPECT_TRUE(state.Sonido());
     EXPECT_TRUE(action("Sound")->isChecked());
     action("Startminimized")->trigger();
     EXPECT_TRUE(ficha.StartminimizedChecked());
     action("AdvancedKeyPress")->trigger();
-    EXPECT_FALSE(ficha.AdvancedKeyPressChecked());
+    EXPECT_FALSE(state.AdvancedKeyPress());
     // The runner follows the check at once; nothing is written before Save/Run.
     EXPECT_EQ(log, (Log{"AdvancedKeyPress(0)"}));
+    // The checks show the state, whoever changed it.
+    state.setSonido(false);
+    EXPECT_FALSE(action("Sound")->isChecked());
 }
 
 TEST_F(FichaTest, ExitClosesAnOpenPortThenTheWindow) {
@@ -394,7 +418,7 @@ TEST_F(FichaTest, TreeShowsTheTableAndFollowsItsSelection) {
     commands.applyImageRule(power);
     commands.appendCommand(tv, "Volume up", 3);
     commands.appendRemote("Radio");
-    ficha.SetCommandTable(&commands);
+    ficha.setCommandTable(&commands);
 
     auto* tree = find<QTreeWidget>("TreeView");
     ASSERT_EQ(tree->topLevelItemCount(), 2);
@@ -421,24 +445,26 @@ TEST_F(FichaTest, TreeShowsTheTableAndFollowsItsSelection) {
     EXPECT_EQ(tree->currentItem(), tree->topLevelItem(1));
     commands.setLabel(3, "Radio 2");
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "Radio 2");
-    ficha.SetCommandTable(nullptr);
+    ficha.setCommandTable(nullptr);
 }
 
 TEST_F(FichaTest, ActionEditorListsAreFilled) {
-    ficha.SetMessageNames({"WM_SETTEXT", "WM_CLOSE", "WM_KEYDOWN"});
+    ficha.actionEditor().setMessageNames({"WM_SETTEXT", "WM_CLOSE", "WM_KEYDOWN"});
     auto* messages = find<QComboBox>("CBMessage");
     ASSERT_EQ(messages->count(), 3);
     EXPECT_EQ(messages->itemText(0), "WM_CLOSE");
     EXPECT_EQ(messages->currentText(), "");
-    ficha.SetKeyNames({"Return", "Esc", "F1"});
+    ficha.actionEditor().setKeyNames({"Return", "Esc", "F1"});
     EXPECT_EQ(find<QComboBox>("ComboBox")->itemText(1), "Esc");
 
     // Window titles: sorted, untitled windows left out, equal titles kept,
     // and the text typed into the box survives the refill.
     auto* targets = find<QComboBox>("CBTargetWin");
     targets->setEditText("Editor");
-    titles = {"xterm", "", "Caf\xE9", "editor", "xterm"};
-    ficha.FillTargetWindowList();
+    for (const char* title : {"xterm", "", "Caf\xE9", "editor", "xterm"}) {
+        desktop.addWindow(title);
+    }
+    ficha.actionEditor().FillTargetWindowList();
     QStringList shown;
     for (int i = 0; i < targets->count(); ++i) {
         shown << targets->itemText(i);

@@ -138,9 +138,9 @@ TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
     EXPECT_TRUE(program->Table().empty());
     EXPECT_FALSE(program->CommPort().IsOpen());
     EXPECT_EQ(ficha().windowTitle(), "Tavrel");
-    EXPECT_EQ(ficha().CommandsPath, file("vorkumel.ini").toStdString());
+    EXPECT_EQ(program->state().commandsPath(), file("vorkumel.ini").toStdString());
     EXPECT_EQ(ficha().TrayIcon1().Hint(), "");
-    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_TRUE(program->state().EditMode());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(program->Sequence().ShortestCodeLength, 100000);
 }
@@ -223,7 +223,7 @@ TEST_F(ProgramTest, EditingSelectsThePressedCommandAndRunningRunsIt) {
     // Running (Cancel): the next press, after the burst's end, types and is logged.
     ficha().show();
     ficha().findChild<QAbstractButton*>(QStringLiteral("BotonCancelar"))->click();
-    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_FALSE(program->state().EditMode());
     QTest::qWait(0);
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return !program->Capture().temporizador().enabled(); }, 5000));
@@ -250,17 +250,17 @@ TEST_F(ProgramTest, SettingsFileSetsChecksAndTheRunnerFollowsTheMenu) {
     ASSERT_TRUE(pty.ok());
     writeSettings("[Config]\r\nSonido=0\r\nAdvancedKeyPress=0\r\nArranque=0\r\n");
     start();
-    EXPECT_FALSE(ficha().Sonido());
+    EXPECT_FALSE(program->state().Sonido());
     EXPECT_FALSE(action("Sound")->isChecked());
     EXPECT_FALSE(action("AdvancedKeyPress")->isChecked());
-    EXPECT_FALSE(program->Runner().advancedKeyPress());
+    EXPECT_FALSE(program->state().AdvancedKeyPress());
     EXPECT_FALSE(action("Startminimized")->isChecked());
-    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_TRUE(program->state().EditMode());
 
     action("AdvancedKeyPress")->trigger();
-    EXPECT_TRUE(program->Runner().advancedKeyPress());
+    EXPECT_TRUE(program->state().AdvancedKeyPress());
     action("Sound")->trigger();
-    EXPECT_TRUE(ficha().Sonido());
+    EXPECT_TRUE(program->state().Sonido());
     EXPECT_TRUE(action("Sound")->isChecked());
 }
 
@@ -275,14 +275,14 @@ TEST_F(ProgramTest, ModesSaveRunCancelAndProperties) {
     const std::string before = ReadFile(file("vorkumel.ini"));
     program->Table().setLabel(1, "Power off");
     ficha().BotonCancelarClick();
-    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_FALSE(program->state().EditMode());
     EXPECT_TRUE(ficha().Running());
     EXPECT_EQ(ReadFile(file("vorkumel.ini")), before);
     EXPECT_EQ(program->Table().label(1), "Power off");
 
     // Properties: editing again, the window shown.
     action("Configurar")->trigger();
-    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_TRUE(program->state().EditMode());
     EXPECT_FALSE(ficha().Running());
     EXPECT_TRUE(ficha().isVisible());
     EXPECT_FALSE(ficha().isMinimized());
@@ -290,7 +290,7 @@ TEST_F(ProgramTest, ModesSaveRunCancelAndProperties) {
     // Save/Run: both files written, the table reloaded from them, running mode.
     program->Runner().setPendingNumber(7);
     ficha().findChild<QAbstractButton*>(QStringLiteral("BotonAceptar"))->click();
-    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_FALSE(program->state().EditMode());
     EXPECT_TRUE(ficha().Running());
     EXPECT_EQ(program->Runner().PendingNumber(), 0);
     EXPECT_NE(ReadFile(file("vorkumel.ini")).find("2=Power off\r\n"), std::string::npos);
@@ -310,7 +310,7 @@ TEST_F(ProgramTest, SaveRunThatCannotWriteChangesNothing) {
     ficha().BotonAceptarClick();
     ASSERT_EQ(boxes.texts.size(), 2u);  // the port conflict (no [Ports]) came first
     EXPECT_EQ(boxes.texts[1], "Unable to write to " + file("tavrel.ini"));
-    EXPECT_TRUE(ficha().EditMode());
+    EXPECT_TRUE(program->state().EditMode());
     EXPECT_FALSE(ficha().Running());
     EXPECT_EQ(ReadFile(file("vorkumel.ini")), kOneCommand);
 }
@@ -320,7 +320,7 @@ TEST_F(ProgramTest, LoadMinimizedEndsStartUpInRunningModeWithBothFilesWritten) {
     writeSettings("[Config]\r\nArranque=1\r\n");
     write("vorkumel.ini", kOneCommand);
     start();
-    EXPECT_FALSE(ficha().EditMode());
+    EXPECT_FALSE(program->state().EditMode());
     EXPECT_TRUE(ficha().Running());
     EXPECT_TRUE(action("Startminimized")->isChecked());
     EXPECT_NE(ReadFile(file("vorkumel.ini")), kOneCommand);

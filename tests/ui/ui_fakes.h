@@ -11,6 +11,7 @@
 
 #include "help_viewer.h"
 #include "message_boxes.h"
+#include "platform/fake/fake_desktop.h"
 #include "port_control.h"
 #include "text_edge.h"
 
@@ -62,6 +63,19 @@ class RecordingHelp : public HelpViewer {
 public:
     void OpenTopic(const QString& topic) override { topics.push_back(topic); }
     std::vector<QString> topics;
+};
+
+// A desktop whose window list is read into the log ("TopLevelTitles").
+class RecordingDesktop : public FakeDesktop {
+public:
+    RecordingDesktop(FakeEventLog& events, Log& log) : FakeDesktop(events), log_(log) {}
+    std::vector<WindowHandle> TopLevelWindows() override {
+        log_.push_back("TopLevelTitles");
+        return FakeDesktop::TopLevelWindows();
+    }
+
+private:
+    Log& log_;
 };
 
 // A translation table as the translate seam sees it: Windows-1252 keys, case-insensitive.

@@ -47,8 +47,9 @@ TEST_P(RunnerOnX11, ANamedKeyWithModifiersReachesTheDestinationWindowOnly) {
     FakeProcesses processes(log);
     CommandTable table;
     TSendKeys sendKeys(input(), desktop());
-    ActionRunner runner(input(), desktop(), processes, sendKeys, table, clock);
-    runner.setAdvancedKeyPress(GetParam());
+    ProgramState mode;
+    mode.setAdvancedKeyPress(GetParam());
+    ActionRunner runner(input(), desktop(), processes, sendKeys, table, mode, clock);
     const int remote = table.appendRemote("Desk");
     TComando& command = table.record(table.appendCommand(remote, "Go home", 2));
     command.TargetWindow = "runner target";

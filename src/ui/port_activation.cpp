@@ -1,0 +1,57 @@
+// Port activation and its report.
+#include "port_activation.h"
+
+#include "message_boxes.h"
+#include "port_control.h"
+
+namespace tavrel {
+
+PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, TranslateFn translate)
+    : port_(port), boxes_(boxes), translate_(std::move(translate)) {}
+
+void PortActivation::ActivarClick() {
+    if (port_.OpenPort()) {
+        changed.notify(true);
+        return;
+    }
+    QString text = Tr(
+        translate_, QStringLiteral("The serial port selected is being used by another application"),
+        "theserialportselectedisbeingusedbyanotherapplication");
+    // The driver's reason tells the user what to change (device, permissions).
+    const std::string reason = port_.LastError();
+    if (!reason.empty()) {
+        text += '\n' + ToQt(reason);
+    }
+    boxes_.Error(Tr(translate_, QStringLiteral("Serial port conflict"), "serialportconflict"),
+                 text);
+    changed.notify(false);
+}
+
+void PortActivation::DesactivarClick() {
+    port_.ClosePort();
+    changed.notify(false);
+}
+
+void PortActivation::PPuertoClick() {
+    if (port_.IsOpen()) {
+        DesactivarClick();
+    } else {
+        ActivarClick();
+    }
+}
+
+void PortActivation::closeForExit() {
+    if (port_.IsOpen()) {
+        port_.ClosePort();
+    }
+}
+
+bool PortActivation::IsOpen() const {
+    return port_.IsOpen();
+}
+
+int PortActivation::PortNumber() const {
+    return port_.PortNumber();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,41 @@
+// Opening and closing the serial port for the user, the commands file and the
+// configuration dialog: the driver's open, the "Serial port conflict" report,
+// and the announcement that every part showing or using the port's state
+// hears (the window's captions, code capture's start-up bytes).
+#pragma once
+
+#include "commands/notifier.h"
+#include "text_edge.h"
+
+namespace tavrel {
+
+class MessageBoxes;
+class PortControl;
+
+class PortActivation {
+public:
+    PortActivation(PortControl& port, MessageBoxes& boxes, TranslateFn translate);
+
+    // Opens the port (also when it is open already) or reports the conflict
+    // with the driver's reason; announces the state either way.
+    void ActivarClick();
+    // Closes the port and announces it closed; the lines stay as they are.
+    void DesactivarClick();
+    void PPuertoClick();
+    // Closes an open port without announcing it: the program is ending.
+    void closeForExit();
+
+    bool IsOpen() const;
+    // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
+    int PortNumber() const;
+
+    // After every open attempt and every close: true when the port is open.
+    Notifier<bool> changed;
+
+private:
+    PortControl& port_;
+    MessageBoxes& boxes_;
+    TranslateFn translate_;
+};
+
+}  // namespace tavrel
