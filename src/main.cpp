@@ -102,7 +102,7 @@ int main(int argc, char* argv[]) {
     }
 
     tavrel::InstallSessionEnd(app, [] { QCoreApplication::exit(0); });
-    program->Ficha().show();
+    program->Ficha().start();
     const int code = QApplication::exec();
     program.reset();  // closes the port and removes the tray icon before the desktop goes
     return code;

@@ -6,6 +6,10 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "commands/command_table.h"
+#include "commands/program_state.h"
+#include "text_edge.h"
+
 #ifdef TAVREL_HAVE_DBUS
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -100,6 +104,15 @@ void CommandNotice::ShowPopup(const QString& remote, const QString& command) {
     }
     popup_->show();
     hide_->start();
+}
+
+void AnnouncingRunner::RunCommandActions(TComando& command) {
+    const int position = table_.selected();
+    if (state_.ShowCommands() && position != kNoNode) {
+        notice_.Show(ToQt(table_.label(table_.parentRemote(position))),
+                     ToQt(table_.label(position)));
+    }
+    runner_.RunCommandActions(command);
 }
 
 }  // namespace tavrel

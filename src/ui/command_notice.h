@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include "commands/command_runner.h"
+
 class QLabel;
 class QTimer;
 
@@ -35,6 +37,25 @@ private:
     unsigned lastId_ = 0;  // the service replaces our previous notice
     QLabel* popup_ = nullptr;
     QTimer* hide_;
+};
+
+class CommandTable;
+class ProgramState;
+
+// Between recognition and the action runner: announces the command just
+// recognised (the table's selection) when the state asks for it, then runs it.
+class AnnouncingRunner : public CommandRunner {
+public:
+    AnnouncingRunner(CommandRunner& runner, const CommandTable& table, const ProgramState& state,
+                     CommandNotice& notice)
+        : runner_(runner), table_(table), state_(state), notice_(notice) {}
+    void RunCommandActions(TComando& command) override;
+
+private:
+    CommandRunner& runner_;
+    const CommandTable& table_;
+    const ProgramState& state_;
+    CommandNotice& notice_;
 };
 
 }  // namespace tavrel

@@ -63,6 +63,7 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
     tray_->SetIcon(ProgramIcon());
     tray_->SetPopupMenu(popupMenu_);
     tray_->OnDblClick = [this] { ConfigurarClick(); };
+    tray_->OnAvailabilityChanged = [this](bool available) { trayAvailabilityChanged(available); };
 
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TFicha::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
@@ -92,6 +93,9 @@ void TFicha::buildMenus() {
     connect(ui_->Sound, &QAction::triggered, this, &TFicha::SoundClick);
     connect(ui_->AdvancedKeyPress, &QAction::toggled, this,
             [this](bool on) { state_.setAdvancedKeyPress(on); });
+    connect(ui_->StartAtLogin, &QAction::triggered, this, &TFicha::StartAtLoginClick);
+    connect(ui_->ShowCommands, &QAction::toggled, this,
+            [this](bool on) { state_.setShowCommands(on); });
     connect(ui_->MenuSalir, &QAction::triggered, this, &TFicha::MenuSalirClick);
     connect(ui_->Help1, &QAction::triggered, this, &TFicha::Help1Click);
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
@@ -113,6 +117,7 @@ void TFicha::buildMenus() {
 void TFicha::showState() {
     ui_->Sound->setChecked(state_.Sonido());
     ui_->AdvancedKeyPress->setChecked(state_.AdvancedKeyPress());
+    ui_->ShowCommands->setChecked(state_.ShowCommands());
 }
 
 bool TFicha::StartminimizedChecked() const {
@@ -120,6 +125,21 @@ bool TFicha::StartminimizedChecked() const {
 }
 
 // --- start-up
+
+// Without a notification area the window goes through the screen as before:
+// a window minimised before it was ever mapped is not minimised by every
+// window manager, and the task bar must hold it.
+void TFicha::start() {
+    if (!tray_->Available() || !services_.readSettings().Arranque) {
+        show();
+        return;
+    }
+    FormActivate();
+    // Save/Run failed and said so: the window is the way on.
+    if (!running_) {
+        show();
+    }
+}
 
 bool TFicha::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !activated_) {
@@ -157,6 +177,8 @@ void TFicha::FormActivate() {
     ui_->Startminimized->setChecked(settings.Arranque);
     state_.setAdvancedKeyPress(settings.AdvancedKeyPress);
     state_.setSonido(settings.Sonido);
+    state_.setShowCommands(settings.ShowCommands);
+    ui_->StartAtLogin->setChecked(services_.startsAtLogin());
     state_.setTranslationPath(settings.Language);
     state_.setLogPath(settings.LogFile);
     ApplyTranslation();
@@ -225,8 +247,32 @@ void TFicha::AppRestore() {
     ui_->ActionEditor->ShowActions();
 }
 
+// Running mode follows a notification area that comes or goes: into it when
+// it comes, back to the minimised window (restored from the task bar) when it goes.
+void TFicha::trayAvailabilityChanged(bool available) {
+    if (!running_) {
+        return;
+    }
+    if (available) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
 void TFicha::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    // The window manager may offer a minimise button despite the fixed frame:
+    // minimising in editing mode is the application's minimise, as on a
+    // desktop that only minimises through the program.
+    if (event->type() == QEvent::WindowStateChange && !running_ && isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!running_ && isMinimized()) {
+                AppMinimize();
+            }
+        });
+        return;
+    }
     // Without a tray, bringing the minimised window back from the taskbar is
     // the way back to editing, like the icon's double click.
     if (event->type() == QEvent::WindowStateChange && running_ && !tray_->Available() &&
@@ -251,6 +297,7 @@ void TFicha::BotonAceptarClick() {
     settings.Sonido = state_.Sonido();
     settings.AdvancedKeyPress = state_.AdvancedKeyPress();
     settings.Arranque = ui_->Startminimized->isChecked();
+    settings.ShowCommands = state_.ShowCommands();
     if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
         boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
         return;
@@ -272,6 +319,13 @@ void TFicha::ConfiguracionClick() {
 
 void TFicha::SoundClick() {
     state_.setSonido(!state_.Sonido());
+}
+
+void TFicha::StartAtLoginClick(bool on) {
+    if (const std::optional<std::string> failure = services_.setStartAtLogin(on)) {
+        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+    }
+    ui_->StartAtLogin->setChecked(services_.startsAtLogin());
 }
 
 void TFicha::Help1Click() {
@@ -312,6 +366,8 @@ void TFicha::ApplyTranslation() {
     tr(f.Sound, "sound");
     tr(f.Startminimized, "loadminimized");
     tr(f.AdvancedKeyPress, "advancedkeypress");
+    tr(f.StartAtLogin, "startatlogin");
+    tr(f.ShowCommands, "showcommands");
     tr(f.MenuSalir, "exit");
     tr(f.Ayuda, "help");
     tr(f.Acercade, "about");

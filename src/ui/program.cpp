@@ -11,6 +11,7 @@
 #include "ficha.h"
 #include "message_boxes.h"
 #include "platform/desktop.h"
+#include "platform/posix/program_directory.h"
 #include "platform/text_encoding.h"
 
 namespace tavrel {
@@ -59,10 +60,12 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
-      recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
+      announcingRunner_(runner_, table_, state_, notice_),
+      recognizer_(table_, sequence_, state_, desktop.sound, announcingRunner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
-      reapTimer_(timers_.createTimer()) {
+      reapTimer_(timers_.createTimer()),
+      autostart_(files_, ConfigHome().string()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -236,6 +239,19 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
         return failure->message();
     }
     runner_.setPendingNumber(0);
+    return std::nullopt;
+}
+
+bool Program::startsAtLogin() const {
+    return autostart_.Enabled();
+}
+
+std::optional<std::string> Program::setStartAtLogin(bool on) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (const auto failure = autostart_.SetEnabled(on, self.string())) {
+        return failure->message() + "\n" + failure->reason;
+    }
     return std::nullopt;
 }
 

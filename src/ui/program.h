@@ -8,8 +8,10 @@
 
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
+#include "autostart_entry.h"
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
+#include "command_notice.h"
 #include "commands/command_table.h"
 #include "commands/commands_file.h"
 #include "commands/program_settings.h"
@@ -95,6 +97,8 @@ public:
     bool commandTableEmpty() const override;
     void loadCommandsFile() override;
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
+    bool startsAtLogin() const override;
+    std::optional<std::string> setStartAtLogin(bool on) override;
 
 private:
     MessageBoxes& boxes_;
@@ -118,11 +122,14 @@ private:
     PosixProcesses processes_;
     TSendKeys sendKeys_;
     ActionRunner runner_;
+    CommandNotice notice_;
+    AnnouncingRunner announcingRunner_;
     Recognizer recognizer_;
     CommandsFile commandsFile_;
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
+    AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
 };

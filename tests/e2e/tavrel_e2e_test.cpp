@@ -184,8 +184,8 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
     EXPECT_EQ(ReadFile(dir.file("tavrel.ini")),
               "[Files]\r\nLogFile=" + dir.file("tavrel.log") + "\r\nSettings=" +
                   dir.file("vorkumel.ini") + "\r\nLanguage=\r\n\r\n[Config]\r\narranque=1\r\n" +
-                  "Sonido=1\r\nAdvancedKeyPress=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
-                  "\r\n");
+                  "Sonido=1\r\nAdvancedKeyPress=1\r\nShowCommands=0\r\n\r\n[Ports]\r\nCOM2=" +
+                  dir.file("ttyIR") + "\r\n");
     EXPECT_EQ(ReadFile(dir.file("vorkumel.ini")),
               "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
               "SkipFirst=1\r\nTolerance=5\r\nValueSize=1\r\nNumComandos=3\r\n\r\n"

@@ -52,11 +52,21 @@ public:
         }
         return std::nullopt;
     }
+    bool startsAtLogin() const override { return atLogin; }
+    std::optional<std::string> setStartAtLogin(bool on) override {
+        log_.push_back(on ? "StartAtLogin(1)" : "StartAtLogin(0)");
+        if (!writeFailure.empty()) {
+            return writeFailure;
+        }
+        atLogin = on;
+        return std::nullopt;
+    }
 
     ProgramSettings settings;
     ProgramSettings written;
     std::string writeFailure;
     bool tableEmpty = true;
+    bool atLogin = false;
 
 private:
     Log& log_;
@@ -151,7 +161,8 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
     EXPECT_EQ(archivo->title(), "&File");
     EXPECT_EQ(Names(archivo->actions()),
               (std::vector<std::string>{"Configuracion", "", "Sound", "Startminimized",
-                                        "AdvancedKeyPress", "N1", "MenuSalir"}));
+                                        "AdvancedKeyPress", "StartAtLogin", "ShowCommands", "N1",
+                                        "MenuSalir"}));
     EXPECT_EQ(archivo->actions()[1]->menu(), find<QMenu>("Puerto"));
     EXPECT_EQ(Names(find<QMenu>("Puerto")->actions()),
               (std::vector<std::string>{"Activar", "Desactivar"}));
@@ -302,6 +313,90 @@ TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
     EXPECT_FALSE(state.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(action("Startminimized")->isChecked());
+}
+
+// Counts the times a widget is put on screen.
+class ShowCounter : public QObject {
+public:
+    explicit ShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        shows += event->type() == QEvent::Show ? 1 : 0;
+        return false;
+    }
+    int shows = 0;
+};
+
+TEST_F(FichaTest, LoadMinimizedStartsStraightInTheTrayWithoutShowingTheWindow) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    settings.Arranque = true;
+    ShowCounter counter(ficha);
+    ficha.start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_EQ(counter.shows, 0);
+}
+
+TEST_F(FichaTest, StartShowsTheWindowWhenLoadMinimizedCannotSave) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    settings.Arranque = true;
+    writeFailure = "Unable to write to /ro/tavrel.ini";
+    ficha.start();
+    EXPECT_FALSE(ficha.Running());
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_EQ(boxes.texts, (std::vector<QString>{"Unable to write to /ro/tavrel.ini"}));
+}
+
+// A panel that comes after Tavrel, or goes: running mode follows it.
+TEST_F(FichaTest, RunningModeMovesBetweenTrayAndMinimisedWindowAsTheTrayComesAndGoes) {
+    bool area = false;
+    ficha.TrayIcon1().SetAvailabilityProbe([&area] { return area; });
+    ficha.show();
+    ficha.BotonCancelarClick();
+    EXPECT_TRUE(ficha.isMinimized());
+    area = true;
+    ficha.TrayIcon1().CheckAvailability();
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    area = false;
+    ficha.TrayIcon1().CheckAvailability();
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_TRUE(ficha.isMinimized());
+    EXPECT_TRUE(ficha.Running());
+}
+
+TEST_F(FichaTest, MinimisingFromTheWindowManagerIsTheApplicationsMinimise) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    ficha.show();
+    ficha.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(state.EditMode());
+}
+
+TEST_F(FichaTest, StartAtLoginAndShowCommandsChecks) {
+    services.atLogin = true;
+    settings.ShowCommands = true;
+    ficha.FormActivate();
+    EXPECT_TRUE(action("StartAtLogin")->isChecked());
+    EXPECT_TRUE(action("ShowCommands")->isChecked());
+    EXPECT_TRUE(state.ShowCommands());
+
+    log.clear();
+    action("StartAtLogin")->trigger();
+    EXPECT_FALSE(action("StartAtLogin")->isChecked());
+    writeFailure = "Unable to write to /ro/autostart/tavrel.desktop";
+    action("StartAtLogin")->trigger();
+    EXPECT_FALSE(action("StartAtLogin")->isChecked());
+    EXPECT_EQ(log, (Log{"StartAtLogin(0)", "StartAtLogin(1)", "Error"}));
+
+    writeFailure.clear();
+    action("ShowCommands")->trigger();
+    EXPECT_FALSE(state.ShowCommands());
+    ficha.BotonAceptarClick();
+    EXPECT_FALSE(written.ShowCommands);
 }
 
 TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
