@@ -60,7 +60,7 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
     buildMenus();
 
     tray_->setObjectName(QStringLiteral("TrayIcon1"));
-    tray_->SetIcon(ProgramIcon());
+    tray_->SetIcon(InactiveIcon());  // the port is closed until it opens
     tray_->SetPopupMenu(popupMenu_);
     tray_->OnDblClick = [this] { ConfigurarClick(); };
     tray_->OnAvailabilityChanged = [this](bool available) { trayAvailabilityChanged(available); };
@@ -208,7 +208,9 @@ void TFicha::showPortState(bool open) {
     }
     ui_->Activar->setEnabled(!open);
     ui_->Desactivar->setEnabled(open);
-    tray_->SetHint(status_);
+    // The icon tells the closed port at a glance, and its hint says why.
+    tray_->SetIcon(open ? ProgramIcon() : InactiveIcon());
+    tray_->SetHint(port_.why().isEmpty() ? status_ : status_ + '\n' + port_.why());
     setWindowTitle(status_);
 }
 

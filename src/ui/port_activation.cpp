@@ -11,6 +11,7 @@ PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, Translate
 
 void PortActivation::ActivarClick() {
     if (port_.OpenPort()) {
+        why_.clear();
         changed.notify(true);
         return;
     }
@@ -19,6 +20,7 @@ void PortActivation::ActivarClick() {
         "theserialportselectedisbeingusedbyanotherapplication");
     // The driver's reason tells the user what to change (device, permissions).
     const std::string reason = port_.LastError();
+    why_ = reason.empty() ? QStringLiteral("The port cannot be opened.") : ToQt(reason);
     if (!reason.empty()) {
         text += '\n' + ToQt(reason);
     }
@@ -29,6 +31,12 @@ void PortActivation::ActivarClick() {
 
 void PortActivation::DesactivarClick() {
     port_.ClosePort();
+    why_.clear();
+    changed.notify(false);
+}
+
+void PortActivation::deviceGone() {
+    why_ = Tr(translate_, QStringLiteral("The receiver is gone; waiting for it."), "receivergone");
     changed.notify(false);
 }
 

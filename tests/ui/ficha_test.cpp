@@ -21,6 +21,7 @@
 #include "commands/command_table.h"
 #include "commands/program_state.h"
 #include "ficha.h"
+#include "images.h"
 #include "main_window_services.h"
 #include "port_activation.h"
 #include "tray_icon.h"
@@ -213,7 +214,8 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
               "The serial port selected is being used by another application\n"
               "/dev/ttyS1: Permission denied (join the group dialout)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(),
+              "Tavrel 3.0 (Inactive)\n/dev/ttyS1: Permission denied (join the group dialout)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
@@ -221,6 +223,27 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.error.clear();
     ficha.ActivarClick();
     EXPECT_EQ(boxes.texts[1], "The serial port selected is being used by another application");
+}
+
+TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
+    const auto shown = [this] {
+        return ficha.TrayIcon1().systemTrayIcon()->icon().pixmap(22, 22).toImage();
+    };
+    const QImage open = ProgramIcon().pixmap(22, 22).toImage();
+    const QImage closed = InactiveIcon().pixmap(22, 22).toImage();
+    EXPECT_EQ(shown(), closed);
+    ficha.ActivarClick();
+    EXPECT_EQ(shown(), open);
+    activation.deviceGone();
+    EXPECT_EQ(shown(), closed);
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(),
+              "Tavrel 3.0 (Inactive)\nThe receiver is gone; waiting for it.");
+    ficha.ActivarClick();
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    ficha.DesactivarClick();
+    EXPECT_EQ(shown(), closed);
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
 }
 
 TEST_F(FichaTest, DeactivateAndTheTrayPortItemToggle) {
