@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the built program on a headless desktop,
-# its COM2 on the simulated receiver. Run it as
+# its COM2 on the simulated receiver: the main window, the help window and the
+# tray icon with the port open and closed. Run it as
 #   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,7 +29,18 @@ wait_for() {
     exit 1
 }
 
+# Takes a window with the window manager's frame around it.
+shoot_framed() {
+    local frame x y w h
+    frame=$(xwininfo -id "$1" -tree | awk '/Parent window id/ {print $4}')
+    eval "$(xwininfo -id "$frame" |
+        awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
+             /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
+}
+
 ln "$build/tavrel" "$work/tavrel" 2>/dev/null || cp "$build/tavrel" "$work/tavrel"
+cp -r "$root/help" "$work/help"
 printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/tavrel.ini"
 printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
     '[Comandos]' '1=TV' '2=Power' '3=Volume up' '4=Volume down' '5=Teletext' '6=Radio' '7=Next station' \
@@ -53,11 +65,15 @@ wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
 window=$(xdotool search --onlyvisible --name 'Tavrel 3\.0' | head -1)
 wait_for grep -q burst "$work/irsim.log"
 sleep 0.5
-frame=$(xwininfo -id "$window" -tree | awk '/Parent window id/ {print $4}')
-eval "$(xwininfo -id "$frame" |
-    awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
-         /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
-import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/main-window-editing.png"
+shoot_framed "$window" "$root/docs/main-window-editing.png"
+
+# F1 with the command tree focused: the help window at that topic.
+xdotool key --window "$window" F1
+wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0 help'
+help=$(xdotool search --onlyvisible --name 'Tavrel 3\.0 help' | head -1)
+sleep 0.5
+shoot_framed "$help" "$root/docs/help-window.png"
+xdotool key --window "$help" Escape
 
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
@@ -66,4 +82,14 @@ wait_for xdotool search --onlyvisible --class tavrel
 sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon.png"
-echo "make-screenshots: docs/main-window-editing.png and docs/tray-icon.png written"
+
+# The port closed from the icon's menu (its first item): the greyed icon.
+icon=$(xdotool search --onlyvisible --class tavrel | head -1)
+xdotool mousemove --window "$icon" 8 8 click 3
+sleep 0.5
+xdotool key Down Return
+sleep 0.5
+import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
+    "$root/docs/tray-icon-inactive.png"
+echo "make-screenshots: docs/main-window-editing.png, docs/help-window.png," \
+    "docs/tray-icon.png and docs/tray-icon-inactive.png written"
