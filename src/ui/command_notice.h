@@ -26,6 +26,8 @@ public:
 
     // False: always the window of our own (tests; a bus that failed once).
     void SetUseNotificationService(bool use) { useBus_ = use; }
+    // The service's number of our latest notice; 0 before it answered.
+    unsigned notificationId() const { return lastId_; }
     // Our own window, created on first use; null before.
     QLabel* popup() const { return popup_; }
 
