@@ -19,6 +19,7 @@
 #include "images.h"
 #include "main_window_services.h"
 #include "message_boxes.h"
+#include "minimise_on_screen.h"
 #include "port_activation.h"
 #include "tray_icon.h"
 #include "ui_Principal.h"
@@ -135,9 +136,8 @@ void TFicha::start() {
         return;
     }
     FormActivate();
-    // Save/Run failed and said so: the window is the way on.
     if (!running_) {
-        show();
+        show();  // Save/Run failed and said so: the window is the way on
     }
 }
 
@@ -235,7 +235,7 @@ void TFicha::AppMinimize() {
         hide();
     } else {
         // Without a notification area a hidden window could never come back.
-        showMinimized();
+        minimiseOnScreen();
     }
 }
 
@@ -251,34 +251,32 @@ void TFicha::AppRestore() {
 
 // Running mode follows a notification area that comes or goes: into it when
 // it comes, back to the minimised window (restored from the task bar) when it goes.
+void TFicha::minimiseOnScreen() {
+    MinimiseOnScreen(*this, [this] { return running_ && !tray_->Available(); });
+}
+
 void TFicha::trayAvailabilityChanged(bool available) {
-    if (!running_) {
-        return;
-    }
-    if (available) {
-        hide();
-    } else {
-        showMinimized();
+    if (running_) {
+        available ? hide() : minimiseOnScreen();
     }
 }
 
 void TFicha::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    // The window manager may offer a minimise button despite the fixed frame:
-    // minimising in editing mode is the application's minimise, as on a
-    // desktop that only minimises through the program.
-    if (event->type() == QEvent::WindowStateChange && !running_ && isMinimized()) {
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    // Some window managers offer a minimise button despite the fixed frame:
+    // that minimise in editing mode is the application's minimise.
+    if (!running_ && isMinimized()) {
         QTimer::singleShot(0, this, [this] {
             if (!running_ && isMinimized()) {
                 AppMinimize();
             }
         });
-        return;
-    }
-    // Without a tray, bringing the minimised window back from the taskbar is
-    // the way back to editing, like the icon's double click.
-    if (event->type() == QEvent::WindowStateChange && running_ && !tray_->Available() &&
-        !isMinimized() && isVisible()) {
+    } else if (running_ && !tray_->Available() && !isMinimized() && isVisible()) {
+        // Restored from the task bar without a tray: back to editing, like
+        // the icon's double click.
         ConfigurarClick();
     }
 }

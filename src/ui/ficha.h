@@ -92,6 +92,8 @@ private:
     void showPortState(bool open);
     void showState();
     void StartAtLoginClick(bool on);
+    // Without a tray: minimised, once the window manager has it on screen.
+    void minimiseOnScreen();
     // A notification area arrived or left while in running mode.
     void trayAvailabilityChanged(bool available);
     void buildMenus();
