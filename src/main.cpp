@@ -78,6 +78,11 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    if (x11.backend) {
+        // Waits for the window manager must not freeze the window, the
+        // serial port or the timers.
+        x11.backend->setMessagePump([] { QCoreApplication::processEvents(); });
+    }
     tavrel::NullInput noInput;
     tavrel::NullDesktop noDesktop;
     tavrel::NullSound noSound;

@@ -118,6 +118,9 @@ void ActionRunner::RunCommandActions(TComando& command) {
     const std::int64_t interval =
         std::min<std::int64_t>(std::int64_t{command.Retraso} * 1000, INT_MAX);
     timerDelay_->setInterval(static_cast<int>(interval));
+    // A press during a delayed run starts it again: the next action follows
+    // a whole delay after this one, not when the earlier run's tick falls.
+    timerDelay_->setEnabled(false);
     timerDelay_->setEnabled(true);
 }
 
@@ -138,6 +141,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
     if (!command.Acciones || command.Loop < 1) {
         return true;
     }
+    // Pending events run while a window is activated and while keys are
+    // sent, and may delete the command: its record is not touched after that.
+    const bool listed = table_->positionOf(&command) != kNoNode;
+    const auto gone = [&] { return listed && table_->positionOf(&command) == kNoNode; };
     const WindowHandle prev = desktop_->GetForegroundWindow();
     const bool hasTarget = !command.TargetWindow.empty();
     if (hasTarget) {
@@ -150,6 +157,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
                 const WindowHandle exact = sendKeys_->FindWindowByTitle(title);
                 ActivateWindow(exact != kNoWindow ? exact : found);
             }
+        }
+        if (gone()) {
+            ActivateWindow(prev);
+            return true;
         }
     }
 
@@ -171,10 +182,12 @@ bool ActionRunner::RunNextAction(TComando& command) {
 
     // A copy: the message pump of the keystroke sender may change the list.
     const std::string action = ReadAction(*command.Acciones, index);
-    bool alive = true;
+    // Activating a window that was just asked to minimise or close would
+    // undo the request, since the window manager handles both in order.
+    bool giveBack = hasTarget;
     switch (ClassifyAction(action)) {
         case ActionKind::PostMessage:
-            performPostMessage(action, prev);
+            giveBack = !performPostMessage(action, prev) && giveBack;
             break;
         case ActionKind::Mouse:
             performMouse(action);
@@ -185,14 +198,14 @@ bool ActionRunner::RunNextAction(TComando& command) {
             }
             break;
         case ActionKind::TapKey:
-            alive = performTapKey(command, action);
+            performTapKey(command, action);
             break;
         case ActionKind::None:
             break;
     }
 
     bool done = true;
-    if (alive) {
+    if (!gone()) {
         if (command.LoopActual == command.Loop - 1) {
             command.LoopActual = 0;
         } else {
@@ -200,10 +213,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
             done = !command.DeVez;
         }
     }
-    if (hasTarget) {
+    if (giveBack) {
         ActivateWindow(prev);
     }
-    return done;
+    return done || gone();
 }
 
 void ActionRunner::ActivateWindow(WindowHandle window) {
@@ -231,13 +244,18 @@ WindowHandle ActionRunner::FindWindowByTitlePart(std::string_view text) {
     return kNoWindow;
 }
 
-void ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
+bool ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
     if (prev == kNoWindow) {
-        return;  // there is no window that had the foreground to receive it
+        return false;  // there is no window that had the foreground to receive it
     }
     const PostMessageFields f = ReadPostMessage(action);
-    desktop_->PostMessage(prev, MessageNumber(f.message), HexToValue(f.wParam),
-                          HexToValue(f.lParam));
+    const std::uint32_t message = MessageNumber(f.message);
+    const std::uint32_t wParam = HexToValue(f.wParam);
+    desktop_->PostMessage(prev, message, wParam, HexToValue(f.lParam));
+    // The low four bits of a system command are the system's own.
+    const std::uint32_t command = wParam & 0xFFF0;
+    return message == WM_CLOSE ||
+           (message == WM_SYSCOMMAND && (command == SC_MINIMIZE || command == SC_CLOSE));
 }
 
 void ActionRunner::performMouse(std::string_view action) {
@@ -275,16 +293,16 @@ void ActionRunner::performMouse(std::string_view action) {
     }
 }
 
-bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
+void ActionRunner::performTapKey(const TComando& command, std::string_view action) {
     const TapKeyFields f = ReadTapKey(action);
     if (f.keyText.empty()) {
-        return true;
+        return;
     }
     // The digit test sees the stored text, so a named key's index counts too.
     if (allDigits(f.keyText) && command.MultiKey && command.Loop == 1) {
         const std::int32_t n = decimalValue(f.keyText);
         pendingNumber_ = n == pendingNumber_ ? 0 : n;
-        return true;
+        return;
     }
     if (f.literal && f.keyText == kRestoreKeyword) {
         // A keyword, not text: typing it into whatever window has the focus
@@ -293,45 +311,41 @@ bool ActionRunner::performTapKey(TComando& command, std::string_view action) {
             restore_();
         }
         pendingNumber_ = 0;
-        return true;
+        return;
     }
     pendingNumber_ = 0;
     std::optional<int> named;
     if (!f.literal) {
         named = NamedKeyIndex(f.keyText);
         if (!named) {
-            return true;
+            return;
         }
     }
 
     if (!mode_->AdvancedKeyPress()) {
         plainKeyPath(f, named);
-        return true;
+        return;
     }
     // Presses and releases both in the order Alt, Ctrl, Shift.
     const std::pair<bool, unsigned char> presses[] = {
         {f.alt, keycode::PressAlt}, {f.ctrl, keycode::PressCtrl}, {f.shift, keycode::PressShift}};
-    std::string keys;
+    KeystrokeString keys;
     for (const auto& [on, press] : presses) {
         if (on) {
-            keys += static_cast<char>(press);
+            keys.push_back({Keystroke::Kind::Code, press});
         }
     }
     if (named) {
-        keys += static_cast<char>(kNamedKeyCodes[static_cast<std::size_t>(*named)]);
+        keys.push_back({Keystroke::Kind::Code, kNamedKeyCodes[static_cast<std::size_t>(*named)]});
     } else {
-        keys += f.keyText;
+        AppendText(keys, f.keyText);
     }
     for (const auto& [on, press] : presses) {
         if (on) {
-            keys += static_cast<char>(press + 1);
+            keys.push_back({Keystroke::Kind::Code, static_cast<unsigned char>(press + 1)});
         }
     }
-    // The sender's message pump can delete the command; its record must not
-    // be touched afterwards.
-    const bool inTable = table_->positionOf(&command) != kNoNode;
     sendKeys_->SendKeyString(keys);
-    return !inTable || table_->positionOf(&command) != kNoNode;
 }
 
 void ActionRunner::plainKeyPath(const TapKeyFields& f, std::optional<int> named) {

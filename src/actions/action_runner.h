@@ -56,11 +56,10 @@ public:
     WindowHandle FindWindowByTitlePart(std::string_view text);
 
 private:
-    void performPostMessage(std::string_view action, WindowHandle prev);
+    // Returns true when the message asks prev to minimise or close.
+    bool performPostMessage(std::string_view action, WindowHandle prev);
     void performMouse(std::string_view action);
-    // Returns false when the keys went through the keystroke sender and the
-    // command was deleted while its message pump ran.
-    bool performTapKey(TComando& command, std::string_view action);
+    void performTapKey(const TComando& command, std::string_view action);
     void plainKeyPath(const TapKeyFields& fields, std::optional<int> named);
 
     Input* input_;

@@ -22,6 +22,21 @@ constexpr std::size_t kTitleBufferSize = 256;
 
 }  // namespace
 
+KeystrokeString KeyCodes(std::string_view codes) {
+    KeystrokeString keys;
+    keys.reserve(codes.size());
+    for (const char byte : codes) {
+        keys.push_back({Keystroke::Kind::Code, static_cast<unsigned char>(byte)});
+    }
+    return keys;
+}
+
+void AppendText(KeystrokeString& keys, std::string_view text) {
+    for (const char byte : text) {
+        keys.push_back({Keystroke::Kind::Character, static_cast<unsigned char>(byte)});
+    }
+}
+
 TSendKeys::TSendKeys(Input& input, Desktop& desktop, std::function<void()> processMessages)
     : input_(&input), desktop_(&desktop), processMessages_(std::move(processMessages)) {}
 
@@ -34,52 +49,62 @@ void TSendKeys::sendModifierEvent(unsigned char code, bool (&down)[3]) {
     down[which] = press;
 }
 
+void TSendKeys::sendCharacter(unsigned char ch, bool held) {
+    const std::int16_t r = input_->VkKeyScan(ch);
+    const int shiftState = (r >> 8) & 0xFF;
+    if (r == -1 || (r & 0xFF) == 0xFF) {
+        // No key of the layout gives it; pressing "key 255 with every
+        // modifier" would send something else, so let the backend type it.
+        input_->TypeCharacter(ch);
+        return;
+    }
+    if (!held && (shiftState & (kLayoutShiftBits[1] | kLayoutShiftBits[2])) != 0 &&
+        input_->TypeCharacter(ch)) {
+        // An AltGr character: Ctrl and Alt pressed as keys make a shortcut on
+        // desktops that keep AltGr a key of its own, so the backend places it.
+        return;
+    }
+    tap(static_cast<std::uint8_t>(r & 0xFF), held ? 0 : shiftState);
+}
+
 void TSendKeys::sendKey(unsigned char code, bool held) {
-    std::uint8_t key = 0;
-    int shiftState = 0;
+    if (code >= 32 && code < keycode::FirstFunctionKey) {
+        sendCharacter(code, held);
+        return;
+    }
+    std::uint8_t key = code;  // below 32: the control key of that number
     if (code >= keycode::FirstNavigationKey) {
         key = kNavigationKeys[code - keycode::FirstNavigationKey];
     } else if (code >= keycode::FirstFunctionKey) {
         key = static_cast<std::uint8_t>(code - 116);
-    } else if (code >= 32) {
-        const std::int16_t r = input_->VkKeyScan(code);
-        if (r == -1 || (r & 0xFF) == 0xFF) {
-            // No key of the layout gives it; pressing "key 255 with every
-            // modifier" would send something else, so let the backend type it.
-            input_->TypeCharacter(code);
-            return;
-        }
-        key = static_cast<std::uint8_t>(r & 0xFF);
-        shiftState = (r >> 8) & 0xFF;
-    } else {
-        key = code;
     }
+    tap(key, 0);
+}
+
+void TSendKeys::tap(std::uint8_t key, int shiftState) {
     const auto scan = static_cast<std::uint8_t>(input_->MapVirtualKey(key));
-    const bool layoutShift = !held;
-    if (layoutShift) {
-        for (int i = 0; i < 3; ++i) {
-            if (shiftState & kLayoutShiftBits[i]) {
-                input_->keybd_event(kModifierKeys[i], 0, 0);
-            }
+    for (int i = 0; i < 3; ++i) {
+        if (shiftState & kLayoutShiftBits[i]) {
+            input_->keybd_event(kModifierKeys[i], 0, 0);
         }
     }
     input_->keybd_event(key, scan, 0);
     input_->keybd_event(key, scan, KEYEVENTF_KEYUP);
-    if (layoutShift) {
-        for (int i = 2; i >= 0; --i) {
-            if (shiftState & kLayoutShiftBits[i]) {
-                input_->keybd_event(kModifierKeys[i], 0, KEYEVENTF_KEYUP);
-            }
+    for (int i = 2; i >= 0; --i) {
+        if (shiftState & kLayoutShiftBits[i]) {
+            input_->keybd_event(kModifierKeys[i], 0, KEYEVENTF_KEYUP);
         }
     }
 }
 
-void TSendKeys::SendKeyString(std::string_view keys) {
+void TSendKeys::SendKeyString(const KeystrokeString& keys) {
     bool held = false;
     bool down[3] = {false, false, false};  // Shift, Ctrl, Alt left down by this string
-    for (const char byte : keys) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (code >= keycode::FirstModifierEvent) {
+    for (const Keystroke& stroke : keys) {
+        const unsigned char code = stroke.value;
+        if (stroke.kind == Keystroke::Kind::Character && code >= 32) {
+            sendCharacter(code, held);
+        } else if (code >= keycode::FirstModifierEvent) {
             sendModifierEvent(code, down);
             held = code % 2 == 0;
         } else {

@@ -22,8 +22,9 @@ public:
     // Scan code of a virtual key (MAPVK_VK_TO_VSC); 0 when unknown.
     virtual std::uint32_t MapVirtualKey(std::uint32_t vk) = 0;
 
-    // Types a Windows-1252 character that VkKeyScan cannot place on a key.
-    // Returns false when the backend cannot type it either.
+    // Types a Windows-1252 character that VkKeyScan cannot place on a key,
+    // or places only with Ctrl+Alt (AltGr). Returns false when the backend
+    // cannot type it either.
     virtual bool TypeCharacter(unsigned char ch) = 0;
 };
 

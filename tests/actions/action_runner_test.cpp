@@ -109,6 +109,15 @@ TEST_F(ActionRunnerTest, RunAllAtOnceWithDelaySpacesActionsOnTheTimer) {
     EXPECT_FALSE(runner.TimerDelay().enabled());
     EXPECT_EQ(advance(10000), Events{});
     EXPECT_EQ(c.LoopActual, 0);
+
+    // A second press during the run starts it again, the delay counted anew.
+    EXPECT_EQ(press(c), Events{"Start(p0)"});
+    EXPECT_EQ(advance(3000), Events{"Start(p1)"});
+    EXPECT_EQ(press(c), Events{"Start(p0)"});
+    EXPECT_EQ(advance(1000), Events{});
+    EXPECT_EQ(advance(1000), Events{"Start(p1)"});
+    EXPECT_EQ(advance(2000), Events{"Start(p2)"});
+    EXPECT_FALSE(runner.TimerDelay().enabled());
 }
 
 TEST_F(ActionRunnerTest, DelayedRunStopsWhenItsRecordGoesAway) {
@@ -211,6 +220,9 @@ TEST_F(ActionRunnerTest, KeyMultiplyingSetsTogglesAndIsConsumed) {
     EXPECT_EQ(press(two), Events{"Start(p1)"});  // 3 lowered to Loop - 1
     EXPECT_EQ(two.LoopActual, 0);
     EXPECT_EQ(runner.PendingNumber(), 0);
+
+    runner.setPendingNumber(4);  // lowered to 2, where wrapping would give 1
+    EXPECT_EQ(press(command({Program("p0"), Program("p1"), Program("p2")})), Events{"Start(p2)"});
 }
 
 TEST_F(ActionRunnerTest, KeyMultiplyingQuirks) {
@@ -281,15 +293,23 @@ TEST_F(ActionRunnerTest, AdvancedPathHoldsEveryModifier) {
     EXPECT_EQ(press(command({Named("12")})), (Events{Down(39, 0x4D), Up(39, 0x4D)}));
 }
 
+TEST_F(ActionRunnerTest, LiteralTextIsTypedAsItsCharactersNotAsKeyCodes) {
+    // 228 reads as F1 and 250 as "press Shift" in a keystroke string of codes.
+    EXPECT_EQ(press(command({Text("\xE4\xFA", false, true)})),
+              (Events{Down(17, test::kScanCtrl), "TypeCharacter(228)", "TypeCharacter(250)",
+                      Up(17, test::kScanCtrl)}));
+}
+
 TEST_F(ActionRunnerTest, PlainPathHoldsOnlyTheFirstModifier) {
     mode.setAdvancedKeyPress(false);
     EXPECT_EQ(press(command({Named("15", true, true, true)})),
               (Events{Down(18), Down(112), Up(112), Up(18)}));
     EXPECT_EQ(press(command({Text("z", false, true, true)})),
               (Events{Down(17), Down(90), Up(90), Up(17)}));
-    EXPECT_EQ(press(command({Text("a1? +", false, false, true)})),
+    EXPECT_EQ(press(command({Text("a1? +*-./", false, false, true)})),
               (Events{Down(16), Down(65), Up(65), Down(97), Up(97), Down(32), Up(32), Down(107),
-                      Up(107), Up(16)}));
+                      Up(107), Down(106), Up(106), Down(109), Up(109), Down(110), Up(110),
+                      Down(111), Up(111), Up(16)}));
 }
 
 TEST_F(ActionRunnerTest, BadNamedKeyIndexSendsNothingOnEitherPath) {
@@ -327,11 +347,19 @@ protected:
 };
 
 TEST_F(WindowsTest, PostMessageGoesToThePreviousForegroundWindow) {
-    TComando& c = command({MakePostMessageAction("wm_close", "", "")});
+    TComando& c = command({MakePostMessageAction("wm_command", "", "")});
     c.TargetWindow = "Editor";
     EXPECT_EQ(press(c),
-              (Events{"RaiseAndActivate(2)", "PostMessage(1, 16, 0, 0)", "RaiseAndActivate(1)"}));
+              (Events{"RaiseAndActivate(2)", "PostMessage(1, 273, 0, 0)", "RaiseAndActivate(1)"}));
     EXPECT_EQ(fake.desktop.GetForegroundWindow(), shell);
+
+    // A window asked to go away is not activated again, which would undo it.
+    for (const auto& [message, wParam] :
+         {std::pair{"WM_CLOSE", "0"}, {"WM_SYSCOMMAND", "F020"}, {"WM_SYSCOMMAND", "F063"}}) {
+        WriteAction(*c.Acciones, 0, MakePostMessageAction(message, wParam, ""));
+        EXPECT_EQ(press(c).back().substr(0, 12), "PostMessage(") << message << " " << wParam;
+        fake.desktop.setForeground(shell);
+    }
 
     EXPECT_EQ(press(command({MakePostMessageAction("111", "1A", "ffffffff")})),
               Events{"PostMessage(1, 273, 26, 4294967295)"});
@@ -393,6 +421,17 @@ TEST_F(ActionRunnerTest, CommandDeletedWhileItsKeysAreSentIsNotTouchedAgain) {
     EXPECT_EQ(press(c),
               (Events{Down(65, test::kScanA), Up(65, test::kScanA), Down(66, 0x30), Up(66, 0x30)}));
     EXPECT_EQ(table.count(), 1);
+}
+
+TEST_F(WindowsTest, CommandDeletedWhileItsDestinationIsActivatedRunsNothing) {
+    TComando& c = command({Text("a"), Text("b")});
+    c.TargetWindow = "Editor";
+    c.DeVez = true;
+    fake.desktop.whileActivating = [&] {
+        fake.desktop.whileActivating = nullptr;
+        table.remove(table.positionOf(&c));
+    };
+    EXPECT_EQ(press(c), (Events{"RaiseAndActivate(2)", "RaiseAndActivate(1)"}));
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(SendKeysTest, AltCtrlShiftF1InExactOrder) {
                       Up(18, test::kScanAlt), Up(17, test::kScanCtrl), Up(16, test::kScanShift)}));
 }
 
-TEST_F(SendKeysTest, BytesFrom228UpAreKeyCodesEvenInText) {
+TEST_F(SendKeysTest, BytesFrom228UpAreKeyCodesInACodeString) {
     EXPECT_EQ(send("\xE9"), (Events{Down(117, 0x40), Up(117, 0x40)}));  // F6
     EXPECT_EQ(send("\xF0"), (Events{Down(36, 0x47), Up(36, 0x47)}));    // Home
     EXPECT_EQ(send("\xF9"), (Events{Down(46, 0x53), Up(46, 0x53)}));    // Del

@@ -5,11 +5,7 @@
 // backend's tests check that it is asked for.)
 // The core headers come before Xlib, whose macros (None) clash with their names.
 // clang-format off
-#include "actions/action_runner.h"
-#include "actions/send_keys.h"
-#include "commands/command_table.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/fake/virtual_clock.h"
+#include "runner_parts.h"
 #include "x11_backend_fixture.h"
 // clang-format on
 
@@ -42,20 +38,11 @@ TEST_P(RunnerOnX11, ANamedKeyWithModifiersReachesTheDestinationWindowOnly) {
     Activate(target);
     Activate(previous);
 
-    VirtualClock clock;
-    FakeEventLog log;
-    FakeProcesses processes(log);
-    CommandTable table;
-    TSendKeys sendKeys(input(), desktop());
-    ProgramState mode;
-    mode.setAdvancedKeyPress(GetParam());
-    ActionRunner runner(input(), desktop(), processes, sendKeys, table, mode, clock);
-    const int remote = table.appendRemote("Desk");
-    TComando& command = table.record(table.appendCommand(remote, "Go home", 2));
-    command.TargetWindow = "runner target";
-    command.Acciones->push_back("0=\xA1SendKeys\xA1NNSE4");  // Shift+Home
+    RunnerParts parts(input(), desktop());
+    parts.mode.setAdvancedKeyPress(GetParam());
+    TComando& command = parts.Command("\xA1SendKeys\xA1NNSE4", "runner target");  // Shift+Home
 
-    runner.RunCommandActions(command);
+    parts.runner.RunCommandActions(command);
 
     ASSERT_TRUE(target.WaitFor([](const WindowRecords& r) { return r.keys.size() >= 4; }));
     EXPECT_EQ(PressesWithModifiers(target.records()),

@@ -1,6 +1,7 @@
 // The recording test window and the X display fixture.
 #include "test_window.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -34,6 +35,20 @@ unsigned long LookUpKeysym(Display* display, unsigned keycode, unsigned state) {
     return shifted ? second : base;
 }
 
+// The keysym a client reads for a key event, from a fresh copy of the
+// server's keymap for the same reason as above.
+unsigned long TypedKeysym(Display* display, unsigned keycode, unsigned state) {
+    XkbDescPtr xkb = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
+    if (xkb == nullptr) {
+        return NoSymbol;
+    }
+    unsigned consumed = 0;
+    KeySym keysym = NoSymbol;
+    XkbTranslateKeyCode(xkb, static_cast<KeyCode>(keycode), state, &consumed, &keysym);
+    XkbFreeKeyboard(xkb, 0, True);
+    return keysym;
+}
+
 }  // namespace
 
 std::vector<unsigned long> WindowRecords::pressedKeysyms() const {
@@ -46,7 +61,8 @@ std::vector<unsigned long> WindowRecords::pressedKeysyms() const {
     return keysyms;
 }
 
-TestWindow::TestWindow(const std::string& title, TitleKind kind) : display_(XOpenDisplay(nullptr)) {
+TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus)
+    : display_(XOpenDisplay(nullptr)) {
     if (display_ == nullptr) {
         throw std::runtime_error("TestWindow: no X display");
     }
@@ -79,7 +95,7 @@ TestWindow::TestWindow(const std::string& title, TitleKind kind) : display_(XOpe
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     XWMHints hints{};
     hints.flags = InputHint | StateHint;
-    hints.input = True;
+    hints.input = focus == Focus::Accepts ? True : False;
     hints.initial_state = NormalState;
     XSetWMHints(display_, window_, &hints);
     XSelectInput(display_, window_,
@@ -120,6 +136,7 @@ void TestWindow::Handle(XEvent& event) {
             key.at = std::chrono::steady_clock::now();
             key.press = event.type == KeyPress;
             key.keysym = LookUpKeysym(display_, event.xkey.keycode, event.xkey.state);
+            key.typed = TypedKeysym(display_, event.xkey.keycode, event.xkey.state);
             key.keycode = event.xkey.keycode;
             key.state = event.xkey.state;
             key.synthetic = event.xkey.send_event != 0;
@@ -188,6 +205,21 @@ void TestWindow::ClearRecords() {
     records_.buttons.clear();
     records_.motionX.clear();
     records_.messages.clear();
+}
+
+void TestWindow::SetShown(bool shown) {
+    // A connection of its own: the pump thread owns display_.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return;
+    }
+    if (shown) {
+        XMapWindow(display, window_);
+    } else {
+        XUnmapWindow(display, window_);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

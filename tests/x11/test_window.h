@@ -23,6 +23,7 @@ namespace tavrel::test {
 struct KeyRecord {
     bool press = false;
     unsigned long keysym = 0;  // Shift applied; Lock, Num Lock and third level ignored
+    unsigned long typed = 0;   // what a client reads: every modifier and the group applied
     unsigned keycode = 0;
     unsigned state = 0;      // modifier mask at the event
     bool synthetic = false;  // sent with XSendEvent
@@ -56,10 +57,13 @@ struct WindowRecords {
 class TestWindow {
 public:
     enum class TitleKind { Utf8, Latin1Only };
+    enum class Focus { Accepts, Declines };
 
     // title is UTF-8; with Latin1Only it is stored only as a Latin-1 WM_NAME,
-    // as older programs do.
-    explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8);
+    // as older programs do. A window that declines the focus (as a clock
+    // does) is never made active by the window manager.
+    explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8,
+                        Focus focus = Focus::Accepts);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
@@ -71,6 +75,9 @@ public:
                  std::chrono::milliseconds timeout = std::chrono::seconds(5));
     WindowRecords records() const;
     void ClearRecords();
+    // Hides (unmaps) or shows the window again, as a program leaving or
+    // entering its tray does.
+    void SetShown(bool shown);
 
 private:
     Display* display_;

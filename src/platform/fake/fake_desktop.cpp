@@ -62,6 +62,9 @@ void FakeDesktop::RaiseAndActivate(WindowHandle window) {
         std::rotate(windows_.begin(), it, it + 1);
         foreground_ = window;
     }
+    if (whileActivating) {
+        whileActivating();
+    }
 }
 
 bool FakeDesktop::PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,

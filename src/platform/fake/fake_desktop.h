@@ -1,6 +1,7 @@
 // A scriptable desktop of top-level windows that records what is done to them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     // Stacking order, the topmost first.
     const std::vector<Window>& windows() const { return windows_; }
     bool postMessageResult = true;
+    // Runs inside RaiseAndActivate, as pending events do while a real
+    // desktop waits for the window manager.
+    std::function<void()> whileActivating;
 
     WindowHandle GetForegroundWindow() override { return foreground_; }
     std::vector<WindowHandle> TopLevelWindows() override;

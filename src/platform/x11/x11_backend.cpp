@@ -7,6 +7,7 @@
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_input.h"
 #include "platform/x11/x11_keymap.h"
+#include "platform/x11/x11_wait.h"
 
 namespace tavrel {
 
@@ -42,11 +43,18 @@ X11Backend::X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest
     : connection_(std::move(connection)),
       haveXTest_(haveXTest),
       keymap_(std::make_unique<X11Keymap>(connection_->display())),
-      input_(std::make_unique<X11Input>(*connection_, *keymap_, haveXTest)),
-      desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_)),
-      sound_(std::make_unique<X11Sound>(*connection_)) {}
+      wait_(std::make_unique<X11Wait>()),
+      input_(std::make_unique<X11Input>(*connection_, *keymap_, *wait_, haveXTest)),
+      desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_, *wait_)),
+      sound_(std::make_unique<X11Sound>(*connection_)) {
+    input_->setFocusCheck([desktop = desktop_.get()] { return desktop->KeyboardFocusSettled(); });
+}
 
 X11Backend::~X11Backend() = default;
+
+void X11Backend::setMessagePump(std::function<void()> processMessages) {
+    wait_->setMessagePump(std::move(processMessages));
+}
 
 Input& X11Backend::input() {
     return *input_;

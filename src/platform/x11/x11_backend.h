@@ -2,6 +2,7 @@
 // private connection to the X server.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,7 @@ class X11Connection;
 class X11Keymap;
 class X11Input;
 class X11Desktop;
+class X11Wait;
 
 class X11Sound final : public Sound {
 public:
@@ -43,12 +45,17 @@ public:
     Sound& sound();
     bool canSendInput() const { return haveXTest_; }
 
+    // Runs while the backend waits for the window manager or for clients to
+    // read a remapped key, so that the program's event loop never stalls.
+    void setMessagePump(std::function<void()> processMessages);
+
 private:
     X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest);
 
     std::unique_ptr<X11Connection> connection_;
     bool haveXTest_;
     std::unique_ptr<X11Keymap> keymap_;
+    std::unique_ptr<X11Wait> wait_;
     std::unique_ptr<X11Input> input_;
     std::unique_ptr<X11Desktop> desktop_;
     std::unique_ptr<X11Sound> sound_;

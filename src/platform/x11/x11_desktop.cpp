@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "platform/text_encoding.h"
 #include "platform/windows.h"
@@ -24,8 +23,8 @@ constexpr long kIconicState = 3;  // WM_STATE value
 
 }  // namespace
 
-X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap)
-    : connection_(connection), keymap_(keymap) {}
+X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap, X11Wait& wait)
+    : connection_(connection), keymap_(keymap), wait_(wait) {}
 
 std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, const char* name,
                                                                  Atom type) {
@@ -62,6 +61,44 @@ WindowHandle X11Desktop::GetForegroundWindow() {
     X11ErrorTrap trap(connection_.display());
     const auto active = Property32(connection_.root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
     return active && !active->empty() ? active->front() : kNoWindow;
+}
+
+bool X11Desktop::KeyboardFocusSettled() {
+    Display* display = connection_.display();
+    Window focus = None;
+    int revertTo = 0;
+    {
+        X11ErrorTrap trap(display);
+        XGetInputFocus(display, &focus, &revertTo);
+    }
+    // When the focused window goes away (a program hiding in its tray, as
+    // Tavrel does on Save/Run), the server hands the focus to the pointer or
+    // to the window's frame, and the window manager then focuses nothing for
+    // a moment before it picks the next window. Settled means the focus lies
+    // in the window the manager calls active.
+    const WindowHandle active =
+        focus != None && focus != PointerRoot ? GetForegroundWindow() : kNoWindow;
+    constexpr int kDeepestNesting = 16;
+    X11ErrorTrap trap(display);
+    for (int depth = 0; active != kNoWindow && depth < kDeepestNesting; ++depth) {
+        if (focus == active) {
+            return true;
+        }
+        Window root = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned count = 0;
+        const Status status = XQueryTree(display, focus, &root, &parent, &children, &count);
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (status == 0 || parent == None || parent == root) {
+            break;
+        }
+        focus = parent;
+    }
+    const auto manager = Property32(connection_.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    return !manager || manager->empty();  // without a manager nothing will change
 }
 
 std::vector<WindowHandle> X11Desktop::TopLevelWindows() {
@@ -192,7 +229,7 @@ void X11Desktop::RaiseAndActivate(WindowHandle window) {
 // the callers expect it in front on return: the keystrokes that follow must
 // reach it, not the window that had the focus. A manager that does not
 // comply (or refuses, taking the request for focus stealing) costs at most
-// this short wait.
+// this short wait, during which the program's events run.
 void X11Desktop::AwaitActivation(Window window) {
     {
         X11ErrorTrap trap(connection_.display());
@@ -201,14 +238,7 @@ void X11Desktop::AwaitActivation(Window window) {
             return;  // nobody to wait for
         }
     }
-    WaitForForeground(window, std::chrono::milliseconds(500));
-}
-
-void X11Desktop::WaitForForeground(Window window, std::chrono::milliseconds longest) {
-    const auto deadline = std::chrono::steady_clock::now() + longest;
-    while (GetForegroundWindow() != window && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    wait_.Until([&] { return GetForegroundWindow() == window; }, std::chrono::milliseconds(500));
 }
 
 bool X11Desktop::SetMaximized(Window window, bool maximized) {

@@ -11,12 +11,13 @@
 #include "platform/desktop.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keymap.h"
+#include "platform/x11/x11_wait.h"
 
 namespace tavrel {
 
 class X11Desktop final : public Desktop {
 public:
-    X11Desktop(X11Connection& connection, X11Keymap& keymap);
+    X11Desktop(X11Connection& connection, X11Keymap& keymap, X11Wait& wait);
 
     WindowHandle GetForegroundWindow() override;
     std::vector<WindowHandle> TopLevelWindows() override;
@@ -28,9 +29,14 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
 
+    // False while the window manager moves the keyboard focus: the focus
+    // follows the pointer or rests on no client. Keys sent then are lost.
+    bool KeyboardFocusSettled();
+
 private:
     X11Connection& connection_;
     X11Keymap& keymap_;
+    X11Wait& wait_;
 
     // The 32-bit items of a window property of the given type; nullopt when
     // the property is missing or the window is gone.
@@ -42,7 +48,6 @@ private:
     bool SetMaximized(Window window, bool maximized);
     bool Restore(Window window);
     void AwaitActivation(Window window);
-    void WaitForForeground(Window window, std::chrono::milliseconds longest);
     bool SendKey(Window window, const KeyChoice& key, bool press, bool release);
 };
 

@@ -5,8 +5,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <thread>
-
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -15,20 +13,32 @@ namespace {
 bool IsShift(std::uint8_t vk) {
     return vk == vk::SHIFT || vk == 0xA0 || vk == 0xA1;
 }
-bool IsControl(std::uint8_t vk) {
-    return vk == vk::CONTROL || vk == 0xA2 || vk == 0xA3;
-}
-bool IsAlt(std::uint8_t vk) {
-    return vk == vk::MENU || vk == 0xA4 || vk == 0xA5;
-}
 
 }  // namespace
 
-X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, bool haveXTest)
-    : connection_(connection), keymap_(keymap), haveXTest_(haveXTest) {}
+X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, X11Wait& wait, bool haveXTest)
+    : connection_(connection), keymap_(keymap), wait_(wait), haveXTest_(haveXTest) {}
 
 void X11Input::FakeKey(unsigned keycode, bool press) {
     XTestFakeKeyEvent(connection_.display(), keycode, press ? True : False, CurrentTime);
+    lastKey_ = std::chrono::steady_clock::now();
+}
+
+void X11Input::AwaitSettledFocus() {
+    // Keys of one string follow each other closely: only the first pays,
+    // unless the focus was moving just now. A window manager may hand the
+    // focus around more than once after a window went away.
+    constexpr std::chrono::milliseconds kBurstGap{15};
+    constexpr std::chrono::milliseconds kLongest{250};
+    constexpr std::chrono::milliseconds kWatchAfterMove{500};
+    const auto now = std::chrono::steady_clock::now();
+    if (!focusSettled_ || (now - lastKey_ <= kBurstGap && now >= watchUntil_)) {
+        return;
+    }
+    if (!focusSettled_()) {
+        wait_.Until(focusSettled_, kLongest);
+        watchUntil_ = std::chrono::steady_clock::now() + kWatchAfterMove;
+    }
 }
 
 // Presses the key with the modifiers the choice adds (those not already held)
@@ -54,27 +64,15 @@ void X11Input::TapWithModifiers(const KeyChoice& choice, bool release) {
     }
 }
 
-// Windows reads Ctrl+Alt as AltGr when the key has a symbol on that level;
-// X needs the real third-level modifier instead.
-bool X11Input::WantsThirdLevel(std::uint8_t vk, unsigned keycode) {
-    if (!ctrlDown_ || !altDown_ || IsShift(vk) || IsControl(vk) || IsAlt(vk)) {
-        return false;
-    }
-    const unsigned level3 = keymap_.level3Mask();
-    if (level3 == 0 || keymap_.Keycode(XK_ISO_Level3_Shift) == 0) {
-        return false;
-    }
-    const unsigned shift = shiftDown_ ? ShiftMask : 0;
-    const KeysymValue third = keymap_.Translate(keycode, shift | level3);
-    return third != NoSymbol && third != keymap_.Translate(keycode, shift);
-}
-
 void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
     if (!haveXTest_) {
         return;
     }
-    X11ErrorTrap trap(connection_.display());
     const bool release = (flags & KEYEVENTF_KEYUP) != 0;
+    if (!release) {
+        AwaitSettledFocus();
+    }
+    X11ErrorTrap trap(connection_.display());
     if (release) {
         const unsigned keycode =
             pressedOn_[vk] != 0 ? pressedOn_[vk] : keymap_.ForVirtualKey(vk).keycode;
@@ -83,7 +81,7 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
         }
         if (pressedOnSpare_[vk]) {
             trap.Sync();
-            std::this_thread::sleep_for(kRemapHold);
+            wait_.For(kRemapHold);
             RestoreSpare(keycode);
         }
         pressedOn_[vk] = 0;
@@ -97,26 +95,14 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
                 return;
             }
         }
-        if (WantsThirdLevel(vk, choice.keycode)) {
-            const unsigned ctrl = keymap_.Keycode(XK_Control_L);
-            const unsigned alt = keymap_.Keycode(XK_Alt_L);
-            FakeKey(ctrl, false);
-            FakeKey(alt, false);
-            TapWithModifiers({choice.keycode, keymap_.level3Mask()}, false);
-            FakeKey(ctrl, true);
-            FakeKey(alt, true);
-        } else {
-            TapWithModifiers(choice, false);
-        }
+        // Held Ctrl and Alt stay what they are, a shortcut on the key's own
+        // symbol: characters on the AltGr level are typed by TypeCharacter.
+        TapWithModifiers(choice, false);
         pressedOn_[vk] = choice.keycode;
         pressedOnSpare_[vk] = spare;
     }
     if (IsShift(vk)) {
         shiftDown_ = !release;
-    } else if (IsControl(vk)) {
-        ctrlDown_ = !release;
-    } else if (IsAlt(vk)) {
-        altDown_ = !release;
     }
 }
 
@@ -166,6 +152,7 @@ bool X11Input::TypeCharacter(unsigned char ch) {
     if (!haveXTest_) {
         return false;
     }
+    AwaitSettledFocus();
     X11ErrorTrap trap(connection_.display());
     KeysymValue alternative = 0;
     const KeysymValue keysym = Cp1252ToKeysym(ch, &alternative);
@@ -184,7 +171,7 @@ bool X11Input::TypeCharacter(unsigned char ch) {
     FakeKey(spare, true);
     FakeKey(spare, false);
     trap.Sync();
-    std::this_thread::sleep_for(kRemapHold);
+    wait_.For(kRemapHold);
     RestoreSpare(spare);
     return true;
 }

@@ -1,0 +1,152 @@
+// Tap-key actions through the runner and the keystroke sender into a real
+// client, every character checked as the client reads it. Also run on a
+// German layout (see CMakeLists.txt), where AltGr places many characters.
+// clang-format off
+#include "runner_parts.h"
+#include "x11_backend_fixture.h"
+// clang-format on
+
+#include <X11/keysym.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/x11/x11_keysyms.h"
+
+namespace tavrel::test {
+namespace {
+
+constexpr unsigned kShortcutMods = ShiftMask | ControlMask | Mod1Mask;
+
+// The Windows-1252 character a keysym types; 0 for keys that type none.
+char CharacterOf(unsigned long keysym) {
+    static const std::map<unsigned long, char> table = [] {
+        std::map<unsigned long, char> t;
+        for (int ch = 32; ch < 256; ++ch) {
+            KeysymValue alternative = 0;
+            const auto c = static_cast<unsigned char>(ch);
+            if (const KeysymValue own = Cp1252ToKeysym(c, &alternative); own != 0) {
+                t.emplace(own, static_cast<char>(ch));
+            }
+            if (alternative != 0) {
+                t.emplace(alternative, static_cast<char>(ch));
+            }
+        }
+        return t;
+    }();
+    const auto found = table.find(keysym);
+    return found != table.end() ? found->second : '\0';
+}
+
+// The characters the client read, with the Shift, Ctrl and Alt state of each.
+std::vector<std::pair<char, unsigned>> Typed(const WindowRecords& records) {
+    std::vector<std::pair<char, unsigned>> typed;
+    for (const KeyRecord& key : records.keys) {
+        if (const char c = CharacterOf(key.typed); key.press && c != '\0') {
+            typed.emplace_back(c, key.state & kShortcutMods);
+        }
+    }
+    return typed;
+}
+
+std::string TypedText(const WindowRecords& records) {
+    std::string text;
+    for (const auto& [c, mods] : Typed(records)) {
+        text += c;
+    }
+    return text;
+}
+
+class TypingOnX11 : public X11BackendTest {
+protected:
+    void SetUp() override {
+        X11BackendTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        window_ = std::make_unique<TestWindow>("tavrel typing target");
+        Activate(*window_);
+        parts_ = std::make_unique<RunnerParts>(input(), desktop());
+    }
+    void TearDown() override {
+        parts_.reset();
+        window_.reset();
+    }
+
+    // Runs one tap-key action of literal text with the given modifiers.
+    void Run(const std::string& text, bool alt = false, bool ctrl = false, bool shift = false) {
+        parts_->runner.RunCommandActions(
+            parts_->Command(MakeTapKeyAction(alt, ctrl, shift, true, text)));
+    }
+
+    // Waits until count characters arrived (or a while passed) and returns them.
+    std::vector<std::pair<char, unsigned>> Arrived(std::size_t count) {
+        window_->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= count; });
+        return Typed(window_->records());
+    }
+    std::string ArrivedText(std::size_t count) {
+        window_->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= count; });
+        return TypedText(window_->records());
+    }
+
+    std::unique_ptr<RunnerParts> parts_;
+    std::unique_ptr<TestWindow> window_;
+};
+
+TEST_F(TypingOnX11, LiteralTextArrivesAsTheCharactersItHolds) {
+    // Letters from 228 up were once read as function keys and modifiers.
+    const std::string text =
+        "caf\xE9 Gr\xFC\xDF"
+        "e sch\xF6n \xE4\xFF \xC4Zy!/@\x80";
+    Run(text);
+    EXPECT_EQ(ArrivedText(text.size()), text);
+}
+
+TEST_F(TypingOnX11, ShortcutsSendTheBaseKeyWithTheirModifiers) {
+    // On layouts with AltGr symbols on t, l, e and q, Ctrl+Alt must still
+    // arrive as Ctrl+Alt on the letter, as from a physical keyboard.
+    Run("t", true, true);
+    Run("l", true, true);
+    Run("e", true, true, true);
+    Run("q", false, true);
+    Run("f", true);
+    const std::vector<std::pair<char, unsigned>> expected = {
+        {'t', ControlMask | Mod1Mask},
+        {'l', ControlMask | Mod1Mask},
+        {'E', ShiftMask | ControlMask | Mod1Mask},
+        {'q', ControlMask},
+        {'f', Mod1Mask}};
+    EXPECT_EQ(Arrived(expected.size()), expected);
+}
+
+// Mixed-case text typed right after the program's own window was hidden (as
+// Save/Run does), with Shift, keymap changes (the euro sign through a spare
+// keycode on the US layout) and explicit modifiers in between.
+TEST_F(TypingOnX11, StressNoKeyIsLostAcrossModeSwitches) {
+    TestWindow program("tavrel stand-in for the main window");
+    const std::string texts[] = {"Hello from Tavrel", "ABC def GHI", "\x80Zz\x80 aB", "x Y z"};
+    std::string expected;
+    for (int round = 0; round < 20; ++round) {
+        program.SetShown(true);
+        ASSERT_TRUE(WaitUntil([&] {
+            desktop().RaiseAndActivate(program.id());
+            return desktop().GetForegroundWindow() == program.id() && program.records().focused;
+        })) << "round "
+            << round;
+        program.SetShown(false);
+        const std::string& text = texts[round % std::size(texts)];
+        Run(text);
+        expected += text;
+        window_->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= expected.size(); },
+                         std::chrono::seconds(2));
+        // The window manager must have let it go before it is shown again.
+        WaitUntil([&] { return !Listed(program); });
+    }
+    EXPECT_EQ(TypedText(window_->records()), expected);
+}
+
+}  // namespace
+}  // namespace tavrel::test
