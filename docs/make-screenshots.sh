@@ -75,6 +75,16 @@ sleep 0.5
 shoot_framed "$help" "$root/docs/help-window.png"
 xdotool key --window "$help" Escape
 
+# The action editor, the same command's action being edited at the keyboard:
+# tap key, PgDn picked from the key list, with Ctrl.
+xdotool windowactivate --sync "$window"
+for key in alt+t Tab Down Down Down Down Down Down Down Down Tab Tab space; do
+    xdotool key "$key"
+    sleep 0.1
+done
+sleep 0.5
+shoot_framed "$window" "$root/docs/action-editor.png"
+
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
 xdotool key --window "$window" alt+c
@@ -92,4 +102,4 @@ sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon-inactive.png"
 echo "make-screenshots: docs/main-window-editing.png, docs/help-window.png," \
-    "docs/tray-icon.png and docs/tray-icon-inactive.png written"
+    "docs/action-editor.png, docs/tray-icon.png and docs/tray-icon-inactive.png written"

@@ -6,6 +6,7 @@
 
 #include <stdlib.h>
 
+#include "../../tests/support/silent_host.h"
 #include "commands/commands_file.h"
 #include "platform/posix/posix_file_system.h"
 
@@ -14,19 +15,10 @@ namespace {
 
 constexpr int kCommands = 10000;
 
-class SilentHost : public CommandsFileHost {
+// The port settings a configured host reports.
+class SilentHost : public testing::SilentHost {
 public:
-    bool IsOpen() const override { return false; }
-    void DesactivarClick() override {}
-    void ActivarClick() override {}
-    PortOrdinals portOrdinals() const override { return ports; }
-    void setPortOrdinals(const PortOrdinals& p) override { ports = p; }
-    void setCommandsFilePath(const std::string&) override {}
-    void showPortOrdinals(const PortOrdinals&) override {}
-    void showSequenceSettings(const SequenceSettings&) override {}
-    void resetCapture() override {}
-
-    PortOrdinals ports{1, 8, 0, 3, 0};
+    SilentHost() { ports = PortOrdinals{1, 8, 0, 3, 0}; }
 };
 
 std::string MakeTempDir() {
@@ -69,8 +61,8 @@ struct Fixture {
 void BM_Load(benchmark::State& state) {
     Fixture f(static_cast<int>(state.range(0)));
     const std::string path = f.settingsFile.defaultCommandsFilePath();
-    (void)f.files.writeFileDurably(path,
-                                   CommandsFile::Serialize(f.table, f.sequence, f.host.ports));
+    (void)f.files.writeFileDurably(path, CommandsFile::Serialize(f.table, f.sequence, f.host.ports),
+                                   "");
     for (auto _ : state) {
         state.PauseTiming();
         f.table.clear();

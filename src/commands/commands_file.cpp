@@ -12,10 +12,11 @@
 namespace tavrel {
 namespace {
 
-// Counts in the file (NumComandos, Loop) are believed this far beyond the
-// highest entry or action the file actually holds, so a mistyped count gives a
-// few empty entries instead of exhausting memory.
-constexpr std::int32_t kUnbackedEntryMargin = 1000;
+// Counts in the file (NumComandos, Loop) are believed only as far as the file
+// backs them: up to the highest entry within reach of the entries it really
+// holds, plus a margin. A mistyped count, or one far-off entry, then gives at
+// most a margin of made-up entries instead of exhausting memory.
+constexpr std::int64_t kUnbackedEntryMargin = 1000;
 
 constexpr std::string_view kConfig = "Config";
 constexpr std::string_view kComandos = "Comandos";
@@ -29,33 +30,45 @@ std::optional<std::int32_t> EntryNumber(std::string_view name) {
     return ParseIniInteger(name);
 }
 
-std::int32_t BackedCount(std::int32_t claimed, std::int32_t highestHeld) {
-    const std::int64_t limit = std::int64_t{highestHeld} + kUnbackedEntryMargin;
-    return static_cast<std::int32_t>(std::min<std::int64_t>(claimed, limit));
+// needed: for each entry the file holds, the count that would include it.
+std::int32_t BackedCount(std::int32_t claimed, std::vector<std::int64_t> needed) {
+    if (claimed <= kUnbackedEntryMargin) {
+        return claimed;
+    }
+    std::sort(needed.begin(), needed.end());
+    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
+    const std::int64_t reach = static_cast<std::int64_t>(needed.size()) + kUnbackedEntryMargin;
+    std::int64_t highest = 0;
+    for (const std::int64_t n : needed) {
+        if (n <= reach) {
+            highest = n;
+        }
+    }
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(claimed, highest + kUnbackedEntryMargin));
 }
 
-std::int32_t HighestNumber(const std::vector<std::string>& names, std::int32_t highest) {
+// The numbered names, each plus offset.
+void AddNumbers(const std::vector<std::string>& names, std::int64_t offset,
+                std::vector<std::int64_t>& out) {
     for (const auto& name : names) {
-        highest = std::max(highest, EntryNumber(name).value_or(highest));
+        if (const auto number = EntryNumber(name)) {
+            out.push_back(*number + offset);
+        }
     }
-    return highest;
 }
 
 std::int32_t EntryCount(const IniFile& ini) {
-    const std::int32_t claimed = ini.readInt(kConfig, "NumComandos", 0);
-    if (claimed <= kUnbackedEntryMargin) {
-        return claimed;
-    }
-    return BackedCount(claimed,
-                       HighestNumber(ini.keys(kComandos), HighestNumber(ini.sectionNames(), 0)));
+    std::vector<std::int64_t> held;
+    AddNumbers(ini.keys(kComandos), 0, held);
+    AddNumbers(ini.sectionNames(), 0, held);
+    return BackedCount(ini.readInt(kConfig, "NumComandos", 0), std::move(held));
 }
 
 std::int32_t ActionCount(const IniFile& ini, IniFile::SectionId section) {
-    const std::int32_t claimed = ini.readInt(section, "Loop", 1);
-    if (claimed <= kUnbackedEntryMargin) {
-        return claimed;
-    }
-    return BackedCount(claimed, HighestNumber(ini.keys(section), -1) + 1);
+    std::vector<std::int64_t> held;
+    AddNumbers(ini.keys(section), 1, held);
+    return BackedCount(ini.readInt(section, "Loop", 1), std::move(held));
 }
 
 void LoadCommand(const IniFile& ini, IniFile::SectionId section, std::int32_t valueSize,
@@ -119,6 +132,7 @@ LoadResult CommandsFile::LoadFrom(const std::string& path) {
 
 LoadResult CommandsFile::loadFile(const std::string& path) {
     LoadResult result;
+    result.path = path;
     if (!files_.exists(path)) {
         return result;
     }
@@ -191,6 +205,9 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 }
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
+    if (auto failure = CheckReplaceable(files_, settingsFile_.commandsFilePath(settingsInEffect))) {
+        return failure;
+    }
     if (auto failure = settingsFile_.write(settingsInEffect)) {
         return failure;
     }

@@ -55,6 +55,7 @@ public:
 };
 
 struct LoadResult {
+    std::string path;       // the file the load was of
     bool found = false;     // false: no such file, nothing was changed
     std::string readError;  // the file exists but could not be read: defaults were loaded
 };
@@ -73,7 +74,10 @@ public:
     // Writes the settings file, then the commands file, and on success
     // reloads the table from what it wrote. Nothing is returned on success;
     // the caller then goes to running mode. On failure nothing else happened:
-    // the old files and the table are as they were.
+    // the old files and the table are as they were. A commands file that
+    // exists but cannot be read (so the table does not hold what it holds) is
+    // never written over: Save/Run fails until it is readable or another is
+    // chosen.
     std::optional<WriteFailure> SaveRun(const ProgramSettings& settingsInEffect);
 
     // The whole file as Save/Run writes it.

@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
+// Hand editors leave more than spaces and tabs at the ends of lines: vertical
+// tabs, form feeds and the old end-of-file mark ^Z are dropped as well.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 std::string_view TrimLeft(std::string_view text) {
@@ -89,12 +91,38 @@ std::string SectionLine(std::string_view name) {
     return line;
 }
 
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+// The reader drops blanks at the ends of a value and one pair of enclosing
+// quotes, so a value with such ends is written inside quotes to come back whole.
 std::string EntryLine(std::string_view key, std::string_view value) {
     std::string line(key);
     line += '=';
-    line += OneLine(value);
+    const std::string text = OneLine(value);
+    const bool quoted = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()) ||
+                                          IsQuote(text.front()) || IsQuote(text.back()));
+    if (quoted) {
+        line += '"';
+    }
+    line += text;
+    if (quoted) {
+        line += '"';
+    }
     return line;
 }
+
+// Line ends may be LF, CR LF, CR alone, or CR CR LF (a CR LF file passed
+// through a tool that added its own CR); each counts as one.
+std::size_t LineEndLength(std::string_view rest) {
+    if (rest.starts_with("\r\r\n")) {
+        return 3;
+    }
+    return rest.starts_with("\r\n") ? 2 : 1;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -163,20 +191,23 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
 }
 
 IniFile::IniFile(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark)) {
+        bytes.remove_prefix(kByteOrderMark.size());
+        byteOrderMark_ = true;
+    }
     while (!bytes.empty()) {
-        const auto newline = bytes.find('\n');
-        std::string_view line = bytes.substr(0, newline);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+        const auto end = bytes.find_first_of("\r\n");
+        lines_.emplace_back(bytes.substr(0, end));
+        if (end == std::string_view::npos) {
+            break;
         }
-        lines_.emplace_back(line);
-        bytes.remove_prefix(newline == std::string_view::npos ? bytes.size() : newline + 1);
+        bytes.remove_prefix(end + LineEndLength(bytes.substr(end)));
     }
     index();
 }
 
 std::string IniFile::bytes() const {
-    std::string out;
+    std::string out(byteOrderMark_ ? kByteOrderMark : "");
     for (const auto& line : lines_) {
         out += line;
         out += kLineEnd;
@@ -291,8 +322,10 @@ std::vector<std::string> IniFile::keys(SectionId section) const {
 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
     if (const auto line = findKey(this->section(section), key)) {
-        // The key keeps its own spelling; only the value changes.
+        // The key keeps its own spelling; only the value changes. Its blanks
+        // in front go, so every saved position after it is found again.
         lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
+        index();
         return;
     }
     const Section* s = findSection(section);

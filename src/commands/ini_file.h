@@ -26,7 +26,8 @@ public:
     IniFile() = default;
     explicit IniFile(std::string_view bytes);
 
-    std::string bytes() const;  // every line ended by CR LF
+    // Every line ended by CR LF, after the byte-order mark the text began with.
+    std::string bytes() const;
 
     // The first section of that name, found once for reading many keys.
     using SectionId = std::size_t;
@@ -60,6 +61,8 @@ public:
     std::vector<std::string> keys(SectionId section) const;
     std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
 
+    // Values are written so that read() gives them back: one with a blank or a
+    // quote at either end goes inside double quotes.
     // Replaces the value of the key that read() would find, or adds the key
     // after the section's last entry, or adds the section at the end.
     void write(std::string_view section, std::string_view key, std::string_view value);
@@ -86,6 +89,7 @@ private:
     void index();
 
     std::vector<std::string> lines_;
+    bool byteOrderMark_ = false;
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
 };

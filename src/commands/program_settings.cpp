@@ -7,9 +7,34 @@
 namespace tavrel {
 namespace {
 
-IniFile ReadIni(const FileSystem& files, const std::string& path) {
+// A text file holds no NUL byte; one that is not empty holds a section. Anything
+// else (a file saved as UTF-16, a binary file) is not read as settings.
+std::string GarbledReason(std::string_view bytes, const IniFile& ini) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        return "Not a text file";
+    }
+    const bool blank = bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    if (!blank && ini.sectionNames().empty()) {
+        return "No [section] line found";
+    }
+    return {};
+}
+
+IniFile ReadIni(const FileSystem& files, const std::string& path, std::string& problem) {
+    if (!files.exists(path)) {
+        return IniFile();
+    }
     const FileContents contents = files.readFile(path);
-    return contents.status.ok() ? IniFile(contents.bytes) : IniFile();
+    if (!contents.status.ok()) {
+        problem = UnableToRead(path, contents.status.error);
+        return IniFile();
+    }
+    IniFile ini(contents.bytes);
+    if (const std::string reason = GarbledReason(contents.bytes, ini); !reason.empty()) {
+        problem = UnableToRead(path, reason);
+        return IniFile();
+    }
+    return ini;
 }
 
 }  // namespace
@@ -27,13 +52,15 @@ std::string ProgramSettingsFile::defaultCommandsFilePath() const {
     return JoinPath(directory_, kDefaultCommandsFileName);
 }
 
+std::string ProgramSettingsFile::commandsFilePath(const ProgramSettings& settings) const {
+    return settings.Settings.empty() ? defaultCommandsFilePath() : settings.Settings;
+}
+
 ProgramSettings ProgramSettingsFile::read() const {
-    const IniFile ini = ReadIni(files_, path_);
     ProgramSettings s;
+    const IniFile ini = ReadIni(files_, path_, s.ReadProblem);
     s.Settings = ini.readString("Files", "Settings", "");
-    if (s.Settings.empty()) {
-        s.Settings = defaultCommandsFilePath();
-    }
+    s.Settings = commandsFilePath(s);
     s.Language = ini.readString("Files", "Language", "");
     s.LogFile = ini.readString("Files", "LogFile", "");
     s.Arranque = ini.readBool("Config", "Arranque", false);

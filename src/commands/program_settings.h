@@ -26,6 +26,9 @@ struct ProgramSettings {
     bool ShowCommands = false;
     // Device of COM1..COM8. Read from section Ports, never written by the program.
     std::array<std::string, kPortCount> Ports;
+    // Why the file that exists could not be used, so the defaults stand in
+    // (UnableToRead's message); empty when it was read or is missing.
+    std::string ReadProblem;
 };
 
 std::string DefaultPortDevice(int comNumber);  // COMn -> /dev/ttyS(n-1)
@@ -37,8 +40,11 @@ public:
 
     const std::string& path() const { return path_; }
     std::string defaultCommandsFilePath() const;
+    // The commands file that settings name: Settings, or the default when empty.
+    std::string commandsFilePath(const ProgramSettings& settings) const;
 
-    // A missing or unreadable file gives the defaults, silently.
+    // A missing, unreadable or garbled file gives the defaults; ReadProblem
+    // says why for the last two.
     ProgramSettings read() const;
     // Settings of section Files; the default also when the value is empty.
     std::string readCommandsFilePath() const;

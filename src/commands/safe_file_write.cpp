@@ -3,6 +3,10 @@
 
 namespace tavrel {
 
+std::string UnableToRead(const std::string& fileName, const std::string& reason) {
+    return "Unable to read " + fileName + "\n" + reason;
+}
+
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -18,17 +22,36 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path) {
+    const std::string target = files.linkTarget(path);
+    if (FileStatus status = files.replaceable(target); !status.ok()) {
+        return WriteFailure{path, std::move(status.error)};
+    }
+    // A file that cannot be read may hold what the user wrote: it is never
+    // replaced by what the program believes it holds.
+    if (files.exists(target)) {
+        if (FileContents old = files.readFile(target); !old.status.ok()) {
+            return WriteFailure{path, std::move(old.status.error)};
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes) {
-    // The scratch file sits beside the target because a rename cannot cross
-    // file systems.
-    const std::string scratch = JoinPath(DirectoryOf(path), kScratchFileName);
+    if (auto failure = CheckReplaceable(files, path)) {
+        return failure;
+    }
+    // A link stays a link: its target is replaced. The scratch file sits
+    // beside the target because a rename cannot cross file systems.
+    const std::string target = files.linkTarget(path);
+    const std::string scratch = JoinPath(DirectoryOf(target), kScratchFileName);
     if (files.exists(scratch)) {
         (void)files.removeFile(scratch);
     }
-    FileStatus status = files.writeFileDurably(scratch, bytes);
+    FileStatus status = files.writeFileDurably(scratch, bytes, target);
     if (status.ok()) {
-        status = files.replaceFile(scratch, path);
+        status = files.replaceFile(scratch, target);
     }
     if (!status.ok()) {
         if (files.exists(scratch)) {

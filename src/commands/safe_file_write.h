@@ -19,13 +19,22 @@ struct WriteFailure {
     std::string message() const { return "Unable to write to " + fileName; }
 };
 
+// The message for a file that exists but could not be used: its name and why.
+std::string UnableToRead(const std::string& fileName, const std::string& reason);
+
 // The directory part of a path, without the final '/'; empty for a bare name.
 std::string DirectoryOf(const std::string& path);
 // dir + "/" + name, or name alone when dir is empty.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-// Writes bytes to the scratch file in path's directory and renames it onto
-// path. On failure path keeps its old contents and the scratch file is removed.
+// Why path must not be replaced: it is read-only, or it exists but cannot be
+// read (a device, or a file the user could not open); nothing when it may be.
+std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path);
+
+// Writes bytes to the scratch file in the directory of the file path finally
+// names (through symbolic links), with that file's mode and owner, and renames
+// it onto that file. Refused as CheckReplaceable says. On failure the file
+// keeps its old contents and the scratch file is removed.
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes);
 

@@ -1,8 +1,13 @@
-// The action editor: its lists, the current command and its captions.
+// The action editor: its controls wired to their handlers, its lists and
+// captions, and the one place that writes into the current command.
 #include "action_editor.h"
 
+#include <QButtonGroup>
+#include <QLineEdit>
+
+#include "actions/action_string.h"
 #include "commands/command_table.h"
-#include "platform/desktop.h"
+#include "cp1252_input.h"
 #include "ui_actions_group.h"
 #include "ui_special_settings_group.h"
 
@@ -13,7 +18,11 @@ ActionEditor::ActionEditor(QWidget* parent)
       actions_(std::make_unique<Ui::ActionsGroup>()),
       special_(std::make_unique<Ui::SpecialSettingsGroup>()),
       gbActions_(new QGroupBox(this)),
-      gbSpecialSettings_(new QGroupBox(this)) {
+      gbSpecialSettings_(new QGroupBox(this)),
+      kinds_(new QButtonGroup(this)),
+      clicks_(new QButtonGroup(this)),
+      refusedHint_(QStringLiteral("Only characters of Windows-1252 (Western European) can be "
+                                  "stored; this one was not taken.")) {
     actions_->setupUi(gbActions_);
     special_->setupUi(gbSpecialSettings_);
     // The special settings sit 2 pixels below the actions.
@@ -21,9 +30,98 @@ ActionEditor::ActionEditor(QWidget* parent)
     resize(gbActions_->width(), gbSpecialSettings_->y() + gbSpecialSettings_->height());
     special_->UDLoop->setBuddy(special_->ELoop);
     special_->UDDelay->setBuddy(special_->EDelay);
+
+    const Ui::ActionsGroup& a = *actions_;
+    for (QAbstractButton* kind : {a.RadioButton1, a.RBMouse, a.RadioButton2, a.RadioButton3}) {
+        kinds_->addButton(kind);
+    }
+    for (QAbstractButton* item : {a.RGClick0, a.RGClick1, a.RGClick2}) {
+        clicks_->addButton(item, clicks_->buttons().size());
+    }
+    prepareInputs();
+    connectHandlers();
 }
 
 ActionEditor::~ActionEditor() = default;
+
+void ActionEditor::prepareInputs() {
+    const Ui::ActionsGroup& a = *actions_;
+    auto hint = [this] { return refusedHint_; };
+    for (QComboBox* box : {a.ComboBox, a.CBMessage, special_->CBTargetWin}) {
+        // Typed text is what is stored: no completion, no items added by Enter.
+        box->setCompleter(nullptr);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        RefuseNonCp1252(box->lineEdit(), hint);
+    }
+    for (QLineEdit* edit : {a.Programa, a.EwParam, a.ElParam}) {
+        RefuseNonCp1252(edit, hint);
+    }
+    for (QWidget* hex : {static_cast<QWidget*>(a.CBMessage->lineEdit()),
+                         static_cast<QWidget*>(a.EwParam), static_cast<QWidget*>(a.ElParam)}) {
+        AcceptHexKeysOnly(hex);
+    }
+    // A typed key text that happens to equal an item's label stays typed
+    // text: the box would otherwise pick that item when editing ends.
+    QLineEdit* keyEdit = a.ComboBox->lineEdit();
+    QObject::disconnect(keyEdit, &QLineEdit::editingFinished, a.ComboBox, nullptr);
+    QObject::disconnect(keyEdit, &QLineEdit::returnPressed, a.ComboBox, nullptr);
+}
+
+void ActionEditor::connectHandlers() {
+    const Ui::ActionsGroup& a = *actions_;
+    const Ui::SpecialSettingsGroup& s = *special_;
+    // Handlers bound to controls; ShowActions sets the controls quietly.
+    const auto on = [this](void (ActionEditor::*handler)()) {
+        return [this, handler] {
+            if (!showing_) {
+                (this->*handler)();
+            }
+        };
+    };
+    const auto onChecked = [this](void (ActionEditor::*handler)()) {
+        return [this, handler](bool checked) {
+            if (checked && !showing_) {
+                (this->*handler)();
+            }
+        };
+    };
+    connect(a.RadioButton1, &QAbstractButton::toggled, this,
+            onChecked(&ActionEditor::RadioButton1Click));
+    for (QAbstractButton* box : {a.MasAlt, a.MasCtrl, a.MasShift}) {
+        connect(box, &QAbstractButton::clicked, this, on(&ActionEditor::RadioButton1Click));
+    }
+    connect(a.ComboBox->lineEdit(), &QLineEdit::textEdited, this,
+            on(&ActionEditor::ComboBoxKeyPress));
+    connect(a.ComboBox, &QComboBox::activated, this, on(&ActionEditor::ComboBoxClick));
+    connect(a.ComboBox, &QComboBox::editTextChanged, this, on(&ActionEditor::ComboBoxChange));
+
+    connect(a.RBMouse, &QAbstractButton::toggled, this, onChecked(&ActionEditor::RBMouseClick));
+    connect(clicks_, &QButtonGroup::buttonClicked, this, on(&ActionEditor::RBMouseClick));
+    for (QAbstractButton* box : {a.CBUp, a.CBDown, a.CBLeft, a.CBRight}) {
+        connect(box, &QAbstractButton::clicked, this, on(&ActionEditor::RBMouseClick));
+    }
+
+    connect(a.RadioButton2, &QAbstractButton::toggled, this,
+            onChecked(&ActionEditor::RadioButton2Click));
+    connect(a.Programa, &QLineEdit::textChanged, this, on(&ActionEditor::ProgramaChange));
+    connect(a.BotonExaminar, &QAbstractButton::clicked, this,
+            on(&ActionEditor::BotonExaminarClick));
+
+    connect(a.RadioButton3, &QAbstractButton::toggled, this,
+            onChecked(&ActionEditor::RadioButton3Click));
+    connect(a.CBMessage, &QComboBox::activated, this, on(&ActionEditor::RadioButton3Click));
+    connect(a.CBMessage, &QComboBox::editTextChanged, this, on(&ActionEditor::RadioButton3Click));
+    connect(a.EwParam, &QLineEdit::textChanged, this, on(&ActionEditor::RadioButton3Click));
+    connect(a.ElParam, &QLineEdit::textChanged, this, on(&ActionEditor::RadioButton3Click));
+
+    connect(s.Banyade, &QAbstractButton::clicked, this, on(&ActionEditor::BanyadeClick));
+    connect(s.BBorra, &QAbstractButton::clicked, this, on(&ActionEditor::BBorraClick));
+    connect(s.UDLoop, &UpDown::clicked, this, on(&ActionEditor::UDLoopClick));
+    connect(s.UDDelay, &UpDown::clicked, this, on(&ActionEditor::UDDelayClick));
+    connect(s.CBoxAll, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxAllClick));
+    connect(s.CBoxMultiKey, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxMultiKeyClick));
+    connect(s.CBTargetWin, &QComboBox::editTextChanged, this, on(&ActionEditor::CBTargetWinChange));
+}
 
 void ActionEditor::setKeyNames(const std::vector<std::string>& names) {
     actions_->ComboBox->clear();
@@ -44,39 +142,14 @@ void ActionEditor::setMessageNames(const std::vector<std::string>& names) {
     actions_->CBMessage->setCurrentIndex(-1);
 }
 
-void ActionEditor::ShowActions() {
-    if (table_ == nullptr) {
-        return;
-    }
-    const int selected = table_->selected();
-    if (selected == kNoNode || !table_->isCommand(selected)) {
-        table_->setCurrent(nullptr);
-        return;
-    }
-    table_->setCurrent(&table_->record(selected));
-    table_->applyImageRule(selected);
+TComando* ActionEditor::current() const {
+    return table_ != nullptr ? table_->current() : nullptr;
 }
 
-void ActionEditor::FillTargetWindowList() {
-    if (desktop_ == nullptr) {
-        return;
+void ActionEditor::store(const std::string& action) {
+    if (TComando* command = current(); command != nullptr && command->Acciones) {
+        WriteAction(*command->Acciones, command->LoopActual, action);
     }
-    // Titles are read into a buffer of 201 characters; equal titles stay, one per window.
-    constexpr std::size_t kTitleLimit = 200;
-    QStringList titles;
-    for (WindowHandle window : desktop_->TopLevelWindows()) {
-        const std::string title = desktop_->GetWindowText(window);
-        if (!title.empty()) {
-            titles << ToQt(title.substr(0, kTitleLimit));
-        }
-    }
-    titles.sort(Qt::CaseInsensitive);
-    QComboBox* box = special_->CBTargetWin;
-    const QString text = box->currentText();  // emptying the list keeps the text
-    box->clear();
-    box->addItems(titles);
-    box->setCurrentIndex(-1);
-    box->setEditText(text);
 }
 
 void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
@@ -108,6 +181,7 @@ void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
     tr(gbSpecialSettings_, "SpecialSettings");
     tr(s.LDelay, "Delay");
     tr(s.LTargetWin, "PreferredDestinationWindow");
+    refusedHint_ = Tr(translate, refusedHint_, "charactersrefused_hint");
 }
 
 }  // namespace tavrel

@@ -1,7 +1,8 @@
 // The action editor: the groups GBActions (what the shown action does) and
 // GBSpecialSettings (moving among the actions, run all at once, key
 // multiplying, delay, preferred destination window) beside the command tree.
-// It shows the table's current command at LoopActual.
+// It shows the table's current command at LoopActual, and every change made
+// in it is written at once into that command's record.
 #pragma once
 
 #include <QWidget>
@@ -11,6 +12,8 @@
 
 #include "text_edge.h"
 
+class QAbstractButton;
+class QButtonGroup;
 class QGroupBox;
 namespace Ui {
 class ActionsGroup;
@@ -21,6 +24,7 @@ namespace tavrel {
 
 class CommandTable;
 class Desktop;
+struct TComando;
 
 class ActionEditor : public QWidget {
     Q_OBJECT
@@ -41,20 +45,72 @@ public:
     void ApplyTranslation(const TranslateFn& translate);
 
 public slots:
-    // The selected command becomes the current one and shows its image; the
-    // controls themselves stay as created until the editor's handlers arrive.
+    // The selected command becomes the current one and is shown at
+    // LoopActual; a shown action is stored again as the controls encode it.
     void ShowActions();
-    // Rebuilds the list of destination window titles in CBTargetWin, sorted.
+    // Rebuilds the list of destination window titles in CBTargetWin, sorted;
+    // the text in the box stays.
     void FillTargetWindowList();
 
 private:
+    enum class Kind { None, TapKey, Mouse, RunProgram, PostMessage };
+
+    void connectHandlers();
+    void prepareInputs();
+    TComando* current() const;
+    void store(const std::string& action);
+
+    // --- showing (show_actions.cpp)
+    void showNoCommand();
+    void clearKindControls();
+    Kind showAction(const std::string& action);
+    void showMouse(const std::string& action);
+    void showTapKey(const std::string& action);
+    // Enables the controls of kind and disables those of the other kinds.
+    void enableKindControls(Kind kind);
+    void setKindChecked(Kind kind);
+    // UDLoop and ELoop with the run settings.
+    void setLoopControlsEnabled(bool enabled);
+    // CBoxAll, the delay and CBoxMultiKey.
+    void setRunSettingsEnabled(bool enabled);
+    void setClick(int item);
+    int click() const;
+
+    // --- the four kinds (action_kinds.cpp)
+    void RadioButton1Click();
+    void ComboBoxKeyPress();
+    void ComboBoxClick();
+    void ComboBoxChange();
+    void RBMouseClick();
+    void RadioButton2Click();
+    void ProgramaChange();
+    void BotonExaminarClick();
+    void RadioButton3Click();
+    bool keyBold() const;
+    void setKeyBold(bool bold);
+
+    // --- special settings (action_settings.cpp)
+    void BanyadeClick();
+    void BBorraClick();
+    void UDLoopClick();
+    void UDDelayClick();
+    void CBoxAllClick();
+    void CBoxMultiKeyClick();
+    void CBTargetWinChange();
+
     // The two groups, each with its own form.
     std::unique_ptr<Ui::ActionsGroup> actions_;
     std::unique_ptr<Ui::SpecialSettingsGroup> special_;
     QGroupBox* gbActions_;
     QGroupBox* gbSpecialSettings_;
+    QButtonGroup* kinds_;   // the four kind buttons, one checked at most
+    QButtonGroup* clicks_;  // the items of RGClick, one selected at most
     CommandTable* table_ = nullptr;
     Desktop* desktop_ = nullptr;
+    // While ShowActions sets the controls their handlers stay quiet; it
+    // stores the action once itself when the controls are all set.
+    bool showing_ = false;
+    QString refusedHint_;
 };
 
 }  // namespace tavrel

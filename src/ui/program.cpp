@@ -123,6 +123,11 @@ Program::~Program() {
 // again, so a changed [Ports] section applies at the next open.
 ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
+    // Said once: every activation reads the file again.
+    if (!settings.ReadProblem.empty() && !settingsProblemReported_) {
+        settingsProblemReported_ = true;
+        reportError(settings.ReadProblem);
+    }
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         paths[i] = Cp1252ToUtf8(settings.Ports[i]);
@@ -142,6 +147,10 @@ void Program::ShowActions(TComando&) {
 }
 
 void Program::reportLogError(const std::string& text) {
+    reportError(text);
+}
+
+void Program::reportError(const std::string& text) {
     boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
 }
 
@@ -220,8 +229,12 @@ void Program::resetCapture() {
 // --- the main window's services
 
 void Program::loadTranslation(const std::string& path) {
-    // A file that cannot be read keeps the texts in force.
-    [[maybe_unused]] const FileStatus status = translation_.loadFile(files_, path);
+    // A file that cannot be read keeps the texts in force; only a missing one
+    // is not worth a word.
+    const FileStatus status = translation_.loadFile(files_, path);
+    if (!status.ok() && files_.exists(path)) {
+        reportError(UnableToRead(path, status.error));
+    }
 }
 
 bool Program::commandTableEmpty() const {
@@ -229,8 +242,14 @@ bool Program::commandTableEmpty() const {
 }
 
 void Program::loadCommandsFile() {
-    const TreeRefreshHeld held(ficha_->treeEditor());
-    commandsFile_.Load();
+    LoadResult result;
+    {
+        const TreeRefreshHeld held(ficha_->treeEditor());
+        result = commandsFile_.Load();
+    }
+    if (!result.readError.empty()) {
+        reportError(UnableToRead(result.path, result.readError));
+    }
 }
 
 std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {

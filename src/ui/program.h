@@ -101,6 +101,8 @@ public:
     std::optional<std::string> setStartAtLogin(bool on) override;
 
 private:
+    void reportError(const std::string& text);
+
     MessageBoxes& boxes_;
     ProgramState state_;
     PosixFileSystem files_;
@@ -118,6 +120,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     std::string portProblem_;
+    bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;

@@ -2,10 +2,14 @@
 // recording stand-in for the main window, its serial driver and dialogs.
 #include "commands/commands_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "../support/run_as_nobody.h"
 #include "commands/codigo_text.h"
 #include "platform/posix/posix_file_system.h"
 #include "temp_dir.h"
@@ -254,6 +258,14 @@ TEST_F(CommandsFileTest, AbsurdCountsAreCutToWhatTheFileHolds) {
     EXPECT_EQ(table.count(), 1 + 1001);
     EXPECT_EQ(table.record(1).Loop, 1006);
     EXPECT_EQ(table.record(1).Acciones->at(5), "5=x");
+
+    // One far-off entry does not make the count believable.
+    table.clear();
+    load(config("[Comandos]\n1=c\n[1]\nLoop=2147483647\n2147483646=\n", 1));
+    EXPECT_EQ(table.record(1).Loop, 1000);
+    table.clear();
+    load(config("[2147483647]\n", 2147483647));
+    EXPECT_EQ(table.count(), 1 + 1000);
 }
 
 TEST_F(CommandsFileTest, AFileThatCannotBeReadLoadsTheDefaults) {
@@ -326,29 +338,107 @@ TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     EXPECT_TRUE(host.calls.empty());
 }
 
-// A disk that fills up half way through the scratch file.
+// A disk that fills up half way through the commands file's scratch file, after
+// the settings file in the directory above was written.
 class FullDisk : public PosixFileSystem {
 public:
-    FileStatus writeFileDurably(const std::string& path, std::string_view bytes) override {
-        if (path.ends_with("temporal.tmp")) {
-            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2));
+    FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
+                                const std::string& model) override {
+        if (path.ends_with("sub/temporal.tmp")) {
+            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2), model);
             return FileStatus::Failure("No space left on device");
         }
-        return PosixFileSystem::writeFileDurably(path, bytes);
+        return PosixFileSystem::writeFileDurably(path, bytes, model);
     }
 };
 
 TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
-    load(kWorkedExample);
+    std::filesystem::create_directory(dir.file("sub"));
+    dir.put("sub/cmds.ini", kWorkedExample);
+    ProgramSettings s;
+    s.Settings = dir.file("sub/cmds.ini");
+    commands.LoadFrom(s.Settings);
+    table.setLabel(0, "Changed");
     FullDisk full;
     ProgramSettingsFile fullSettings{full, dir.path()};
     CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
-    const auto failure = onFullDisk.SaveRun(ProgramSettings{});
+    const auto failure = onFullDisk.SaveRun(s);
     ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->fileName, s.Settings);
     EXPECT_EQ(failure->reason, "No space left on device");
+    EXPECT_EQ(settingsFile.readCommandsFilePath(), s.Settings);
+    EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
+    EXPECT_FALSE(dir.has("sub/temporal.tmp"));
+    EXPECT_EQ(table.label(0), "Changed");
+}
+
+TEST_F(CommandsFileTest, OnlyARegularFileOfSaneSizeIsReadOrReplaced) {
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    dir.put("huge.ini", "");
+    std::filesystem::resize_file(dir.file("huge.ini"), kLargestReadableFile + 1);
+    for (const std::string& path :
+         {std::string("/dev/zero"), dir.file("fifo"), dir.file("huge.ini")}) {
+        const LoadResult result = commands.LoadFrom(path);
+        EXPECT_TRUE(result.found) << path;
+        EXPECT_NE(result.readError, "") << path;
+        EXPECT_TRUE(table.empty()) << path;
+        ProgramSettings s;
+        s.Settings = path;
+        const auto failure = commands.SaveRun(s);
+        ASSERT_TRUE(failure) << path;
+        EXPECT_EQ(failure->message(), "Unable to write to " + path);
+    }
+    EXPECT_EQ(std::filesystem::status(dir.file("fifo")).type(), std::filesystem::file_type::fifo);
+}
+
+TEST_F(CommandsFileTest, SaveRunWritesThroughALinkAndKeepsModeAndOwner) {
+    std::filesystem::create_directory(dir.file("real"));
+    dir.put("real/cmds.ini", kWorkedExample);
+    ASSERT_EQ(::chmod(dir.file("real/cmds.ini").c_str(), 0600), 0);
+    ASSERT_EQ(::chown(dir.file("real/cmds.ini").c_str(), 4321, 4321), 0);
+    std::filesystem::create_symlink("real/cmds.ini", dir.file("link.ini"));
+    ProgramSettings s;
+    s.Settings = dir.file("link.ini");
+    commands.LoadFrom(s.Settings);
+    table.setLabel(0, "Renamed");
+    const std::string expected = CommandsFile::Serialize(table, sequence, host.ports);
+
+    ASSERT_FALSE(commands.SaveRun(s));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.ini")));
+    EXPECT_EQ(dir.get("real/cmds.ini"), expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("real/cmds.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_FALSE(dir.has("temporal.tmp") || dir.has("real/temporal.tmp"));
+
+    // A file nobody may write is refused, even for root.
+    ASSERT_EQ(::chmod(dir.file("real/cmds.ini").c_str(), 0444), 0);
+    table.setLabel(0, "Again");
+    const auto failure = commands.SaveRun(s);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings);
+    EXPECT_EQ(dir.get("real/cmds.ini"), expected);
+}
+
+// The user's file has no read permission and Load minimized makes Save/Run
+// run at once: the file must keep what it holds.
+TEST_F(CommandsFileTest, AFileTheUserCannotReadIsNeverWrittenOver) {
+    dir.put("vorkumel.ini", kWorkedExample);
+    dir.put("tavrel.ini", "[Config]\r\nArranque=1\r\n");
+    ASSERT_EQ(::chmod(dir.file("vorkumel.ini").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.file("tavrel.ini").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const std::string outcome = testing::RunAsNobody([this] {
+        const LoadResult result = commands.Load();
+        const auto failure = commands.SaveRun(settingsFile.read());
+        return result.path + ": " + result.readError + "; " +
+               (failure ? failure->message() : "saved");
+    });
+    EXPECT_EQ(outcome, dir.file("vorkumel.ini") + ": Permission denied; Unable to write to " +
+                           dir.file("vorkumel.ini"));
     EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
-    EXPECT_FALSE(dir.has("temporal.tmp"));
-    EXPECT_EQ(table.count(), 4);
+    EXPECT_EQ(dir.get("tavrel.ini"), "[Config]\r\nArranque=1\r\n");
 }
 
 }  // namespace

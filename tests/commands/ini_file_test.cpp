@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
+#include "commands/text_case.h"
+
 namespace tavrel {
 namespace {
 
@@ -118,6 +123,95 @@ TEST(IniFile, AWrittenLineBreakCannotForgeAnotherEntry) {
     writer.section("S");
     writer.key("k", "x\ny");
     EXPECT_EQ(writer.bytes(), "[S]\r\nk=x y\r\n");
+}
+
+TEST(IniFile, RewritingAnIndentedKeyKeepsItFoundAndSingle) {
+    IniFile ini("[S]\r\n  K=1\r\n");
+    ini.write("S", "K", "x");
+    EXPECT_EQ(ini.read("S", "K"), "x");
+    ini.write("S", "K", "y");
+    EXPECT_EQ(ini.bytes(), "[S]\r\nK=y\r\n");
+}
+
+// Random writes and reads, checked against a plain map of what was written.
+TEST(IniFile, WritesAndReadsAgreeWithAPlainModel) {
+    const std::vector<std::string> sections{"S", "s", "T", "U"};
+    const std::vector<std::string> keys{"K", "k", "Long key", "L", "M"};
+    const std::vector<std::string> values{"", "1", "x y", "\xA1v", "0x10"};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 random(seed);
+        auto pick = [&random](const std::vector<std::string>& from) {
+            return from[random() % from.size()];
+        };
+        IniFile ini("; top\r\n[S]\r\n  K=1\r\n\tL = 2 \r\n\r\n[T]\r\n M =3\r\n");
+        std::map<std::string, std::string> model{{"s/k", "1"}, {"s/l", "2"}, {"t/m", "3"}};
+        for (int step = 0; step < 200; ++step) {
+            const std::string section = pick(sections);
+            const std::string key = pick(keys);
+            const std::string name = FoldCase1252(section) + "/" + FoldCase1252(key);
+            switch (random() % 4) {
+                case 0:
+                    ini = IniFile(ini.bytes());
+                    break;
+                case 1: {
+                    const auto found = model.find(name);
+                    EXPECT_EQ(ini.read(section, key),
+                              found == model.end() ? std::nullopt : std::optional(found->second))
+                        << "seed " << seed << " step " << step << " " << name;
+                    break;
+                }
+                default:
+                    model[name] = pick(values);
+                    ini.write(section, key, model[name]);
+            }
+        }
+        for (const auto& [name, value] : model) {
+            const auto slash = name.find('/');
+            EXPECT_EQ(IniFile(ini.bytes()).read(name.substr(0, slash), name.substr(slash + 1)),
+                      value)
+                << "seed " << seed;
+        }
+    }
+}
+
+TEST(IniFile, EveryLineEndFormAndAByteOrderMarkReadAlike) {
+    const std::string text = "[Files]\nSettings=a.ini\nNum=12\n\n[Config]\nSonido=0\n";
+    for (const std::string lineEnd : {"\n", "\r\n", "\r", "\r\r\n"}) {
+        for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+            std::string bytes = mark;
+            for (const char c : text) {
+                bytes += c == '\n' ? lineEnd : std::string(1, c);
+            }
+            const IniFile ini(bytes);
+            const std::string form = ::testing::PrintToString(mark + lineEnd);
+            EXPECT_EQ(ini.read("Files", "Settings"), "a.ini") << form;
+            EXPECT_EQ(ini.readInt("Files", "Num", 0), 12) << form;
+            EXPECT_FALSE(ini.readBool("Config", "Sonido", true)) << form;
+            EXPECT_EQ(ini.bytes(),
+                      mark + "[Files]\r\nSettings=a.ini\r\nNum=12\r\n\r\n[Config]\r\nSonido=0\r\n")
+                << form;
+        }
+    }
+    const IniFile padded("[S]\nz=1\x1A\nf=\f2\nv=3\v\n");
+    EXPECT_EQ(padded.readInt("S", "z", 0), 1);
+    EXPECT_EQ(padded.readInt("S", "f", 0), 2);
+    EXPECT_EQ(padded.readInt("S", "v", 0), 3);
+}
+
+TEST(IniFile, ValuesWithBlankOrQuoteEndsComeBackExactly) {
+    for (const std::string value : {" lead", "trail ", "\"Quoted\"", "'single'", "\"", "a\"",
+                                    "\tx\f", "\xA1SendKeys\xA1NNNNhello ", "plain \"in\" text"}) {
+        IniWriter writer;
+        writer.section("S");
+        writer.key("k", value);
+        EXPECT_EQ(IniFile(writer.bytes()).read("S", "k"), value) << writer.bytes();
+        IniFile updated("[S]\r\nk=old\r\n");
+        updated.write("S", "k", value);
+        EXPECT_EQ(IniFile(updated.bytes()).read("S", "k"), value) << updated.bytes();
+    }
+    IniWriter plain;
+    plain.key("k", "plain \"in\" text");
+    EXPECT_EQ(plain.bytes(), "k=plain \"in\" text\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // writing in place in the documented order, and a write that cannot happen.
 #include "commands/program_settings.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -79,6 +81,35 @@ TEST_F(ProgramSettingsTest, AFailedWriteIsReportedWithTheFileName) {
     EXPECT_EQ(failure->message(), "Unable to write to " + dir.file("tavrel.ini"));
     EXPECT_FALSE(failure->reason.empty());
     EXPECT_FALSE(dir.has("temporal.tmp"));
+}
+
+TEST_F(ProgramSettingsTest, AnUnreadableOrGarbledFileGivesTheDefaultsAndSaysWhy) {
+    using namespace std::string_literals;
+    EXPECT_EQ(settings.read().ReadProblem, "");
+    const struct {
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"", ""},
+        {"\r\n\r\n", ""},
+        {"[Files]\r\nLogFile=x\r\n", ""},
+        {"[\0F\0i\0l\0e\0s\0]\0\r\0\n\0"s, "Not a text file"},
+        {"Settings=x\r\nSonido=0\r\n", "No [section] line found"},
+    };
+    for (const auto& c : cases) {
+        dir.put("tavrel.ini", c.bytes);
+        const ProgramSettings s = settings.read();
+        EXPECT_EQ(
+            s.ReadProblem,
+            c.reason.empty() ? "" : "Unable to read " + dir.file("tavrel.ini") + "\n" + c.reason);
+        if (!c.reason.empty()) {
+            EXPECT_EQ(s.Settings, dir.file("vorkumel.ini"));
+        }
+    }
+    std::filesystem::remove(dir.file("tavrel.ini"));
+    ASSERT_EQ(::mkfifo(dir.file("tavrel.ini").c_str(), 0644), 0);
+    EXPECT_EQ(settings.read().ReadProblem,
+              "Unable to read " + dir.file("tavrel.ini") + "\nNot a regular file");
 }
 
 }  // namespace

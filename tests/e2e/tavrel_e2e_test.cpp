@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "irsim_process.h"
@@ -128,8 +129,8 @@ protected:
 
     std::string settingsBefore() const {
         return "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
-               "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
-               "\r\n";
+               "\r\n\r\n[Config]\r\narranque=" + (loadMinimized ? "1" : "0") +
+               "\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n";
     }
 
     // 'I' and 'R' as the receiver saw them, in the order they came.
@@ -162,6 +163,7 @@ protected:
     // previous press).
     void pressAfterSilence() { irsim->send("wait 300\npress 0A1F3C\n"); }
 
+    bool loadMinimized = true;
     TempDir dir;
     std::unique_ptr<IrsimProcess> irsim;
     std::unique_ptr<test::TestWindow> window;
@@ -241,6 +243,58 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 2; })) << program->output();
     EXPECT_TRUE(window->records().keys.empty());
     EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
+}
+
+// Started in editing mode: the window is shown and a press only selects.
+class TavrelEditingEndToEnd : public TavrelEndToEnd {
+protected:
+    TavrelEditingEndToEnd() { loadMinimized = false; }
+};
+
+TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
+    BellWatcher bells;
+    ASSERT_TRUE(bells.usable());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    std::vector<std::string> shown;
+    ASSERT_TRUE(WaitUntil([&] {
+        shown = VisibleProgramWindows("--name 'Tavrel 3\\.0'");
+        return shown.size() == 1;
+    })) << program->output();
+    pressAfterSilence();  // selects "Type" and shows its action
+    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; })) << program->output();
+
+    // At the keyboard: run program, then tap key with "hi" typed over "ok";
+    // Tab on to "+", a second action, tap key with the first named key.
+    RunCommand("xdotool windowactivate --sync " + shown[0]);
+    // One key a call, a little apart, as typed: several keys in one xdotool
+    // call did not arrive as typed.
+    for (const char* key : {"alt+u", "alt+t", "Tab", "h", "i", "Tab", "Tab", "Tab", "Tab", "space",
+                            "alt+t", "Tab", "Down", "alt+r"}) {
+        RunCommand(std::string("xdotool key ") + key);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }))
+        << "Save/Run leaves editing mode";
+    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    const std::size_t type = file.find("[2]");
+    ASSERT_NE(type, std::string::npos) << file;
+    EXPECT_EQ(file.substr(type, file.find("\r\n\r\n", type) - type),
+              "[2]\r\nLoop=2\r\nLoopActual=1\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\n"
+              "TargetWindow=e2e target\r\nActivado=1\r\nTypematic=1\r\nRetraso=0\r\n"
+              "Codigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNNhi\r\n1=\xA1SendKeys\xA1NNNE0");
+
+    // Running, once the reload has opened the port again: the shown second
+    // action runs first, then the list starts over.
+    ASSERT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 20000));
+    window->ClearRecords();
+    for (std::size_t keys : {1, 3}) {
+        pressAfterSilence();
+        EXPECT_TRUE(window->WaitFor([keys](const WindowRecords& r) {
+            return r.pressedKeysyms().size() >= keys;
+        })) << program->output();
+    }
+    EXPECT_EQ(window->records().pressedKeysyms(),
+              (std::vector<unsigned long>{XK_Return, XK_h, XK_i}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // the setter rules and the reasons a port does not open.
 #include "serial/ComDrv32.h"
 
-#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 #include <fstream>
 #include <functional>
 
+#include "../support/run_as_nobody.h"
 #include "irsim_process.h"
 #include "platform/fake/virtual_clock.h"
 #include "pty_pair.h"
@@ -28,37 +28,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes ToBytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
-}
-
-// Runs body in a child process that has given up root, and returns what it
-// wrote; tests that need it skip when not running as root.
-std::string RunAsNobody(const std::function<std::string()>& body) {
-    int result[2];
-    if (pipe(result) != 0) {
-        return "pipe failed";
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        close(result[0]);
-        std::string text = "could not drop privileges";
-        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0) {
-            text = body();
-        }
-        if (write(result[1], text.data(), text.size()) < 0) {
-            _exit(1);
-        }
-        _exit(0);
-    }
-    close(result[1]);
-    std::string text;
-    char buffer[512];
-    for (ssize_t got; (got = read(result[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(result[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return text;
 }
 
 class CommPortDriverTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -347,6 +349,26 @@ TEST_F(ProgramTest, ExitClosesThePortAndDestinationWindowsAreListed) {
     action("MenuSalir")->trigger();
     EXPECT_FALSE(program->CommPort().IsOpen());
     EXPECT_FALSE(ficha().isVisible());
+}
+
+TEST_F(ProgramTest, FilesThatCannotBeReadAreNamedOnceAndNeverWrittenOver) {
+    ASSERT_TRUE(pty.ok());
+    const std::string fifo = file("commands.fifo").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    writeSettings("[Config]\r\nArranque=1\r\n[Files]\r\nSettings=" + fifo + "\r\n");
+    start();
+    EXPECT_EQ(boxes.texts.front().toStdString(), "Unable to read " + fifo + "\nNot a regular file");
+    EXPECT_EQ(boxes.texts.back().toStdString(), "Unable to write to " + fifo);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    program.reset();
+    boxes.texts.clear();
+    write("tavrel.ini", "Settings=lost.ini\r\n");
+    start();
+    ficha().FormActivate();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.front(),
+              "Unable to read " + file("tavrel.ini") + "\nNo [section] line found");
 }
 
 }  // namespace

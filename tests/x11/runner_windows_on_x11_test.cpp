@@ -35,6 +35,9 @@ TEST_F(RunnerWindowsOnX11, WaitsLetPendingEventsRun) {
     TestWindow clock("tavrel waiting clock", TestWindow::TitleKind::Utf8,
                      TestWindow::Focus::Declines);
     Activate(previous);
+    // Under load the window manager may not have listed it yet; the runner
+    // would then find no destination and have nothing to wait for.
+    ASSERT_TRUE(WaitUntil([&] { return Listed(clock); })) << "window never managed";
     RunnerParts parts(input(), desktop());
     int pumped = 0;
     backend_->setMessagePump([&] { ++pumped; });

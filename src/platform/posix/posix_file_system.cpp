@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace tavrel {
 namespace {
@@ -32,6 +33,34 @@ void SyncDirectoryOf(const std::string& path) {
     }
 }
 
+// More links than this in a row is a loop.
+constexpr int kMostLinksFollowed = 40;
+
+// Only a regular file is read: a device could give endless bytes and a FIFO
+// could wait forever for a writer.
+FileStatus CheckReadable(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) {
+        return FileStatus::Failure("Not a regular file");
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kLargestReadableFile) {
+        return FromErrno(EFBIG);
+    }
+    return FileStatus::Success();
+}
+
+void TakeOwnerAndMode(int fd, const std::string& modelFile) {
+    struct stat st {};
+    if (modelFile.empty() || ::stat(modelFile.c_str(), &st) != 0) {
+        return;
+    }
+    // Only root may give a file away; the group may still be kept.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    (void)::fchmod(fd, st.st_mode & 07777);
+}
+
 }  // namespace
 
 bool PosixFileSystem::exists(const std::string& path) const {
@@ -41,33 +70,90 @@ bool PosixFileSystem::exists(const std::string& path) const {
 
 FileContents PosixFileSystem::readFile(const std::string& path) const {
     FileContents result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        result.status = FromErrno(errno);
+        return result;
+    }
+    if (result.status = CheckReadable(st); !result.status.ok()) {
+        return result;
+    }
+    // Non-blocking, in case the path was swapped for a FIFO since the stat.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         result.status = FromErrno(errno);
         return result;
     }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (::fstat(fd, &st) != 0) {
+        result.status = FromErrno(errno);
+    } else {
+        result.status = CheckReadable(st);
+    }
+    std::vector<char> buffer(65536);
+    while (result.status.ok()) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n > 0) {
-            result.bytes.append(buffer, static_cast<std::size_t>(n));
+            result.bytes.append(buffer.data(), static_cast<std::size_t>(n));
+            if (result.bytes.size() > kLargestReadableFile) {
+                result.status = FromErrno(EFBIG);  // it grew while being read
+            }
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
             result.status = FromErrno(errno);
-            result.bytes.clear();
-            break;
         }
+    }
+    if (!result.status.ok()) {
+        result.bytes.clear();
     }
     ::close(fd);
     return result;
 }
 
-FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::string_view bytes) {
+std::string PosixFileSystem::linkTarget(const std::string& path) const {
+    std::string current = path;
+    for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+            return current;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() != '/') {
+            const std::string dir = DirectoryOf(current);
+            target = (dir == "/" ? dir : dir + "/") + target;
+        }
+        current = std::move(target);
+    }
+    return current;
+}
+
+FileStatus PosixFileSystem::replaceable(const std::string& path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT ? FileStatus::Success() : FromErrno(errno);
+    }
+    if (::access(path.c_str(), W_OK) != 0) {
+        return FromErrno(errno);
+    }
+    // Root may write anything: a file nobody may write is still left alone.
+    if ((st.st_mode & 0222) == 0) {
+        return FromErrno(EACCES);
+    }
+    return FileStatus::Success();
+}
+
+FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::string_view bytes,
+                                             const std::string& modelFile) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return FromErrno(errno);
     }
+    TakeOwnerAndMode(fd, modelFile);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -9,7 +9,10 @@ class PosixFileSystem : public FileSystem {
 public:
     bool exists(const std::string& path) const override;
     FileContents readFile(const std::string& path) const override;
-    FileStatus writeFileDurably(const std::string& path, std::string_view bytes) override;
+    std::string linkTarget(const std::string& path) const override;
+    FileStatus replaceable(const std::string& path) const override;
+    FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
+                                const std::string& modelFile) override;
     FileStatus replaceFile(const std::string& from, const std::string& to) override;
     FileStatus removeFile(const std::string& path) override;
 };

@@ -1,0 +1,95 @@
+// The action editor's special settings: moving among a command's actions,
+// adding and removing the last one, run all at once, key multiplying, the
+// delay and the preferred destination window.
+#include <QSignalBlocker>
+
+#include "action_editor.h"
+#include "commands/comando.h"
+#include "platform/desktop.h"
+#include "ui_special_settings_group.h"
+
+namespace tavrel {
+
+// "+": a new, last action, shown (empty unless an old entry of its index remains).
+void ActionEditor::BanyadeClick() {
+    TComando* command = current();
+    if (command == nullptr) {
+        return;
+    }
+    command->LoopActual = command->Loop;
+    command->Loop += 1;
+    ShowActions();
+}
+
+// "-": the last action leaves the list; its string stays in the record.
+void ActionEditor::BBorraClick() {
+    TComando* command = current();
+    if (command == nullptr || command->Loop < 2) {
+        return;
+    }
+    command->Loop -= 1;
+    command->LoopActual = command->Loop - 1;
+    ShowActions();
+}
+
+void ActionEditor::UDLoopClick() {
+    const Ui::SpecialSettingsGroup& s = *special_;
+    TComando* command = current();
+    if (command == nullptr) {
+        return;
+    }
+    s.BBorra->setEnabled(s.UDLoop->position() == s.UDLoop->maximum());
+    command->LoopActual = s.UDLoop->position();
+    ShowActions();
+}
+
+void ActionEditor::UDDelayClick() {
+    if (TComando* command = current(); command != nullptr) {
+        command->Retraso = special_->UDDelay->position();
+    }
+}
+
+void ActionEditor::CBoxAllClick() {
+    if (TComando* command = current(); command != nullptr) {
+        command->DeVez = special_->CBoxAll->isChecked();
+    }
+}
+
+void ActionEditor::CBoxMultiKeyClick() {
+    if (TComando* command = current(); command != nullptr) {
+        command->MultiKey = special_->CBoxMultiKey->isChecked();
+    }
+}
+
+// Picked or typed: the destination is matched as a part of a window title.
+void ActionEditor::CBTargetWinChange() {
+    if (TComando* command = current(); command != nullptr) {
+        command->TargetWindow = FromQt(special_->CBTargetWin->currentText());
+    }
+}
+
+void ActionEditor::FillTargetWindowList() {
+    if (desktop_ == nullptr) {
+        return;
+    }
+    // Titles are read into a buffer of 201 characters; equal titles stay, one per window.
+    constexpr std::size_t kTitleLimit = 200;
+    QStringList titles;
+    for (WindowHandle window : desktop_->TopLevelWindows()) {
+        const std::string title = desktop_->GetWindowText(window);
+        if (!title.empty()) {
+            titles << ToQt(title.substr(0, kTitleLimit));
+        }
+    }
+    titles.sort(Qt::CaseInsensitive);
+    QComboBox* box = special_->CBTargetWin;
+    // Refilling is no change of the destination: the typed text stays.
+    const QSignalBlocker quiet(box);
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(titles);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+}  // namespace tavrel
