@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the built program on a headless desktop,
-# its COM2 on the simulated receiver: the main window, the help window and the
-# tray icon with the port open and closed. Run it as
+# its COM2 on the simulated receiver; the tray icon with the port open and closed. Run it as
 #   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,16 +28,6 @@ wait_for() {
     exit 1
 }
 
-# Takes a window with the window manager's frame around it.
-shoot_framed() {
-    local frame x y w h
-    frame=$(xwininfo -id "$1" -tree | awk '/Parent window id/ {print $4}')
-    eval "$(xwininfo -id "$frame" |
-        awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
-             /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
-}
-
 ln "$build/tavrel" "$work/tavrel" 2>/dev/null || cp "$build/tavrel" "$work/tavrel"
 cp -r "$root/help" "$work/help"
 printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/tavrel.ini"
@@ -60,20 +49,42 @@ wait_for test -e "$work/ttyIR"
     >"$work/tavrel.out" 2>&1) &
 pids+=($!)
 
+# A window with its frame, into docs/NAME.png.
+shoot() {
+    local frame x y w h
+    frame=$(xwininfo -id "$1" -tree | awk '/Parent window id/ {print $4}')
+    eval "$(xwininfo -id "$frame" |
+        awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
+             /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$2.png"
+}
+
 # Editing mode, after the press has selected "Volume up"; the frame included.
 wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
 window=$(xdotool search --onlyvisible --name 'Tavrel 3\.0' | head -1)
 wait_for grep -q burst "$work/irsim.log"
 sleep 0.5
-shoot_framed "$window" "$root/docs/main-window-editing.png"
+shoot "$window" main-window-editing
 
 # F1 with the command tree focused: the help window at that topic.
 xdotool key --window "$window" F1
 wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0 help'
 help=$(xdotool search --onlyvisible --name 'Tavrel 3\.0 help' | head -1)
 sleep 0.5
-shoot_framed "$help" "$root/docs/help-window.png"
+shoot "$help" help-window
 xdotool key --window "$help" Escape 2>/dev/null || true  # closed on the press
+sleep 0.3
+
+# File > Settings...: the configuration dialog, turned to its port tab.
+xdotool windowactivate --sync "$window" key alt+f s
+wait_for xdotool search --onlyvisible --name 'Program configuration'
+dialog=$(xdotool search --onlyvisible --name 'Program configuration' | head -1)
+sleep 0.5
+xdotool mousemove --window "$dialog" 72 178 click 1
+sleep 0.3
+shoot "$dialog" configuration-dialog
+xdotool key Escape
+sleep 0.5
 
 # The action editor, the same command's action being edited at the keyboard:
 # tap key, PgDn picked from the key list, with Ctrl.
@@ -83,7 +94,7 @@ for key in alt+t Tab Down Down Down Down Down Down Down Down Tab Tab space; do
     sleep 0.1
 done
 sleep 0.5
-shoot_framed "$window" "$root/docs/action-editor.png"
+shoot "$window" action-editor
 
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
@@ -102,4 +113,5 @@ sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon-inactive.png"
 echo "make-screenshots: docs/main-window-editing.png, docs/help-window.png," \
-    "docs/action-editor.png, docs/tray-icon.png and docs/tray-icon-inactive.png written"
+    "docs/configuration-dialog.png, docs/action-editor.png, docs/tray-icon.png" \
+    "and docs/tray-icon-inactive.png written"

@@ -59,7 +59,7 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
     temporizador_->setEnabled(false);
     const RearmOnExit rearm(*temporizador_);
 
-    const std::int32_t valueSize = ClampValueSize(settings_.ValueSize);
+    const std::int32_t valueSize = UsableValueSize(settings_.ValueSize);
     if (partialValueSize_ != valueSize) {
         partialBytes_ = 0;  // assembled for another size: meaningless now
         partial_ = 0;

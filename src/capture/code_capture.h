@@ -22,13 +22,6 @@ constexpr int kTemporizadorInterval = 150;  // ms of silence that end a burst
 constexpr int kTimerInterval = 100;         // ms between the start-up bytes
 constexpr std::int32_t kProgressMaximum = 256;
 
-// The only sizes a value can have. Whatever reads ValueSize from a file or a
-// dialog brings it into range with this; capture applies it too, so no other
-// size can ever reach the byte assembly.
-constexpr std::int32_t ClampValueSize(std::int32_t valueSize) {
-    return std::clamp<std::int32_t>(valueSize, 1, 4);
-}
-
 class CodeCapture {
 public:
     // The table gives the current command (its Typematic flag); settings give

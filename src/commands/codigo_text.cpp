@@ -7,10 +7,6 @@
 
 namespace tavrel {
 
-std::int32_t UsableValueSize(std::int32_t valueSize) {
-    return valueSize >= 1 && valueSize <= 4 ? valueSize : 1;
-}
-
 void DecodeCodigo(std::string_view text, std::int32_t valueSize, TSecuencia& code) {
     const std::size_t width = 2 * static_cast<std::size_t>(UsableValueSize(valueSize));
     const std::size_t count = std::min(text.size() / width, static_cast<std::size_t>(kMaxValores));

@@ -7,12 +7,9 @@
 #include <string_view>
 
 #include "commands/secuencia.h"
+#include "commands/sequence_settings.h"
 
 namespace tavrel {
-
-// ValueSize as capture and the code text can use it: 1..4, anything else 1,
-// so that a hand-edited 0 can neither divide by zero nor reach capture.
-std::int32_t UsableValueSize(std::int32_t valueSize);
 
 // Cuts the text into runs of exactly 2 x valueSize characters (a shorter tail
 // is ignored) and reads each run with HexToValue.

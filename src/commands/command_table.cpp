@@ -257,6 +257,7 @@ void CommandTable::select(int pos) {
 }
 
 void CommandTable::announceChange() {
+    modified_ = true;
     changed.notify();
 }
 

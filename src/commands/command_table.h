@@ -89,6 +89,13 @@ public:
     // Raised after any change of shape, label or image.
     Notifier<> changed;
 
+    // Edits not yet in the commands file: every change of shape, label or
+    // image sets it, and so must an editor that changes a record in place
+    // (markModified). A load or Save/Run ends with markSaved.
+    bool modified() const { return modified_; }
+    void markModified() { modified_ = true; }
+    void markSaved() { modified_ = false; }
+
 private:
     struct Node {
         int level = 0;
@@ -112,6 +119,7 @@ private:
     TComando* current_ = nullptr;
     mutable int lastRemote_ = kNoNode;  // cached: loads append under it
     mutable bool lastRemoteKnown_ = true;
+    bool modified_ = false;
 };
 
 }  // namespace tavrel

@@ -200,6 +200,7 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
         host_.ActivarClick();
     }
     table_.setCurrent(nullptr);
+    table_.markSaved();
     host_.resetCapture();
     return result;
 }

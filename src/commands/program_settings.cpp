@@ -79,24 +79,38 @@ std::string ProgramSettingsFile::readCommandsFilePath() const {
     return read().Settings;
 }
 
-std::optional<WriteFailure> ProgramSettingsFile::write(const ProgramSettings& settings) const {
+// Keys are updated in the file as it stands; a file that exists but cannot be
+// read is never rewritten, since that would lose the lines we keep.
+std::optional<WriteFailure> ProgramSettingsFile::update(
+    const std::function<void(IniFile&)>& change) const {
     FileContents old;
     if (files_.exists(path_)) {
         old = files_.readFile(path_);
-        // Rewriting a file we could not read would lose the lines we keep.
         if (!old.status.ok()) {
             return WriteFailure{path_, old.status.error};
         }
     }
     IniFile ini(old.bytes);
-    ini.write("Files", "Settings", settings.Settings);
-    ini.write("Files", "Language", settings.Language);
-    ini.write("Files", "LogFile", settings.LogFile);
-    ini.writeBool("Config", "Sonido", settings.Sonido);
-    ini.writeBool("Config", "AdvancedKeyPress", settings.AdvancedKeyPress);
-    ini.writeBool("Config", "Arranque", settings.Arranque);
-    ini.writeBool("Config", "ShowCommands", settings.ShowCommands);
+    change(ini);
     return ReplaceFileContents(files_, path_, ini.bytes());
+}
+
+std::optional<WriteFailure> ProgramSettingsFile::writePortDevice(int comNumber,
+                                                                 const std::string& device) const {
+    return update(
+        [&](IniFile& ini) { ini.write("Ports", "COM" + std::to_string(comNumber), device); });
+}
+
+std::optional<WriteFailure> ProgramSettingsFile::write(const ProgramSettings& settings) const {
+    return update([&settings](IniFile& ini) {
+        ini.write("Files", "Settings", settings.Settings);
+        ini.write("Files", "Language", settings.Language);
+        ini.write("Files", "LogFile", settings.LogFile);
+        ini.writeBool("Config", "Sonido", settings.Sonido);
+        ini.writeBool("Config", "AdvancedKeyPress", settings.AdvancedKeyPress);
+        ini.writeBool("Config", "Arranque", settings.Arranque);
+        ini.writeBool("Config", "ShowCommands", settings.ShowCommands);
+    });
 }
 
 }  // namespace tavrel

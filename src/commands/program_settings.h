@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "platform/file_system.h"
 
 namespace tavrel {
+
+class IniFile;
 
 constexpr char kProgramSettingsFileName[] = "tavrel.ini";
 constexpr char kDefaultCommandsFileName[] = "vorkumel.ini";
@@ -24,7 +27,7 @@ struct ProgramSettings {
     bool Arranque = false;         // File > Load minimized
     // File > Show recognised commands; files from before the option lack it.
     bool ShowCommands = false;
-    // Device of COM1..COM8. Read from section Ports, never written by the program.
+    // Device of COM1..COM8, from section Ports; only the receiver picker writes it.
     std::array<std::string, kPortCount> Ports;
     // Why the file that exists could not be used, so the defaults stand in
     // (UnableToRead's message); empty when it was read or is missing.
@@ -53,8 +56,13 @@ public:
     // then Sonido, AdvancedKeyPress, Arranque, ShowCommands of Config); every
     // other line stays.
     std::optional<WriteFailure> write(const ProgramSettings& settings) const;
+    // Maps COMn (1..8) to device in section Ports: the receiver picker's one
+    // write to that section. Every other line stays as it was.
+    std::optional<WriteFailure> writePortDevice(int comNumber, const std::string& device) const;
 
 private:
+    std::optional<WriteFailure> update(const std::function<void(IniFile&)>& change) const;
+
     FileSystem& files_;
     std::string directory_;
     std::string path_;

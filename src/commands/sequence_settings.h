@@ -17,4 +17,12 @@ struct SequenceSettings {
     std::int32_t ShortestCodeLength = kShortestCodeLengthAtStart;  // recognition threshold
 };
 
+// The one rule for ValueSize: 1..4 are the sizes a value can have, anything
+// else is taken as 1. The commands file, the configuration dialog and capture
+// all pass it through here, so a hand-edited 0 or 9 can neither divide by zero
+// nor assemble values of another width than the file's code texts.
+constexpr std::int32_t UsableValueSize(std::int32_t valueSize) {
+    return valueSize >= 1 && valueSize <= 4 ? valueSize : 1;
+}
+
 }  // namespace tavrel

@@ -32,37 +32,75 @@ std::string GroupName(gid_t gid) {
     return std::to_string(gid);
 }
 
-std::string DescribeOpenFailure(const std::string& path, int error) {
+// Advice to join the group helps only when that group may read and write the
+// device: a root-only 0600 line belongs to group root for nothing.
+std::string GroupThatMayUse(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 ||
+        (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
+        return {};
+    }
+    return GroupName(info.st_gid);
+}
+
+OpenFailure FailureOf(const std::string& path, int error) {
+    OpenFailure failure;
+    failure.path = path;
     switch (error) {
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            return path + ": no such device";
+            failure.kind = OpenFailure::NoDevice;
+            break;
         case EBUSY:
         case EWOULDBLOCK:
-            return path + ": in use by another program";
+            failure.kind = OpenFailure::InUse;
+            break;
         case ENOTTY:
-            return path + ": not a serial port";
+            failure.kind = OpenFailure::NotSerial;
+            break;
         case EACCES:
-        case EPERM: {
-            struct stat info {};
-            if (stat(path.c_str(), &info) == 0) {
-                return path + ": permission denied (the device belongs to the group " +
-                       GroupName(info.st_gid) + "; your user must be a member of it)";
+        case EPERM:
+            failure.kind = OpenFailure::PermissionDenied;
+            failure.group = GroupThatMayUse(path);
+            break;
+        default:
+            failure.kind = OpenFailure::Other;
+            failure.systemText = std::strerror(error);
+            if (!failure.systemText.empty()) {
+                failure.systemText[0] = static_cast<char>(
+                    std::tolower(static_cast<unsigned char>(failure.systemText[0])));
             }
-            return path + ": permission denied";
-        }
-        default: {
-            std::string reason = std::strerror(error);
-            if (!reason.empty()) {
-                reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
-            }
-            return path + ": " + reason;
-        }
+            break;
     }
+    return failure;
 }
 
 }  // namespace
+
+std::string DescribeOpenFailure(const OpenFailure& failure) {
+    switch (failure.kind) {
+        case OpenFailure::None:
+            return {};
+        case OpenFailure::NoDevice:
+            return failure.path + ": no such device";
+        case OpenFailure::InUse:
+            return failure.path + ": in use by another program";
+        case OpenFailure::NotSerial:
+            return failure.path + ": not a serial port";
+        case OpenFailure::PermissionDenied:
+            if (failure.group.empty()) {
+                return failure.path + ": permission denied";
+            }
+            return failure.path + ": permission denied (the device belongs to the group " +
+                   failure.group + "; your user must be a member of it)";
+        case OpenFailure::NoPortSelected:
+            return "No serial port is selected (COM1 to COM8).";
+        case OpenFailure::Other:
+            break;
+    }
+    return failure.path + ": " + failure.systemText;
+}
 
 TCommPortDriver::TCommPortDriver(TimerFactory& timers)
     : inputBuffer_(inBufSize_), pollTimer_(timers.createTimer()) {
@@ -136,7 +174,7 @@ bool TCommPortDriver::OpenPort() {
     const std::string& path = DevicePath(comPort_);
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = DescribeOpenFailure(path, errno);
+        lastFailure_ = FailureOf(path, errno);
         return false;
     }
     termios2 current{};
@@ -144,12 +182,12 @@ bool TCommPortDriver::OpenPort() {
     // another program holds.
     if (ioctl(fd, TCGETS2, &current) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
         ioctl(fd, TIOCEXCL) != 0) {
-        lastError_ = DescribeOpenFailure(path, errno);
+        lastFailure_ = FailureOf(path, errno);
         close(fd);
         return false;
     }
     fd_ = fd;
-    lastError_.clear();
+    lastFailure_ = {};
     ApplySettings();
     pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
     pollTimer_->setEnabled(true);

@@ -15,6 +15,20 @@ namespace tavrel {
 
 class TCommPortDriver;
 
+// Why an open failed, in parts, so the window can say it in the user's language.
+struct OpenFailure {
+    // NoPortSelected: the settings name no port of COM1..COM8 (the driver's
+    // caller finds that out before it asks the driver).
+    enum Kind { None, NoDevice, InUse, NotSerial, PermissionDenied, Other, NoPortSelected };
+    Kind kind = None;
+    std::string path;        // the device file, UTF-8
+    std::string group;       // PermissionDenied: a group that may read and write it, if any
+    std::string systemText;  // Other: the system's words
+};
+
+// The English form: "<path>: no such device" and so on.
+std::string DescribeOpenFailure(const OpenFailure& failure);
+
 // The bytes are valid only during the call; size is at least 1.
 using TComPortReceiveDataEvent =
     std::function<void(TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size)>;
@@ -74,8 +88,9 @@ public:
 
     // Why the last OpenPort failed ("<path>: no such device", "<path>: in use
     // by another program", "<path>: permission denied (...)"); empty after a
-    // successful open.
-    const std::string& LastError() const { return lastError_; }
+    // successful open. LastFailure holds the same in parts.
+    std::string LastError() const { return DescribeOpenFailure(lastFailure_); }
+    const OpenFailure& LastFailure() const { return lastFailure_; }
 
     // The line settings as the next ApplySettings will build them.
     const LineSettings& CurrentLineSettings() const { return line_; }
@@ -103,7 +118,7 @@ private:
     int fd_ = -1;
     std::vector<std::uint8_t> inputBuffer_;
     std::unique_ptr<Timer> pollTimer_;
-    std::string lastError_;
+    OpenFailure lastFailure_;
 };
 
 }  // namespace tavrel

@@ -3,6 +3,7 @@
 
 #include <QTimer>
 
+#include "fit_text.h"
 #include "help_viewer.h"
 #include "images.h"
 #include "ui_AcercaDe.h"
@@ -54,6 +55,7 @@ void TAcercaDe::FormShow() {
     }
     ui_->Memo1->setPlainText(text);
     ui_->BAceptar->setText(Tr(translate_, ui_->BAceptar->text(), "ok"));
+    FitTexts(this);
 }
 
 void TAcercaDe::showEvent(QShowEvent* event) {

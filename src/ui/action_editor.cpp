@@ -146,8 +146,16 @@ TComando* ActionEditor::current() const {
     return table_ != nullptr ? table_->current() : nullptr;
 }
 
+TComando* ActionEditor::edited() const {
+    TComando* command = current();
+    if (command != nullptr) {
+        table_->markModified();
+    }
+    return command;
+}
+
 void ActionEditor::store(const std::string& action) {
-    if (TComando* command = current(); command != nullptr && command->Acciones) {
+    if (TComando* command = edited(); command != nullptr && command->Acciones) {
         WriteAction(*command->Acciones, command->LoopActual, action);
     }
 }

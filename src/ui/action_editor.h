@@ -58,6 +58,8 @@ private:
     void connectHandlers();
     void prepareInputs();
     TComando* current() const;
+    // The current command, for a change: the table then holds unsaved edits.
+    TComando* edited() const;
     void store(const std::string& action);
 
     // --- showing (show_actions.cpp)

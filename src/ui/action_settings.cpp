@@ -12,7 +12,7 @@ namespace tavrel {
 
 // "+": a new, last action, shown (empty unless an old entry of its index remains).
 void ActionEditor::BanyadeClick() {
-    TComando* command = current();
+    TComando* command = edited();
     if (command == nullptr) {
         return;
     }
@@ -23,7 +23,7 @@ void ActionEditor::BanyadeClick() {
 
 // "-": the last action leaves the list; its string stays in the record.
 void ActionEditor::BBorraClick() {
-    TComando* command = current();
+    TComando* command = edited();
     if (command == nullptr || command->Loop < 2) {
         return;
     }
@@ -44,26 +44,26 @@ void ActionEditor::UDLoopClick() {
 }
 
 void ActionEditor::UDDelayClick() {
-    if (TComando* command = current(); command != nullptr) {
+    if (TComando* command = edited(); command != nullptr) {
         command->Retraso = special_->UDDelay->position();
     }
 }
 
 void ActionEditor::CBoxAllClick() {
-    if (TComando* command = current(); command != nullptr) {
+    if (TComando* command = edited(); command != nullptr) {
         command->DeVez = special_->CBoxAll->isChecked();
     }
 }
 
 void ActionEditor::CBoxMultiKeyClick() {
-    if (TComando* command = current(); command != nullptr) {
+    if (TComando* command = edited(); command != nullptr) {
         command->MultiKey = special_->CBoxMultiKey->isChecked();
     }
 }
 
 // Picked or typed: the destination is matched as a part of a window title.
 void ActionEditor::CBTargetWinChange() {
-    if (TComando* command = current(); command != nullptr) {
+    if (TComando* command = edited(); command != nullptr) {
         command->TargetWindow = FromQt(special_->CBTargetWin->currentText());
     }
 }

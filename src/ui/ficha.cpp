@@ -15,6 +15,7 @@
 #include "action_editor.h"
 #include "command_tree_editor.h"
 #include "commands/program_state.h"
+#include "fit_text.h"
 #include "help_viewer.h"
 #include "images.h"
 #include "main_window_services.h"
@@ -26,6 +27,8 @@
 
 namespace tavrel {
 namespace {
+
+constexpr int kButtonGap = 6;  // between Save/Run and Cancel on the form
 
 void NameSeparator(QWidget* menu, const char* name) {
     const auto items = menu->actions();
@@ -383,6 +386,10 @@ void TFicha::ApplyTranslation() {
     } else {
         tr(f.PPuerto, "ActivatePort");
     }
+    // The fixed form's controls grow with their texts; Save/Run and Cancel
+    // keep to the right edge and grow to the left.
+    FitRowRight({f.BotonAceptar, f.BotonCancelar}, kButtonGap);
+    FitTexts(this);
 }
 
 // --- the parts

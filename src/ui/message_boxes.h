@@ -12,6 +12,8 @@ public:
     virtual ~MessageBoxes() = default;
     // A modal box with the error icon and an OK button.
     virtual void Error(const QString& caption, const QString& text) = 0;
+    // A modal question with Yes and No; true for Yes.
+    virtual bool Confirm(const QString& caption, const QString& text) = 0;
 };
 
 // The real boxes, parented to a window so they stay above it.
@@ -20,6 +22,7 @@ public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void Error(const QString& caption, const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text) override;
 
 private:
     QWidget* parent_;

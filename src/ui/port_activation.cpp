@@ -5,6 +5,43 @@
 #include "port_control.h"
 
 namespace tavrel {
+namespace {
+
+// The driver's reason in the user's language; the device path as it is.
+QString Reason(const TranslateFn& translate, const OpenFailure& failure) {
+    const QString device = QString::fromStdString(failure.path) + QStringLiteral(": ");
+    const auto tr = [&translate](const char* def, const char* key) {
+        return Tr(translate, QString::fromLatin1(def), key);
+    };
+    switch (failure.kind) {
+        case OpenFailure::None:
+            return {};
+        case OpenFailure::NoPortSelected:
+            return tr("No serial port is selected (COM1 to COM8).", "noportselected");
+        case OpenFailure::NoDevice:
+            return device + tr("no such device", "nosuchdevice");
+        case OpenFailure::InUse:
+            return device + tr("in use by another program", "inusebyanotherprogram");
+        case OpenFailure::NotSerial:
+            return device + tr("not a serial port", "notaserialport");
+        case OpenFailure::PermissionDenied: {
+            QString text = device + tr("permission denied", "permissiondenied");
+            if (!failure.group.empty()) {
+                text += QStringLiteral(" (") +
+                        tr("the device belongs to the group %s; your user must be a member of it",
+                           "joingroup")
+                            .replace(QStringLiteral("%s"), QString::fromStdString(failure.group)) +
+                        ')';
+            }
+            return text;
+        }
+        case OpenFailure::Other:
+            break;
+    }
+    return device + QString::fromStdString(failure.systemText);
+}
+
+}  // namespace
 
 PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, TranslateFn translate)
     : port_(port), boxes_(boxes), translate_(std::move(translate)) {}
@@ -19,10 +56,10 @@ void PortActivation::ActivarClick() {
         translate_, QStringLiteral("The serial port selected is being used by another application"),
         "theserialportselectedisbeingusedbyanotherapplication");
     // The driver's reason tells the user what to change (device, permissions).
-    const std::string reason = port_.LastError();
-    why_ = reason.empty() ? QStringLiteral("The port cannot be opened.") : ToQt(reason);
-    if (!reason.empty()) {
-        text += '\n' + ToQt(reason);
+    const QString reason = Reason(translate_, port_.LastFailure());
+    why_ = reason.isEmpty() ? QStringLiteral("The port cannot be opened.") : reason;
+    if (!reason.isEmpty()) {
+        text += '\n' + reason;
     }
     boxes_.Error(Tr(translate_, QStringLiteral("Serial port conflict"), "serialportconflict"),
                  text);

@@ -2,7 +2,7 @@
 // words that report it. The program implements it over the driver.
 #pragma once
 
-#include <string>
+#include "serial/ComDrv32.h"
 
 namespace tavrel {
 
@@ -16,9 +16,9 @@ public:
     virtual bool IsOpen() const = 0;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     virtual int PortNumber() const = 0;
-    // Why the last OpenPort failed, for the user (for example the device path
-    // and "Permission denied"); Windows-1252, empty when unknown.
-    virtual std::string LastError() const = 0;
+    // Why the last OpenPort failed, in parts (the device path, the kind, the
+    // group that may use the device); kind None when unknown.
+    virtual OpenFailure LastFailure() const = 0;
 };
 
 }  // namespace tavrel

@@ -12,7 +12,9 @@
 #include "message_boxes.h"
 #include "platform/desktop.h"
 #include "platform/posix/program_directory.h"
+#include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
+#include "sel_puerto.h"
 
 namespace tavrel {
 namespace {
@@ -54,7 +56,9 @@ std::vector<std::string> MessageNames() {
 Program::Program(const std::string& programDirectory, DesktopParts desktop, MessageBoxes& boxes,
                  HelpViewer& help)
     : boxes_(boxes),
-      settingsFile_(files_, programDirectory),
+      // Paths are kept in Windows-1252 like those in tavrel.ini; the file
+      // system turns them back into the system's at its edge.
+      settingsFile_(files_, Utf8ToCp1252(programDirectory)),
       commPort_(timers_),
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
@@ -103,9 +107,14 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     actions.setMessageNames(MessageNames());
     actions.setDesktop(&desktop.desktop);
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
-    // The configuration dialog (TSelPuerto) and the learning dialog
-    // (TAprendizaje) are created here, after the window, and open on its
-    // configurationRequested and learningRequested signals.
+    // The dialogs come after the window and open on its signals; the
+    // learning dialog (TAprendizaje) joins them here on learningRequested.
+    selPuerto_ =
+        new TSelPuerto(*this, state_, activation_, sequence_, translate_, boxes, help, &ficha);
+    selPuerto_->setObjectName(QStringLiteral("SelPuerto"));
+    QObject::connect(&ficha, &TFicha::configurationRequested, selPuerto_, &QDialog::exec);
+    QObject::connect(selPuerto_, &TSelPuerto::translationChanged, &ficha,
+                     &TFicha::ApplyTranslation);
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);
@@ -119,8 +128,6 @@ Program::~Program() {
     commPort_.SetOnReceiveData({});
 }
 
-// Every read of the settings file also maps COM1..COM8 to their devices
-// again, so a changed [Ports] section applies at the next open.
 ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
     // Said once: every activation reads the file again.
@@ -128,12 +135,16 @@ ProgramSettings Program::readSettings() {
         settingsProblemReported_ = true;
         reportError(settings.ReadProblem);
     }
+    mapPorts(settings);
+    return settings;
+}
+
+void Program::mapPorts(const ProgramSettings& settings) {
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         paths[i] = Cp1252ToUtf8(settings.Ports[i]);
     }
     commPort_.SetDevicePaths(paths);
-    return settings;
 }
 
 // --- recognition's host
@@ -169,11 +180,15 @@ void Program::ActivarClick() {
 }
 
 bool Program::OpenPort() {
-    if (comPortOrdinal_ < 0 || comPortOrdinal_ >= kComPortCount) {
-        portProblem_ = "No serial port is selected (COM1 to COM8).";
+    noPortSelected_ = comPortOrdinal_ < 0 || comPortOrdinal_ >= kComPortCount;
+    if (noPortSelected_) {
         return false;
     }
-    portProblem_.clear();
+    // [Ports] is read at every open, so a device picked in the dialog or
+    // mapped by hand in the file is used from the next open on.
+    if (!commPort_.IsOpen()) {
+        mapPorts(settingsFile_.read());
+    }
     return commPort_.OpenPort();
 }
 
@@ -185,8 +200,11 @@ int Program::PortNumber() const {
     return comPortOrdinal_ >= 0 && comPortOrdinal_ < kComPortCount ? comPortOrdinal_ + 1 : 0;
 }
 
-std::string Program::LastError() const {
-    return portProblem_.empty() ? Utf8ToCp1252(commPort_.LastError()) : portProblem_;
+OpenFailure Program::LastFailure() const {
+    if (noPortSelected_) {
+        return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}};
+    }
+    return commPort_.LastFailure();
 }
 
 PortOrdinals Program::portOrdinals() const {
@@ -222,6 +240,14 @@ void Program::setCommandsFilePath(const std::string& path) {
     state_.setCommandsPath(path);
 }
 
+void Program::showPortOrdinals(const PortOrdinals& ordinals) {
+    selPuerto_->showPortOrdinals(ordinals);
+}
+
+void Program::showSequenceSettings(const SequenceSettings& settings) {
+    selPuerto_->showSequenceSettings(settings);
+}
+
 void Program::resetCapture() {
     capture_.Reset();
 }
@@ -250,6 +276,56 @@ void Program::loadCommandsFile() {
     if (!result.readError.empty()) {
         reportError(UnableToRead(result.path, result.readError));
     }
+}
+
+// --- the configuration dialog's services
+
+bool Program::commandsModified() const {
+    return table_.modified() && !table_.empty();
+}
+
+void Program::switchCommandsFile(const std::string& path) {
+    LoadResult result;
+    {
+        const TreeRefreshHeld held(ficha_->treeEditor());
+        table_.clear();
+        result = commandsFile_.LoadFrom(path);
+    }
+    if (!result.readError.empty()) {
+        reportError(UnableToRead(result.path, result.readError));
+    }
+}
+
+void Program::switchTranslationFile(const std::string& path) {
+    if (files_.exists(path)) {
+        loadTranslation(path);
+    } else {
+        translation_.clear();
+    }
+}
+
+std::string Program::portDevice(int comNumber) const {
+    if (comNumber < 1 || comNumber > kPortCount) {
+        return {};
+    }
+    return Cp1252ToUtf8(settingsFile_.read().Ports[static_cast<std::size_t>(comNumber - 1)]);
+}
+
+std::vector<SerialDeviceEntry> Program::serialDevices() const {
+    return ListSerialDevices(deviceSearch);
+}
+
+std::optional<std::string> Program::setPortDevice(int comNumber, const std::string& device) {
+    bool lossless = true;
+    const std::string stored = Utf8ToCp1252(device, &lossless);
+    if (!lossless) {
+        // tavrel.ini holds Windows-1252; a name it cannot hold would open another file.
+        return "Unable to write to " + settingsFile_.path() + ": " + device;
+    }
+    if (const auto failure = settingsFile_.writePortDevice(comNumber, stored)) {
+        return failure->message();
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {

@@ -17,6 +17,7 @@
 #include "commands/program_settings.h"
 #include "commands/program_state.h"
 #include "commands/sequence_settings.h"
+#include "configuration_services.h"
 #include "main_window_services.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
@@ -34,6 +35,7 @@ class Input;
 class MessageBoxes;
 class Sound;
 class TFicha;
+class TSelPuerto;
 
 // The desktop the runner acts on: the X11 backend, or stand-ins without one.
 struct DesktopParts {
@@ -49,7 +51,8 @@ struct DesktopParts {
 class Program final : public CommandsFileHost,
                       public PortControl,
                       public MainWindowServices,
-                      public RecognitionHost {
+                      public RecognitionHost,
+                      public ConfigurationServices {
 public:
     // programDirectory holds "tavrel.ini" and the default commands file. The
     // main window is created here (its creation steps run); it is not shown.
@@ -60,6 +63,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     TFicha& Ficha() const { return *ficha_; }
+    TSelPuerto& SelPuerto() const { return *selPuerto_; }
     ProgramState& state() { return state_; }
     PortActivation& activation() { return activation_; }
     TCommPortDriver& CommPort() { return commPort_; }
@@ -69,22 +73,21 @@ public:
     ActionRunner& Runner() { return runner_; }
     const TranslationTable& Translation() const { return translation_; }
 
-    // --- CommandsFileHost and PortControl
+    // --- CommandsFileHost, PortControl and ConfigurationServices
     bool IsOpen() const override;
     void DesactivarClick() override;
     void ActivarClick() override;
     PortOrdinals portOrdinals() const override;
     void setPortOrdinals(const PortOrdinals& ordinals) override;
     void setCommandsFilePath(const std::string& path) override;
-    // The configuration dialog is not built yet: nothing shows the settings.
-    void showPortOrdinals(const PortOrdinals&) override {}
-    void showSequenceSettings(const SequenceSettings&) override {}
+    void showPortOrdinals(const PortOrdinals& ordinals) override;
+    void showSequenceSettings(const SequenceSettings& settings) override;
     void resetCapture() override;
 
     bool OpenPort() override;
     void ClosePort() override;
     int PortNumber() const override;
-    std::string LastError() const override;
+    OpenFailure LastFailure() const override;
 
     // --- RecognitionHost
     bool Aprendiendo() const override;
@@ -100,7 +103,20 @@ public:
     bool startsAtLogin() const override;
     std::optional<std::string> setStartAtLogin(bool on) override;
 
+    // --- ConfigurationServices (the port's settings are above)
+    bool commandsModified() const override;
+    void switchCommandsFile(const std::string& path) override;
+    void switchTranslationFile(const std::string& path) override;
+    std::string portDevice(int comNumber) const override;
+    std::vector<SerialDeviceEntry> serialDevices() const override;
+    std::optional<std::string> setPortDevice(int comNumber, const std::string& device) override;
+
+    // Where the receiver picker looks for serial devices.
+    SerialDeviceSearch deviceSearch;
+
 private:
+    // COM1..COM8 to their devices, from the settings file as it is now.
+    void mapPorts(const ProgramSettings& settings);
     void reportError(const std::string& text);
 
     MessageBoxes& boxes_;
@@ -119,7 +135,7 @@ private:
     // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
-    std::string portProblem_;
+    bool noPortSelected_ = false;
     bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;
@@ -135,6 +151,7 @@ private:
     AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
+    TSelPuerto* selPuerto_ = nullptr;  // owned by the window
 };
 
 }  // namespace tavrel

@@ -94,18 +94,16 @@ TEST_F(CodeCaptureTest, APartialValueIsCarriedWithinTheBurstAndDroppedAtItsEnd) 
     EXPECT_EQ(ValuesOf(capture.SecuenciaActual), std::vector<std::int32_t>{0x11121314});
 }
 
-TEST_F(CodeCaptureTest, AValueSizeOutOfRangeIsBroughtIntoRange) {
+// The same rule as the commands file's: out of range is one byte per value.
+TEST_F(CodeCaptureTest, AValueSizeOutOfRangeIsTakenAsOne) {
     capture.PortActivated();
-    EXPECT_EQ(ClampValueSize(0), 1);
-    EXPECT_EQ(ClampValueSize(-7), 1);
-    EXPECT_EQ(ClampValueSize(9), 4);
     settings.ValueSize = 0;
     Batch({0x01, 0x02});
     EXPECT_EQ(capture.SecuenciaActual.NumValores, 2);
     clock.advance(150);
     settings.ValueSize = 9;
     Batch({0x00, 0x00, 0x01, 0x00});
-    EXPECT_EQ(ValuesOf(capture.SecuenciaActual), std::vector<std::int32_t>{256});
+    EXPECT_EQ(ValuesOf(capture.SecuenciaActual), (std::vector<std::int32_t>{0, 0, 1, 0}));
 }
 
 TEST_F(CodeCaptureTest, RecognitionStartsOnceTheShortestCodeLengthIsReached) {

@@ -200,6 +200,16 @@ TEST_F(CommPortDriverTest, FailedOpensKeepTheSystemsReason) {
     });
     EXPECT_EQ(reason, paths[pnCOM2] + ": permission denied (the device belongs to the group " +
                           groupName + "; your user must be a member of it)");
+
+    // A device only its owner may use: joining its group would not help.
+    ASSERT_EQ(chmod(paths[pnCOM2].c_str(), 0600), 0);
+    EXPECT_EQ(RunAsNobody([&] {
+                  VirtualClock childClock;
+                  TCommPortDriver child(childClock);
+                  child.SetDevicePaths(paths);
+                  return child.OpenPort() ? std::string("opened") : child.LastError();
+              }),
+              paths[pnCOM2] + ": permission denied");
 }
 
 TEST_F(CommPortDriverTest, EachPollHandsOverWhatHasArrivedAsOneBatch) {

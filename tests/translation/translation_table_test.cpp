@@ -8,6 +8,7 @@
 
 #include "../commands/temp_dir.h"
 #include "platform/posix/posix_file_system.h"
+#include "translation/translation_keys.h"
 
 namespace tavrel {
 namespace {
@@ -57,6 +58,21 @@ TEST(TranslationTable, AFileThatCannotBeReadKeepsThePreviousTableAndSaysWhy) {
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.error, "");
     EXPECT_EQ(t.Translate("Ok", "ok"), "Aceptar");
+}
+
+// A key a shipped file lacks would leave that text in English for good.
+TEST(TranslationTable, EveryShippedFileTranslatesEveryKey) {
+    PosixFileSystem files;
+    int shipped = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TAVREL_TRANSLATIONS_DIR)) {
+        ++shipped;
+        TranslationTable t;
+        ASSERT_TRUE(t.loadFile(files, entry.path().string()).ok()) << entry.path();
+        for (std::string_view key : kTranslationKeys) {
+            EXPECT_NE(t.Translate("", key), "") << entry.path() << ": " << key;
+        }
+    }
+    EXPECT_GE(shipped, 2);
 }
 
 }  // namespace

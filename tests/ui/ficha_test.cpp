@@ -206,14 +206,15 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
 
 TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.opens = false;
-    port.error = "/dev/ttyS1: Permission denied (join the group dialout)";
+    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}};
     ficha.ActivarClick();
     EXPECT_EQ(log, (Log{"OpenPort", "Error"}));
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
     EXPECT_EQ(boxes.texts[0],
               "The serial port selected is being used by another application\n"
-              "/dev/ttyS1: Permission denied (join the group dialout)");
+              "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
+              "user must be a member of it)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(ficha.TrayIcon1().Hint(),
               "Tavrel 3.0 (Inactive)\n/dev/ttyS1: Permission denied (join the group dialout)");
@@ -221,9 +222,18 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
 
-    port.error.clear();
+    // The reason is translated like the rest; no group that may use the
+    // device, no advice to join one.
+    table = {{"permissiondenied", "Zugriff verweigert"}};
+    port.failure.group.clear();
     ficha.ActivarClick();
-    EXPECT_EQ(boxes.texts[1], "The serial port selected is being used by another application");
+    EXPECT_EQ(boxes.texts[1],
+              "The serial port selected is being used by another application\n"
+              "/dev/ttyS1: Zugriff verweigert");
+
+    port.failure = {};
+    ficha.ActivarClick();
+    EXPECT_EQ(boxes.texts[2], "The serial port selected is being used by another application");
 }
 
 TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {

@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,9 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "acerca_de.h"
 #include "ficha.h"
+#include "fit_text.h"
 #include "platform/fake/fake_platform.h"
 #include "program.h"
+#include "sel_puerto.h"
 #include "tray_icon.h"
 #include "ui_fakes.h"
 
@@ -369,6 +374,146 @@ TEST_F(ProgramTest, FilesThatCannotBeReadAreNamedOnceAndNeverWrittenOver) {
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts.front(),
               "Unable to read " + file("tavrel.ini") + "\nNo [section] line found");
+}
+
+// The receiver picker on real lines: the device the user picks is written for
+// the chosen COM port, every other byte of tavrel.ini stays, and the next open
+// of the port (not the one in force) uses it; so does a hand edit.
+TEST_F(ProgramTest, APickedDeviceIsWrittenToPortsAndUsedFromTheNextOpen) {
+    Pty receiver;
+    ASSERT_TRUE(pty.ok() && receiver.ok());
+    const std::string before = "; kept as it is\r\n[Files]\r\nLogFile=\r\n\r\n[Other]\r\nx = 1\r\n";
+    writeSettings(before);
+    write("vorkumel.ini", kOneCommand);
+    QDir(dir.path()).mkdir(QStringLiteral("by-id"));
+    const std::string link = file("by-id").toStdString() + "/usb-Test_IR_Receiver_01-if00-port0";
+    ASSERT_EQ(::symlink(receiver.path().c_str(), link.c_str()), 0);
+    start();
+    program->deviceSearch = {file("by-id").toStdString(), {}};
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+
+    TSelPuerto& dialog = program->SelPuerto();
+    dialog.FormActivate();
+    auto* devices = dialog.findChild<QComboBox*>(QStringLiteral("CBDevice"));
+    ASSERT_EQ(devices->count(), 2);
+    EXPECT_EQ(devices->itemText(1),
+              QString::fromStdString("Test IR Receiver 01 (" + receiver.path() + ")"));
+    devices->setCurrentIndex(1);
+    emit devices->activated(1);
+    EXPECT_EQ(ReadFile(file("tavrel.ini")), before + "[Ports]\r\nCOM2=" + link + "\r\n");
+    EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("LDevice"))->text().endsWith("(present)"));
+
+    action("Desactivar")->trigger();
+    action("Activar")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&receiver] { return receiver.received() == "IR"; }, 5000));
+    EXPECT_EQ(pty.received(), "IR");
+
+    writeSettings(before);  // back to the first line by hand
+    action("Desactivar")->trigger();
+    action("Activar")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IRIR"; }, 5000));
+}
+
+// A shipped translation chosen in the dialog, from a file whose name is not
+// ASCII, reaches every window, and no caption of any shipped file is cut off;
+// a name with no file behind it empties the table but keeps the captions.
+TEST_F(ProgramTest, ShippedTranslationsReachEveryWindowWithoutCuttingTexts) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    TSelPuerto& dialog = program->SelPuerto();
+    QString chosen;
+    dialog.chooseFile = [&chosen](const QString&) { return chosen; };
+    const auto choose = [&](const QString& shipped, const QString& name) {
+        chosen = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVREL_TRANSLATIONS_DIR "/") + shipped, chosen));
+        dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
+        ficha().AcercaDe().FormShow();
+    };
+    const auto button = [](QWidget* window, const char* name) {
+        return window->findChild<QAbstractButton*>(QString::fromLatin1(name))->text();
+    };
+    // Every fixed-text control of the three windows with its built-in text.
+    const auto controls = [this, &dialog] {
+        std::vector<std::pair<QWidget*, QString>> found;
+        for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
+                                static_cast<QWidget*>(&ficha().AcercaDe())}) {
+            for (QAbstractButton* control : window->findChildren<QAbstractButton*>()) {
+                found.emplace_back(control, control->text());
+            }
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (!label->wordWrap()) {
+                    found.emplace_back(label, label->text());
+                }
+            }
+        }
+        return found;
+    };
+    const auto builtIn = controls();
+    const auto expectNothingCut = [&](const QString& shipped) {
+        for (QWidget* window : {static_cast<QWidget*>(&ficha()), static_cast<QWidget*>(&dialog),
+                                static_cast<QWidget*>(&ficha().AcercaDe())}) {
+            window->show();
+        }
+        QCoreApplication::processEvents();
+        const auto now = controls();
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            QWidget* control = now[i].first;
+            if (control->isVisible() && now[i].second != builtIn[i].second) {
+                EXPECT_GE(control->width(), WidthForText(control))
+                    << shipped.toStdString() << ' ' << control->objectName().toStdString();
+            }
+        }
+    };
+
+    choose(QStringLiteral("Espanol.lng"), QStringLiteral("es.lng"));
+    expectNothingCut(QStringLiteral("Espanol.lng"));
+    choose(QStringLiteral("Deutsch.lng"), QStringLiteral("\u00dcbersetzung.lng"));
+    expectNothingCut(QStringLiteral("Deutsch.lng"));
+    EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
+    EXPECT_EQ(button(&dialog, "BotonAceptar"), "&OK");
+    EXPECT_EQ(button(&ficha().AcercaDe(), "BAceptar"), "&OK");
+    EXPECT_EQ(dialog.windowTitle(), "Programmeinstellungen");
+
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("EFichLenguaje"));
+    QTest::keyClicks(field, "x");
+    EXPECT_TRUE(program->Translation().lines().empty());
+    EXPECT_EQ(button(&ficha(), "BotonAceptar"), "Speichern/&Ausf\u00fchren");
+}
+
+// Typing a path key by key keeps the table; finishing the field with edits
+// not yet saved asks first, and only a yes loads the other file.
+TEST_F(ProgramTest, TheCommandsFieldKeepsUnsavedEditsUntilTheUserAgrees) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    write("other.ini",
+          "[Config]\r\nPuerto=2\r\nNumComandos=1\r\n[Comandos]\r\n1=Radio\r\n"
+          "[1]\r\nLevel=0\r\n");
+    start();
+    // An action added in the action editor is an unsaved edit like a new label.
+    EXPECT_FALSE(program->commandsModified());
+    tree()->setCurrentItem(tree()->topLevelItem(0)->child(0));
+    ASSERT_EQ(program->Table().current(), &program->Table().record(1));
+    ficha().findChild<QAbstractButton*>(QStringLiteral("Banyade"))->click();
+    EXPECT_TRUE(program->commandsModified());
+    program->Table().setLabel(1, "Power on");
+    auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
+    field->clear();
+    QTest::keyClicks(field, file("other.ini"));
+    EXPECT_EQ(program->Table().label(1), "Power on");
+
+    boxes.answer = false;
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(boxes.captions.back(), "Unsaved changes");
+    EXPECT_EQ(program->Table().count(), 2);
+    boxes.answer = true;
+    field->setText(file("other.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(program->Table().count(), 1);
+    EXPECT_EQ(program->Table().label(0), "Radio");
+    EXPECT_EQ(program->state().commandsPath(), file("other.ini").toStdString());
+    EXPECT_FALSE(program->commandsModified());
 }
 
 }  // namespace

@@ -33,11 +33,11 @@ public:
     }
     bool IsOpen() const override { return open_; }
     int PortNumber() const override { return number; }
-    std::string LastError() const override { return error; }
+    OpenFailure LastFailure() const override { return failure; }
 
     bool opens = true;
     int number = 2;
-    std::string error;
+    OpenFailure failure;
 
 private:
     Log& log_;
@@ -52,8 +52,15 @@ public:
         captions.push_back(caption);
         texts.push_back(text);
     }
+    bool Confirm(const QString& caption, const QString& text) override {
+        log_.push_back("Confirm");
+        captions.push_back(caption);
+        texts.push_back(text);
+        return answer;
+    }
     std::vector<QString> captions;
     std::vector<QString> texts;
+    bool answer = true;  // what Confirm answers
 
 private:
     Log& log_;

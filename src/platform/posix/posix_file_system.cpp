@@ -1,4 +1,7 @@
 // The file system of a POSIX system: open/write/fsync/rename, errno as text.
+// Paths arrive as the program keeps them, in Windows-1252 (from tavrel.ini and
+// the configuration dialog's fields), and become UTF-8 here, at the one edge
+// where they meet the system: each operation converts its paths once.
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
@@ -9,8 +12,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 namespace tavrel {
 namespace {
+
+std::string Native(const std::string& path) {
+    return Cp1252ToUtf8(path);
+}
 
 FileStatus FromErrno(int error) {
     return FileStatus::Failure(std::strerror(error));
@@ -63,12 +72,14 @@ void TakeOwnerAndMode(int fd, const std::string& modelFile) {
 
 }  // namespace
 
-bool PosixFileSystem::exists(const std::string& path) const {
+bool PosixFileSystem::exists(const std::string& storedPath) const {
+    const std::string path = Native(storedPath);
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-FileContents PosixFileSystem::readFile(const std::string& path) const {
+FileContents PosixFileSystem::readFile(const std::string& storedPath) const {
+    const std::string path = Native(storedPath);
     FileContents result;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -110,7 +121,16 @@ FileContents PosixFileSystem::readFile(const std::string& path) const {
     return result;
 }
 
-std::string PosixFileSystem::linkTarget(const std::string& path) const {
+// The target goes back to Windows-1252 for the program; one it cannot hold
+// is not followed (the link itself is then what a write replaces).
+std::string PosixFileSystem::linkTarget(const std::string& storedPath) const {
+    const std::string target = nativeLinkTarget(Native(storedPath));
+    bool lossless = true;
+    std::string stored = Utf8ToCp1252(target, &lossless);
+    return lossless ? stored : storedPath;
+}
+
+std::string PosixFileSystem::nativeLinkTarget(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
         struct stat st {};
@@ -132,7 +152,8 @@ std::string PosixFileSystem::linkTarget(const std::string& path) const {
     return current;
 }
 
-FileStatus PosixFileSystem::replaceable(const std::string& path) const {
+FileStatus PosixFileSystem::replaceable(const std::string& storedPath) const {
+    const std::string path = Native(storedPath);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         return errno == ENOENT ? FileStatus::Success() : FromErrno(errno);
@@ -147,8 +168,10 @@ FileStatus PosixFileSystem::replaceable(const std::string& path) const {
     return FileStatus::Success();
 }
 
-FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::string_view bytes,
-                                             const std::string& modelFile) {
+FileStatus PosixFileSystem::writeFileDurably(const std::string& storedPath, std::string_view bytes,
+                                             const std::string& storedModelFile) {
+    const std::string path = Native(storedPath);
+    const std::string modelFile = Native(storedModelFile);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return FromErrno(errno);
@@ -179,7 +202,10 @@ FileStatus PosixFileSystem::writeFileDurably(const std::string& path, std::strin
     return FileStatus::Success();
 }
 
-FileStatus PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
+FileStatus PosixFileSystem::replaceFile(const std::string& storedFrom,
+                                        const std::string& storedTo) {
+    const std::string from = Native(storedFrom);
+    const std::string to = Native(storedTo);
     if (::rename(from.c_str(), to.c_str()) != 0) {
         return FromErrno(errno);
     }
@@ -187,7 +213,8 @@ FileStatus PosixFileSystem::replaceFile(const std::string& from, const std::stri
     return FileStatus::Success();
 }
 
-FileStatus PosixFileSystem::removeFile(const std::string& path) {
+FileStatus PosixFileSystem::removeFile(const std::string& storedPath) {
+    const std::string path = Native(storedPath);
     if (::unlink(path.c_str()) != 0) {
         return FromErrno(errno);
     }

@@ -15,6 +15,10 @@ public:
                                 const std::string& modelFile) override;
     FileStatus replaceFile(const std::string& from, const std::string& to) override;
     FileStatus removeFile(const std::string& path) override;
+
+private:
+    // Follows links from a UTF-8 path, as far as they go.
+    static std::string nativeLinkTarget(const std::string& path);
 };
 
 }  // namespace tavrel

@@ -1,0 +1,212 @@
+// The configuration dialog's rules: port settings in force at once, the
+// loader's values shown without handlers, the digit-only sequence fields, the
+// commands field that switches only when finished, the translation field.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QToolButton>
+
+#include "commands/program_state.h"
+#include "configuration_services.h"
+#include "port_activation.h"
+#include "sel_puerto.h"
+#include "ui_fakes.h"
+#include "up_down.h"
+
+namespace tavrel {
+namespace {
+
+using testing::Log;
+
+class RecordingConfiguration : public ConfigurationServices {
+public:
+    explicit RecordingConfiguration(Log& log) : log_(log) {}
+    PortOrdinals portOrdinals() const override { return ordinals; }
+    void setPortOrdinals(const PortOrdinals& o) override {
+        ordinals = o;
+        log_.push_back("Set COM" + std::to_string(o.ComPort + 1) + " speed " +
+                       std::to_string(o.ComPortSpeed));
+    }
+    bool commandsModified() const override { return modified; }
+    void switchCommandsFile(const std::string& path) override { log_.push_back("Load " + path); }
+    void switchTranslationFile(const std::string& path) override {
+        log_.push_back("Translation " + path);
+    }
+    std::string portDevice(int n) const override { return "/dev/ttyS" + std::to_string(n - 1); }
+    std::vector<SerialDeviceEntry> serialDevices() const override { return {}; }
+    std::optional<std::string> setPortDevice(int, const std::string&) override { return {}; }
+
+    PortOrdinals ordinals{1, 8, 0, 3, 0};
+    bool modified = false;
+
+private:
+    Log& log_;
+};
+
+class SelPuertoTest : public ::testing::Test {
+protected:
+    template <typename T>
+    T* find(const char* name) {
+        T* found = dialog.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    // A pick by the user: activated comes also for the item already selected.
+    void pick(const char* list, int position) {
+        auto* combo = find<QComboBox>(list);
+        combo->setCurrentIndex(position);
+        emit combo->activated(position);
+    }
+    void openPort() {
+        activation.ActivarClick();
+        log.clear();
+    }
+
+    std::map<std::string, std::string> table;
+    Log log;
+    testing::RecordingPort port{log};
+    testing::RecordingBoxes boxes{log};
+    RecordingConfiguration services{log};
+    ProgramState state;
+    SequenceSettings sequence;
+    PortActivation activation{port, boxes, testing::TableTranslate(&table)};
+    testing::RecordingHelp help;
+    TSelPuerto dialog{services, state, activation, sequence, testing::TableTranslate(&table),
+                      boxes,    help};
+};
+
+TEST_F(SelPuertoTest, APickedPortSettingIsInForceAtOnce) {
+    int opens = 0;
+    const auto heard = activation.changed.subscribe([&opens](bool open) { opens += open; });
+    openPort();
+    pick("CBVelocidad", 11);
+    EXPECT_EQ(log, (Log{"ClosePort", "Set COM2 speed 12", "OpenPort"}));
+    // The same item again: closed and reopened, the start-up bytes go out again.
+    pick("CBVelocidad", 11);
+    EXPECT_EQ(opens, 3);
+
+    port.ClosePort();
+    log.clear();
+    pick("CBPortNumber", 2);
+    EXPECT_EQ(log, (Log{"Set COM3 speed 12"}));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(find<QLabel>("LDevice")->text().left(20), "COM3 = /dev/ttyS2 (n");
+
+    // Ok and Cancel only hide: nothing is undone.
+    dialog.show();
+    find<QPushButton>("BotonCancelar")->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(services.ordinals.ComPort, 2);
+}
+
+TEST_F(SelPuertoTest, TheLoadersValuesAreShownWithoutRunningHandlers) {
+    openPort();
+    dialog.showPortOrdinals({4, 12, 2, 1, 2});
+    dialog.showSequenceSettings({3, 40, 2, 6});
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(find<QComboBox>("CBPortNumber")->currentText(), "COM5");
+    EXPECT_EQ(find<QComboBox>("CBVelocidad")->currentText(), "115200");
+    EXPECT_EQ(find<QComboBox>("CBStopbits")->currentText(), "2");
+    EXPECT_EQ(find<QLineEdit>("ETolera")->text(), "40");
+    EXPECT_EQ(find<UpDown>("UDSize")->position(), 2);
+    // 110 baud has no item: the list stays as it was.
+    dialog.showPortOrdinals({4, 0, 2, 1, 2});
+    EXPECT_EQ(find<QComboBox>("CBVelocidad")->currentText(), "115200");
+}
+
+TEST_F(SelPuertoTest, SequenceFieldsTakeDigitsAtOnceAndKeepTheValueOnBadInput) {
+    auto* tolerance = find<QLineEdit>("ETolera");
+    tolerance->clear();
+    QTest::keyClick(tolerance, Qt::Key_1);
+    EXPECT_EQ(sequence.Tolerance, 1);
+    QTest::keyClick(tolerance, Qt::Key_2);
+    EXPECT_EQ(sequence.Tolerance, 12);
+    QTest::keyClick(tolerance, Qt::Key_A);  // refused
+    EXPECT_EQ(tolerance->text(), "12");
+    QTest::keyClicks(tolerance, "999");  // beyond the arrows: taken as typed
+    EXPECT_EQ(sequence.Tolerance, 12999);
+
+    auto* size = find<QLineEdit>("ESize");
+    sequence.ValueSize = 2;
+    size->setText(QStringLiteral("2"));
+    size->selectAll();
+    QTest::keyClick(size, Qt::Key_Backspace);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "'' is not a valid integer value");
+    EXPECT_EQ(sequence.ValueSize, 2);
+    // A size capture cannot use never reaches it.
+    QTest::keyClick(size, Qt::Key_7);
+    EXPECT_EQ(sequence.ValueSize, 2);
+    EXPECT_EQ(size->text(), "2");
+    EXPECT_EQ(boxes.texts.size(), 2u);
+    find<UpDown>("UDSize")->setPosition(2);
+    find<UpDown>("UDSize")->upButton()->click();
+    EXPECT_EQ(sequence.ValueSize, 3);
+    EXPECT_EQ(size->text(), "3");
+}
+
+TEST_F(SelPuertoTest, TheCommandsFileSwitchesOnlyWhenTheFieldIsFinished) {
+    QTemporaryFile other;
+    ASSERT_TRUE(other.open());
+    const std::string otherPath = FromQt(other.fileName());
+    state.setCommandsPath("/old/vorkumel.ini");
+    auto* field = find<QLineEdit>("EFichConfig");
+    field->clear();
+    QTest::keyClicks(field, other.fileName());
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(state.commandsPath(), "/old/vorkumel.ini");
+
+    // Unsaved edits: the user is asked, and a No keeps everything.
+    services.modified = true;
+    boxes.answer = false;
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(log, (Log{"Confirm"}));
+    EXPECT_EQ(field->text(), "/old/vorkumel.ini");
+    EXPECT_EQ(state.commandsPath(), "/old/vorkumel.ini");
+
+    boxes.answer = true;
+    dialog.chooseFile = [&other](const QString&) { return other.fileName(); };
+    find<QPushButton>("BExaminarFichConfig")->click();
+    EXPECT_EQ(log, (Log{"Confirm", "Confirm", "Load " + otherPath}));
+    EXPECT_EQ(state.commandsPath(), otherPath);
+
+    // A name the settings cannot hold is refused.
+    field->setText(QStringLiteral("/new/\u0142\u00f3d\u017a.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), QString::fromStdString(otherPath));
+    EXPECT_EQ(state.commandsPath(), otherPath);
+    log.clear();
+
+    // A name with no file: it is where Save/Run will write, the table stays.
+    field->setText(QStringLiteral("/new/remotes.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(state.commandsPath(), "/new/remotes.ini");
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(SelPuertoTest, TheTranslationFieldRetranslatesBothWindows) {
+    int mainWindow = 0;
+    QObject::connect(&dialog, &TSelPuerto::translationChanged, [&mainWindow] { ++mainWindow; });
+    table = {{"ok", "Aceptar"}, {"portnumber", "Puerto"}};
+    QTest::keyClicks(find<QLineEdit>("EFichLenguaje"), "x");
+    EXPECT_EQ(log, (Log{"Translation x"}));
+    EXPECT_EQ(mainWindow, 1);
+    EXPECT_EQ(find<QPushButton>("BotonAceptar")->text(), "Aceptar");
+    EXPECT_EQ(find<QTabWidget>("PageControl1")->tabText(0), "Puerto");
+    EXPECT_EQ(find<QPushButton>("BotonCancelar")->text(), "Cancel");
+
+    // Browse empties the table first, then loads the file chosen.
+    log.clear();
+    dialog.chooseFile = [](const QString&) { return QStringLiteral("x"); };
+    find<QPushButton>("BExaminarFichLenguaje")->click();
+    EXPECT_EQ(log, (Log{"Translation ", "Translation x"}));
+}
+
+}  // namespace
+}  // namespace tavrel
