@@ -305,13 +305,29 @@ void TCommPortDriver::SetRTS(bool on) {
     }
 }
 
+// A device that went away (the other end of a pseudo-terminal closed, a USB
+// adapter unplugged) fails every read or reports the end of the line.
 void TCommPortDriver::PollReceive() {
     if (!IsOpen()) {
         return;
     }
     const ssize_t got = read(fd_, inputBuffer_.data(), inputBuffer_.size());
-    if (got > 0 && onReceiveData_) {
-        onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
+    const int error = errno;
+    if (got > 0) {
+        if (onReceiveData_) {
+            onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
+        }
+        return;
+    }
+    pollfd state{fd_, POLLIN, 0};
+    const bool hungUp =
+        got < 0 ? error != EAGAIN && error != EINTR
+                : poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (hungUp) {
+        ClosePort();
+        if (onHangup_) {
+            onHangup_(*this);
+        }
     }
 }
 

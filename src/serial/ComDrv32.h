@@ -32,6 +32,8 @@ std::string DescribeOpenFailure(const OpenFailure& failure);
 // The bytes are valid only during the call; size is at least 1.
 using TComPortReceiveDataEvent =
     std::function<void(TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size)>;
+// Raised once the port has been closed because the device went away.
+using TComPortHangupEvent = std::function<void(TCommPortDriver& sender)>;
 
 class TCommPortDriver {
 public:
@@ -67,6 +69,8 @@ public:
     void SetOutputTimeout(std::uint16_t milliseconds) { outputTimeout_ = milliseconds; }
     const TComPortReceiveDataEvent& OnReceiveData() const { return onReceiveData_; }
     void SetOnReceiveData(TComPortReceiveDataEvent handler) { onReceiveData_ = std::move(handler); }
+    const TComPortHangupEvent& OnHangup() const { return onHangup_; }
+    void SetOnHangup(TComPortHangupEvent handler) { onHangup_ = std::move(handler); }
 
     // --- where COM1..COM8 live; takes effect at the next open
     void SetDevicePaths(const DevicePathTable& paths) { devicePaths_ = paths; }
@@ -113,6 +117,7 @@ private:
     bool enableDtrOnOpen_ = true;
     std::uint16_t outputTimeout_ = 4000;
     TComPortReceiveDataEvent onReceiveData_;
+    TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 
     int fd_ = -1;

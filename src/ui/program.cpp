@@ -33,6 +33,8 @@ private:
 
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
+// How often a receiver that went away is looked for again.
+constexpr int kReopenInterval = 1000;
 
 template <typename Enum>
 bool SetOrdinal(std::int32_t ordinal, int count, const std::function<void(Enum)>& set) {
@@ -69,6 +71,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
+      reopenTimer_(timers_.createTimer()),
       autostart_(files_, ConfigHome().string()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
@@ -88,6 +91,10 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     reapTimer_->setInterval(kReapInterval);
     reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
     reapTimer_->setEnabled(true);
+
+    commPort_.SetOnHangup([this](TCommPortDriver&) { deviceGone(); });
+    reopenTimer_->setInterval(kReopenInterval);
+    reopenTimer_->setTickHandler([this] { tryReopen(); });
 
     // A successful open: capture waits for a new sequence, raises DTR and RTS
     // and starts the receiver's start-up bytes.
@@ -126,6 +133,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
 Program::~Program() {
     ficha_.reset();
     commPort_.SetOnReceiveData({});
+    commPort_.SetOnHangup({});
 }
 
 ProgramSettings Program::readSettings() {
@@ -189,11 +197,31 @@ bool Program::OpenPort() {
     if (!commPort_.IsOpen()) {
         mapPorts(settingsFile_.read());
     }
-    return commPort_.OpenPort();
+    if (!commPort_.OpenPort()) {
+        return false;
+    }
+    reopenTimer_->setEnabled(false);
+    return true;
 }
 
 void Program::ClosePort() {
+    reopenTimer_->setEnabled(false);  // closed on purpose: nothing to come back to
     commPort_.ClosePort();
+}
+
+// The receiver was unplugged or its line went away: the window and the icon
+// say so, and the port opens again by itself once the device is back.
+void Program::deviceGone() {
+    activation_.deviceGone();
+    reopenTimer_->setEnabled(true);
+}
+
+// Quietly: a device still missing is no conflict to report every second.
+void Program::tryReopen() {
+    if (commPort_.OpenPort()) {
+        // Shows the open port and has the start-up bytes sent again.
+        activation_.ActivarClick();
+    }
 }
 
 int Program::PortNumber() const {

@@ -118,6 +118,8 @@ private:
     // COM1..COM8 to their devices, from the settings file as it is now.
     void mapPorts(const ProgramSettings& settings);
     void reportError(const std::string& text);
+    void deviceGone();
+    void tryReopen();
 
     MessageBoxes& boxes_;
     ProgramState state_;
@@ -148,6 +150,8 @@ private:
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
+    // Runs while the device of the port is gone, to open it when it is back.
+    std::unique_ptr<Timer> reopenTimer_;
     AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;

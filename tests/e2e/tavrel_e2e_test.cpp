@@ -297,5 +297,30 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
               (std::vector<unsigned long>{XK_Return, XK_h, XK_i}));
 }
 
+TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsShownClosedAndOpenedAgainWhenItReturns) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const std::string icon = waitForTrayIcon();
+    ASSERT_FALSE(icon.empty()) << program->output();
+    // Editing mode, where the caption can be seen.
+    RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
+    const auto titled = [](const std::string& title) {
+        return VisibleProgramWindows("--name '^" + title + "$'").size() == 1;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }))
+        << program->output();
+
+    // Unplugged: the line hangs up and the caption says the port is closed.
+    // Plugged in again at the same place: the port opens by itself and the
+    // receiver gets its start-up bytes again.
+    irsim->closeInput();
+    ASSERT_EQ(irsim->waitExit(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Inactive\\)"); }))
+        << program->output();
+    irsim = std::make_unique<IrsimProcess>(IrsimOptions{.linkPath = dir.file("ttyIR")});
+    ASSERT_TRUE(irsim->started());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    EXPECT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }));
+}
+
 }  // namespace
 }  // namespace tavrel::testing

@@ -21,7 +21,7 @@ public:
         }
     }
     ~PtyPair() {
-        for (int fd : {watcher_, master_}) {
+        for (int fd : {watcher_, master_}) {  // -1 once closed
             if (fd >= 0) {
                 close(fd);
             }
@@ -34,6 +34,12 @@ public:
     int master() const { return master_; }
     int watcher() const { return watcher_; }
     const std::string& slavePath() const { return slavePath_; }
+
+    // The device goes away: its end of the line closes.
+    void closeDevice() {
+        close(master_);
+        master_ = -1;
+    }
 
     bool sendFromDevice(const std::string& bytes) const {
         return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
