@@ -17,6 +17,7 @@
 #include "message_boxes.h"
 #include "null_desktop.h"
 #include "platform/posix/program_directory.h"
+#include "platform/posix/stderr_trace.h"
 #include "platform/x11/x11_backend.h"
 #include "program.h"
 #include "session_end.h"
@@ -49,6 +50,9 @@ int main(int argc, char* argv[]) {
     if (const auto answer = tavrel::AnswerInformationOptions(arguments); answer.exit) {
         return Answer(answer);
     }
+    // Before any part exists, so that every event of the run is traced.
+    const std::unique_ptr<tavrel::Trace> trace = tavrel::TraceFromEnvironment();
+    tavrel::InstallTrace(trace.get());
     tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
     if (!x11.backend && QtWillUseX11(argc, argv)) {
         std::fputs(tavrel::NoDisplayMessage(std::getenv("DISPLAY")).c_str(), stderr);

@@ -4,11 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include <stdlib.h>
-
-#include "../../tests/support/silent_host.h"
 #include "commands/commands_file.h"
 #include "platform/posix/posix_file_system.h"
+#include "silent_host.h"
+#include "temp_dir.h"
 
 namespace tavrel {
 namespace {
@@ -20,11 +19,6 @@ class SilentHost : public testing::SilentHost {
 public:
     SilentHost() { ports = PortOrdinals{1, 8, 0, 3, 0}; }
 };
-
-std::string MakeTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrel-XXXXXX").string();
-    return ::mkdtemp(pattern.data());
-}
 
 struct Fixture {
     explicit Fixture(int commandsPerRemote) {
@@ -46,9 +40,8 @@ struct Fixture {
             c.Loop = 2;
         }
     }
-    ~Fixture() { std::filesystem::remove_all(dir); }
-
-    std::string dir = MakeTempDir();
+    tavrel::testing::TempDir scratch;
+    std::string dir = scratch.path();
     PosixFileSystem files;
     ProgramSettingsFile settingsFile{files, dir};
     CommandTable table;

@@ -5,7 +5,6 @@
 // timestamp of it tells when start-up ended.
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,10 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "irsim_process.h"
 
 namespace {
 
+using tavrel::testing::ChildProcess;
 using tavrel::testing::IrsimOptions;
 using tavrel::testing::IrsimProcess;
 using tavrel::testing::TempDir;
@@ -93,20 +94,17 @@ Run StartOnce(bool loadMinimized) {
     const double started = std::chrono::duration<double, std::milli>(
                                std::chrono::steady_clock::now().time_since_epoch())
                                .count();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
+    ChildProcess tavrel;
+    if (!tavrel.start({program})) {
+        return {};
     }
     Run run;
     if (irsim.waitForEvents("rx", 2, 20000)) {
         run.startUpMs = irsim.events("rx").front().milliseconds - kStartUpByteDelayMs - started;
         usleep(500 * 1000);  // let the first paint and the tray settle before reading memory
-        run.residentKb = ResidentKilobytes(pid);
+        run.residentKb = ResidentKilobytes(tavrel.pid());
     }
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    tavrel.stop(SIGTERM, 10000);
     return run;
 }
 

@@ -12,6 +12,7 @@
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
 #include "commands/hex_value.h"
+#include "platform/trace.h"
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -182,6 +183,9 @@ bool ActionRunner::RunNextAction(TComando& command) {
 
     // A copy: the message pump of the keystroke sender may change the list.
     const std::string action = ReadAction(*command.Acciones, index);
+    TraceEvent([&] {
+        return "action " + std::to_string(index) + " of \"" + command.Nombre + "\": " + action;
+    });
     // Activating a window that was just asked to minimise or close would
     // undo the request, since the window manager handles both in order.
     bool giveBack = hasTarget;

@@ -2,6 +2,9 @@
 // and the receiver's start-up handshake.
 #include "capture/code_capture.h"
 
+#include "capture/capture_trace.h"
+#include "platform/trace.h"
+
 namespace tavrel {
 
 namespace {
@@ -58,6 +61,7 @@ void CodeCapture::ClearCurrent() {
 void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t size) {
     temporizador_->setEnabled(false);
     const RearmOnExit rearm(*temporizador_);
+    TraceEvent([&] { return "batch " + std::to_string(size) + " bytes"; });
 
     const std::int32_t valueSize = UsableValueSize(settings_.ValueSize);
     if (partialValueSize_ != valueSize) {
@@ -101,6 +105,7 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
         SecuenciaAnterior = SecuenciaActual;
         ClearCurrent();
         EsperandoSecuencia = false;
+        handedOver_ = true;
         if (reconocer) {
             reconocer(SecuenciaAnterior);
         }
@@ -109,6 +114,8 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
 
 void CodeCapture::TemporizadorTimer() {
     temporizador_->setEnabled(false);
+    TraceEvent([&] { return DescribeBurstEnd(); });
+    handedOver_ = false;
     if (Aprendiendo) {
         std::int32_t shown = 0;
         for (std::int32_t i = 0; i < SecuenciaActual.NumValores; ++i) {
@@ -137,6 +144,21 @@ void CodeCapture::TemporizadorTimer() {
     partial_ = 0;
     EsperandoSecuencia = true;
     LotesRepetidos = 0;
+}
+
+std::string CodeCapture::DescribeBurstEnd() const {
+    const TSecuencia& burst = handedOver_ ? SecuenciaAnterior : SecuenciaActual;
+    std::string text = "burst ended: " + std::to_string(burst.NumValores) + " values";
+    if (burst.NumValores > 0) {
+        text += ": " + TraceValues(burst);
+    }
+    if (Aprendiendo) {
+        text += " (a learning sample)";
+    } else if (!handedOver_) {
+        text += " (too few for recognition: the shortest code has " +
+                std::to_string(settings_.ShortestCodeLength) + ")";
+    }
+    return text;
 }
 
 void CodeCapture::SendByte(std::uint8_t byte) {

@@ -76,6 +76,7 @@ private:
     void Append(std::int32_t value);
     void ClearCurrent();
     void SendByte(std::uint8_t byte);
+    std::string DescribeBurstEnd() const;
 
     const CommandTable& table_;
     const SequenceSettings& settings_;
@@ -87,6 +88,8 @@ private:
     std::uint32_t partial_ = 0;
     std::int32_t partialBytes_ = 0;
     std::int32_t partialValueSize_ = 0;
+    // This burst's sequence went to recognition (for the trace).
+    bool handedOver_ = false;
 };
 
 }  // namespace tavrel

@@ -7,18 +7,23 @@
 namespace tavrel {
 
 bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings) {
+    return FirstMismatch(a, b, settings) == 0;
+}
+
+std::int32_t FirstMismatch(const TSecuencia& a, const TSecuencia& b,
+                           const SequenceSettings& settings) {
     // A count below 1 is no code at all, and one above the buffer cannot be
     // trusted further than the buffer reaches.
     if (a.NumValores <= 0 || b.NumValores <= 0) {
-        return false;
+        return 1;
     }
     const std::int32_t n = std::min({a.NumValores, b.NumValores, kMaxValores});
     if (n == 1) {
-        return a.Valores[0] == b.Valores[0];
+        return a.Valores[0] == b.Valores[0] ? 0 : 1;
     }
     const std::int32_t skip = std::max<std::int32_t>(settings.SkipFirst, 0);
     if (skip >= n) {
-        return false;
+        return n + 1;
     }
     // In 64 bits, so that a reference near the 32-bit limits plus or minus
     // the tolerance never wraps into a false match.
@@ -27,10 +32,10 @@ bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& 
         const std::int64_t difference = std::int64_t{a.Valores[static_cast<std::size_t>(i)]} -
                                         b.Valores[static_cast<std::size_t>(i)];
         if (difference > tolerance || -difference > tolerance) {
-            return false;
+            return i + 1;
         }
     }
-    return true;
+    return 0;
 }
 
 }  // namespace tavrel

@@ -2,6 +2,8 @@
 // check a new code against its samples.
 #pragma once
 
+#include <cstdint>
+
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
 
@@ -14,5 +16,11 @@ namespace tavrel {
 // reference, both ends included. Uses SkipFirst and Tolerance of settings as
 // they are at the call; a negative SkipFirst counts as 0.
 bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings);
+
+// The same rule, telling where it fails: 0 when a matches b, else the position
+// (1-based) of the first value that does not; past the compared values when
+// SkipFirst leaves none to compare.
+std::int32_t FirstMismatch(const TSecuencia& a, const TSecuencia& b,
+                           const SequenceSettings& settings);
 
 }  // namespace tavrel

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "capture/capture_trace.h"
 #include "capture/comparar.h"
 #include "platform/text_encoding.h"
+#include "platform/trace.h"
 
 namespace tavrel {
 
@@ -23,6 +25,7 @@ Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
     const int match = table_.findCommand(
         [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); });
+    TraceEvent([&] { return DescribeRecognition(table_, secuencia, settings_, match); });
     // Every node passed over clears the selection, and the first node is
     // always passed over: it is a remote.
     if (match != 0) {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/trace.h"
 #include "serial/line_settings.h"
 
 namespace tavrel {
@@ -74,6 +75,13 @@ OpenFailure FailureOf(const std::string& path, int error) {
             break;
     }
     return failure;
+}
+
+// The driver goes on after these; the trace still shows them. Reads errno
+// first, before anything can change it.
+void TraceFailure(const char* what) {
+    const int error = errno;
+    TraceEvent([&] { return std::string("port: ") + what + " failed: " + std::strerror(error); });
 }
 
 }  // namespace
@@ -172,22 +180,24 @@ bool TCommPortDriver::OpenPort() {
         return true;
     }
     const std::string& path = DevicePath(comPort_);
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         lastFailure_ = FailureOf(path, errno);
+        TraceEvent([&] { return "port open failed: " + LastError(); });
         return false;
     }
     termios2 current{};
     // The lock comes before TIOCEXCL so a failed open never marks a line that
     // another program holds.
-    if (ioctl(fd, TCGETS2, &current) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        ioctl(fd, TIOCEXCL) != 0) {
+    if (ioctl(fd.get(), TCGETS2, &current) != 0 || flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
+        ioctl(fd.get(), TIOCEXCL) != 0) {
         lastFailure_ = FailureOf(path, errno);
-        close(fd);
+        TraceEvent([&] { return "port open failed: " + LastError(); });
         return false;
     }
-    fd_ = fd;
+    fd_ = std::move(fd);
     lastFailure_ = {};
+    TraceEvent([&] { return "port open " + path; });
     ApplySettings();
     pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
     pollTimer_->setEnabled(true);
@@ -202,9 +212,13 @@ void TCommPortDriver::ClosePort() {
     // The exclusive mark outlives the close while anything else keeps the
     // line open (a simulated receiver does), and would then lock out the
     // next open of anybody but root.
-    ioctl(fd_, TIOCNXCL);
-    close(fd_);
-    fd_ = -1;
+    if (ioctl(fd_.get(), TIOCNXCL) != 0) {
+        TraceFailure("ioctl TIOCNXCL");
+    }
+    if (const int error = fd_.close(); error != 0) {
+        TraceEvent([&] { return std::string("port close failed: ") + std::strerror(error); });
+    }
+    TraceEvent([&] { return "port closed " + DevicePath(comPort_); });
 }
 
 void TCommPortDriver::ApplySettings() {
@@ -212,7 +226,9 @@ void TCommPortDriver::ApplySettings() {
         return;
     }
     const termios2 settings = BuildTermios(line_);
-    ioctl(fd_, TCSETS2, &settings);
+    if (ioctl(fd_.get(), TCSETS2, &settings) != 0) {
+        TraceFailure("ioctl TCSETS2");
+    }
     PurgeBuffers(true, true);
     // Writing the whole line state also decides the modem lines, as the
     // flags say: DTR only when raised on open, RTS only for RTS/CTS.
@@ -224,12 +240,12 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     if (!IsOpen()) {
         return;
     }
-    if (input && output) {
-        ioctl(fd_, TCFLSH, TCIOFLUSH);
-    } else if (input) {
-        ioctl(fd_, TCFLSH, TCIFLUSH);
-    } else if (output) {
-        ioctl(fd_, TCFLSH, TCOFLUSH);
+    if (!input && !output) {
+        return;
+    }
+    const int queues = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    if (ioctl(fd_.get(), TCFLSH, queues) != 0) {
+        TraceFailure("ioctl TCFLSH");
     }
 }
 
@@ -238,7 +254,8 @@ std::uint16_t TCommPortDriver::OutputFreeSpace() const {
         return 0xFFFF;
     }
     int queued = 0;
-    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+    if (ioctl(fd_.get(), TIOCOUTQ, &queued) != 0) {
+        TraceFailure("ioctl TIOCOUTQ");
         queued = 0;
     }
     // The kernel's queue can be longer than ours; then there is no room,
@@ -257,7 +274,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
     while (count > 0) {
         bool wouldBlock = false;
         if (OutputFreeSpace() > 0) {
-            const ssize_t written = write(fd_, bytes + sent, static_cast<std::size_t>(count));
+            const ssize_t written = write(fd_.get(), bytes + sent, static_cast<std::size_t>(count));
             if (written > 0) {
                 sent += static_cast<std::int32_t>(written);
                 count -= static_cast<std::int32_t>(written);
@@ -265,6 +282,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
                 continue;
             }
             if (written < 0 && errno != EAGAIN && errno != EINTR) {
+                TraceFailure("write");
                 return -sent;  // the device failed; waiting would not help
             }
             wouldBlock = true;
@@ -277,7 +295,7 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
         }
         const int left = static_cast<int>(outputTimeout_ - waited) + 1;
         if (wouldBlock) {
-            pollfd writable{fd_, POLLOUT, 0};
+            pollfd writable{fd_.get(), POLLOUT, 0};
             poll(&writable, 1, left);
         } else {
             // Our own queue limit is reached while the kernel would take more:
@@ -289,8 +307,11 @@ std::int32_t TCommPortDriver::SendBytes(const void* data, std::int32_t count) {
 }
 
 void TCommPortDriver::SetModemLine(int line, bool on) {
-    // Lines a device does not have (a pseudo-terminal has none) are no error.
-    ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+    // Lines a device does not have (a pseudo-terminal has none) are no error,
+    // only a line in the trace.
+    if (ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line) != 0) {
+        TraceFailure(on ? "ioctl TIOCMBIS" : "ioctl TIOCMBIC");
+    }
 }
 
 void TCommPortDriver::SetDTR(bool on) {
@@ -311,7 +332,7 @@ void TCommPortDriver::PollReceive() {
     if (!IsOpen()) {
         return;
     }
-    const ssize_t got = read(fd_, inputBuffer_.data(), inputBuffer_.size());
+    const ssize_t got = read(fd_.get(), inputBuffer_.data(), inputBuffer_.size());
     const int error = errno;
     if (got > 0) {
         if (onReceiveData_) {
@@ -319,7 +340,10 @@ void TCommPortDriver::PollReceive() {
         }
         return;
     }
-    pollfd state{fd_, POLLIN, 0};
+    if (got < 0 && error != EAGAIN && error != EINTR) {
+        TraceFailure("read");
+    }
+    pollfd state{fd_.get(), POLLIN, 0};
     const bool hungUp =
         got < 0 ? error != EAGAIN && error != EINTR
                 : poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;

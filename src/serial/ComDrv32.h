@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/unique_fd.h"
 #include "platform/timer.h"
 #include "serial/com_port_types.h"
 
@@ -80,7 +81,7 @@ public:
     // --- operations
     bool OpenPort();  // true when open afterwards; on failure LastError() says why
     void ClosePort();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return static_cast<bool>(fd_); }
     void ApplySettings();
     void PurgeBuffers(bool input, bool output);
     std::uint16_t OutputFreeSpace() const;
@@ -120,7 +121,7 @@ private:
     TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 
-    int fd_ = -1;
+    UniqueFd fd_;
     std::vector<std::uint8_t> inputBuffer_;
     std::unique_ptr<Timer> pollTimer_;
     OpenFailure lastFailure_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/recognizer.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
 #include "test_doubles.h"
 
@@ -306,7 +307,7 @@ TEST_F(CodeCaptureTest, AFailingRecognitionStillEndsTheBatch) {
 }
 
 TEST_F(CodeCaptureTest, AnUnwritableLogStopsTheCommandButNotCapture) {
-    testing::RecordingSound sound;
+    FakeSound sound;
     testing::RecordingRunner runner;
     ProgramState mode;
     testing::RecordingRecognitionHost host;

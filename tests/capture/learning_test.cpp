@@ -95,7 +95,11 @@ TEST_F(LearningTest, AnEmptySampleGivesNoCode) {
 TEST_F(LearningTest, EachSentenceIsTranslatedOnItsOwn) {
     const auto result = Evaluate({Seq({1})});
     const std::string text = result.Message([](std::string_view fallback, std::string_view key) {
-        return "[" + std::string(key) + ":" + std::string(fallback.substr(0, 6)) + "]";
+        // Appended, not "[" + std::string(...): GCC 12 warns falsely about
+        // that form at -O3 (-Wrestrict).
+        std::string tagged = "[";
+        tagged.append(key).append(":").append(fallback.substr(0, 6)).append("]");
+        return tagged;
     });
     EXPECT_EQ(text,
               "[InsufficientNumberOfSamplesToSecureLaterRecognition:Insuff]\r\r"

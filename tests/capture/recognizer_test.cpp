@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/fake/fake_platform.h"
+#include "temp_dir.h"
 #include "test_doubles.h"
 
 namespace tavrel {
@@ -28,13 +30,7 @@ protected:
         table.record(stop).Codigo = Seq({1, 50, 60, 70});
         table.record(twin).Codigo = Seq({1, 10, 20, 30});
         mode.setEditMode(false);
-        dir = std::filesystem::temp_directory_path() /
-              ("tavrel-recognizer-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
     }
-    ~RecognizerTest() override { std::filesystem::remove_all(dir); }
 
     static std::string ReadFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -43,14 +39,15 @@ protected:
 
     CommandTable table;
     SequenceSettings settings;
-    testing::RecordingSound sound;
+    FakeSound sound;
     testing::RecordingRunner runner;
     ProgramState mode;
     testing::RecordingRecognitionHost host;
     Recognizer recognizer{table, settings, mode, sound, runner, host};
     std::vector<std::string>& errors = host.errors;
     std::vector<std::string>& shown = host.shown;
-    std::filesystem::path dir;
+    testing::TempDir scratch;
+    std::filesystem::path dir{scratch.path()};
     int tv = 0, play = 0, stop = 0, radio = 0, twin = 0;
 };
 

@@ -1,5 +1,5 @@
-// Recording stand-ins for the beep and the action runner, and a helper that
-// builds sequences, shared by the capture tests.
+// Recording stand-ins for the action runner and the recognition host, and
+// helpers that build sequences, shared by the capture tests.
 #pragma once
 
 #include <cstdint>
@@ -10,15 +10,8 @@
 #include "capture/recognizer.h"
 #include "commands/command_runner.h"
 #include "commands/secuencia.h"
-#include "platform/sound.h"
 
 namespace tavrel::testing {
-
-class RecordingSound : public Sound {
-public:
-    void Beep() override { ++beeps; }
-    int beeps = 0;
-};
 
 class RecordingRunner : public CommandRunner {
 public:

@@ -3,40 +3,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <vector>
+
+#include "platform/posix/unique_fd.h"
 
 extern char** environ;
 
 namespace tavrel::testing {
-namespace {
-
-// Waits for the child without blocking for longer than timeoutMs.
-int WaitExit(pid_t pid, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    while (true) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return status;
-        }
-        if (done < 0 || std::chrono::steady_clock::now() >= deadline) {
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-}  // namespace
 
 ProgramProcess::ProgramProcess(const std::string& directory)
     : directory_(directory), executable_(directory + "/tavrel") {
@@ -48,14 +27,6 @@ ProgramProcess::ProgramProcess(const std::string& directory)
     if (error) {
         std::filesystem::copy_file(TAVREL_PROGRAM_PATH, executable_,
                                    std::filesystem::copy_options::overwrite_existing, error);
-    }
-}
-
-ProgramProcess::~ProgramProcess() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
     }
 }
 
@@ -92,55 +63,26 @@ bool ProgramProcess::start(const std::vector<std::string>& arguments,
             variables.push_back(entry);
         }
     }
-    std::vector<char*> env;
-    for (std::string& entry : variables) {
-        env.push_back(entry.data());
-    }
-    env.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string out = directory_ + "/tavrel.out";
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     std::vector<std::string> words{executable_};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int failed =
-        ::posix_spawn(&pid, executable_.c_str(), &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) {
-        return false;
-    }
-    pid_ = pid;
-    return true;
+    const UniqueFd out(::open((directory_ + "/tavrel.out").c_str(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const UniqueFd nothing(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    return out && nothing &&
+           child_.start(
+               words, ChildStreams{.input = nothing.get(), .output = out.get(), .error = out.get()},
+               &variables);
 }
 
 int ProgramProcess::terminate(int timeoutMs) {
-    if (pid_ <= 0) {
-        return -1;
-    }
-    ::kill(pid_, SIGTERM);
-    return wait(timeoutMs);
+    return child_.stop(SIGTERM, timeoutMs);
 }
 
 int ProgramProcess::wait(int timeoutMs) {
-    if (pid_ <= 0) {
-        return -1;
-    }
-    const int status = WaitExit(pid_, timeoutMs);
+    const int status = child_.waitExit(timeoutMs);
     if (status == -1) {
-        ::kill(pid_, SIGKILL);
-        int ignored = 0;
-        ::waitpid(pid_, &ignored, 0);
+        child_.stop(SIGKILL, timeoutMs);
     }
-    pid_ = -1;
     return status;
 }
 

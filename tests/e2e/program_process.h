@@ -2,10 +2,10 @@
 // directory of its own, started on the test's X display and always reaped.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 namespace tavrel::testing {
 
@@ -14,8 +14,6 @@ public:
     // Puts the built program into directory (a hard link, else a copy), so
     // that directory becomes its program directory.
     explicit ProgramProcess(const std::string& directory);
-    // Kills the program if it still runs, and reaps it.
-    ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
@@ -23,7 +21,7 @@ public:
     // environment: "NAME=value" sets a variable, "NAME" removes it.
     bool start(const std::vector<std::string>& arguments = {},
                const std::vector<std::string>& environment = {});
-    bool running() const { return pid_ > 0; }
+    bool running() const { return child_.running(); }
     // SIGTERM, then the exit status as from waitpid; -1 when it did not end
     // within timeoutMs (it is killed then).
     int terminate(int timeoutMs = 10000);
@@ -36,7 +34,7 @@ public:
 private:
     std::string directory_;
     std::string executable_;
-    pid_t pid_ = -1;
+    ChildProcess child_;
 };
 
 // Runs a shell command line and returns its standard output.

@@ -4,19 +4,16 @@
 #include <unistd.h>
 
 #include "platform/posix/program_directory.h"
+#include "temp_dir.h"
 
 namespace tavrel {
 namespace {
 
 class ProgramDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        base_ = std::filesystem::temp_directory_path() /
-                ("tavrel-programdir-" + std::to_string(getpid()));
-        std::filesystem::create_directories(base_ / "bin");
-    }
-    void TearDown() override { std::filesystem::remove_all(base_); }
-    std::filesystem::path base_;
+    void SetUp() override { std::filesystem::create_directories(base_ / "bin"); }
+    testing::TempDir scratch_;
+    std::filesystem::path base_{scratch_.path()};
 };
 
 TEST_F(ProgramDirectoryTest, WritableExecutableDirectoryIsUsed) {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../commands/temp_dir.h"
+#include "temp_dir.h"
 #include "platform/posix/posix_file_system.h"
 #include "translation/translation_keys.h"
 

@@ -1,6 +1,7 @@
 // Waits until a part of the headless desktop is ready: the window manager
-// (its EWMH check window and supported list) or the tray host (the owner of
-// the system tray selection). Used by scripts/xstack; exits 0 when ready.
+// (its EWMH check window and supported list, and a window it has shown) or the
+// tray host (the owner of the system tray selection). Used by scripts/xstack;
+// exits 0 when ready.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -29,10 +30,35 @@ bool HasRootProperty(Display* display, const char* name) {
     return status == Success && type != None && count > 0;
 }
 
+// A window manager announces itself early in its start-up, and a window
+// mapped while it still starts may be listed but never shown, or never
+// managed at all. So it is ready once it has shown a window mapped now.
+bool ShowsANewWindow(Display* display) {
+    const Window probe =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 16, 16, 0, 0, 0);
+    XSelectInput(display, probe, StructureNotifyMask);
+    XMapWindow(display, probe);
+    XFlush(display);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    bool shown = false;
+    while (!shown && std::chrono::steady_clock::now() < giveUp) {
+        XEvent event;
+        while (!shown && XCheckTypedWindowEvent(display, probe, MapNotify, &event)) {
+            shown = true;
+        }
+        if (!shown) {
+            poll(nullptr, 0, 10);  // poll interval
+        }
+    }
+    XDestroyWindow(display, probe);
+    XSync(display, True);
+    return shown;
+}
+
 bool Ready(Display* display, const std::string& what) {
     if (what == "wm") {
         return HasRootProperty(display, "_NET_SUPPORTING_WM_CHECK") &&
-               HasRootProperty(display, "_NET_SUPPORTED");
+               HasRootProperty(display, "_NET_SUPPORTED") && ShowsANewWindow(display);
     }
     const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
     return XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None;

@@ -14,6 +14,8 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/posix/unique_fd.h"
+
 namespace irsim {
 
 namespace {
@@ -45,17 +47,7 @@ public:
     Receiver(const ReceiverOptions& options, ScriptParser& script)
         : options_(options), script_(script), start_(MonotonicMilliseconds()) {}
 
-    ~Receiver() {
-        removeLink();
-        for (int fd : {master_, slave_}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
-        if (logFd_ > STDERR_FILENO) {
-            close(logFd_);
-        }
-    }
+    ~Receiver() { removeLink(); }
 
     int run() {
         if (!openLog() || !openLine()) {
@@ -70,7 +62,7 @@ public:
             if (quit_ || (!inputOpen && idle() && script_.commands().empty())) {
                 break;
             }
-            pollfd fds[2] = {{master_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            pollfd fds[2] = {{master_.get(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
             const nfds_t count = inputOpen ? 2 : 1;
             const int timeout = timeoutUntilDue(elapsed());
             sigset_t unblocked;
@@ -98,11 +90,11 @@ public:
 private:
     bool openLog() {
         if (options_.logPath.empty()) {
-            logFd_ = STDERR_FILENO;
             return true;
         }
-        logFd_ = open(options_.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (logFd_ < 0) {
+        logFile_ = tavrel::UniqueFd(
+            open(options_.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (!logFile_) {
             std::fprintf(stderr, "irsim: %s: %s\n", options_.logPath.c_str(), std::strerror(errno));
             return false;
         }
@@ -110,26 +102,26 @@ private:
     }
 
     bool openLine() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        master_ = tavrel::UniqueFd(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        if (!master_ || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0) {
             return fail("cannot create a pseudo-terminal");
         }
-        const char* name = ptsname(master_);
+        const char* name = ptsname(master_.get());
         if (name == nullptr) {
             return fail("cannot name the pseudo-terminal");
         }
         slavePath_ = name;
         // Holding the slave keeps the line alive while the program closes and
         // reopens it, so the master never sees a hang-up.
-        slave_ = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (slave_ < 0) {
+        slave_ = tavrel::UniqueFd(open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        if (!slave_) {
             return fail("cannot open " + slavePath_);
         }
         // Until the program sets its own line, echo would send every burst back.
         termios raw{};
-        tcgetattr(slave_, &raw);
+        tcgetattr(slave_.get(), &raw);
         cfmakeraw(&raw);
-        tcsetattr(slave_, TCSANOW, &raw);
+        tcsetattr(slave_.get(), TCSANOW, &raw);
         if (!options_.linkPath.empty()) {
             char target[4096];
             const ssize_t length = readlink(options_.linkPath.c_str(), target, sizeof target);
@@ -171,7 +163,8 @@ private:
         std::snprintf(prefix, sizeof prefix, "%.3f ", stamp);
         std::string line = prefix + kind + (text.empty() ? "" : " " + text) + "\n";
         // One write per line, so a reader never sees half a line.
-        if (write(logFd_, line.data(), line.size()) < 0) {
+        const int logFd = logFile_ ? logFile_.get() : STDERR_FILENO;
+        if (write(logFd, line.data(), line.size()) < 0) {
             return;
         }
     }
@@ -186,7 +179,7 @@ private:
     bool idle() const { return !holding_ && !waitingUntil_; }
 
     void transmit(const char* kind, const std::vector<std::uint8_t>& bytes) {
-        const ssize_t written = write(master_, bytes.data(), bytes.size());
+        const ssize_t written = write(master_.get(), bytes.data(), bytes.size());
         const std::size_t sent = written > 0 ? static_cast<std::size_t>(written) : 0;
         if (sent > 0) {
             log(kind, Hex(bytes.data(), sent));
@@ -200,7 +193,7 @@ private:
 
     void receive() {
         std::uint8_t buffer[4096];
-        const ssize_t got = read(master_, buffer, sizeof buffer);
+        const ssize_t got = read(master_.get(), buffer, sizeof buffer);
         if (got <= 0) {
             return;
         }
@@ -292,9 +285,9 @@ private:
     const ReceiverOptions& options_;
     ScriptParser& script_;
     const double start_;
-    int logFd_ = -1;
-    int master_ = -1;
-    int slave_ = -1;
+    tavrel::UniqueFd logFile_;  // none: standard error
+    tavrel::UniqueFd master_;
+    tavrel::UniqueFd slave_;
     std::string slavePath_;
     bool linked_ = false;
     bool sawI_ = false;

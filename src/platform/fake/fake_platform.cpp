@@ -9,7 +9,10 @@ bool FakeProcesses::Start(const std::string& commandLine) {
 }
 
 void FakeSound::Beep() {
-    log_->add("Beep()");
+    ++beeps;
+    if (log_ != nullptr) {
+        log_->add("Beep()");
+    }
 }
 
 }  // namespace tavrel

@@ -23,14 +23,16 @@ private:
     FakeEventLog* log_;
 };
 
-// Records "Beep()".
+// Counts beeps, and records "Beep()" in the event log when it has one.
 class FakeSound : public Sound {
 public:
+    FakeSound() = default;
     explicit FakeSound(FakeEventLog& log) : log_(&log) {}
     void Beep() override;
+    int beeps = 0;
 
 private:
-    FakeEventLog* log_;
+    FakeEventLog* log_ = nullptr;
 };
 
 struct FakePlatform {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/unique_fd.h"
 #include "platform/text_encoding.h"
 
 namespace tavrel {
@@ -35,10 +36,9 @@ std::string DirectoryOf(const std::string& path) {
 
 // A rename is only durable once the directory entry itself is on disk.
 void SyncDirectoryOf(const std::string& path) {
-    const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    const UniqueFd directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory) {
+        ::fsync(directory.get());
     }
 }
 
@@ -90,19 +90,19 @@ FileContents PosixFileSystem::readFile(const std::string& storedPath) const {
         return result;
     }
     // Non-blocking, in case the path was swapped for a FIFO since the stat.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file) {
         result.status = FromErrno(errno);
         return result;
     }
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(file.get(), &st) != 0) {
         result.status = FromErrno(errno);
     } else {
         result.status = CheckReadable(st);
     }
     std::vector<char> buffer(65536);
     while (result.status.ok()) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t n = ::read(file.get(), buffer.data(), buffer.size());
         if (n > 0) {
             result.bytes.append(buffer.data(), static_cast<std::size_t>(n));
             if (result.bytes.size() > kLargestReadableFile) {
@@ -117,7 +117,6 @@ FileContents PosixFileSystem::readFile(const std::string& storedPath) const {
     if (!result.status.ok()) {
         result.bytes.clear();
     }
-    ::close(fd);
     return result;
 }
 
@@ -172,32 +171,28 @@ FileStatus PosixFileSystem::writeFileDurably(const std::string& storedPath, std:
                                              const std::string& storedModelFile) {
     const std::string path = Native(storedPath);
     const std::string modelFile = Native(storedModelFile);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file) {
         return FromErrno(errno);
     }
-    TakeOwnerAndMode(fd, modelFile);
+    TakeOwnerAndMode(file.get(), modelFile);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            const int error = errno;
-            ::close(fd);
-            return FromErrno(error);
+            return FromErrno(errno);
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return FromErrno(error);
+    if (::fsync(file.get()) != 0) {
+        return FromErrno(errno);
     }
     // Some file systems report a failed write-back only at close.
-    if (::close(fd) != 0) {
-        return FromErrno(errno);
+    if (const int error = file.close(); error != 0) {
+        return FromErrno(error);
     }
     return FileStatus::Success();
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 #include "platform/text_encoding.h"
 
@@ -14,6 +15,17 @@ extern char** environ;
 
 namespace tavrel {
 namespace {
+
+// Programs started through any instance and not yet collected.
+struct StartedChildren {
+    std::mutex mutex;
+    std::vector<pid_t> running;
+};
+
+StartedChildren& Started() {
+    static StartedChildren children;
+    return children;
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -104,18 +116,22 @@ bool PosixProcesses::Start(const std::string& commandLine) {
     if (error != 0) {
         return false;
     }
-    running_.push_back(pid);
+    StartedChildren& started = Started();
+    const std::lock_guard lock(started.mutex);
+    started.running.push_back(pid);
     return true;
 }
 
 std::size_t PosixProcesses::ReapExited() {
     // Only our own children: waiting for any child would steal the exit
     // status of processes that other parts of the program started.
-    std::erase_if(running_, [](pid_t pid) {
+    StartedChildren& started = Started();
+    const std::lock_guard lock(started.mutex);
+    std::erase_if(started.running, [](pid_t pid) {
         const pid_t result = waitpid(pid, nullptr, WNOHANG);
         return result == pid || (result < 0 && errno == ECHILD);
     });
-    return running_.size();
+    return started.running.size();
 }
 
 }  // namespace tavrel

@@ -1,8 +1,6 @@
 // Starting programs from a command line, without a shell and without waiting.
 #pragma once
 
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +20,9 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view line);
 // environment and working directory. Exited children are collected on every
 // Start and by ReapExited, which the program calls from a timer so that none
 // stays a zombie for long; nothing relies on SIGCHLD, which a toolkit or a
-// library may own.
+// library may own. A started program often outlives the object that started
+// it, so the list of children to collect belongs to the process: any
+// instance collects them all.
 class PosixProcesses final : public Processes {
 public:
     PosixProcesses() = default;
@@ -31,11 +31,9 @@ public:
 
     bool Start(const std::string& commandLine) override;
 
-    // Collects the children that have exited; returns how many are still running.
+    // Collects the children that have exited, whichever instance started
+    // them; returns how many are still running.
     std::size_t ReapExited();
-
-private:
-    std::vector<pid_t> running_;
 };
 
 }  // namespace tavrel

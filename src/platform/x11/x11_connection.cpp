@@ -3,6 +3,8 @@
 
 #include <X11/Xutil.h>
 
+#include "platform/x11/x_pointer.h"
+
 namespace tavrel {
 namespace {
 
@@ -57,17 +59,14 @@ std::string TextPropertyToUtf8(Display* display, XTextProperty& property) {
     if (property.value == nullptr || property.nitems == 0) {
         return {};
     }
-    char** list = nullptr;
+    char** raw = nullptr;
     int count = 0;
-    std::string text;
-    if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success && count > 0 &&
-        list != nullptr) {
-        text = list[0];
+    const int status = Xutf8TextPropertyToTextList(display, &property, &raw, &count);
+    const XStringList list(raw);
+    if (status >= Success && count > 0 && list != nullptr) {
+        return list.get()[0];
     }
-    if (list != nullptr) {
-        XFreeStringList(list);
-    }
-    return text;
+    return {};
 }
 
 }  // namespace tavrel

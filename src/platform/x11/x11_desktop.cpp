@@ -10,6 +10,7 @@
 
 #include "platform/text_encoding.h"
 #include "platform/windows.h"
+#include "platform/x11/x_pointer.h"
 
 namespace tavrel {
 namespace {
@@ -32,18 +33,16 @@ std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, 
     int format = 0;
     unsigned long count = 0;
     unsigned long after = 0;
-    unsigned char* data = nullptr;
+    unsigned char* raw = nullptr;
     const int status =
         XGetWindowProperty(connection_.display(), window, connection_.atom(name), 0, 1 << 16, False,
-                           type, &actualType, &format, &count, &after, &data);
+                           type, &actualType, &format, &count, &after, &raw);
+    const XPointer<unsigned char> data(raw);
     std::optional<std::vector<unsigned long>> items;
     if (status == Success && data != nullptr && format == 32 && actualType == type) {
         // Xlib hands 32-bit items over as longs.
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        const auto* values = reinterpret_cast<const unsigned long*>(data.get());
         items.emplace(values, values + count);
-    }
-    if (data != nullptr) {
-        XFree(data);
     }
     return items;
 }
@@ -111,16 +110,14 @@ std::vector<WindowHandle> X11Desktop::TopLevelWindows() {
     // No EWMH window manager: the root's children, bottom to top.
     Window rootReturn = None;
     Window parent = None;
-    Window* children = nullptr;
+    Window* raw = nullptr;
     unsigned count = 0;
-    if (XQueryTree(connection_.display(), connection_.root(), &rootReturn, &parent, &children,
-                   &count) != 0 &&
-        children != nullptr) {
-        windows.assign(children, children + count);
+    const Status listed =
+        XQueryTree(connection_.display(), connection_.root(), &rootReturn, &parent, &raw, &count);
+    const XPointer<Window> children(raw);
+    if (listed != 0 && children != nullptr) {
+        windows.assign(children.get(), children.get() + count);
         std::reverse(windows.begin(), windows.end());
-    }
-    if (children != nullptr) {
-        XFree(children);
     }
     return windows;
 }
@@ -131,25 +128,21 @@ std::string X11Desktop::GetWindowText(WindowHandle window) {
     }
     Display* display = connection_.display();
     X11ErrorTrap trap(display);
-    std::string utf8;
     XTextProperty property{};
-    if (XGetTextProperty(display, window, &property, connection_.atom("_NET_WM_NAME")) != 0 &&
-        property.encoding == connection_.atom("UTF8_STRING") && property.value != nullptr) {
-        utf8.assign(reinterpret_cast<const char*>(property.value), property.nitems);
-    } else {
-        if (property.value != nullptr) {
-            XFree(property.value);
-            property.value = nullptr;
-        }
-        // Older programs set only WM_NAME, in Latin-1 or compound text.
-        if (XGetWMName(display, window, &property) != 0) {
-            utf8 = TextPropertyToUtf8(display, property);
+    if (XGetTextProperty(display, window, &property, connection_.atom("_NET_WM_NAME")) != 0) {
+        const XPointer<unsigned char> value(property.value);
+        if (property.encoding == connection_.atom("UTF8_STRING") && value != nullptr) {
+            return Utf8ToCp1252(
+                std::string(reinterpret_cast<const char*>(value.get()), property.nitems));
         }
     }
-    if (property.value != nullptr) {
-        XFree(property.value);
+    // Older programs set only WM_NAME, in Latin-1 or compound text.
+    XTextProperty legacy{};
+    if (XGetWMName(display, window, &legacy) != 0) {
+        const XPointer<unsigned char> value(legacy.value);
+        return Utf8ToCp1252(TextPropertyToUtf8(display, legacy));
     }
-    return Utf8ToCp1252(utf8);
+    return {};
 }
 
 WindowHandle X11Desktop::FindWindow(const std::string& title) {

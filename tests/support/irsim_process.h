@@ -1,6 +1,6 @@
 // Test support around the simulated receiver: starts irsim as a child,
 // feeds it script text, reads its log as it comes, and waits for it to end.
-// Also scratch directories and a watcher of bytes queued on a line.
+// Also a watcher of bytes queued on a line.
 #pragma once
 
 #include <sys/types.h>
@@ -10,21 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
+#include "temp_dir.h"
+
 namespace tavrel::testing {
-
-// A private directory below /tmp, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 // One line of irsim's log: "MILLISECONDS KIND [DATA]".
 struct IrsimEvent {
@@ -53,7 +42,7 @@ public:
     IrsimProcess& operator=(const IrsimProcess&) = delete;
 
     bool started() const { return started_; }
-    pid_t pid() const { return pid_; }
+    pid_t pid() const { return child_.pid(); }
 
     // Script text, e.g. "press 0A1F3C\nwait 200\n".
     void send(const std::string& script);
@@ -75,11 +64,10 @@ private:
     bool readLog(int timeoutMs);
     void parseLines();
 
-    pid_t pid_ = -1;
+    ChildProcess child_;
     int input_ = -1;
     int log_ = -1;
     bool started_ = false;
-    int status_ = -1;
     std::string pending_;
     std::vector<IrsimEvent> events_;
     std::vector<std::string> otherLines_;

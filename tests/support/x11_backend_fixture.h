@@ -33,9 +33,12 @@ protected:
         return std::find(windows.begin(), windows.end(), window.id()) != windows.end();
     }
 
-    // Waits until the window manager manages the window, then activates it.
+    // Waits until the window manager manages and shows the window (it
+    // refuses to activate one it has not shown yet), then activates it.
     void Activate(TestWindow& window) {
         ASSERT_TRUE(WaitUntil([&] { return Listed(window); })) << "window never managed";
+        ASSERT_TRUE(window.WaitFor([](const WindowRecords& r) { return r.mapped; }))
+            << "window never shown";
         desktop().RaiseAndActivate(window.id());
         ASSERT_TRUE(WaitUntil([&] { return desktop().GetForegroundWindow() == window.id(); }))
             << "window never became active";

@@ -4,18 +4,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
-
-extern char** environ;
 
 namespace tavrel::testing {
 
@@ -44,22 +37,6 @@ bool ParseHex(const std::string& text, std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-TempDir::TempDir() {
-    std::string pattern = "/tmp/tavrel-test-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) {
-        path_ = pattern;
-        // Reachable by a test that drops its privileges.
-        chmod(path_.c_str(), 0755);
-    }
-}
-
-TempDir::~TempDir() {
-    if (!path_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-}
-
 IrsimProcess::IrsimProcess(const IrsimOptions& options) {
     int inputPipe[2];
     int logPipe[2];
@@ -81,24 +58,13 @@ IrsimProcess::IrsimProcess(const IrsimOptions& options) {
     if (options.absoluteTime) {
         args.push_back("--absolute-time");
     }
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, inputPipe[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, logPipe[1], STDERR_FILENO);
-    const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const bool spawned =
+        child_.start(args, ChildStreams{.input = inputPipe[0], .error = logPipe[1]});
     close(inputPipe[0]);
     close(logPipe[1]);
     input_ = inputPipe[1];
     log_ = logPipe[0];
-    if (spawned != 0) {
-        pid_ = -1;
+    if (!spawned) {
         return;
     }
     started_ = waitForEvents("ready", 1, 5000);
@@ -106,9 +72,8 @@ IrsimProcess::IrsimProcess(const IrsimOptions& options) {
 
 IrsimProcess::~IrsimProcess() {
     closeInput();
-    if (pid_ > 0 && waitExit(5000) == -1) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status_, 0);
+    if (waitExit(5000) == -1) {
+        child_.stop(SIGKILL, 5000);
     }
     if (log_ >= 0) {
         close(log_);
@@ -197,14 +162,10 @@ bool IrsimProcess::waitForEvents(const std::string& kind, std::size_t count, int
 }
 
 int IrsimProcess::waitExit(int timeoutMs) {
-    if (pid_ <= 0) {
-        return status_;
-    }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (waitpid(pid_, &status_, WNOHANG) == pid_) {
-            pid_ = -1;
-            return status_;
+        if (const int status = child_.waitExit(0); status != -1 || !child_.running()) {
+            return status;
         }
         const int left = MillisecondsLeft(deadline);
         if (left == 0) {
