@@ -11,8 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
-#include <QTest>
 #include <QTemporaryFile>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -217,7 +217,8 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
               "user must be a member of it)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(ficha.TrayIcon1().Hint(),
-              "Tavrel 3.0 (Inactive)\n/dev/ttyS1: Permission denied (join the group dialout)");
+              "Tavrel 3.0 (Inactive)\n/dev/ttyS1: permission denied (the device belongs to the "
+              "group dialout; your user must be a member of it)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
