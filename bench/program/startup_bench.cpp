@@ -1,5 +1,5 @@
 // Measures how long the real program takes from exec to the end of its first
-// activation, and how much memory it keeps in running mode. Needs an X display
+// activation, and how much memory it keeps, with 100 commands and with 10,000. Needs an X display
 // (run it under scripts/xstack). The receiver's 'I' arrives exactly 100 ms after
 // the last port activation, which is the last step of start-up, so irsim's
 // timestamp of it tells when start-up ended.
@@ -76,7 +76,7 @@ struct Run {
     long residentKb = -1;
 };
 
-Run StartOnce(bool loadMinimized) {
+Run StartOnce(bool loadMinimized, int remotes, int commandsPerRemote) {
     TempDir dir;
     const std::string program = dir.file("tavrel");
     std::filesystem::copy_file(TAVREL_PROGRAM_PATH, program);
@@ -89,7 +89,7 @@ Run StartOnce(bool loadMinimized) {
               std::string("[Files]\r\nSettings=") + dir.file("vorkumel.ini") +
                   "\r\n[Config]\r\nArranque=" + (loadMinimized ? "1" : "0") +
                   "\r\nSonido=0\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n");
-    WriteFile(dir.file("vorkumel.ini"), CommandsFile(5, 20));
+    WriteFile(dir.file("vorkumel.ini"), CommandsFile(remotes, commandsPerRemote));
 
     const double started = std::chrono::duration<double, std::milli>(
                                std::chrono::steady_clock::now().time_since_epoch())
@@ -113,11 +113,12 @@ double Median(std::vector<double> values) {
     return values.empty() ? -1 : values[values.size() / 2];
 }
 
-void Report(const char* name, bool loadMinimized, int runs) {
+void Report(const char* name, bool loadMinimized, int runs, int remotes = 5,
+            int commandsPerRemote = 20) {
     std::vector<double> times;
     std::vector<double> memory;
     for (int i = 0; i < runs; ++i) {
-        const Run run = StartOnce(loadMinimized);
+        const Run run = StartOnce(loadMinimized, remotes, commandsPerRemote);
         if (run.startUpMs >= 0) {
             times.push_back(run.startUpMs);
             memory.push_back(static_cast<double>(run.residentKb));
@@ -140,5 +141,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     Report("editing mode (first activation)", false, runs);
     Report("Load minimized (running mode)", true, runs);
+    // A large collection: 100 remotes of 100 commands.
+    Report("10,000 commands, editing mode", false, runs, 100, 100);
+    Report("10,000 commands, Load minimized", true, runs, 100, 100);
     return 0;
 }

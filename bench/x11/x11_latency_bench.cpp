@@ -1,36 +1,53 @@
 // Time from a keybd_event call until the key press reaches a client window
-// of the same X server; reports the median and the 99th percentile.
-// Run under scripts/xstack.
-#include "test_window.h"
+// of the same X server (median and 99th percentile), and the X round trips a
+// key event costs, alone and as a command's action. Run under scripts/xstack.
 // clang-format off
-#include <benchmark/benchmark.h>
+// The core's headers before Xlib's, whose macros clash with their names.
+#include "actions/action_runner.h"
+#include "actions/send_keys.h"
+#include "commands/command_table.h"
+#include "commands/program_state.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/virtual_clock.h"
+#include "platform/windows.h"
+#include "bench_target.h"
 // clang-format on
+#include <dlfcn.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/windows.h"
-#include "platform/x11/x11_backend.h"
+// Every round trip of Xlib waits for its reply here, twice (Xlib asks once for
+// the reply and once for what may follow it); counted on the thread that asks
+// for it to be counted (the test window reads on a thread of its own).
+namespace {
+thread_local bool t_counting = false;
+thread_local long t_roundTrips = 0;
+}  // namespace
+
+extern "C" void* xcb_wait_for_reply64(xcb_connection_t* c, std::uint64_t request,
+                                      xcb_generic_error_t** e) {
+    using Real = void* (*)(xcb_connection_t*, std::uint64_t, xcb_generic_error_t**);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "xcb_wait_for_reply64"));
+    if (t_counting) {
+        ++t_roundTrips;
+    }
+    return real(c, request, e);
+}
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 void KeyPressLatency(benchmark::State& state) {
-    auto opened = tavrel::X11Backend::Open();
-    if (!opened.backend) {
-        state.SkipWithError(opened.problem.c_str());
+    const auto backend = tavrel::bench::OpenBackend(state);
+    if (!backend) {
         return;
     }
-    tavrel::Input& input = opened.backend->input();
-    tavrel::Desktop& desktop = opened.backend->desktop();
+    tavrel::Input& input = backend->input();
     tavrel::test::TestWindow window("tavrel latency target");
-    const bool active = tavrel::test::WaitUntil([&] {
-        desktop.RaiseAndActivate(window.id());
-        return window.records().focused;
-    });
-    if (!active) {
-        state.SkipWithError("the target window never got the focus");
+    if (!tavrel::bench::Focus(state, backend->desktop(), window)) {
         return;
     }
     std::vector<double> micros;
@@ -55,6 +72,55 @@ void KeyPressLatency(benchmark::State& state) {
     }
 }
 BENCHMARK(KeyPressLatency)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+// Round trips per key event: a bare keybd_event press and release, and a
+// command whose action types a word with no destination window (its first
+// key also checks that the keyboard focus has settled).
+void RoundTripsPerKeyEvent(benchmark::State& state) {
+    const auto backend = tavrel::bench::OpenBackend(state);
+    if (!backend) {
+        return;
+    }
+    tavrel::Input& input = backend->input();
+    tavrel::Desktop& desktop = backend->desktop();
+    // Keys go to a focused client, as they do on a desktop in use.
+    tavrel::test::TestWindow window("tavrel round trip target");
+    if (!tavrel::bench::Focus(state, desktop, window)) {
+        return;
+    }
+    tavrel::VirtualClock clock;
+    tavrel::FakeEventLog log;
+    tavrel::FakeProcesses processes(log);
+    tavrel::TSendKeys sendKeys(input, desktop);
+    tavrel::CommandTable table;
+    tavrel::ProgramState mode;
+    tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, clock);
+    const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);
+    tavrel::TComando& command = table.record(pos);
+    command.Acciones->push_back("0=\xA1SendKeys\xA1NNNNhello");
+    // Warm: the keyboard map is read once, at the first use.
+    runner.RunCommandActions(command);
+    long bare = 0;
+    long run = 0;
+    std::int64_t runs = 0;
+    for (auto _ : state) {
+        t_counting = true;
+        t_roundTrips = 0;
+        input.keybd_event('K', 0, 0);
+        input.keybd_event('K', 0, tavrel::KEYEVENTF_KEYUP);
+        bare += t_roundTrips;
+        t_roundTrips = 0;
+        runner.RunCommandActions(command);
+        run += t_roundTrips;
+        t_counting = false;
+        ++runs;
+    }
+    // A press and a release per letter; two waits per round trip.
+    state.counters["keybd_event_round_trips"] = static_cast<double>(bare) / (2.0 * 2.0 * runs);
+    state.counters["command_round_trips_per_key_event"] =
+        static_cast<double>(run) / (2.0 * 10.0 * runs);
+}
+BENCHMARK(RoundTripsPerKeyEvent)->Iterations(200);
 
 }  // namespace
 

@@ -146,8 +146,11 @@ bool ActionRunner::RunNextAction(TComando& command) {
     // sent, and may delete the command: its record is not touched after that.
     const bool listed = table_->positionOf(&command) != kNoNode;
     const auto gone = [&] { return listed && table_->positionOf(&command) == kNoNode; };
-    const WindowHandle prev = desktop_->GetForegroundWindow();
     const bool hasTarget = !command.TargetWindow.empty();
+    // Only a destination window moves the foreground, so only then is the
+    // window to give it back to asked for before the action (a round trip to
+    // the X server that a plain key press does without).
+    const WindowHandle prev = hasTarget ? desktop_->GetForegroundWindow() : kNoWindow;
     if (hasTarget) {
         const WindowHandle found = FindWindowByTitlePart(command.TargetWindow);
         if (found != kNoWindow) {
@@ -191,7 +194,9 @@ bool ActionRunner::RunNextAction(TComando& command) {
     bool giveBack = hasTarget;
     switch (ClassifyAction(action)) {
         case ActionKind::PostMessage:
-            giveBack = !performPostMessage(action, prev) && giveBack;
+            giveBack =
+                !performPostMessage(action, hasTarget ? prev : desktop_->GetForegroundWindow()) &&
+                giveBack;
             break;
         case ActionKind::Mouse:
             performMouse(action);

@@ -33,6 +33,9 @@ CodeCapture::CodeCapture(TimerFactory& timers, const CommandTable& table,
       settings_(settings),
       temporizador_(timers.createTimer()),
       timer_(timers.createTimer()) {
+    // The sequence being received is refilled by every burst: its room is
+    // taken once, so no batch has to allocate.
+    SecuenciaActual.Valores.reserve(kMaxValores);
     temporizador_->setInterval(kTemporizadorInterval);
     temporizador_->setEnabled(false);
     temporizador_->setTickHandler([this] { TemporizadorTimer(); });
@@ -138,6 +141,7 @@ void CodeCapture::TemporizadorTimer() {
         } else {
             Muestras[static_cast<std::size_t>(NumMuestras - 1)] = SecuenciaActual;
         }
+        sampleStored.notify();
     }
     ClearCurrent();
     partialBytes_ = 0;

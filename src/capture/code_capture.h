@@ -11,6 +11,7 @@
 #include <string>
 
 #include "commands/command_table.h"
+#include "commands/notifier.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
 #include "platform/timer.h"
@@ -71,6 +72,9 @@ public:
     std::function<void(bool on)> setRTS;
     // The learning dialog's progress bar, 0..kProgressMaximum.
     std::function<void(std::int32_t value)> showReceivedValue;
+    // Raised after a burst ended while learning (stored as a sample or, past
+    // the fifth, dropped): the learning dialog shows the samples so far.
+    Notifier<> sampleStored;
 
 private:
     void Append(std::int32_t value);

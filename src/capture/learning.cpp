@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "capture/comparar.h"
 
@@ -18,6 +19,60 @@ constexpr MessageText kRepeat{"Repeat, please.", "RepeatPlease"};
 constexpr MessageText kCorrect{"Sample correctly recognized.", "samplecorrectlyrecognized"};
 constexpr MessageText kVeryDifferent{"The samples received are very different.",
                                      "TheSamplesReceivedAreVeryDifferent"};
+
+// Positions that Comparar looks at for a code and a sample: [first, end).
+struct ComparedRange {
+    std::int32_t first = 0;
+    std::int32_t end = 0;
+    bool usable = false;  // false: no tolerance makes these two match
+};
+
+ComparedRange Compared(const TSecuencia& code, const TSecuencia& sample,
+                       const SequenceSettings& settings) {
+    const std::int32_t n = std::min({code.NumValores, sample.NumValores, kMaxValores});
+    const std::int32_t skip = std::max<std::int32_t>(settings.SkipFirst, 0);
+    if (n <= 0) {
+        return {};
+    }
+    if (n == 1) {
+        return {0, 1, code.Valores[0] == sample.Valores[0]};
+    }
+    return {skip, n, skip < n};
+}
+
+std::int64_t Difference(const TSecuencia& sample, const TSecuencia& code, std::int32_t i) {
+    const auto at = static_cast<std::size_t>(i);
+    return std::int64_t{sample.Valores[at]} - code.Valores[at];
+}
+
+SampleDifference Explain(const TSecuencia& code,
+                         const std::array<TSecuencia, kMaxMuestras>& muestras, std::size_t count,
+                         std::size_t failed, const SequenceSettings& settings) {
+    SampleDifference found;
+    found.sample = static_cast<std::int32_t>(failed + 1);
+    const ComparedRange range = Compared(code, muestras[failed], settings);
+    for (std::int32_t i = range.first; i < range.end; ++i) {
+        const std::int64_t d = Difference(muestras[failed], code, i);
+        if (d != 0 && (range.end == 1 || d > settings.Tolerance || -d > settings.Tolerance)) {
+            found.position = i + 1;
+            found.difference = d;
+            break;
+        }
+    }
+    std::int64_t needed = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const ComparedRange r = Compared(code, muestras[k], settings);
+        if (!r.usable) {
+            return found;
+        }
+        for (std::int32_t i = r.first; i < r.end; ++i) {
+            const std::int64_t d = Difference(muestras[k], code, i);
+            needed = std::max(needed, d < 0 ? -d : d);
+        }
+    }
+    found.toleranceNeeded = needed;
+    return found;
+}
 
 }  // namespace
 
@@ -45,16 +100,20 @@ LearningResult EvaluateLearning(TComando& command,
                                 const CommandTable& table, std::int32_t& shortestCodeLength) {
     const auto count = static_cast<std::size_t>(std::clamp(numMuestras, 0, kMaxMuestras));
     if (count < kMinMuestras) {
-        return {LearningOutcome::TooFewSamples, MessageIcon::Stop, {kInsufficient, kRepeat}};
+        return {LearningOutcome::TooFewSamples,
+                MessageIcon::Stop,
+                {kInsufficient, kRepeat},
+                std::nullopt};
     }
 
-    TSecuencia& code = command.Codigo;
+    TSecuencia code;
     std::int32_t length = kMaxValores;
     for (std::size_t k = 0; k < count; ++k) {
         length = std::min(length, muestras[k].NumValores);
     }
     length = std::max(length, 0);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(length); ++i) {
+    // The last position first makes room for the whole code at once.
+    for (std::size_t i = static_cast<std::size_t>(length); i-- > 0;) {
         std::int32_t largest = std::numeric_limits<std::int32_t>::min();
         std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
         for (std::size_t k = 0; k < count; ++k) {
@@ -66,14 +125,18 @@ LearningResult EvaluateLearning(TComando& command,
     }
     code.NumValores = length;
 
-    bool agrees = true;
-    for (std::size_t k = 0; k < count && agrees; ++k) {
-        agrees = Comparar(code, muestras[k], settings);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (!Comparar(code, muestras[k], settings)) {
+            LearningResult result{LearningOutcome::Disagrees,
+                                  MessageIcon::Stop,
+                                  {kVeryDifferent, kRepeat},
+                                  std::nullopt};
+            result.difference = Explain(code, muestras, count, k, settings);
+            command.Codigo = TSecuencia{};
+            return result;
+        }
     }
-    if (!agrees) {
-        code.NumValores = 0;
-        return {LearningOutcome::Disagrees, MessageIcon::Stop, {kVeryDifferent, kRepeat}};
-    }
+    command.Codigo = std::move(code);
 
     for (int pos = 0; pos < table.count(); ++pos) {
         if (table.level(pos) != 1) {
@@ -84,7 +147,24 @@ LearningResult EvaluateLearning(TComando& command,
             shortestCodeLength = n;
         }
     }
-    return {LearningOutcome::Agrees, MessageIcon::Information, {kCorrect}};
+    return {LearningOutcome::Agrees, MessageIcon::Information, {kCorrect}, std::nullopt};
+}
+
+std::vector<int> CollidingCommands(const CommandTable& table, const TComando& command,
+                                   const SequenceSettings& settings) {
+    std::vector<int> found;
+    if (command.Codigo.NumValores <= 0) {
+        return found;
+    }
+    for (int pos = 0; pos < table.count(); ++pos) {
+        const TComando& other = table.record(pos);
+        if (&other != &command && table.isCommand(pos) && other.Codigo.NumValores > 0 &&
+            (Comparar(command.Codigo, other.Codigo, settings) ||
+             Comparar(other.Codigo, command.Codigo, settings))) {
+            found.push_back(pos);
+        }
+    }
+    return found;
 }
 
 }  // namespace tavrel

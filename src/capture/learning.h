@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,23 @@ enum class LearningOutcome {
 
 enum class MessageIcon { Stop, Information };
 
+// Why a check failed: the first sample that did not match the code, the first
+// position at which it lay outside the tolerance (both counted from 1;
+// position 0 when the sample had too few values to compare at all), by how
+// much the sample differed there, and the smallest Tolerance with which every
+// sample would have matched (-1 when no tolerance would have helped).
+struct SampleDifference {
+    std::int32_t sample = 0;
+    std::int32_t position = 0;
+    std::int64_t difference = 0;
+    std::int64_t toleranceNeeded = -1;
+};
+
 struct LearningResult {
     LearningOutcome outcome = LearningOutcome::TooFewSamples;
     MessageIcon icon = MessageIcon::Stop;
-    std::vector<MessageText> sentences;  // shown joined by kSentenceBreak
+    std::vector<MessageText> sentences;          // shown joined by kSentenceBreak
+    std::optional<SampleDifference> difference;  // set when the samples disagreed
 
     // The message with every sentence passed through translate(default, key).
     std::string Message(const std::function<std::string(std::string_view defaultText,
@@ -58,5 +72,12 @@ LearningResult EvaluateLearning(TComando& command,
                                 const std::array<TSecuencia, kMaxMuestras>& muestras,
                                 std::int32_t numMuestras, const SequenceSettings& settings,
                                 const CommandTable& table, std::int32_t& shortestCodeLength);
+
+// Recognition takes the first match in tree order, so a code that another
+// learned command also answers to either never runs or takes that command's
+// presses. The positions of the other commands with a code that Comparar
+// matches with the command's code either way, in tree order.
+std::vector<int> CollidingCommands(const CommandTable& table, const TComando& command,
+                                   const SequenceSettings& settings);
 
 }  // namespace tavrel

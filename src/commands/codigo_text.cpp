@@ -2,6 +2,7 @@
 #include "commands/codigo_text.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "commands/hex_value.h"
 
@@ -10,10 +11,14 @@ namespace tavrel {
 void DecodeCodigo(std::string_view text, std::int32_t valueSize, TSecuencia& code) {
     const std::size_t width = 2 * static_cast<std::size_t>(UsableValueSize(valueSize));
     const std::size_t count = std::min(text.size() / width, static_cast<std::size_t>(kMaxValores));
-    for (std::size_t p = 0; p < count; ++p) {
-        code.Valores[p] = static_cast<std::int32_t>(HexToValue(text.substr(p * width, width)));
+    // Decoded afresh, so that nothing of an earlier, longer code stays stored;
+    // the last value first makes room for all of them at once.
+    TSecuencia decoded;
+    for (std::size_t p = count; p-- > 0;) {
+        decoded.Valores[p] = static_cast<std::int32_t>(HexToValue(text.substr(p * width, width)));
     }
-    code.NumValores = static_cast<std::int32_t>(count);
+    decoded.NumValores = static_cast<std::int32_t>(count);
+    code = std::move(decoded);
 }
 
 std::string EncodeCodigo(const TSecuencia& code, std::int32_t valueSize) {

@@ -154,7 +154,6 @@ void CommandTable::unlinkLoadOrder(int first, int end) {
 }
 
 void CommandTable::remove(int pos) {
-    lastRemoteKnown_ = false;
     const int end = blockEnd(pos);
     bool selectionGone = false;
     for (int i = end - 1; i >= pos; --i) {
@@ -168,6 +167,7 @@ void CommandTable::remove(int pos) {
         nodes_[static_cast<std::size_t>(i)].record.reset();
     }
     nodes_.erase(nodes_.begin() + pos, nodes_.begin() + end);
+    lastRemoteKnown_ = false;  // after the change: blockEnd above filled the cache
     if (selectionGone) {
         selected_ = nullptr;
     }
@@ -178,7 +178,6 @@ void CommandTable::remove(int pos) {
 }
 
 bool CommandTable::move(int from, int target) {
-    lastRemoteKnown_ = false;
     const int draggedLevel = node(from).level;
     const int targetLevel = node(target).level;
     if (from == target) {
@@ -202,6 +201,7 @@ bool CommandTable::move(int from, int target) {
         ++at;  // first command of the remote
     }
     nodes_.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+    lastRemoteKnown_ = false;  // after the change: blockEnd above filled the cache
     announceChange();
     return true;
 }
@@ -226,6 +226,9 @@ void CommandTable::setLabel(int pos, const std::string& label) {
 void CommandTable::setImages(int pos, int image, int selectedImage) {
     node(pos);
     Node& n = nodes_[static_cast<std::size_t>(pos)];
+    if (n.image == image && n.selectedImage == selectedImage) {
+        return;  // showing a command in the editor must not redraw the whole tree
+    }
     n.image = image;
     n.selectedImage = selectedImage;
     announceChange();

@@ -66,6 +66,7 @@ public:
     // --- selection and the current command (a non-owning reference that a
     // delete or a clear empties when it points at a released record)
     int selected() const;
+    const TComando* selectedRecord() const { return selected_; }
     void select(int pos);  // kNoNode clears the selection
     TComando* current() const { return current_; }
     void setCurrent(TComando* record) { current_ = record; }

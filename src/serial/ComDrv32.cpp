@@ -1,5 +1,6 @@
 // TCommPortDriver on termios: exclusive non-blocking open, raw line settings,
-// polling reads on a timer, sending with a time limit, DTR and RTS.
+// reads when the line has data, batches framed by silence, hang-up detection,
+// sending with a time limit, DTR and RTS.
 #include "serial/ComDrv32.h"
 
 #include <fcntl.h>
@@ -77,6 +78,13 @@ OpenFailure FailureOf(const std::string& path, int error) {
     return failure;
 }
 
+// A raw line with no minimum count answers an empty read with 0 bytes, so
+// only the descriptor's own state tells end of file from no data yet.
+bool HungUp(int fd) {
+    pollfd state{fd, POLLIN, 0};
+    return poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 // The driver goes on after these; the trace still shows them. Reads errno
 // first, before anything can change it.
 void TraceFailure(const char* what) {
@@ -110,10 +118,15 @@ std::string DescribeOpenFailure(const OpenFailure& failure) {
     return failure.path + ": " + failure.systemText;
 }
 
-TCommPortDriver::TCommPortDriver(TimerFactory& timers)
-    : inputBuffer_(inBufSize_), pollTimer_(timers.createTimer()) {
-    pollTimer_->setEnabled(false);
-    pollTimer_->setTickHandler([this] { PollReceive(); });
+TCommPortDriver::TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches)
+    : watches_(watches),
+      inputBuffer_(inBufSize_),
+      silenceTimer_(timers.createTimer()),
+      longestWaitTimer_(timers.createTimer()) {
+    silenceTimer_->setEnabled(false);
+    silenceTimer_->setTickHandler([this] { SilenceTimer(); });
+    longestWaitTimer_->setEnabled(false);
+    longestWaitTimer_->setTickHandler([this] { DeliverBatch(); });
 }
 
 TCommPortDriver::~TCommPortDriver() {
@@ -170,9 +183,7 @@ void TCommPortDriver::SetComPortPollingDelay(std::uint16_t milliseconds) {
         return;
     }
     pollingDelay_ = milliseconds;
-    if (IsOpen()) {
-        pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
-    }
+    // A batch already waiting keeps the limit it started with.
 }
 
 bool TCommPortDriver::OpenPort() {
@@ -199,8 +210,7 @@ bool TCommPortDriver::OpenPort() {
     lastFailure_ = {};
     TraceEvent([&] { return "port open " + path; });
     ApplySettings();
-    pollTimer_->setInterval(std::max<int>(pollingDelay_, 1));
-    pollTimer_->setEnabled(true);
+    watch_ = watches_.watchReadable(fd_.get(), [this] { ReadAvailable(); });
     return true;
 }
 
@@ -208,7 +218,10 @@ void TCommPortDriver::ClosePort() {
     if (!IsOpen()) {
         return;
     }
-    pollTimer_->setEnabled(false);
+    watch_.reset();
+    silenceTimer_->setEnabled(false);
+    longestWaitTimer_->setEnabled(false);
+    received_ = 0;
     // The exclusive mark outlives the close while anything else keeps the
     // line open (a simulated receiver does), and would then lock out the
     // next open of anybody but root.
@@ -239,6 +252,12 @@ void TCommPortDriver::ApplySettings() {
 void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     if (!IsOpen()) {
         return;
+    }
+    if (input) {
+        // Read but not handed over yet is unread all the same.
+        received_ = 0;
+        silenceTimer_->setEnabled(false);
+        longestWaitTimer_->setEnabled(false);
     }
     if (!input && !output) {
         return;
@@ -326,32 +345,79 @@ void TCommPortDriver::SetRTS(bool on) {
     }
 }
 
-// A device that went away (the other end of a pseudo-terminal closed, a USB
-// adapter unplugged) fails every read or reports the end of the line.
-void TCommPortDriver::PollReceive() {
+void TCommPortDriver::ReadAvailable() {
     if (!IsOpen()) {
         return;
     }
-    const ssize_t got = read(fd_.get(), inputBuffer_.data(), inputBuffer_.size());
-    const int error = errno;
-    if (got > 0) {
-        if (onReceiveData_) {
-            onReceiveData_(*this, inputBuffer_.data(), static_cast<std::int32_t>(got));
+    if (received_ == inputBuffer_.size()) {
+        DeliverBatch();
+        if (!IsOpen()) {
+            return;
         }
-        return;
     }
-    if (got < 0 && error != EAGAIN && error != EINTR) {
+    const ssize_t got =
+        read(fd_.get(), inputBuffer_.data() + received_, inputBuffer_.size() - received_);
+    if (got < 0 && errno != EAGAIN && errno != EINTR) {
         TraceFailure("read");
     }
-    pollfd state{fd_.get(), POLLIN, 0};
-    const bool hungUp =
-        got < 0 ? error != EAGAIN && error != EINTR
-                : poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-    if (hungUp) {
-        ClosePort();
-        if (onHangup_) {
-            onHangup_(*this);
-        }
+    if (got < 0 ? errno != EAGAIN && errno != EINTR : got == 0 && HungUp(fd_.get())) {
+        // A failing read, or end of file: the device is gone (a receiver
+        // unplugged, a pseudo-terminal whose other end closed).
+        Hangup();
+        return;
+    }
+    if (got <= 0) {
+        return;
+    }
+    if (received_ == 0) {
+        longestWaitTimer_->setInterval(std::max<int>(pollingDelay_, 1));
+        longestWaitTimer_->setEnabled(true);
+    }
+    received_ += static_cast<std::size_t>(got);
+    if (received_ == inputBuffer_.size()) {
+        DeliverBatch();
+        return;
+    }
+    silenceTimer_->setInterval(SilenceMilliseconds(line_));
+    silenceTimer_->setEnabled(false);
+    silenceTimer_->setEnabled(true);
+}
+
+void TCommPortDriver::SilenceTimer() {
+    // Bytes that came while the loop was busy elsewhere were not silence: the
+    // burst goes on, and its batch waits for the line to fall quiet again.
+    const std::size_t before = received_;
+    ReadAvailable();
+    if (IsOpen() && received_ == before) {
+        DeliverBatch();
+    }
+}
+
+void TCommPortDriver::DeliverBatch() {
+    silenceTimer_->setEnabled(false);
+    longestWaitTimer_->setEnabled(false);
+    if (received_ == 0) {
+        return;
+    }
+    // A copy: the handler may run the message loop, which reads the next
+    // bytes into the buffer while this batch is still being handled.
+    const std::vector<std::uint8_t> batch(inputBuffer_.begin(),
+                                          inputBuffer_.begin() + static_cast<long>(received_));
+    received_ = 0;
+    if (onReceiveData_) {
+        onReceiveData_(*this, batch.data(), static_cast<std::int32_t>(batch.size()));
+    }
+}
+
+void TCommPortDriver::Hangup() {
+    // What arrived before the device went is handed over first.
+    DeliverBatch();
+    if (!IsOpen()) {
+        return;
+    }
+    ClosePort();
+    if (onHangup_) {
+        onHangup_(*this);
     }
 }
 

@@ -1,5 +1,6 @@
-// TCommPortDriver: opens one of COM1..COM8 exclusively, sets its line,
-// polls it on a timer and hands every non-empty read to OnReceiveData.
+// TCommPortDriver: opens one of COM1..COM8 exclusively, sets its line, reads
+// whenever the line has data and hands each burst to OnReceiveData as one
+// batch; a device that hangs up closes the port and raises OnHangup.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/read_watch.h"
 #include "platform/timer.h"
 #include "serial/com_port_types.h"
 
@@ -38,7 +40,7 @@ using TComPortHangupEvent = std::function<void(TCommPortDriver& sender)>;
 
 class TCommPortDriver {
 public:
-    explicit TCommPortDriver(TimerFactory& timers);
+    TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches);
     ~TCommPortDriver();
     TCommPortDriver(const TCommPortDriver&) = delete;
     TCommPortDriver& operator=(const TCommPortDriver&) = delete;
@@ -62,6 +64,8 @@ public:
     void SetComPortInBufSize(std::uint16_t size);  // ignored while open, and 0 always
     std::uint16_t ComPortOutBufSize() const { return outBufSize_; }
     void SetComPortOutBufSize(std::uint16_t size);
+    // The longest a received byte waits for the line to fall silent before
+    // it is handed over all the same.
     std::uint16_t ComPortPollingDelay() const { return pollingDelay_; }
     void SetComPortPollingDelay(std::uint16_t milliseconds);
     bool EnableDTROnOpen() const { return enableDtrOnOpen_; }
@@ -107,7 +111,10 @@ private:
         line_.*field = value;
         ApplySettings();
     }
-    void PollReceive();
+    void ReadAvailable();
+    void SilenceTimer();
+    void DeliverBatch();
+    void Hangup();
     void SetModemLine(int line, bool on);
 
     LineSettings line_;
@@ -121,9 +128,18 @@ private:
     TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 
+    ReadWatchFactory& watches_;
     UniqueFd fd_;
+    std::unique_ptr<ReadWatch> watch_;
+    // The batch being gathered: bytes read since the last hand-over, at most
+    // ComPortInBufSize of them.
     std::vector<std::uint8_t> inputBuffer_;
-    std::unique_ptr<Timer> pollTimer_;
+    std::size_t received_ = 0;
+    // Restarted by every read; hands the batch over when the line is quiet.
+    std::unique_ptr<Timer> silenceTimer_;
+    // Started by the first byte of a batch; hands it over after
+    // ComPortPollingDelay even if the line never falls quiet.
+    std::unique_ptr<Timer> longestWaitTimer_;
     OpenFailure lastFailure_;
 };
 

@@ -1,6 +1,8 @@
 // Builds the termios block for the driver's line settings.
 #include "serial/line_settings.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace tavrel {
@@ -45,6 +47,17 @@ termios2 BuildTermios(const LineSettings& settings) {
     t.c_ispeed = BaudRateValue(settings.speed);
     t.c_ospeed = t.c_ispeed;
     return t;
+}
+
+int SilenceMilliseconds(const LineSettings& settings) {
+    // In half bits, for the one and a half stop bits: start, data, parity, stop.
+    static constexpr int kStopHalfBits[] = {2, 3, 4};
+    const int halfBits = 2 * (1 + settings.dataBits + 5) + (settings.parity == ptNONE ? 0 : 2) +
+                         kStopHalfBits[settings.stopBits];
+    // Two characters take halfBits bit times; in microseconds, rounded to ms.
+    const std::uint64_t micros = std::uint64_t{1000000} * static_cast<std::uint64_t>(halfBits) /
+                                 BaudRateValue(settings.speed);
+    return std::max(1, static_cast<int>((micros + 500) / 1000));
 }
 
 }  // namespace tavrel

@@ -14,4 +14,8 @@ namespace tavrel {
 // BOTHER, so 14400 and 56000 work like the standard ones.
 termios2 BuildTermios(const LineSettings& settings);
 
+// How long the line must stay quiet before what arrived counts as one burst:
+// about two characters at the line's speed and format, at least 1 ms.
+int SilenceMilliseconds(const LineSettings& settings);
+
 }  // namespace tavrel

@@ -9,7 +9,7 @@
 #include "commands/command_table.h"
 #include "cp1252_input.h"
 #include "ui_actions_group.h"
-#include "ui_special_settings_group.h"
+#include "ui_action_options_group.h"
 
 namespace tavrel {
 

@@ -51,6 +51,9 @@ public slots:
     // Rebuilds the list of destination window titles in CBTargetWin, sorted;
     // the text in the box stays.
     void FillTargetWindowList();
+    // After a node was deleted: the action kinds lose their check and, with
+    // the controls that edit an action, are disabled until a command is shown.
+    void DisableActions();
 
 private:
     enum class Kind { None, TapKey, Mouse, RunProgram, PostMessage };

@@ -12,7 +12,7 @@
 #include "commands/comando.h"
 #include "cp1252_input.h"
 #include "ui_actions_group.h"
-#include "ui_special_settings_group.h"
+#include "ui_action_options_group.h"
 
 namespace tavrel {
 namespace {

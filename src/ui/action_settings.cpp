@@ -6,7 +6,7 @@
 #include "action_editor.h"
 #include "commands/comando.h"
 #include "platform/desktop.h"
-#include "ui_special_settings_group.h"
+#include "ui_action_options_group.h"
 
 namespace tavrel {
 

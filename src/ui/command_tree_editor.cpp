@@ -1,8 +1,13 @@
-// The command tree editor: display of the table and selection in both directions.
+// The command tree editor: display of the table, selection in both
+// directions, and the mouse and key events of the tree.
 #include "command_tree_editor.h"
 
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMetaObject>
+#include <QMouseEvent>
 #include <QTreeWidget>
+#include <unordered_set>
 #include <vector>
 
 #include "commands/command_table.h"
@@ -11,14 +16,6 @@
 
 namespace tavrel {
 namespace {
-
-void ShowNode(QTreeWidgetItem* item, const CommandTable& table, int pos) {
-    item->setText(0, ToQt(table.label(pos)));
-    item->setData(0, Qt::UserRole, pos);
-    QIcon icon(NodeImage(table.image(pos)));
-    icon.addPixmap(NodeImage(table.selectedImage(pos)), QIcon::Selected);
-    item->setIcon(0, icon);
-}
 
 // The tree's items in display order, when they have the table's shape.
 std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandTable& table) {
@@ -49,26 +46,42 @@ std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandT
 CommandTreeEditor::CommandTreeEditor(QWidget* parent)
     : QGroupBox(parent), ui_(std::make_unique<Ui::CommandTreeEditor>()) {
     ui_->setupUi(this);
+    const Ui::CommandTreeEditor& f = *ui_;
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
-    popupMenu1_->addActions({ui_->Activado, ui_->Typematic, ui_->Learn});
+    popupMenu1_->addActions({f.Activado, f.Typematic, f.Learn});
     popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Addcommand, ui_->Addremote});
+    popupMenu1_->addActions({f.Addcommand, f.Addremote});
     popupMenu1_->addSeparator();
-    popupMenu1_->addActions({ui_->Rename, ui_->Delete});
+    popupMenu1_->addActions({f.Rename, f.Delete});
 
-    connect(ui_->TreeView, &QTreeWidget::currentItemChanged, this,
-            &CommandTreeEditor::TreeViewChange);
-    connect(ui_->TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QTreeWidget* tree = f.TreeView;
+    tree->installEventFilter(this);
+    tree->viewport()->installEventFilter(this);
+    connect(tree, &QTreeWidget::currentItemChanged, this, &CommandTreeEditor::TreeViewChange);
+    connect(tree, &QTreeWidget::itemChanged, this, &CommandTreeEditor::TreeViewEdited);
+    connect(tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popupMenu1_->popup(ui_->TreeView->viewport()->mapToGlobal(at));
     });
-    connect(ui_->Learn, &QAction::triggered, this, &CommandTreeEditor::learnRequested);
+    connect(popupMenu1_, &QMenu::aboutToShow, this, &CommandTreeEditor::PopupMenu1Popup);
+    connect(f.Activado, &QAction::triggered, this, &CommandTreeEditor::ActivadoClick);
+    connect(f.Typematic, &QAction::triggered, this, &CommandTreeEditor::TypematicClick);
+    connect(f.Learn, &QAction::triggered, this, &CommandTreeEditor::LearnClick);
+    connect(f.Addcommand, &QAction::triggered, this, &CommandTreeEditor::AddcommandClick);
+    connect(f.Addremote, &QAction::triggered, this, &CommandTreeEditor::AddremoteClick);
+    connect(f.Rename, &QAction::triggered, this, &CommandTreeEditor::RenameClick);
+    connect(f.Delete, &QAction::triggered, this, &CommandTreeEditor::DeleteClick);
 }
 
 CommandTreeEditor::~CommandTreeEditor() = default;
 
 QTreeWidget* CommandTreeEditor::TreeView() const {
     return ui_->TreeView;
+}
+
+QTreeWidgetItem* CommandTreeEditor::itemOf(const TComando* record) const {
+    const auto found = items_.find(record);
+    return found == items_.end() ? nullptr : found->second;
 }
 
 void CommandTreeEditor::setCommandTable(CommandTable* table) {
@@ -85,8 +98,31 @@ void CommandTreeEditor::setCommandTable(CommandTable* table) {
 void CommandTreeEditor::resumeRefresh() {
     suspended_ = false;
     if (outdated_) {
+        // The records the map knew may be gone and their memory reused by
+        // the load: forget them, so no new remote inherits an old fold.
+        items_.clear();
         refreshTree();
     }
+}
+
+const QIcon& CommandTreeEditor::nodeIcon(int image, int selectedImage) {
+    const auto valid = [](int index) { return index >= 0 && index < kNodeImageCount ? index : 0; };
+    QIcon& icon =
+        icons_[static_cast<std::size_t>(valid(image) * kNodeImageCount + valid(selectedImage))];
+    if (icon.isNull()) {
+        icon.addPixmap(NodeImage(image), QIcon::Normal);
+        icon.addPixmap(NodeImage(selectedImage), QIcon::Selected);
+    }
+    return icon;
+}
+
+void CommandTreeEditor::showNode(QTreeWidgetItem* item, int pos) {
+    const QString label = ToQt(table_->label(pos));
+    item->setText(0, label);
+    item->setToolTip(0, label);  // a label cut off by the tree's width is read in full
+    item->setData(0, Qt::UserRole, pos);
+    item->setIcon(0, nodeIcon(table_->image(pos), table_->selectedImage(pos)));
+    items_[&table_->record(pos)] = item;
 }
 
 // A change of label or image keeps the items, so the tree's current item and
@@ -98,35 +134,50 @@ void CommandTreeEditor::refreshTree() {
         return;
     }
     outdated_ = false;
-    QTreeWidget* tree = ui_->TreeView;
     syncing_ = true;
-    if (table_ == nullptr) {
-        tree->clear();
-    } else if (const auto items = ItemsOfSameShape(tree, *table_);
-               !items.empty() || table_->empty()) {
+    if (table_ == nullptr || table_->empty()) {
+        ui_->TreeView->clear();
+        items_.clear();
+    } else if (const auto items = ItemsOfSameShape(ui_->TreeView, *table_); !items.empty()) {
+        items_.clear();
         for (int pos = 0; pos < table_->count(); ++pos) {
-            ShowNode(items[static_cast<std::size_t>(pos)], *table_, pos);
-        }
-        if (table_->empty()) {
-            tree->clear();
+            showNode(items[static_cast<std::size_t>(pos)], pos);
         }
     } else {
-        tree->clear();
-        QTreeWidgetItem* remote = nullptr;
-        for (int pos = 0; pos < table_->count(); ++pos) {
-            QTreeWidgetItem* item = nullptr;
-            if (table_->level(pos) == 0 || remote == nullptr) {
-                item = new QTreeWidgetItem(tree);
-                remote = item;
-            } else {
-                item = new QTreeWidgetItem(remote);
-            }
-            ShowNode(item, *table_, pos);
-        }
-        tree->expandAll();
+        rebuildTree();
     }
     syncing_ = false;
     selectInTree();
+}
+
+// Remotes the user folded stay folded; every other remote is expanded.
+void CommandTreeEditor::rebuildTree() {
+    QTreeWidget* tree = ui_->TreeView;
+    std::unordered_set<const TComando*> folded;
+    for (const auto& [record, item] : items_) {
+        if (item->parent() == nullptr && item->childCount() > 0 && !item->isExpanded()) {
+            folded.insert(record);
+        }
+    }
+    tree->clear();
+    items_.clear();
+    QTreeWidgetItem* remote = nullptr;
+    for (int pos = 0; pos < table_->count(); ++pos) {
+        QTreeWidgetItem* item = table_->level(pos) == 0 || remote == nullptr
+                                    ? new QTreeWidgetItem(tree)
+                                    : new QTreeWidgetItem(remote);
+        if (item->parent() == nullptr) {
+            remote = item;
+        }
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        showNode(item, pos);
+    }
+    tree->expandAll();
+    for (const TComando* record : folded) {
+        if (QTreeWidgetItem* item = itemOf(record)) {
+            item->setExpanded(false);
+        }
+    }
 }
 
 void CommandTreeEditor::selectInTree() {
@@ -137,16 +188,13 @@ void CommandTreeEditor::selectInTree() {
         outdated_ = true;  // the refresh selects as well
         return;
     }
-    const int selected = table_->selected();
+    const TComando* selected = table_->selectedRecord();
+    QTreeWidgetItem* match = selected == nullptr ? nullptr : itemOf(selected);
     syncing_ = true;
-    QTreeWidgetItem* match = nullptr;
-    for (QTreeWidgetItemIterator it(ui_->TreeView); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == selected) {
-            match = *it;
-            break;
-        }
-    }
     ui_->TreeView->setCurrentItem(match);
+    if (match == nullptr) {
+        ui_->TreeView->clearSelection();
+    }
     syncing_ = false;
 }
 
@@ -157,6 +205,86 @@ void CommandTreeEditor::TreeViewChange() {
     const QTreeWidgetItem* item = ui_->TreeView->currentItem();
     table_->select(item != nullptr ? item->data(0, Qt::UserRole).toInt() : kNoNode);
     emit selectionChanged();
+}
+
+// Any text is taken as the name, an empty one included.
+void CommandTreeEditor::TreeViewEdited(QTreeWidgetItem* item) {
+    if (syncing_ || table_ == nullptr) {
+        return;
+    }
+    const int pos = item->data(0, Qt::UserRole).toInt();
+    const std::string name = FromQt(item->text(0));
+    if (pos >= 0 && pos < table_->count() && table_->label(pos) != name) {
+        table_->setLabel(pos, name);
+    }
+}
+
+void CommandTreeEditor::TreeViewMouseDown(const QPoint& at) {
+    if (QTreeWidgetItem* item = ui_->TreeView->itemAt(at)) {
+        ui_->TreeView->setCurrentItem(item);
+    }
+    emit selectionChanged();
+}
+
+void CommandTreeEditor::TreeViewDblClick() {
+    const int selected = selectedPosition();
+    if (selected != kNoNode && table_->isCommand(selected)) {
+        LearnClick();
+    }
+}
+
+bool CommandTreeEditor::eventFilter(QObject* watched, QEvent* event) {
+    QTreeWidget* tree = ui_->TreeView;
+    if (watched == tree && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F2) {
+            RenameClick();
+            return true;
+        }
+        if (key == Qt::Key_Delete) {
+            DeleteClick();
+            return true;
+        }
+    }
+    if (watched != tree->viewport()) {
+        return QGroupBox::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            TreeViewMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
+            break;
+        case QEvent::MouseButtonDblClick:
+            // After the click has been handled: learning opens a modal dialog.
+            QMetaObject::invokeMethod(this, &CommandTreeEditor::TreeViewDblClick,
+                                      Qt::QueuedConnection);
+            break;
+        case QEvent::DragEnter: {
+            // Taken in whole; every move over the tree then runs the drop test.
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            enter->setAccepted(enter->source() == tree);
+            return true;
+        }
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            drag->setAccepted(drag->source() == tree &&
+                              TreeViewDragOver(drag->position().toPoint()));
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            // Copy, not move: the table moves the node, and the view must not
+            // remove the dragged rows once the drag returns.
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            if (drop->source() == tree) {
+                TreeViewDragDrop(drop->position().toPoint());
+            }
+            return true;
+        }
+        default:
+            break;
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void CommandTreeEditor::ApplyTranslation(const TranslateFn& translate) {

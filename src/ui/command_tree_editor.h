@@ -1,16 +1,22 @@
 // The command tree editor: the group GBCommands with the tree TreeView that
-// shows the command table, and the tree's context menu PopupMenu1. The tree
-// follows the table; the table's selection follows the tree.
+// shows the command table, and the tree's context menu PopupMenu1 with which
+// the user builds the table: insert, rename, delete, move by drag and drop,
+// switch a command's Enabled and Typematic flags, and ask to learn its code.
+// The tree follows the table; the table's selection follows the tree.
 #pragma once
 
 #include <QGroupBox>
+#include <QIcon>
+#include <array>
 #include <memory>
+#include <unordered_map>
 
 #include "commands/notifier.h"
 #include "text_edge.h"
 
 class QMenu;
 class QTreeWidget;
+class QTreeWidgetItem;
 namespace Ui {
 class CommandTreeEditor;
 }
@@ -18,6 +24,7 @@ class CommandTreeEditor;
 namespace tavrel {
 
 class CommandTable;
+struct TComando;
 
 class CommandTreeEditor : public QGroupBox {
     Q_OBJECT
@@ -39,22 +46,56 @@ public:
 
     QTreeWidget* TreeView() const;
     QMenu* PopupMenu1() const { return popupMenu1_; }
+    // The item that shows a record; nullptr when the tree does not show it.
+    QTreeWidgetItem* itemOf(const TComando* record) const;
+
+    // Handlers, named after their controls and events. Points are in the
+    // coordinates of the tree's viewport.
+    void TreeViewMouseDown(const QPoint& at);
+    void TreeViewDblClick();
+    void PopupMenu1Popup();
+    void ActivadoClick();
+    void TypematicClick();
+    void LearnClick();
+    void AddcommandClick();
+    void AddremoteClick();
+    void RenameClick();
+    void DeleteClick();
+    bool TreeViewDragOver(const QPoint& at) const;
+    void TreeViewDragDrop(const QPoint& at);
 
 signals:
-    // The user chose another node (TreeViewChange); the table's selection is already set.
+    // The selection may have changed: ShowActions. The table's selection is already set.
     void selectionChanged();
-    // "Learn now..." was chosen for the selected command.
+    // "Learn now..." (or a double click) for the selected command.
     void learnRequested();
+    // A node was deleted: the action editor disables and clears its controls.
+    void nodeDeleted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void selectInTree();
     void TreeViewChange();
+    void TreeViewEdited(QTreeWidgetItem* item);
+    void showNode(QTreeWidgetItem* item, int pos);
+    void rebuildTree();
+    const QIcon& nodeIcon(int image, int selectedImage);
+    int selectedPosition() const;
+    int dropTarget(const QPoint& at) const;
+    void selectAfterDelete(int pos, int level);
 
     std::unique_ptr<Ui::CommandTreeEditor> ui_;
     QMenu* popupMenu1_ = nullptr;
     CommandTable* table_ = nullptr;
     Notifier<>::Subscription tableHeard_;
     Notifier<>::Subscription selectionHeard_;
+    // Which item shows which record, so that selecting a node (every
+    // recognition does) costs no walk over the tree.
+    std::unordered_map<const TComando*, QTreeWidgetItem*> items_;
+    // Every pair of node images is drawn once and shared by all items.
+    std::array<QIcon, 25> icons_;
     bool syncing_ = false;
     bool suspended_ = false;
     bool outdated_ = false;

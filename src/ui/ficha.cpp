@@ -74,6 +74,8 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
     connect(ui_->GBCommands, &CommandTreeEditor::selectionChanged, ui_->ActionEditor,
             &ActionEditor::ShowActions);
     connect(ui_->GBCommands, &CommandTreeEditor::learnRequested, this, &TFicha::learningRequested);
+    connect(ui_->GBCommands, &CommandTreeEditor::nodeDeleted, ui_->ActionEditor,
+            &ActionEditor::DisableActions);
     portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
     stateHeard_ = state_.changed.subscribe([this] { showState(); });
     showState();

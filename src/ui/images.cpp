@@ -99,4 +99,33 @@ QIcon InactiveIcon() {
     return IconFromResources(QStringLiteral("tavrel-inactive"));
 }
 
+QPixmap LearningPicture() {
+    QPixmap image(71, 99);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The receiver at the top right, its cable leaving to the right edge.
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.drawLine(QPointF(62, 12), QPointF(70, 12));
+    p.setPen(QPen(QColor(30, 30, 30), 1));
+    p.setBrush(QColor(90, 90, 100));
+    p.drawRoundedRect(QRectF(44, 4, 20, 16), 3, 3);
+    p.setBrush(QColor(120, 20, 20));
+    p.drawEllipse(QPointF(48, 12), 3, 3);
+    // The handset below, tilted toward the receiver.
+    p.save();
+    p.translate(10, 44);
+    p.rotate(20);
+    DrawHandset(p, QRectF(0, 0, 20, 50));
+    p.restore();
+    // Infrared waves between them.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(220, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
+    for (int wave = 0; wave < 3; ++wave) {
+        const qreal r = 8 + 7 * wave;
+        p.drawArc(QRectF(16 - r, 44 - r, 2 * r, 2 * r), 20 * 16, 50 * 16);
+    }
+    return image;
+}
+
 }  // namespace tavrel

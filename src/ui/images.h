@@ -18,4 +18,8 @@ QPixmap NodeImage(int index);
 QIcon ProgramIcon();
 QIcon InactiveIcon();
 
+// The learning dialog's 71 x 99 picture: a handset sending its code to the
+// receiver on the serial cable.
+QPixmap LearningPicture();
+
 }  // namespace tavrel

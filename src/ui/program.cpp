@@ -7,6 +7,7 @@
 #include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "aprendizaje.h"
 #include "command_tree_editor.h"
 #include "ficha.h"
 #include "message_boxes.h"
@@ -61,7 +62,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       // Paths are kept in Windows-1252 like those in tavrel.ini; the file
       // system turns them back into the system's at its edge.
       settingsFile_(files_, Utf8ToCp1252(programDirectory)),
-      commPort_(timers_),
+      commPort_(timers_, watches_),
       comPortOrdinal_(commPort_.ComPort()),
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
@@ -80,6 +81,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
             capture_.CommPortReceiveData(data, size);
         });
+    commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
+    reopenTimer_->setInterval(kReopenInterval);
+    reopenTimer_->setTickHandler([this] { TryReopen(); });
     capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
         return commPort_.SendBytes(data, size);
     };
@@ -88,13 +92,14 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
+    // Only while started programs run: an idle program has no reason to wake up.
     reapTimer_->setInterval(kReapInterval);
-    reapTimer_->setTickHandler([this] { processes_.ReapExited(); });
-    reapTimer_->setEnabled(true);
-
-    commPort_.SetOnHangup([this](TCommPortDriver&) { deviceGone(); });
-    reopenTimer_->setInterval(kReopenInterval);
-    reopenTimer_->setTickHandler([this] { tryReopen(); });
+    reapTimer_->setTickHandler([this] {
+        if (processes_.ReapExited() == 0) {
+            reapTimer_->setEnabled(false);
+        }
+    });
+    processes_.onStarted = [this] { reapTimer_->setEnabled(true); };
 
     // A successful open: capture waits for a new sequence, raises DTR and RTS
     // and starts the receiver's start-up bytes.
@@ -114,14 +119,19 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     actions.setMessageNames(MessageNames());
     actions.setDesktop(&desktop.desktop);
     runner_.setRestoreApplication([this] { ficha_->AppRestore(); });
-    // The dialogs come after the window and open on its signals; the
-    // learning dialog (TAprendizaje) joins them here on learningRequested.
+    // The dialogs come after the window, configuration then learning, and
+    // open on its signals.
     selPuerto_ =
         new TSelPuerto(*this, state_, activation_, sequence_, translate_, boxes, help, &ficha);
     selPuerto_->setObjectName(QStringLiteral("SelPuerto"));
     QObject::connect(&ficha, &TFicha::configurationRequested, selPuerto_, &QDialog::exec);
     QObject::connect(selPuerto_, &TSelPuerto::translationChanged, &ficha,
                      &TFicha::ApplyTranslation);
+    auto* learning =
+        new TAprendizaje(capture_, table_, sequence_, *this, boxes, translate_, &ficha);
+    learning->setObjectName(QStringLiteral("Aprendizaje"));
+    QObject::connect(&ficha, &TFicha::learningRequested, learning, &TAprendizaje::LearnClick);
+    QObject::connect(learning, &TAprendizaje::learned, &actions, &ActionEditor::ShowActions);
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);
@@ -211,14 +221,14 @@ void Program::ClosePort() {
 
 // The receiver was unplugged or its line went away: the window and the icon
 // say so, and the port opens again by itself once the device is back.
-void Program::deviceGone() {
+void Program::DeviceGone() {
     activation_.deviceGone();
     reopenTimer_->setEnabled(true);
 }
 
-// Quietly: a device still missing is no conflict to report every second.
-void Program::tryReopen() {
+void Program::TryReopen() {
     if (commPort_.OpenPort()) {
+        reopenTimer_->setEnabled(false);
         // Shows the open port and has the start-up bytes sent again.
         activation_.ActivarClick();
     }

@@ -117,9 +117,9 @@ public:
 private:
     // COM1..COM8 to their devices, from the settings file as it is now.
     void mapPorts(const ProgramSettings& settings);
+    void DeviceGone();
+    void TryReopen();
     void reportError(const std::string& text);
-    void deviceGone();
-    void tryReopen();
 
     MessageBoxes& boxes_;
     ProgramState state_;
@@ -133,6 +133,7 @@ private:
     CommandTable table_;
     SequenceSettings sequence_;
     QtTimerFactory timers_;
+    QtReadWatchFactory watches_;
     TCommPortDriver commPort_;
     // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
     // unusable and is written back as it came.
@@ -150,7 +151,8 @@ private:
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
-    // Runs while the device of the port is gone, to open it when it is back.
+    // Runs while the device of the open port is gone, to open it again when
+    // it is back.
     std::unique_ptr<Timer> reopenTimer_;
     AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.

@@ -1,6 +1,8 @@
-// A Timer over QTimer with the restart rules of the Timer interface.
+// A Timer over QTimer with the restart rules of the Timer interface, and a
+// ReadWatch over QSocketNotifier.
 #include "qt_timer.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 
@@ -53,10 +55,52 @@ private:
     std::function<void()> onTick_;
 };
 
+class QtReadWatch : public ReadWatch {
+public:
+    QtReadWatch(int fd, std::function<void()> onReadable)
+        : notifier_(new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read)),
+          state_(std::make_shared<State>()) {
+        state_->onReadable = std::move(onReadable);
+        // Qt also reports a hang-up or an error of the descriptor as readable.
+        // The state outlives the watch while its handler runs: the handler
+        // may end the watch.
+        QObject::connect(notifier_, &QSocketNotifier::activated, [state = state_] {
+            state->firing = true;
+            state->onReadable();
+            state->firing = false;
+        });
+    }
+    ~QtReadWatch() override {
+        notifier_->setEnabled(false);
+        QObject::disconnect(notifier_, nullptr, nullptr, nullptr);
+        // Qt still uses a notifier whose own signal is running.
+        if (state_->firing) {
+            notifier_->deleteLater();
+        } else {
+            delete notifier_;
+        }
+    }
+    QtReadWatch(const QtReadWatch&) = delete;
+    QtReadWatch& operator=(const QtReadWatch&) = delete;
+
+private:
+    struct State {
+        std::function<void()> onReadable;
+        bool firing = false;
+    };
+    QSocketNotifier* notifier_;
+    std::shared_ptr<State> state_;
+};
+
 }  // namespace
 
 std::unique_ptr<Timer> QtTimerFactory::createTimer() {
     return std::make_unique<QtTimer>();
+}
+
+std::unique_ptr<ReadWatch> QtReadWatchFactory::watchReadable(int fd,
+                                                             std::function<void()> onReadable) {
+    return std::make_unique<QtReadWatch>(fd, std::move(onReadable));
 }
 
 }  // namespace tavrel

@@ -8,7 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui_actions_group.h"
-#include "ui_special_settings_group.h"
+#include "ui_action_options_group.h"
 
 namespace tavrel {
 namespace {
@@ -118,15 +118,21 @@ void ActionEditor::ShowActions() {
 }
 
 void ActionEditor::showNoCommand() {
+    DisableActions();
     const Quiet quiet(showing_);
     const Ui::SpecialSettingsGroup& s = *special_;
+    SetEnabled({s.BBorra, s.CBTargetWin}, false);
+    setLoopControlsEnabled(false);
+}
+
+void ActionEditor::DisableActions() {
+    const Quiet quiet(showing_);
     UncheckAll(kinds_);
     for (QAbstractButton* kind : kinds_->buttons()) {
         kind->setEnabled(false);
     }
     enableKindControls(Kind::None);
-    SetEnabled({s.Banyade, s.BBorra, s.CBTargetWin}, false);
-    setLoopControlsEnabled(false);
+    special_->Banyade->setEnabled(false);
 }
 
 // An empty action: no kind, every box empty, nothing to edit but the kind.

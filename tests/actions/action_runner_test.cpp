@@ -367,6 +367,26 @@ TEST_F(WindowsTest, PostMessageGoesToThePreviousForegroundWindow) {
     EXPECT_EQ(press(command({MakePostMessageAction("WM_CLOSE", "", "")})), Events{});
 }
 
+TEST_F(WindowsTest, TheForegroundIsAskedForOnlyWhenAnActionNeedsIt) {
+    struct Case {
+        std::string action;
+        std::string target;
+        int queries;
+    };
+    const Case cases[] = {
+        {Text("k"), "", 0},
+        {Text("k"), "Editor", 1},
+        {MakePostMessageAction("wm_close", "", ""), "", 1},
+    };
+    for (const Case& c : cases) {
+        TComando& cmd = command({c.action});
+        cmd.TargetWindow = c.target;
+        fake.desktop.foregroundQueries = 0;
+        press(cmd);
+        EXPECT_EQ(fake.desktop.foregroundQueries, c.queries) << c.target;
+    }
+}
+
 TEST_F(WindowsTest, DestinationFoundByPartOfItsTitle) {
     TComando& c = command({Text("k")});
     c.TargetWindow = "notes";

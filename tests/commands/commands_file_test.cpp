@@ -170,6 +170,12 @@ TEST(CodigoText, ValuesAreUpperCaseHexOfAtLeastTwiceValueSizeDigits) {
     EXPECT_EQ(code.NumValores, 2);
     EXPECT_EQ(code.Valores[0], -1);
     EXPECT_EQ(code.Valores[1], 0x1FF);
+    // A code holds its own values only: nothing of the longer one before.
+    EXPECT_EQ(code.Valores.stored(), 2U);
+    TSecuencia copy = code;
+    code.NumValores = 1;
+    copy = code;
+    EXPECT_EQ(copy.Valores.stored(), 1U);
 }
 
 TEST_F(CommandsFileTest, CommandsBeforeTheFirstRemoteGoUnderADefaultRemote) {

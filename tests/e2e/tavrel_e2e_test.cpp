@@ -245,6 +245,24 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
 }
 
+TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsOpenedAgainWhenItReturns) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    ASSERT_FALSE(waitForTrayIcon().empty()) << program->output();
+
+    // Unplugged: the line hangs up. Plugged in again at the same place: the
+    // port opens by itself, the receiver gets its start-up bytes again, and
+    // presses work as before.
+    irsim->closeInput();
+    ASSERT_EQ(irsim->waitExit(), 0);
+    irsim = std::make_unique<IrsimProcess>(IrsimOptions{.linkPath = dir.file("ttyIR")});
+    ASSERT_TRUE(irsim->started());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    Activate(*window);
+    pressAfterSilence();
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+        << program->output();
+}
+
 // Started in editing mode: the window is shown and a press only selects.
 class TavrelEditingEndToEnd : public TavrelEndToEnd {
 protected:
@@ -320,6 +338,106 @@ TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsShownClosedAndOpenedAgainWhenItRet
     ASSERT_TRUE(irsim->started());
     ASSERT_TRUE(waitForStartUp()) << program->output();
     EXPECT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }));
+}
+
+// Codes learned through the learning dialog, in editing mode.
+class LearningEndToEnd : public TavrelEditingEndToEnd {
+protected:
+    static void keys(const std::string& window, const std::string& keys) {
+        RunCommand("xdotool windowactivate --sync " + window + " key --delay 80 " + keys);
+    }
+    static std::string waitForWindow(const std::string& title) {
+        std::vector<std::string> shown;
+        WaitUntil(
+            [&] {
+                shown = VisibleProgramWindows("--name '" + title + "'");
+                return shown.size() == 1;
+            },
+            std::chrono::seconds(10));
+        return shown.size() == 1 ? shown[0] : std::string();
+    }
+
+    // Learns the selected command from three presses and confirms; the
+    // height of the message box that answered, -1 when something never came.
+    int learnSelected(const std::string& mainWindow, const std::string& code) {
+        keys(mainWindow, "Menu l");  // the tree's menu, "Learn now..."
+        const std::string dialog = waitForWindow("Learning from the serial port COM2");
+        if (dialog.empty()) {
+            return -1;
+        }
+        const std::size_t bursts = irsim->events("burst").size();
+        for (int i = 0; i < 3; ++i) {
+            irsim->send("wait 300\npress " + code + "\n");
+        }
+        if (!irsim->waitForEvents("burst", bursts + 3, 10000)) {
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the last burst ends
+        keys(dialog, "Return");
+        const std::string box = waitForWindow("Learning process info");
+        if (box.empty()) {
+            return -1;
+        }
+        const std::string geometry = RunCommand("xdotool getwindowgeometry " + box);
+        const std::size_t by = geometry.find('x', geometry.find("Geometry:"));
+        keys(box, "Return");
+        WaitUntil([&] { return VisibleProgramWindows("--name 'Learning from'").empty(); });
+        return by == std::string::npos ? -1 : std::stoi(geometry.substr(by + 1));
+    }
+};
+
+// The remote and command are inserted from the tree's menu and get a code
+// and a tap key through the window; a second code learned with a button that
+// an earlier command answers to is answered with a warning.
+TEST_F(LearningEndToEnd, ACommandBuiltInTheWindowLearnsItsCodeAndTypesAfterSaveRun) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const std::string mainWindow = waitForWindow("Tavrel 3\\.0");
+    ASSERT_FALSE(mainWindow.empty()) << program->output();
+
+    // A right click on the tree's empty part, "Insert remote", then on the
+    // new remote "Insert command".
+    RunCommand("xdotool windowactivate --sync " + mainWindow + " mousemove --window " + mainWindow +
+               " 100 300 click 3 sleep 0.5 key m");
+    keys(mainWindow, "End Menu c");
+    keys(mainWindow, "End");  // New remote, New command
+    const int plain = learnSelected(mainWindow, "405060");
+    ASSERT_GT(plain, 0) << program->output();
+    // Tap key: "ok" typed into the key box.
+    for (const char* key : {"alt+t", "Tab", "o", "k", "Tab"}) {
+        keys(mainWindow, key);
+    }
+
+    // Back to the tree (a click on its empty part), to TV, Volume up: it
+    // learns the button of Type, above it.
+    RunCommand("xdotool mousemove --window " + mainWindow + " 100 300 click 1");
+    keys(mainWindow, "Home Down Down");
+    const int warned = learnSelected(mainWindow, "0A1F3C");
+    ASSERT_GT(warned, 0) << program->output();
+    EXPECT_GE(warned, plain + 20) << "the second answer carries the shadowing warning";
+
+    keys(mainWindow, "alt+r");  // Save/Run
+    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }));
+    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    EXPECT_NE(file.find("4=New remote\r\n5=New command\r\n"), std::string::npos) << file;
+    const std::size_t added = file.find("[5]");
+    ASSERT_NE(added, std::string::npos) << file;
+    EXPECT_EQ(file.substr(added),
+              "[5]\r\nLoop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\n"
+              "Level=1\r\nTargetWindow=\r\nActivado=1\r\nTypematic=1\r\n"
+              "Retraso=0\r\nCodigo=405060405060\r\n0=\xA1SendKeys\xA1NNNNok\r\n");
+    EXPECT_NE(file.find("Codigo=0A1F3C0A1F3C", file.find("[3]")), std::string::npos) << file;
+
+    ASSERT_TRUE(irsim->waitUntil([&] { return startUpBytes().size() >= 4; }, 20000));
+    Activate(*window);
+    window->ClearRecords();
+    irsim->send("wait 300\npress 405060\n");
+    EXPECT_TRUE(window->WaitFor([](const WindowRecords& r) {
+        return r.pressedKeysyms().size() >= 2;
+    })) << program->output();
+    EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadFile(dir.file("tavrel.log")) == "New remote,New command\r\n";
+    })) << ReadFile(dir.file("tavrel.log"));
 }
 
 }  // namespace

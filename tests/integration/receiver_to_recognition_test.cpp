@@ -1,15 +1,18 @@
-// The whole receiving road on real parts: the simulated receiver on a
-// pseudo-terminal, the termios driver polling it, capture and recognition.
+// The whole receiving road on real parts: the simulated receiver (or a test
+// playing the device) on a pseudo-terminal, the termios driver reading it,
+// capture and recognition.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "irsim_process.h"
 #include "pipeline.h"
+#include "pty_pair.h"
 #include "serial/ComDrv32.h"
 
 namespace tavrel::testing {
@@ -77,7 +80,7 @@ protected:
     int watcher = -1;
     std::size_t received = 0;
     Pipeline p;
-    TCommPortDriver driver{p.clock};
+    TCommPortDriver driver{p.clock, p.clock};
 };
 
 TEST_F(ReceiverToRecognition, ActivationSendsTheStartUpBytesAndAPressIsRecognisedAndLogged) {
@@ -106,6 +109,37 @@ TEST_F(ReceiverToRecognition, AnUnknownButtonIsCollectedAndDroppedAtTheEndOfItsB
     EXPECT_TRUE(p.platform.log.events().empty());
     EXPECT_EQ(p.capture.SecuenciaActual.NumValores, 0);
     EXPECT_TRUE(p.capture.EsperandoSecuencia);
+}
+
+// A held button repeats once per burst however the burst's bytes trickle in:
+// ten bursts 110 ms apart, each a byte a millisecond, are one recognition,
+// four dropped bursts and five repeats.
+TEST(HeldButtonOnALine, BurstsTricklingInRepeatOncePerBurst) {
+    Pipeline p;
+    p.addCommand("Up", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    TCommPortDriver driver{p.clock, p.clock};
+    DevicePathTable paths = DefaultDevicePaths();
+    paths[pnCOM2] = pty.slavePath();
+    driver.SetDevicePaths(paths);
+    driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+        p.capture.CommPortReceiveData(data, size);
+    });
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastError();
+    const std::string burst = "\x0A\x1F\x3C\x0A\x1F\x3C";
+    for (int b = 0; b < 10; ++b) {
+        for (char byte : burst) {
+            ASSERT_TRUE(pty.sendFromDevice(std::string(1, byte)));
+            ASSERT_TRUE(WaitForQueuedInput(pty.watcher(), 1));
+            p.clock.advance(1);
+        }
+        p.clock.advance(110 - static_cast<int>(burst.size()));
+    }
+    p.clock.advance(200);
+    const auto events = p.platform.log.events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Beep()"), 6);
+    EXPECT_EQ(p.capture.MouseStep, 6);
 }
 
 }  // namespace

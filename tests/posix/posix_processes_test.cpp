@@ -63,6 +63,8 @@ TEST_F(PosixProcessesTest, ArgumentsArriveAsQuotedInUtf8InANewSession) {
                              " echo END; } > \"$TAVREL_TEST_OUT\"\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     setenv("TAVREL_TEST_OUT", out.c_str(), 1);
+    int started = 0;
+    processes_.onStarted = [&] { ++started; };
     // 0xE9 is e acute in Windows-1252; nothing is expanded, nothing redirected.
     ASSERT_TRUE(
         processes_.Start("'" + script.string() + "' \"two words\" it\\'s caf\xE9 '$HOME' > x"));
@@ -73,9 +75,11 @@ TEST_F(PosixProcessesTest, ArgumentsArriveAsQuotedInUtf8InANewSession) {
     std::getline(lines, pid);
     EXPECT_EQ(arguments, "two words|it's|caf\xC3\xA9|$HOME|>|x|");
     EXPECT_EQ(session, pid) << "not the leader of a session of its own";
+    EXPECT_EQ(started, 1);
 }
 
 TEST_F(PosixProcessesTest, NothingStartsForMissingProgramsAndBadLines) {
+    processes_.onStarted = [] { ADD_FAILURE() << "told of a start that failed"; };
     EXPECT_FALSE(processes_.Start("tavrel-no-such-program-anywhere --flag"));
     EXPECT_FALSE(processes_.Start((directory_ / "missing").string()));
     EXPECT_FALSE(processes_.Start(""));

@@ -1,5 +1,5 @@
 // TCommPortDriver against real pseudo-terminals: opening, line settings read
-// back from the kernel, exclusivity, polling on the virtual clock, sending,
+// back from the kernel, exclusivity, batches framed on the virtual clock, hang-ups, sending,
 // the setter rules and the reasons a port does not open.
 #include "serial/ComDrv32.h"
 
@@ -64,7 +64,7 @@ protected:
 
     VirtualClock clock;
     PtyPair pty;
-    TCommPortDriver driver{clock};
+    TCommPortDriver driver{clock, clock};
     std::vector<Bytes> batches;
 };
 
@@ -97,7 +97,7 @@ TEST_F(CommPortDriverTest, NewDriverIsClosedWithTheDefaults) {
     EXPECT_TRUE(driver.EnableDTROnOpen());
     EXPECT_EQ(driver.OutputTimeout(), 4000);
     EXPECT_EQ(driver.OutputFreeSpace(), 65535);
-    TCommPortDriver fresh(clock);
+    TCommPortDriver fresh(clock, clock);
     EXPECT_EQ(fresh.DevicePath(pnCOM2), "/dev/ttyS1");
 }
 
@@ -133,7 +133,7 @@ TEST_F(CommPortDriverTest, OpenSetsARawLineAtEveryRateOfTheList) {
 
 TEST_F(CommPortDriverTest, ASecondOpenOfTheSameLineIsRefusedAsInUse) {
     ASSERT_TRUE(driver.OpenPort());
-    TCommPortDriver other(clock);
+    TCommPortDriver other(clock, clock);
     other.SetDevicePaths(driver.DevicePaths());
     EXPECT_FALSE(other.OpenPort());
     EXPECT_FALSE(other.IsOpen());
@@ -194,7 +194,7 @@ TEST_F(CommPortDriverTest, FailedOpensKeepTheSystemsReason) {
     ASSERT_EQ(chmod(paths[pnCOM2].c_str(), 0660), 0);
     const std::string reason = RunAsNobody([&] {
         VirtualClock childClock;
-        TCommPortDriver child(childClock);
+        TCommPortDriver child(childClock, childClock);
         child.SetDevicePaths(paths);
         return child.OpenPort() ? std::string("opened") : child.LastError();
     });
@@ -205,33 +205,91 @@ TEST_F(CommPortDriverTest, FailedOpensKeepTheSystemsReason) {
     ASSERT_EQ(chmod(paths[pnCOM2].c_str(), 0600), 0);
     EXPECT_EQ(RunAsNobody([&] {
                   VirtualClock childClock;
-                  TCommPortDriver child(childClock);
+                  TCommPortDriver child(childClock, childClock);
                   child.SetDevicePaths(paths);
                   return child.OpenPort() ? std::string("opened") : child.LastError();
               }),
               paths[pnCOM2] + ": permission denied");
 }
 
-TEST_F(CommPortDriverTest, EachPollHandsOverWhatHasArrivedAsOneBatch) {
+// Bytes written at virtual milliseconds; a batch is handed over once the line
+// has been quiet for about two characters, or ComPortPollingDelay (50) after
+// its first byte when the line never falls quiet.
+TEST_F(CommPortDriverTest, BatchesAreFramedBySilence) {
+    struct Case {
+        const char* name;
+        TComPortBaudRate speed;  // 9600: quiet after 2 ms; 19200: after 1 ms
+        std::vector<std::pair<int, std::string>> writes;
+        int until;
+        std::vector<std::int64_t> deliveredAt;
+    };
+    const std::vector<Case> cases = {
+        {"a burst trickling in at 1 ms a byte",
+         br9600,
+         {{0, "a"}, {1, "b"}, {2, "c"}, {3, "d"}, {4, "e"}, {5, "f"}},
+         60,
+         {7}},
+        {"two bursts 110 ms apart", br19200, {{0, "ABC"}, {110, "DEF"}}, 200, {1, 111}},
+        {"a line that never falls quiet", br9600, {}, 125, {50, 100, 122}},
+    };
+    for (Case c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.writes.empty()) {
+            for (int t = 0; t < 121; ++t) {
+                c.writes.emplace_back(t, std::string(1, static_cast<char>('0' + t % 10)));
+            }
+        }
+        batches.clear();
+        std::vector<std::int64_t> times;
+        driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            batches.emplace_back(data, data + size);
+            times.push_back(clock.now());
+        });
+        driver.SetComPortSpeed(c.speed);
+        ASSERT_TRUE(driver.OpenPort());
+        const std::int64_t start = clock.now();
+        std::string written;
+        for (int t = 0; t < c.until; ++t) {
+            for (const auto& [at, bytes] : c.writes) {
+                if (at == t) {
+                    deviceSends(bytes);
+                    written += bytes;
+                }
+            }
+            clock.advance(1);
+        }
+        for (std::int64_t& at : times) {
+            at -= start;
+        }
+        EXPECT_EQ(times, c.deliveredAt);
+        std::string delivered;
+        for (const Bytes& batch : batches) {
+            delivered.append(batch.begin(), batch.end());
+        }
+        EXPECT_EQ(delivered, written);
+        driver.ClosePort();
+    }
+}
+
+TEST_F(CommPortDriverTest, AHangUpHandsOverWhatCameClosesAndTellsAtOnce) {
+    int hangups = 0;
+    driver.SetOnHangup([&](TCommPortDriver& sender) {
+        EXPECT_FALSE(sender.IsOpen());
+        ++hangups;
+    });
     ASSERT_TRUE(driver.OpenPort());
-    clock.advance(50);
+    clock.advance(10);
+    EXPECT_TRUE(driver.IsOpen());  // a quiet line is no hang-up
+    deviceSends("xy");
+    clock.advance(0);  // read, waiting for the line to fall quiet
     EXPECT_TRUE(batches.empty());
-
-    deviceSends("\x01\x02\x03");
-    clock.advance(49);
-    EXPECT_TRUE(batches.empty());
-    clock.advance(1);
-    ASSERT_EQ(batches.size(), 1U);
-    EXPECT_EQ(batches[0], (Bytes{1, 2, 3}));
-    clock.advance(50);
-    EXPECT_EQ(batches.size(), 1U);
-
-    // A new period applies at once while open.
-    driver.SetComPortPollingDelay(5);
-    deviceSends("\x04");
-    clock.advance(5);
-    ASSERT_EQ(batches.size(), 2U);
-    EXPECT_EQ(batches[1], Bytes{4});
+    pty.closeDevice();
+    clock.advance(0);
+    EXPECT_EQ(batches, std::vector<Bytes>{ToBytes("xy")});
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_EQ(hangups, 1);
+    clock.advance(100);
+    EXPECT_EQ(hangups, 1);
 }
 
 TEST_F(CommPortDriverTest, ADeviceThatGoesAwayClosesThePortAndIsReportedOnce) {
@@ -261,6 +319,8 @@ TEST_F(CommPortDriverTest, AReadTakesNoMoreThanTheInputBuffer) {
     driver.SetComPortInBufSize(100);  // ignored while open
     EXPECT_EQ(driver.ComPortInBufSize(), 4);
     deviceSends("0123456789");
+    clock.advance(0);
+    ASSERT_EQ(batches.size(), 1U);  // a full buffer goes at once
     clock.advance(150);
     ASSERT_EQ(batches.size(), 3U);
     EXPECT_EQ(batches[0], ToBytes("0123"));

@@ -23,7 +23,7 @@ TEST(DriverWithIrsim, StartUpBytesAreAnsweredAndEveryBurstIsOneBatch) {
     ASSERT_GE(watcher, 0);
 
     VirtualClock clock;
-    TCommPortDriver driver(clock);
+    TCommPortDriver driver(clock, clock);
     DevicePathTable paths = DefaultDevicePaths();
     paths[pnCOM3] = dir.file("ttyIR");
     driver.SetDevicePaths(paths);

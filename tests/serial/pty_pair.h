@@ -21,7 +21,7 @@ public:
         }
     }
     ~PtyPair() {
-        for (int fd : {watcher_, master_}) {  // -1 once closed
+        for (int fd : {watcher_, master_}) {
             if (fd >= 0) {
                 close(fd);
             }
@@ -35,7 +35,7 @@ public:
     int watcher() const { return watcher_; }
     const std::string& slavePath() const { return slavePath_; }
 
-    // The device goes away: its end of the line closes.
+    // The device goes away: the driver's end hangs up.
     void closeDevice() {
         close(master_);
         master_ = -1;

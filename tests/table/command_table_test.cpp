@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,18 @@ TEST_F(CommandTableTest, MovesKeepTwoLevelsAndTheRecords) {
     EXPECT_FALSE(table.move(2, 3));
     EXPECT_FALSE(table.move(3, 3));
     EXPECT_EQ(Shape(), (std::vector<std::string>{"Radio", "  Stop", "TV", "  Play", "  Louder"}));
+}
+
+TEST(CommandTableAppend, AppendsUnderTheRightRemoteAfterTheLastRemoteMoved) {
+    CommandTable table;
+    for (const char* name : {"A", "B", "C", "D"}) {
+        table.appendRemote(name);
+    }
+    table.appendCommand(3, "d1", 5);
+    ASSERT_TRUE(table.move(3, 1));  // D with d1 goes before B: A D d1 B C
+    EXPECT_EQ(table.appendCommand(3, "b1", 6), 4);
+    EXPECT_EQ(table.parentRemote(4), 3);
+    EXPECT_EQ(table.label(5), "C");
 }
 
 TEST_F(CommandTableTest, SelectionFollowsItsNodeThroughAMove) {
@@ -160,6 +174,83 @@ TEST_F(CommandTableTest, TheImageRuleShowsCodeAndEnabledState) {
     // The Enabled toggle sets an image directly, until the rule applies again.
     table.setImages(2, node_image::kEnabled, node_image::kSelectedCommand);
     EXPECT_EQ(table.image(2), node_image::kEnabled);
+}
+
+// Random edits checked against a plain list of (level, label) after every step.
+TEST(CommandTableModel, RandomEditsKeepTheShapeOfAPlainList) {
+    struct Entry {
+        int level;
+        std::string label;
+    };
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&random](int n) { return static_cast<int>(random() % n); };
+        CommandTable table;
+        std::vector<Entry> model;
+        const auto blockEnd = [&model](int pos) {
+            int end = pos + 1;
+            while (model[pos].level == 0 && end < static_cast<int>(model.size()) &&
+                   model[end].level == 1) {
+                ++end;
+            }
+            return end;
+        };
+        const auto positions = [&model](int level) {
+            std::vector<int> found;
+            for (int i = 0; i < static_cast<int>(model.size()); ++i) {
+                if (model[i].level == level) {
+                    found.push_back(i);
+                }
+            }
+            return found;
+        };
+        for (int step = 0; step < 300; ++step) {
+            const std::string name = std::to_string(step);
+            const std::vector<int> remotes = positions(0);
+            const std::vector<int> commands = positions(1);
+            const int op = pick(remotes.empty() ? 1 : 6);
+            if (op == 0 || (op == 2 && commands.empty())) {
+                table.appendRemote(name);
+                model.push_back({0, name});
+            } else if (op == 1) {
+                const int remote = remotes[pick(static_cast<int>(remotes.size()))];
+                const int end = blockEnd(remote);
+                ASSERT_EQ(table.appendCommand(remote, name, step), end);
+                model.insert(model.begin() + end, {1, name});
+            } else if (op == 2) {
+                const int before = commands[pick(static_cast<int>(commands.size()))];
+                table.insertCommand(before, name, step);
+                model.insert(model.begin() + before, {1, name});
+            } else if (op == 3 && pick(4) == 0) {
+                const int pos = pick(static_cast<int>(model.size()));
+                table.remove(pos);
+                model.erase(model.begin() + pos, model.begin() + blockEnd(pos));
+            } else {
+                const int from = pick(static_cast<int>(model.size()));
+                const int target = pick(static_cast<int>(model.size()));
+                const bool allowed =
+                    from != target && !(model[from].level == 0 && model[target].level == 1);
+                ASSERT_EQ(table.move(from, target), allowed);
+                if (allowed) {
+                    const std::string targetLabel = model[target].label;
+                    const int end = blockEnd(from);
+                    std::vector<Entry> block(model.begin() + from, model.begin() + end);
+                    model.erase(model.begin() + from, model.begin() + end);
+                    auto at = std::find_if(model.begin(), model.end(),
+                                           [&](const Entry& e) { return e.label == targetLabel; });
+                    if (at->level == 0 && block.front().level == 1) {
+                        ++at;
+                    }
+                    model.insert(at, block.begin(), block.end());
+                }
+            }
+            ASSERT_EQ(table.count(), static_cast<int>(model.size())) << "seed " << seed;
+            for (int i = 0; i < table.count(); ++i) {
+                ASSERT_EQ(table.level(i), model[i].level) << "seed " << seed << " step " << step;
+                ASSERT_EQ(table.label(i), model[i].label) << "seed " << seed << " step " << step;
+            }
+        }
+    }
 }
 
 }  // namespace

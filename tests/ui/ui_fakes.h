@@ -52,6 +52,13 @@ public:
         captions.push_back(caption);
         texts.push_back(text);
     }
+    void Show(BoxIcon icon, const QString& caption, const QString& text) override {
+        log_.push_back("Show");
+        icons.push_back(icon);
+        captions.push_back(caption);
+        texts.push_back(text);
+    }
+    std::vector<BoxIcon> icons;
     bool Confirm(const QString& caption, const QString& text) override {
         log_.push_back("Confirm");
         captions.push_back(caption);

@@ -29,11 +29,16 @@ public:
     // Stacking order, the topmost first.
     const std::vector<Window>& windows() const { return windows_; }
     bool postMessageResult = true;
+    // Each asks the X server once; counted rather than logged.
+    int foregroundQueries = 0;
     // Runs inside RaiseAndActivate, as pending events do while a real
     // desktop waits for the window manager.
     std::function<void()> whileActivating;
 
-    WindowHandle GetForegroundWindow() override { return foreground_; }
+    WindowHandle GetForegroundWindow() override {
+        ++foregroundQueries;
+        return foreground_;
+    }
     std::vector<WindowHandle> TopLevelWindows() override;
     std::string GetWindowText(WindowHandle window) override;
     WindowHandle FindWindow(const std::string& title) override;

@@ -1,5 +1,7 @@
 #include "platform/fake/virtual_clock.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -63,11 +65,40 @@ private:
     std::function<void()> onTick_;
 };
 
+class VirtualClock::VirtualReadWatch : public ReadWatch {
+public:
+    VirtualReadWatch(VirtualClock& clock, int fd, std::function<void()> onReadable)
+        : clock_(&clock), fd_(fd), onReadable_(std::move(onReadable)) {
+        clock_->watches_.push_back(this);
+    }
+    ~VirtualReadWatch() override {
+        if (clock_ != nullptr) {
+            std::erase(clock_->watches_, this);
+        }
+    }
+
+    int fd() const { return fd_; }
+    // A copy: the handler may end this watch.
+    void fire() const {
+        const std::function<void()> handler = onReadable_;
+        handler();
+    }
+    void detach() { clock_ = nullptr; }
+
+private:
+    VirtualClock* clock_;
+    int fd_;
+    std::function<void()> onReadable_;
+};
+
 VirtualClock::VirtualClock() = default;
 
 VirtualClock::~VirtualClock() {
     for (VirtualTimer* timer : timers_) {
         timer->detach();
+    }
+    for (VirtualReadWatch* watch : watches_) {
+        watch->detach();
     }
 }
 
@@ -75,9 +106,34 @@ std::unique_ptr<Timer> VirtualClock::createTimer() {
     return std::make_unique<VirtualTimer>(*this);
 }
 
+std::unique_ptr<ReadWatch> VirtualClock::watchReadable(int fd, std::function<void()> onReadable) {
+    return std::make_unique<VirtualReadWatch>(*this, fd, std::move(onReadable));
+}
+
+void VirtualClock::DispatchReadable() {
+    // Handlers may end watches or start new ones: each round looks afresh.
+    std::vector<VirtualReadWatch*> due;
+    for (VirtualReadWatch* watch : watches_) {
+        pollfd ready{watch->fd(), POLLIN, 0};
+        if (poll(&ready, 1, 0) > 0 && (ready.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            due.push_back(watch);
+        }
+    }
+    for (VirtualReadWatch* watch : due) {
+        if (std::find(watches_.begin(), watches_.end(), watch) != watches_.end()) {
+            watch->fire();
+        }
+    }
+}
+
 void VirtualClock::advance(std::int64_t milliseconds) {
     const std::int64_t target = now_ + std::max<std::int64_t>(milliseconds, 0);
     for (;;) {
+        if (!watches_.empty()) {
+            DispatchReadable();
+        }
+        // Watched descriptors are looked at every millisecond.
+        const std::int64_t stepEnd = watches_.empty() ? target : std::min(target, now_ + 1);
         VirtualTimer* next = nullptr;
         std::int64_t nextDue = std::numeric_limits<std::int64_t>::max();
         for (VirtualTimer* timer : timers_) {
@@ -86,13 +142,16 @@ void VirtualClock::advance(std::int64_t milliseconds) {
                 nextDue = timer->due();
             }
         }
-        if (next == nullptr || nextDue > target) {
+        if (next != nullptr && nextDue <= stepEnd) {
+            now_ = std::max(now_, nextDue);
+            next->fire();
+            continue;
+        }
+        if (now_ >= target) {
             break;
         }
-        now_ = std::max(now_, nextDue);
-        next->fire();
+        now_ = stepEnd;
     }
-    now_ = target;
 }
 
 }  // namespace tavrel

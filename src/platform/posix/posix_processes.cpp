@@ -116,9 +116,14 @@ bool PosixProcesses::Start(const std::string& commandLine) {
     if (error != 0) {
         return false;
     }
-    StartedChildren& started = Started();
-    const std::lock_guard lock(started.mutex);
-    started.running.push_back(pid);
+    {
+        StartedChildren& started = Started();
+        const std::lock_guard lock(started.mutex);
+        started.running.push_back(pid);
+    }
+    if (onStarted) {
+        onStarted();
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Starting programs from a command line, without a shell and without waiting.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +19,11 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view line);
 
 // Each started program runs in a session of its own, with this process's
 // environment and working directory. Exited children are collected on every
-// Start and by ReapExited, which the program calls from a timer so that none
-// stays a zombie for long; nothing relies on SIGCHLD, which a toolkit or a
-// library may own. A started program often outlives the object that started
-// it, so the list of children to collect belongs to the process: any
-// instance collects them all.
+// Start and by ReapExited, which the program calls from a timer while children
+// run so that none stays a zombie for long; nothing relies on SIGCHLD, which a
+// toolkit or a library may own. A started program often outlives the object
+// that started it, so the list of children to collect belongs to the process:
+// any instance collects them all.
 class PosixProcesses final : public Processes {
 public:
     PosixProcesses() = default;
@@ -34,6 +35,10 @@ public:
     // Collects the children that have exited, whichever instance started
     // them; returns how many are still running.
     std::size_t ReapExited();
+
+    // Called after every program started, so that the collecting timer need
+    // only run while a child exists.
+    std::function<void()> onStarted;
 };
 
 }  // namespace tavrel
