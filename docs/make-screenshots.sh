@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the built program on a headless desktop,
-# its COM2 on the simulated receiver. Run it as
+# its COM2 on the simulated receiver; the tray icon with the port open and closed. Run it as
 #   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,6 +29,7 @@ wait_for() {
 }
 
 ln "$build/tavrel" "$work/tavrel" 2>/dev/null || cp "$build/tavrel" "$work/tavrel"
+cp -r "$root/help" "$work/help"
 printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/tavrel.ini"
 printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
     '[Comandos]' '1=TV' '2=Power' '3=Volume up' '4=Volume down' '5=Teletext' '6=Radio' '7=Next station' \
@@ -65,6 +66,15 @@ wait_for grep -q burst "$work/irsim.log"
 sleep 0.5
 shoot "$window" main-window-editing
 
+# F1 with the command tree focused: the help window at that topic.
+xdotool key --window "$window" F1
+wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0 help'
+help=$(xdotool search --onlyvisible --name 'Tavrel 3\.0 help' | head -1)
+sleep 0.5
+shoot "$help" help-window
+xdotool key --window "$help" Escape 2>/dev/null || true  # closed on the press
+sleep 0.3
+
 # File > Settings...: the configuration dialog, turned to its port tab.
 xdotool windowactivate --sync "$window" key alt+f s
 wait_for xdotool search --onlyvisible --name 'Program configuration'
@@ -93,4 +103,15 @@ wait_for xdotool search --onlyvisible --class tavrel
 sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon.png"
-echo "make-screenshots: docs/main-window-editing.png, docs/configuration-dialog.png, docs/action-editor.png and docs/tray-icon.png written"
+
+# The port closed from the icon's menu (its first item): the greyed icon.
+icon=$(xdotool search --onlyvisible --class tavrel | head -1)
+xdotool mousemove --window "$icon" 8 8 click 3
+sleep 0.5
+xdotool key Down Return
+sleep 0.5
+import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
+    "$root/docs/tray-icon-inactive.png"
+echo "make-screenshots: docs/main-window-editing.png, docs/help-window.png," \
+    "docs/configuration-dialog.png, docs/action-editor.png, docs/tray-icon.png" \
+    "and docs/tray-icon-inactive.png written"

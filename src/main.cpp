@@ -1,10 +1,19 @@
-// The tavrel program: puts the parts together, shows the main window and runs
-// the message loop until Exit, the close box, a log-off or SIGTERM.
-#include <QApplication>
-#include <memory>
+// The tavrel program: answers --help and --version, makes sure there is an X
+// display and no other Tavrel on it, puts the parts together, shows the main
+// window and runs the message loop until Exit, the close box, a log-off or SIGTERM.
+#include <unistd.h>
 
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
 #include "ficha.h"
-#include "help_viewer.h"
+#include "help_window.h"
 #include "message_boxes.h"
 #include "null_desktop.h"
 #include "platform/posix/program_directory.h"
@@ -12,19 +21,67 @@
 #include "platform/x11/x11_backend.h"
 #include "program.h"
 #include "session_end.h"
+#include "single_instance.h"
+
+namespace {
+
+int Answer(const tavrel::CommandLineAnswer& answer) {
+    std::fputs(answer.out.c_str(), stdout);
+    std::fputs(answer.err.c_str(), stderr);
+    return answer.exitCode;
+}
+
+// Qt's X11 platform is the one that would abort without a display; a platform
+// chosen on purpose (offscreen for tests) runs on with the message box.
+bool QtWillUseX11(int argc, char* argv[]) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) {
+            return std::strncmp(argv[i + 1], "xcb", 3) == 0;
+        }
+    }
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform == nullptr || *platform == '\0' || std::strncmp(platform, "xcb", 3) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (const auto answer = tavrel::AnswerInformationOptions(arguments); answer.exit) {
+        return Answer(answer);
+    }
     // Before any part exists, so that every event of the run is traced.
     const std::unique_ptr<tavrel::Trace> trace = tavrel::TraceFromEnvironment();
     tavrel::InstallTrace(trace.get());
+    tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
+    if (!x11.backend && QtWillUseX11(argc, argv)) {
+        std::fputs(tavrel::NoDisplayMessage(std::getenv("DISPLAY")).c_str(), stderr);
+        return 1;
+    }
+
     QApplication app(argc, argv);
     // The application's title; no display name, which X11 would append to
     // every window caption.
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tavrel.Tavrel"));
     // In running mode the window is hidden and only the tray icon remains.
     QApplication::setQuitOnLastWindowClosed(false);
+    std::vector<std::string> left;
+    for (const QString& argument : QCoreApplication::arguments()) {
+        left.push_back(argument.toStdString());
+    }
+    if (const auto answer = tavrel::RejectLeftoverArguments(left); answer.exit) {
+        return Answer(answer);
+    }
 
-    tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
+    tavrel::SingleInstance instance(tavrel::InstanceServerName(
+        getuid(), qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("XDG_RUNTIME_DIR")));
+    if (instance.HandOver()) {
+        std::fputs("tavrel: Tavrel already runs on this display; its window was brought forward.\n",
+                   stdout);
+        return 0;
+    }
+
     if (x11.backend) {
         // Waits for the window manager must not freeze the window, the
         // serial port or the timers.
@@ -39,17 +96,22 @@ int main(int argc, char* argv[]) {
                     : tavrel::DesktopParts{noInput, noDesktop, noSound};
 
     tavrel::QtMessageBoxes boxes;
-    tavrel::BrowserHelpViewer help(tavrel::DefaultHelpIndex());
+    tavrel::HelpWindow help(tavrel::DefaultHelpIndex());
     auto program = std::make_unique<tavrel::Program>(tavrel::ProgramDirectory().string(), desktop,
                                                      boxes, help);
     boxes.setParent(&program->Ficha());
+    help.setWindowIcon(program->Ficha().windowIcon());
+    if (!instance.Listen([&program] { program->Ficha().ConfigurarClick(); })) {
+        std::fprintf(stderr, "tavrel: a second start cannot find this one (%s)\n",
+                     qPrintable(instance.error()));
+    }
     if (!x11.problem.empty()) {
         // Told once; the program goes on without keystrokes or window actions.
         boxes.Error(QStringLiteral("Tavrel"), QString::fromStdString(x11.problem));
     }
 
     tavrel::InstallSessionEnd(app, [] { QCoreApplication::exit(0); });
-    program->Ficha().show();
+    program->Ficha().start();
     const int code = QApplication::exec();
     program.reset();  // closes the port and removes the tray icon before the desktop goes
     return code;

@@ -66,6 +66,7 @@ ProgramSettings ProgramSettingsFile::read() const {
     s.Arranque = ini.readBool("Config", "Arranque", false);
     s.AdvancedKeyPress = ini.readBool("Config", "AdvancedKeyPress", true);
     s.Sonido = ini.readBool("Config", "Sonido", true);
+    s.ShowCommands = ini.readBool("Config", "ShowCommands", false);
     for (int n = 1; n <= kPortCount; ++n) {
         std::string device = ini.readString("Ports", "COM" + std::to_string(n), "");
         s.Ports[static_cast<std::size_t>(n - 1)] =
@@ -108,6 +109,7 @@ std::optional<WriteFailure> ProgramSettingsFile::write(const ProgramSettings& se
         ini.writeBool("Config", "Sonido", settings.Sonido);
         ini.writeBool("Config", "AdvancedKeyPress", settings.AdvancedKeyPress);
         ini.writeBool("Config", "Arranque", settings.Arranque);
+        ini.writeBool("Config", "ShowCommands", settings.ShowCommands);
     });
 }
 

@@ -1,5 +1,5 @@
 // The program settings file "tavrel.ini": which commands, translation and log
-// files to use, the three File menu switches, and the device of each COM port.
+// files to use, the File menu switches, and the device of each COM port.
 #pragma once
 
 #include <array>
@@ -25,6 +25,8 @@ struct ProgramSettings {
     bool Sonido = true;            // beep on every recognised command
     bool AdvancedKeyPress = true;  // File > Advanced key press
     bool Arranque = false;         // File > Load minimized
+    // File > Show recognised commands; files from before the option lack it.
+    bool ShowCommands = false;
     // Device of COM1..COM8, from section Ports; only the receiver picker writes it.
     std::array<std::string, kPortCount> Ports;
     // Why the file that exists could not be used, so the defaults stand in
@@ -50,8 +52,9 @@ public:
     // Settings of section Files; the default also when the value is empty.
     std::string readCommandsFilePath() const;
 
-    // Updates the six keys in place (Settings, Language, LogFile of Files, then
-    // Sonido, AdvancedKeyPress, Arranque of Config); every other line stays.
+    // Updates the seven keys in place (Settings, Language, LogFile of Files,
+    // then Sonido, AdvancedKeyPress, Arranque, ShowCommands of Config); every
+    // other line stays.
     std::optional<WriteFailure> write(const ProgramSettings& settings) const;
     // Maps COMn (1..8) to device in section Ports: the receiver picker's one
     // write to that section. Every other line stays as it was.

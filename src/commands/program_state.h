@@ -20,6 +20,8 @@ public:
     // The keystroke path of the action runner: through the keyboard layout
     // (true) or with fixed keys.
     bool AdvancedKeyPress() const { return advancedKeyPress_; }
+    // Running mode shows each recognised command on screen for a moment.
+    bool ShowCommands() const { return showCommands_; }
     // Paths in Windows-1252. The log file of recognised commands (empty: no
     // log), the translation file (empty: none), the commands file in use.
     const std::string& logPath() const { return logPath_; }
@@ -29,6 +31,7 @@ public:
     void setEditMode(bool on) { set(editMode_, on); }
     void setSonido(bool on) { set(sonido_, on); }
     void setAdvancedKeyPress(bool on) { set(advancedKeyPress_, on); }
+    void setShowCommands(bool on) { set(showCommands_, on); }
     void setLogPath(std::string path) { set(logPath_, std::move(path)); }
     void setTranslationPath(std::string path) { set(translationPath_, std::move(path)); }
     void setCommandsPath(std::string path) { set(commandsPath_, std::move(path)); }
@@ -48,6 +51,7 @@ private:
     bool editMode_ = true;
     bool sonido_ = true;
     bool advancedKeyPress_ = true;
+    bool showCommands_ = false;
     std::string logPath_;
     std::string translationPath_;
     std::string commandsPath_;

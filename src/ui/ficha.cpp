@@ -20,6 +20,7 @@
 #include "images.h"
 #include "main_window_services.h"
 #include "message_boxes.h"
+#include "minimise_on_screen.h"
 #include "port_activation.h"
 #include "tray_icon.h"
 #include "ui_Principal.h"
@@ -63,9 +64,10 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
     buildMenus();
 
     tray_->setObjectName(QStringLiteral("TrayIcon1"));
-    tray_->SetIcon(ProgramIcon());
+    tray_->SetIcon(InactiveIcon());  // the port is closed until it opens
     tray_->SetPopupMenu(popupMenu_);
     tray_->OnDblClick = [this] { ConfigurarClick(); };
+    tray_->OnAvailabilityChanged = [this](bool available) { trayAvailabilityChanged(available); };
 
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TFicha::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
@@ -97,6 +99,9 @@ void TFicha::buildMenus() {
     connect(ui_->Sound, &QAction::triggered, this, &TFicha::SoundClick);
     connect(ui_->AdvancedKeyPress, &QAction::toggled, this,
             [this](bool on) { state_.setAdvancedKeyPress(on); });
+    connect(ui_->StartAtLogin, &QAction::triggered, this, &TFicha::StartAtLoginClick);
+    connect(ui_->ShowCommands, &QAction::toggled, this,
+            [this](bool on) { state_.setShowCommands(on); });
     connect(ui_->MenuSalir, &QAction::triggered, this, &TFicha::MenuSalirClick);
     connect(ui_->Help1, &QAction::triggered, this, &TFicha::Help1Click);
     connect(ui_->Acercade, &QAction::triggered, this, &TFicha::AcercadeClick);
@@ -118,6 +123,7 @@ void TFicha::buildMenus() {
 void TFicha::showState() {
     ui_->Sound->setChecked(state_.Sonido());
     ui_->AdvancedKeyPress->setChecked(state_.AdvancedKeyPress());
+    ui_->ShowCommands->setChecked(state_.ShowCommands());
 }
 
 bool TFicha::StartminimizedChecked() const {
@@ -125,6 +131,20 @@ bool TFicha::StartminimizedChecked() const {
 }
 
 // --- start-up
+
+// Without a notification area the window goes through the screen as before:
+// a window minimised before it was ever mapped is not minimised by every
+// window manager, and the task bar must hold it.
+void TFicha::start() {
+    if (!tray_->Available() || !services_.readSettings().Arranque) {
+        show();
+        return;
+    }
+    FormActivate();
+    if (!running_) {
+        show();  // Save/Run failed and said so: the window is the way on
+    }
+}
 
 bool TFicha::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !activated_) {
@@ -162,6 +182,8 @@ void TFicha::FormActivate() {
     ui_->Startminimized->setChecked(settings.Arranque);
     state_.setAdvancedKeyPress(settings.AdvancedKeyPress);
     state_.setSonido(settings.Sonido);
+    state_.setShowCommands(settings.ShowCommands);
+    ui_->StartAtLogin->setChecked(services_.startsAtLogin());
     state_.setTranslationPath(settings.Language);
     state_.setLogPath(settings.LogFile);
     ApplyTranslation();
@@ -191,7 +213,9 @@ void TFicha::showPortState(bool open) {
     }
     ui_->Activar->setEnabled(!open);
     ui_->Desactivar->setEnabled(open);
-    tray_->SetHint(status_);
+    // The icon tells the closed port at a glance, and its hint says why.
+    tray_->SetIcon(open ? ProgramIcon() : InactiveIcon());
+    tray_->SetHint(port_.why().isEmpty() ? status_ : status_ + '\n' + port_.why());
     setWindowTitle(status_);
 }
 
@@ -216,7 +240,7 @@ void TFicha::AppMinimize() {
         hide();
     } else {
         // Without a notification area a hidden window could never come back.
-        showMinimized();
+        minimiseOnScreen();
     }
 }
 
@@ -230,12 +254,34 @@ void TFicha::AppRestore() {
     ui_->ActionEditor->ShowActions();
 }
 
+// Running mode follows a notification area that comes or goes: into it when
+// it comes, back to the minimised window (restored from the task bar) when it goes.
+void TFicha::minimiseOnScreen() {
+    MinimiseOnScreen(*this, [this] { return running_ && !tray_->Available(); });
+}
+
+void TFicha::trayAvailabilityChanged(bool available) {
+    if (running_) {
+        available ? hide() : minimiseOnScreen();
+    }
+}
+
 void TFicha::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    // Without a tray, bringing the minimised window back from the taskbar is
-    // the way back to editing, like the icon's double click.
-    if (event->type() == QEvent::WindowStateChange && running_ && !tray_->Available() &&
-        !isMinimized() && isVisible()) {
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    // Some window managers offer a minimise button despite the fixed frame:
+    // that minimise in editing mode is the application's minimise.
+    if (!running_ && isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!running_ && isMinimized()) {
+                AppMinimize();
+            }
+        });
+    } else if (running_ && !tray_->Available() && !isMinimized() && isVisible()) {
+        // Restored from the task bar without a tray: back to editing, like
+        // the icon's double click.
         ConfigurarClick();
     }
 }
@@ -256,6 +302,7 @@ void TFicha::BotonAceptarClick() {
     settings.Sonido = state_.Sonido();
     settings.AdvancedKeyPress = state_.AdvancedKeyPress();
     settings.Arranque = ui_->Startminimized->isChecked();
+    settings.ShowCommands = state_.ShowCommands();
     if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
         boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
         return;
@@ -277,6 +324,13 @@ void TFicha::ConfiguracionClick() {
 
 void TFicha::SoundClick() {
     state_.setSonido(!state_.Sonido());
+}
+
+void TFicha::StartAtLoginClick(bool on) {
+    if (const std::optional<std::string> failure = services_.setStartAtLogin(on)) {
+        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+    }
+    ui_->StartAtLogin->setChecked(services_.startsAtLogin());
 }
 
 void TFicha::Help1Click() {
@@ -317,6 +371,8 @@ void TFicha::ApplyTranslation() {
     tr(f.Sound, "sound");
     tr(f.Startminimized, "loadminimized");
     tr(f.AdvancedKeyPress, "advancedkeypress");
+    tr(f.StartAtLogin, "startatlogin");
+    tr(f.ShowCommands, "showcommands");
     tr(f.MenuSalir, "exit");
     tr(f.Ayuda, "help");
     tr(f.Acercade, "about");

@@ -38,6 +38,9 @@ public:
            TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent = nullptr);
     ~TFicha() override;
 
+    // Start-up: shows the window, or with "Load minimized" saved goes straight
+    // to running mode without ever showing it.
+    void start();
     bool StartminimizedChecked() const;
     // Running mode: the window is in the tray (or minimised when there is no tray).
     bool Running() const { return running_; }
@@ -88,6 +91,11 @@ private:
     }
     void showPortState(bool open);
     void showState();
+    void StartAtLoginClick(bool on);
+    // Without a tray: minimised, once the window manager has it on screen.
+    void minimiseOnScreen();
+    // A notification area arrived or left while in running mode.
+    void trayAvailabilityChanged(bool available);
     void buildMenus();
 
     std::unique_ptr<Ui::TFicha> ui_;

@@ -1,25 +1,10 @@
-// The browser-based help and the F1 key.
+// The F1 key and the help context numbers.
 #include "help_viewer.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
 #include <QShortcut>
-#include <QUrl>
 #include <QWidget>
 
 namespace tavrel {
-
-void BrowserHelpViewer::OpenTopic(const QString& topic) {
-    QUrl url = QUrl::fromLocalFile(indexFile_);
-    url.setFragment(topic);
-    QDesktopServices::openUrl(url);
-}
-
-QString DefaultHelpIndex() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/index.html"));
-}
 
 int HelpContextOf(const QWidget* widget) {
     for (; widget != nullptr; widget = widget->parentWidget()) {

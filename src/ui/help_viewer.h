@@ -1,5 +1,5 @@
-// Opening the HTML help at a named topic or at a context number, and the F1
-// key that finds the context number of the focused control.
+// Opening the help at a named topic or at a context number, and the F1 key
+// that finds the context number of the focused control.
 #pragma once
 
 #include <QString>
@@ -19,20 +19,6 @@ public:
     virtual void OpenTopic(const QString& topic) = 0;
     void OpenContext(int number) { OpenTopic(QStringLiteral("context-%1").arg(number)); }
 };
-
-// Opens help/index.html#topic in the desktop's browser.
-class BrowserHelpViewer : public HelpViewer {
-public:
-    explicit BrowserHelpViewer(QString indexFile) : indexFile_(std::move(indexFile)) {}
-    void OpenTopic(const QString& topic) override;
-    const QString& indexFile() const { return indexFile_; }
-
-private:
-    QString indexFile_;
-};
-
-// The help index beside the program: <program directory>/help/index.html.
-QString DefaultHelpIndex();
 
 // The context number of widget or of the nearest widget that contains it; 0 when none has one.
 int HelpContextOf(const QWidget* widget);

@@ -1,14 +1,28 @@
-// Draws the node images and the program icon with QPainter, so the pictures
-// live in the source as code and scale cleanly.
+// Draws the node images with QPainter, so the pictures live in the source as
+// code; the program's icons come from the drawings in packaging/icons.
 #include "images.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <algorithm>
+
+// The resources sit in a static library, whose unreferenced initialiser the
+// linker would drop; this reference keeps it.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace tavrel {
 namespace {
+
+QIcon IconFromResources(const QString& name) {
+    InitIconResources();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    }
+    return icon;
+}
 
 void DrawHandset(QPainter& p, const QRectF& body) {
     p.setPen(QPen(QColor(40, 40, 40), body.width() / 10));
@@ -78,29 +92,11 @@ QPixmap NodeImage(int index) {
 }
 
 QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 32, 48, 64}) {
-        QPixmap image(size, size);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        const qreal s = size / 32.0;
-        p.save();
-        p.translate(3 * s, 10 * s);
-        p.rotate(-30);
-        DrawHandset(p, QRectF(0, 0, 9 * s, 22 * s));
-        p.restore();
-        // Infrared waves leaving the handset's emitter.
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(220, 40, 40), std::max(1.0, 2 * s), Qt::SolidLine, Qt::RoundCap));
-        for (int wave = 0; wave < 3; ++wave) {
-            const qreal r = (7 + 6 * wave) * s;
-            p.drawArc(QRectF(12 * s - r, 8 * s - r, 2 * r, 2 * r), -10 * 16, 70 * 16);
-        }
-        p.end();
-        icon.addPixmap(image);
-    }
-    return icon;
+    return IconFromResources(QStringLiteral("tavrel"));
+}
+
+QIcon InactiveIcon() {
+    return IconFromResources(QStringLiteral("tavrel-inactive"));
 }
 
 QPixmap LearningPicture() {

@@ -1,5 +1,5 @@
 // The pictures drawn for this program: the five node images of the command
-// tree and the program icon (a remote handset sending infrared waves).
+// tree and the program's icons.
 #pragma once
 
 #include <QIcon>
@@ -13,7 +13,10 @@ inline constexpr int kNodeImageCount = 5;
 // mark, 2 grey ball, 3 blue ball, 4 red ball.
 QPixmap NodeImage(int index);
 
+// The program's icon (a remote sending infrared), and the same greyed with a
+// stop mark for a closed port or a receiver that went away.
 QIcon ProgramIcon();
+QIcon InactiveIcon();
 
 // The learning dialog's 71 x 99 picture: a handset sending its code to the
 // receiver on the serial cable.

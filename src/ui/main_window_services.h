@@ -1,5 +1,5 @@
 // What the main window asks of the program behind it: the settings file, the
-// translation table, the commands file. The program implements it.
+// translation table, the commands file, the autostart entry. The program implements it.
 #pragma once
 
 #include <optional>
@@ -25,6 +25,10 @@ public:
     // from them. Returns the message to show when a write failed ("Unable to
     // write to ..."); nothing has changed then.
     virtual std::optional<std::string> SaveRun(const ProgramSettings& settings) = 0;
+    // Whether the desktop starts Tavrel at login (its autostart entry).
+    virtual bool startsAtLogin() const = 0;
+    // Writes or removes the autostart entry; the message to show when that failed.
+    virtual std::optional<std::string> setStartAtLogin(bool on) = 0;
 };
 
 }  // namespace tavrel

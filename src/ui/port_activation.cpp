@@ -48,6 +48,7 @@ PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, Translate
 
 void PortActivation::ActivarClick() {
     if (port_.OpenPort()) {
+        why_.clear();
         changed.notify(true);
         return;
     }
@@ -56,6 +57,7 @@ void PortActivation::ActivarClick() {
         "theserialportselectedisbeingusedbyanotherapplication");
     // The driver's reason tells the user what to change (device, permissions).
     const QString reason = Reason(translate_, port_.LastFailure());
+    why_ = reason.isEmpty() ? QStringLiteral("The port cannot be opened.") : reason;
     if (!reason.isEmpty()) {
         text += '\n' + reason;
     }
@@ -66,6 +68,12 @@ void PortActivation::ActivarClick() {
 
 void PortActivation::DesactivarClick() {
     port_.ClosePort();
+    why_.clear();
+    changed.notify(false);
+}
+
+void PortActivation::deviceGone() {
+    why_ = Tr(translate_, QStringLiteral("The receiver is gone; waiting for it."), "receivergone");
     changed.notify(false);
 }
 

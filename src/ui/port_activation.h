@@ -24,6 +24,13 @@ public:
     void PPuertoClick();
     // Closes an open port without announcing it: the program is ending.
     void closeForExit();
+    // The device went away and the driver closed the port: announced closed,
+    // with that as the reason.
+    void deviceGone();
+    // Why the port is closed, for the tray icon's hint: the driver's reason
+    // after a failed open, the device gone; empty while open or when closed
+    // by the user.
+    const QString& why() const { return why_; }
 
     bool IsOpen() const;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
@@ -36,6 +43,7 @@ private:
     PortControl& port_;
     MessageBoxes& boxes_;
     TranslateFn translate_;
+    QString why_;
 };
 
 }  // namespace tavrel

@@ -12,6 +12,7 @@
 #include "ficha.h"
 #include "message_boxes.h"
 #include "platform/desktop.h"
+#include "platform/posix/program_directory.h"
 #include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
 #include "sel_puerto.h"
@@ -66,11 +67,13 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       capture_(timers_, table_, sequence_),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
-      recognizer_(table_, sequence_, state_, desktop.sound, runner_, *this),
+      announcingRunner_(runner_, table_, state_, notice_),
+      recognizer_(table_, sequence_, state_, desktop.sound, announcingRunner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
-      reopenTimer_(timers_.createTimer()) {
+      reopenTimer_(timers_.createTimer()),
+      autostart_(files_, ConfigHome().string()) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -216,10 +219,10 @@ void Program::ClosePort() {
     commPort_.ClosePort();
 }
 
-// The receiver was unplugged or its line went away: the window says the port
-// is closed, and the port opens again by itself once the device is back.
+// The receiver was unplugged or its line went away: the window and the icon
+// say so, and the port opens again by itself once the device is back.
 void Program::DeviceGone() {
-    activation_.DesactivarClick();
+    activation_.deviceGone();
     reopenTimer_->setEnabled(true);
 }
 
@@ -369,6 +372,19 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
         return failure->message();
     }
     runner_.setPendingNumber(0);
+    return std::nullopt;
+}
+
+bool Program::startsAtLogin() const {
+    return autostart_.Enabled();
+}
+
+std::optional<std::string> Program::setStartAtLogin(bool on) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (const auto failure = autostart_.SetEnabled(on, self.string())) {
+        return failure->message() + "\n" + failure->reason;
+    }
     return std::nullopt;
 }
 

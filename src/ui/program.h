@@ -8,8 +8,10 @@
 
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
+#include "autostart_entry.h"
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
+#include "command_notice.h"
 #include "commands/command_table.h"
 #include "commands/commands_file.h"
 #include "commands/program_settings.h"
@@ -98,6 +100,8 @@ public:
     bool commandTableEmpty() const override;
     void loadCommandsFile() override;
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
+    bool startsAtLogin() const override;
+    std::optional<std::string> setStartAtLogin(bool on) override;
 
     // --- ConfigurationServices (the port's settings are above)
     bool commandsModified() const override;
@@ -140,6 +144,8 @@ private:
     PosixProcesses processes_;
     TSendKeys sendKeys_;
     ActionRunner runner_;
+    CommandNotice notice_;
+    AnnouncingRunner announcingRunner_;
     Recognizer recognizer_;
     CommandsFile commandsFile_;
     PortActivation activation_;
@@ -148,6 +154,7 @@ private:
     // Runs while the device of the open port is gone, to open it again when
     // it is back.
     std::unique_ptr<Timer> reopenTimer_;
+    AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
     TSelPuerto* selPuerto_ = nullptr;  // owned by the window

@@ -3,13 +3,18 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace tavrel {
 
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent),
       tray_(new QSystemTrayIcon(this)),
+      watch_(new QTimer(this)),
       probe_([] { return QSystemTrayIcon::isSystemTrayAvailable(); }) {
+    // One selection-owner query a second, and only in running mode.
+    watch_->setInterval(kWatchIntervalMs);
+    connect(watch_, &QTimer::timeout, this, &TrayIcon::CheckAvailability);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
                 // The context menu opens by itself on the right button.
@@ -35,7 +40,25 @@ bool TrayIcon::Visible() const {
 
 void TrayIcon::SetShowIcon(bool show) {
     show_ = show;
+    wasAvailable_ = Available();
+    if (show_) {
+        watch_->start();
+    } else {
+        watch_->stop();
+    }
     Update();
+}
+
+void TrayIcon::CheckAvailability() {
+    const bool available = Available();
+    if (available == wasAvailable_) {
+        return;
+    }
+    wasAvailable_ = available;
+    Update();
+    if (OnAvailabilityChanged) {
+        OnAvailabilityChanged(available);
+    }
 }
 
 QString TrayIcon::Tip() const {

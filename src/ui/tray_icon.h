@@ -1,5 +1,7 @@
 // The notification-area icon: shown or removed on request, a hint that never
 // overruns the tip, a double click, a left click and the right button's menu.
+// While it is wanted, it watches for the notification area arriving or leaving
+// (a panel started after Tavrel, as at login, or restarted).
 #pragma once
 
 #include <QIcon>
@@ -9,6 +11,7 @@
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace tavrel {
 
@@ -24,6 +27,10 @@ public:
     // Whether a notification area is there to hold the icon. Replaceable for tests.
     bool Available() const;
     void SetAvailabilityProbe(std::function<bool()> probe) { probe_ = std::move(probe); }
+    // How often the notification area is looked for while the icon is wanted.
+    static constexpr int kWatchIntervalMs = 1000;
+    // Checks at once what the watch checks on every tick.
+    void CheckAvailability();
 
     void SetShowIcon(bool show);
     bool ShowIcon() const { return show_; }
@@ -39,6 +46,8 @@ public:
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
+    // The notification area arrived (true) or left (false) while the icon was wanted.
+    std::function<void(bool available)> OnAvailabilityChanged;
 
     QSystemTrayIcon* systemTrayIcon() const { return tray_; }
 
@@ -46,7 +55,9 @@ private:
     void Update();
 
     QSystemTrayIcon* tray_;
+    QTimer* watch_;
     std::function<bool()> probe_;
+    bool wasAvailable_ = false;
     QString hint_;
     bool show_ = false;
 };

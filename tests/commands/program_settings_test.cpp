@@ -29,6 +29,7 @@ TEST_F(ProgramSettingsTest, AMissingFileGivesTheDefaults) {
     EXPECT_TRUE(s.Sonido);
     EXPECT_TRUE(s.AdvancedKeyPress);
     EXPECT_FALSE(s.Arranque);
+    EXPECT_FALSE(s.ShowCommands);
     EXPECT_EQ(s.Ports[0], "/dev/ttyS0");
     EXPECT_EQ(s.Ports[7], "/dev/ttyS7");
 }
@@ -36,7 +37,7 @@ TEST_F(ProgramSettingsTest, AMissingFileGivesTheDefaults) {
 TEST_F(ProgramSettingsTest, ReadsEveryKeyAndAnEmptySettingsFallsBackToTheDefault) {
     dir.put("tavrel.ini",
             "[FILES]\r\nsettings=\r\nLanguage=/x/es.txt\r\nLogFile=log.txt\r\n"
-            "[Config]\r\nArranque=1\r\nAdvancedKeyPress=0\r\nSonido=0\r\n"
+            "[Config]\r\nArranque=1\r\nAdvancedKeyPress=0\r\nSonido=0\r\nShowCommands=1\r\n"
             "[Ports]\r\nCOM2=/dev/ttyUSB0\r\nCOM3=\r\n");
     const ProgramSettings s = settings.read();
     EXPECT_EQ(s.Settings, dir.file("vorkumel.ini"));
@@ -46,18 +47,19 @@ TEST_F(ProgramSettingsTest, ReadsEveryKeyAndAnEmptySettingsFallsBackToTheDefault
     EXPECT_TRUE(s.Arranque);
     EXPECT_FALSE(s.AdvancedKeyPress);
     EXPECT_FALSE(s.Sonido);
+    EXPECT_TRUE(s.ShowCommands);
     EXPECT_EQ(s.Ports[1], "/dev/ttyUSB0");
     EXPECT_EQ(s.Ports[2], "/dev/ttyS2");
 }
 
-TEST_F(ProgramSettingsTest, WritesTheSixKeysInOrderAndKeepsEverythingElse) {
+TEST_F(ProgramSettingsTest, WritesItsKeysInOrderAndKeepsEverythingElse) {
     ProgramSettings s;
     s.Settings = "/data/\xA1mine.ini";
     s.Sonido = false;
     ASSERT_FALSE(settings.write(s));
     EXPECT_EQ(dir.get("tavrel.ini"),
               "[Files]\r\nSettings=/data/\xA1mine.ini\r\nLanguage=\r\nLogFile=\r\n\r\n"
-              "[Config]\r\nSonido=0\r\nAdvancedKeyPress=1\r\nArranque=0\r\n");
+              "[Config]\r\nSonido=0\r\nAdvancedKeyPress=1\r\nArranque=0\r\nShowCommands=0\r\n");
 
     dir.put("tavrel.ini",
             "[Ports]\nCOM1=/dev/ttyACM0\n; my remark\n[Config]\nArranque=1\nExtra=x\n");
@@ -65,7 +67,8 @@ TEST_F(ProgramSettingsTest, WritesTheSixKeysInOrderAndKeepsEverythingElse) {
     ASSERT_FALSE(settings.write(s));
     EXPECT_EQ(dir.get("tavrel.ini"),
               "[Ports]\r\nCOM1=/dev/ttyACM0\r\n; my remark\r\n"
-              "[Config]\r\nArranque=0\r\nExtra=x\r\nSonido=0\r\nAdvancedKeyPress=1\r\n\r\n"
+              "[Config]\r\nArranque=0\r\nExtra=x\r\nSonido=0\r\nAdvancedKeyPress=1\r\n"
+              "ShowCommands=0\r\n\r\n"
               "[Files]\r\nSettings=/data/\xA1mine.ini\r\nLanguage=\r\nLogFile=\r\n");
     EXPECT_EQ(settings.read().Ports[0], "/dev/ttyACM0");
     EXPECT_FALSE(dir.has("temporal.tmp"));

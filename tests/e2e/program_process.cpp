@@ -20,6 +20,9 @@ namespace tavrel::testing {
 ProgramProcess::ProgramProcess(const std::string& directory)
     : directory_(directory), executable_(directory + "/tavrel") {
     std::error_code error;
+    if (std::filesystem::exists(executable_)) {
+        return;  // a second program in the same directory
+    }
     std::filesystem::create_hard_link(TAVREL_PROGRAM_PATH, executable_, error);
     if (error) {
         std::filesystem::copy_file(TAVREL_PROGRAM_PATH, executable_,
@@ -27,14 +30,32 @@ ProgramProcess::ProgramProcess(const std::string& directory)
     }
 }
 
-bool ProgramProcess::start() {
+bool ProgramProcess::start(const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environment) {
     // The tray icon must go to the X tray host, not to a desktop bus, and
     // the program must use the X display, whatever the test runs under.
     // Qt's X11 platform reads its keymap through a strndup of a buffer that
     // is not terminated, which strict string checks take for an overflow.
     std::vector<std::string> variables;
+    const auto changed = [&environment](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('='));
+        for (const std::string& change : environment) {
+            if (change.substr(0, change.find('=')) == name) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const std::string& change : environment) {
+        if (change.find('=') != std::string::npos) {
+            variables.push_back(change);
+        }
+    }
     for (char** v = environ; *v != nullptr; ++v) {
         const std::string entry = *v;
+        if (changed(entry)) {
+            continue;
+        }
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
             variables.push_back(entry + ":strict_string_checks=0");
         } else if (entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) != 0 &&
@@ -42,18 +63,27 @@ bool ProgramProcess::start() {
             variables.push_back(entry);
         }
     }
+    std::vector<std::string> words{executable_};
+    words.insert(words.end(), arguments.begin(), arguments.end());
     const UniqueFd out(::open((directory_ + "/tavrel.out").c_str(),
                               O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     const UniqueFd nothing(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     return out && nothing &&
            child_.start(
-               {executable_},
-               ChildStreams{.input = nothing.get(), .output = out.get(), .error = out.get()},
+               words, ChildStreams{.input = nothing.get(), .output = out.get(), .error = out.get()},
                &variables);
 }
 
 int ProgramProcess::terminate(int timeoutMs) {
     return child_.stop(SIGTERM, timeoutMs);
+}
+
+int ProgramProcess::wait(int timeoutMs) {
+    const int status = child_.waitExit(timeoutMs);
+    if (status == -1) {
+        child_.stop(SIGKILL, timeoutMs);
+    }
+    return status;
 }
 
 std::string ProgramProcess::output() const {
@@ -76,6 +106,15 @@ std::string RunCommand(const std::string& commandLine) {
     }
     ::pclose(pipe);
     return out;
+}
+
+std::vector<std::string> FindWindows(const std::string& options) {
+    std::istringstream ids(RunCommand("xdotool search " + options + " 2>/dev/null"));
+    std::vector<std::string> found;
+    for (std::string id; ids >> id;) {
+        found.push_back(id);
+    }
+    return found;
 }
 
 }  // namespace tavrel::testing

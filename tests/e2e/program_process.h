@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 
@@ -17,11 +18,16 @@ public:
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
     // Starts it with standard output and error going to directory/tavrel.out.
-    bool start();
+    // environment: "NAME=value" sets a variable, "NAME" removes it.
+    bool start(const std::vector<std::string>& arguments = {},
+               const std::vector<std::string>& environment = {});
     bool running() const { return child_.running(); }
     // SIGTERM, then the exit status as from waitpid; -1 when it did not end
     // within timeoutMs (it is killed then).
     int terminate(int timeoutMs = 10000);
+    // The exit status when it ends by itself within timeoutMs; -1 otherwise
+    // (it is killed then).
+    int wait(int timeoutMs = 10000);
     // What the program printed so far.
     std::string output() const;
 
@@ -33,5 +39,8 @@ private:
 
 // Runs a shell command line and returns its standard output.
 std::string RunCommand(const std::string& commandLine);
+
+// The ids of the windows "xdotool search OPTIONS" finds.
+std::vector<std::string> FindWindows(const std::string& options);
 
 }  // namespace tavrel::testing

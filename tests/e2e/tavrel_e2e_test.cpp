@@ -186,8 +186,8 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
     EXPECT_EQ(ReadFile(dir.file("tavrel.ini")),
               "[Files]\r\nLogFile=" + dir.file("tavrel.log") + "\r\nSettings=" +
                   dir.file("vorkumel.ini") + "\r\nLanguage=\r\n\r\n[Config]\r\narranque=1\r\n" +
-                  "Sonido=1\r\nAdvancedKeyPress=1\r\n\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") +
-                  "\r\n");
+                  "Sonido=1\r\nAdvancedKeyPress=1\r\nShowCommands=0\r\n\r\n[Ports]\r\nCOM2=" +
+                  dir.file("ttyIR") + "\r\n");
     EXPECT_EQ(ReadFile(dir.file("vorkumel.ini")),
               "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
               "SkipFirst=1\r\nTolerance=5\r\nValueSize=1\r\nNumComandos=3\r\n\r\n"
@@ -313,6 +313,31 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
     }
     EXPECT_EQ(window->records().pressedKeysyms(),
               (std::vector<unsigned long>{XK_Return, XK_h, XK_i}));
+}
+
+TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsShownClosedAndOpenedAgainWhenItReturns) {
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    const std::string icon = waitForTrayIcon();
+    ASSERT_FALSE(icon.empty()) << program->output();
+    // Editing mode, where the caption can be seen.
+    RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
+    const auto titled = [](const std::string& title) {
+        return VisibleProgramWindows("--name '^" + title + "$'").size() == 1;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }))
+        << program->output();
+
+    // Unplugged: the line hangs up and the caption says the port is closed.
+    // Plugged in again at the same place: the port opens by itself and the
+    // receiver gets its start-up bytes again.
+    irsim->closeInput();
+    ASSERT_EQ(irsim->waitExit(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Inactive\\)"); }))
+        << program->output();
+    irsim = std::make_unique<IrsimProcess>(IrsimOptions{.linkPath = dir.file("ttyIR")});
+    ASSERT_TRUE(irsim->started());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    EXPECT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }));
 }
 
 // Codes learned through the learning dialog, in editing mode.

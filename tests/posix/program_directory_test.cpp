@@ -36,5 +36,19 @@ TEST_F(ProgramDirectoryTest, OtherwiseTheConfigurationDirectoryIsCreated) {
     }
 }
 
+// Help beside the program marks a build tree; an installed copy has it in
+// share/tavrel, and never keeps its files in bin, even when bin is writable.
+TEST_F(ProgramDirectoryTest, AnInstalledCopyUsesItsDataAndConfigurationDirectories) {
+    EXPECT_EQ(ChooseDataDirectory(base_ / "bin", "../share/tavrel"), base_ / "share" / "tavrel");
+    std::filesystem::create_directories(base_ / "share" / "tavrel" / "help");
+    EXPECT_EQ(ChooseProgramDirectory(base_ / "bin", (base_ / "xdg").c_str(), "/nowhere"),
+              base_ / "xdg" / "tavrel");
+
+    std::filesystem::create_directories(base_ / "bin" / "help");
+    EXPECT_EQ(ChooseDataDirectory(base_ / "bin", "../share/tavrel"), base_ / "bin");
+    EXPECT_EQ(ChooseProgramDirectory(base_ / "bin", (base_ / "xdg").c_str(), "/nowhere"),
+              base_ / "bin");
+}
+
 }  // namespace
 }  // namespace tavrel

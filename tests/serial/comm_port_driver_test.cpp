@@ -292,6 +292,25 @@ TEST_F(CommPortDriverTest, AHangUpHandsOverWhatCameClosesAndTellsAtOnce) {
     EXPECT_EQ(hangups, 1);
 }
 
+TEST_F(CommPortDriverTest, ADeviceThatGoesAwayClosesThePortAndIsReportedOnce) {
+    int hangups = 0;
+    driver.SetOnHangup([&](TCommPortDriver& sender) {
+        EXPECT_EQ(&sender, &driver);
+        EXPECT_FALSE(driver.IsOpen());
+        ++hangups;
+    });
+    ASSERT_TRUE(driver.OpenPort());
+    clock.advance(200);  // a quiet line is no hang-up
+    EXPECT_TRUE(driver.IsOpen());
+
+    pty.closeDevice();
+    clock.advance(50);
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_EQ(hangups, 1);
+    clock.advance(200);
+    EXPECT_EQ(hangups, 1);
+}
+
 TEST_F(CommPortDriverTest, AReadTakesNoMoreThanTheInputBuffer) {
     driver.SetComPortInBufSize(4);
     driver.SetComPortInBufSize(0);  // refused: nothing could ever be read

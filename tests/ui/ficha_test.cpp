@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTemporaryFile>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -21,6 +22,7 @@
 #include "commands/command_table.h"
 #include "commands/program_state.h"
 #include "ficha.h"
+#include "images.h"
 #include "main_window_services.h"
 #include "port_activation.h"
 #include "tray_icon.h"
@@ -52,11 +54,21 @@ public:
         }
         return std::nullopt;
     }
+    bool startsAtLogin() const override { return atLogin; }
+    std::optional<std::string> setStartAtLogin(bool on) override {
+        log_.push_back(on ? "StartAtLogin(1)" : "StartAtLogin(0)");
+        if (!writeFailure.empty()) {
+            return writeFailure;
+        }
+        atLogin = on;
+        return std::nullopt;
+    }
 
     ProgramSettings settings;
     ProgramSettings written;
     std::string writeFailure;
     bool tableEmpty = true;
+    bool atLogin = false;
 
 private:
     Log& log_;
@@ -151,7 +163,8 @@ TEST_F(FichaTest, MenusHoldTheirItemsInOrderWithTheirStates) {
     EXPECT_EQ(archivo->title(), "&File");
     EXPECT_EQ(Names(archivo->actions()),
               (std::vector<std::string>{"Configuracion", "", "Sound", "Startminimized",
-                                        "AdvancedKeyPress", "N1", "MenuSalir"}));
+                                        "AdvancedKeyPress", "StartAtLogin", "ShowCommands", "N1",
+                                        "MenuSalir"}));
     EXPECT_EQ(archivo->actions()[1]->menu(), find<QMenu>("Puerto"));
     EXPECT_EQ(Names(find<QMenu>("Puerto")->actions()),
               (std::vector<std::string>{"Activar", "Desactivar"}));
@@ -203,7 +216,9 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
               "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
               "user must be a member of it)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(),
+              "Tavrel 3.0 (Inactive)\n/dev/ttyS1: permission denied (the device belongs to the "
+              "group dialout; your user must be a member of it)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
@@ -220,6 +235,27 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.failure = {};
     ficha.ActivarClick();
     EXPECT_EQ(boxes.texts[2], "The serial port selected is being used by another application");
+}
+
+TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
+    const auto shown = [this] {
+        return ficha.TrayIcon1().systemTrayIcon()->icon().pixmap(22, 22).toImage();
+    };
+    const QImage open = ProgramIcon().pixmap(22, 22).toImage();
+    const QImage closed = InactiveIcon().pixmap(22, 22).toImage();
+    EXPECT_EQ(shown(), closed);
+    ficha.ActivarClick();
+    EXPECT_EQ(shown(), open);
+    activation.deviceGone();
+    EXPECT_EQ(shown(), closed);
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(ficha.TrayIcon1().Hint(),
+              "Tavrel 3.0 (Inactive)\nThe receiver is gone; waiting for it.");
+    ficha.ActivarClick();
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    ficha.DesactivarClick();
+    EXPECT_EQ(shown(), closed);
+    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
 }
 
 TEST_F(FichaTest, DeactivateAndTheTrayPortItemToggle) {
@@ -314,6 +350,90 @@ TEST_F(FichaTest, LoadMinimizedEndsStartUpWithSaveRun) {
     EXPECT_TRUE(action("Startminimized")->isChecked());
 }
 
+// Counts the times a widget is put on screen.
+class ShowCounter : public QObject {
+public:
+    explicit ShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        shows += event->type() == QEvent::Show ? 1 : 0;
+        return false;
+    }
+    int shows = 0;
+};
+
+TEST_F(FichaTest, LoadMinimizedStartsStraightInTheTrayWithoutShowingTheWindow) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    settings.Arranque = true;
+    ShowCounter counter(ficha);
+    ficha.start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_EQ(counter.shows, 0);
+}
+
+TEST_F(FichaTest, StartShowsTheWindowWhenLoadMinimizedCannotSave) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    settings.Arranque = true;
+    writeFailure = "Unable to write to /ro/tavrel.ini";
+    ficha.start();
+    EXPECT_FALSE(ficha.Running());
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_EQ(boxes.texts, (std::vector<QString>{"Unable to write to /ro/tavrel.ini"}));
+}
+
+// A panel that comes after Tavrel, or goes: running mode follows it.
+TEST_F(FichaTest, RunningModeMovesBetweenTrayAndMinimisedWindowAsTheTrayComesAndGoes) {
+    bool area = false;
+    ficha.TrayIcon1().SetAvailabilityProbe([&area] { return area; });
+    ficha.show();
+    ficha.BotonCancelarClick();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
+    area = true;
+    ficha.TrayIcon1().CheckAvailability();
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    area = false;
+    ficha.TrayIcon1().CheckAvailability();
+    EXPECT_TRUE(ficha.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
+    EXPECT_TRUE(ficha.Running());
+}
+
+TEST_F(FichaTest, MinimisingFromTheWindowManagerIsTheApplicationsMinimise) {
+    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    ficha.show();
+    ficha.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ficha.Running());
+    EXPECT_FALSE(ficha.isVisible());
+    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(state.EditMode());
+}
+
+TEST_F(FichaTest, StartAtLoginAndShowCommandsChecks) {
+    services.atLogin = true;
+    settings.ShowCommands = true;
+    ficha.FormActivate();
+    EXPECT_TRUE(action("StartAtLogin")->isChecked());
+    EXPECT_TRUE(action("ShowCommands")->isChecked());
+    EXPECT_TRUE(state.ShowCommands());
+
+    log.clear();
+    action("StartAtLogin")->trigger();
+    EXPECT_FALSE(action("StartAtLogin")->isChecked());
+    writeFailure = "Unable to write to /ro/autostart/tavrel.desktop";
+    action("StartAtLogin")->trigger();
+    EXPECT_FALSE(action("StartAtLogin")->isChecked());
+    EXPECT_EQ(log, (Log{"StartAtLogin(0)", "StartAtLogin(1)", "Error"}));
+
+    writeFailure.clear();
+    action("ShowCommands")->trigger();
+    EXPECT_FALSE(state.ShowCommands());
+    ficha.BotonAceptarClick();
+    EXPECT_FALSE(written.ShowCommands);
+}
+
 TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
     ficha.show();
     writeFailure = "Unable to write to /ro/tavrel.ini";
@@ -328,11 +448,14 @@ TEST_F(FichaTest, SaveRunStopsWhenWritingFails) {
 // Offscreen has no notification area: running mode minimises the window.
 TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     ficha.show();
+    QCoreApplication::processEvents();  // start-up runs
+    log.clear();
     find<QAbstractButton>("BotonCancelar")->click();
     EXPECT_FALSE(state.EditMode());
     EXPECT_TRUE(ficha.Running());
     EXPECT_TRUE(ficha.isVisible());
-    EXPECT_TRUE(ficha.isMinimized());
+    // Once the window is on screen, where a window manager can minimise it.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
     EXPECT_FALSE(ficha.TrayIcon1().Visible());
     EXPECT_TRUE(log.empty());  // Cancel writes nothing
 

@@ -31,6 +31,28 @@ TEST(TrayIconTest, ShownExactlyWhileRequestedAndHoldingAnImage) {
     EXPECT_FALSE(tray.Visible());
 }
 
+// A panel started after Tavrel, or restarted: the icon follows it, and the
+// owner hears of each change once.
+TEST(TrayIconTest, FollowsTheNotificationAreaArrivingAndLeaving) {
+    TrayIcon tray;
+    bool area = false;
+    std::vector<bool> heard;
+    tray.SetAvailabilityProbe([&area] { return area; });
+    tray.OnAvailabilityChanged = [&heard](bool available) { heard.push_back(available); };
+    tray.SetIcon(ProgramIcon());
+    tray.SetShowIcon(true);
+    EXPECT_FALSE(tray.Visible());
+
+    area = true;
+    tray.CheckAvailability();
+    tray.CheckAvailability();
+    EXPECT_TRUE(tray.Visible());
+    area = false;
+    tray.CheckAvailability();
+    EXPECT_FALSE(tray.Visible());
+    EXPECT_EQ(heard, (std::vector<bool>{true, false}));
+}
+
 TEST(TrayIconTest, LongHintIsCutSoTheTipNeverOverruns) {
     TrayIcon tray;
     const QString hint = QStringLiteral("Tavrel 3.0 (") + QString(80, QChar('x')) + ')';
@@ -67,7 +89,10 @@ TEST(NodeImagesTest, FiveDistinctSixteenPixelImages) {
             EXPECT_NE(image, NodeImage(j).toImage()) << i << " equals " << j;
         }
     }
-    EXPECT_FALSE(ProgramIcon().isNull());
+    for (const QIcon& icon : {ProgramIcon(), InactiveIcon()}) {
+        EXPECT_FALSE(icon.pixmap(22, 22).isNull());
+    }
+    EXPECT_NE(ProgramIcon().pixmap(22, 22).toImage(), InactiveIcon().pixmap(22, 22).toImage());
 }
 
 }  // namespace

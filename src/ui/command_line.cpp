@@ -1,0 +1,51 @@
+// tavrel's command line.
+#include "command_line.h"
+
+#include "acerca_de.h"
+
+namespace tavrel {
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tavrel [--help | --version]\n"
+    "Lets an infrared remote control on a serial receiver drive the X desktop.\n"
+    "Without options Tavrel starts in its main window; with \"Load minimized\"\n"
+    "saved it starts in the notification area. A second start on the same\n"
+    "display brings the running Tavrel's window forward instead.\n"
+    "Files: tavrel.ini and the commands file in the program directory, or in\n"
+    "$XDG_CONFIG_HOME/tavrel (default ~/.config/tavrel) for an installed copy.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+}  // namespace
+
+CommandLineAnswer AnswerInformationOptions(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            return {true, 0, kUsage, {}};
+        }
+        if (argument == "--version") {
+            return {true, 0, std::string(kProgramTitle) + "\n", {}};
+        }
+    }
+    return {};
+}
+
+CommandLineAnswer RejectLeftoverArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() <= 1) {
+        return {};
+    }
+    return {true, 2, {}, "tavrel: unknown argument \"" + arguments[1] + "\"; try tavrel --help\n"};
+}
+
+std::string NoDisplayMessage(const char* displayName) {
+    const std::string which = displayName == nullptr || *displayName == '\0'
+                                  ? std::string("DISPLAY is not set")
+                                  : "DISPLAY is \"" + std::string(displayName) + "\"";
+    return "tavrel: Tavrel needs an X display, and none could be opened (" + which +
+           "); start it inside an X session.\n";
+}
+
+}  // namespace tavrel

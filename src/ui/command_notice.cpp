@@ -1,0 +1,118 @@
+// CommandNotice through org.freedesktop.Notifications or a popup of our own.
+#include "command_notice.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+#include "commands/command_table.h"
+#include "commands/program_state.h"
+#include "text_edge.h"
+
+#ifdef TAVREL_HAVE_DBUS
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+#endif
+
+namespace tavrel {
+namespace {
+
+constexpr int kMarginPx = 24;
+
+}  // namespace
+
+CommandNotice::CommandNotice(QObject* parent) : QObject(parent), hide_(new QTimer(this)) {
+    hide_->setSingleShot(true);
+    hide_->setInterval(kShowMs);
+    connect(hide_, &QTimer::timeout, this, [this] {
+        if (popup_ != nullptr) {
+            popup_->hide();
+        }
+    });
+}
+
+CommandNotice::~CommandNotice() {
+    delete popup_;
+}
+
+void CommandNotice::Show(const QString& remote, const QString& command) {
+    if (!useBus_ || !SendToNotificationService(remote, command)) {
+        ShowPopup(remote, command);
+    }
+}
+
+bool CommandNotice::SendToNotificationService(const QString& remote, const QString& command) {
+#ifdef TAVREL_HAVE_DBUS
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return false;
+    }
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("transient"), true);
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(0)));
+    notify << QStringLiteral("Tavrel") << uint(lastId_) << QStringLiteral("tavrel") << remote
+           << command << QStringList() << hints << int(kShowMs);
+    // Never waited for: the command acts while the service answers, and a
+    // service that fails sends this and every later notice to our own window.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, remote, command] {
+        const QDBusPendingReply<uint> reply = *watcher;
+        watcher->deleteLater();
+        if (reply.isError()) {
+            useBus_ = false;
+            ShowPopup(remote, command);
+        } else {
+            lastId_ = reply.value();
+        }
+    });
+    return true;
+#else
+    Q_UNUSED(remote);
+    Q_UNUSED(command);
+    return false;
+#endif
+}
+
+void CommandNotice::ShowPopup(const QString& remote, const QString& command) {
+    if (popup_ == nullptr) {
+        // A tool tip window: the window manager neither frames nor focuses it.
+        popup_ = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
+                                         Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+        popup_->setObjectName(QStringLiteral("CommandNotice"));
+        popup_->setAttribute(Qt::WA_ShowWithoutActivating);
+        popup_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        popup_->setFocusPolicy(Qt::NoFocus);
+        popup_->setMargin(10);
+        popup_->setStyleSheet(QStringLiteral(
+            "QLabel { background: #202329; color: white; border: 1px solid #5b606d; }"));
+    }
+    popup_->setText(
+        QStringLiteral("<b>%1</b><br>%2").arg(remote.toHtmlEscaped(), command.toHtmlEscaped()));
+    popup_->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        popup_->move(area.right() - popup_->width() - kMarginPx,
+                     area.bottom() - popup_->height() - kMarginPx);
+    }
+    popup_->show();
+    hide_->start();
+}
+
+void AnnouncingRunner::RunCommandActions(TComando& command) {
+    const int position = table_.selected();
+    if (state_.ShowCommands() && position != kNoNode) {
+        notice_.Show(ToQt(table_.label(table_.parentRemote(position))),
+                     ToQt(table_.label(position)));
+    }
+    runner_.RunCommandActions(command);
+}
+
+}  // namespace tavrel

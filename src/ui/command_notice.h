@@ -1,0 +1,63 @@
+// A short confirmation of a recognised command in running mode: the remote
+// and the command's name for about a second, through the desktop's
+// notification service when one answers, else in a small frameless window of
+// our own that never takes the focus from the window the command acts on.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "commands/command_runner.h"
+
+class QLabel;
+class QTimer;
+
+namespace tavrel {
+
+class CommandNotice : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kShowMs = 1000;
+
+    explicit CommandNotice(QObject* parent = nullptr);
+    ~CommandNotice() override;
+
+    void Show(const QString& remote, const QString& command);
+
+    // False: always the window of our own (tests; a bus that failed once).
+    void SetUseNotificationService(bool use) { useBus_ = use; }
+    // The service's number of our latest notice; 0 before it answered.
+    unsigned notificationId() const { return lastId_; }
+    // Our own window, created on first use; null before.
+    QLabel* popup() const { return popup_; }
+
+private:
+    bool SendToNotificationService(const QString& remote, const QString& command);
+    void ShowPopup(const QString& remote, const QString& command);
+
+    bool useBus_ = true;
+    unsigned lastId_ = 0;  // the service replaces our previous notice
+    QLabel* popup_ = nullptr;
+    QTimer* hide_;
+};
+
+class CommandTable;
+class ProgramState;
+
+// Between recognition and the action runner: announces the command just
+// recognised (the table's selection) when the state asks for it, then runs it.
+class AnnouncingRunner : public CommandRunner {
+public:
+    AnnouncingRunner(CommandRunner& runner, const CommandTable& table, const ProgramState& state,
+                     CommandNotice& notice)
+        : runner_(runner), table_(table), state_(state), notice_(notice) {}
+    void RunCommandActions(TComando& command) override;
+
+private:
+    CommandRunner& runner_;
+    const CommandTable& table_;
+    const ProgramState& state_;
+    CommandNotice& notice_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,123 @@
+// A notification area that comes after Tavrel (a panel started later at
+// login) and goes away again: the running program moves between the tray icon
+// and its minimised window. Run on a desktop without a tray host
+// (TAVREL_XSTACK_TRAY=0 scripts/xstack); the test starts trayer itself.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "irsim_process.h"
+#include "program_process.h"
+#include "x11_backend_fixture.h"
+
+extern char** environ;
+
+namespace tavrel::testing {
+namespace {
+
+using test::WaitUntil;
+
+// The tray host, a child of the test, always reaped.
+class TrayHost {
+public:
+    TrayHost() {
+        const char* argv[] = {"trayer",  "--edge",   "top", "--align",       "right", "--widthtype",
+                              "request", "--height", "24",  "--transparent", "false", nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (::posix_spawnp(&pid_, "trayer", &actions, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~TrayHost() { stop(); }
+    TrayHost(const TrayHost&) = delete;
+    TrayHost& operator=(const TrayHost&) = delete;
+    bool started() const { return pid_ > 0; }
+    void stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// "Iconic", "Normal", or "" for a window the manager has withdrawn (hidden).
+std::string WindowState(const std::string& window) {
+    const std::string out = RunCommand("xprop -id " + window + " WM_STATE 2>/dev/null");
+    for (const char* state : {"Iconic", "Normal"}) {
+        if (out.find(std::string("window state: ") + state) != std::string::npos) {
+            return state;
+        }
+    }
+    return {};
+}
+
+class TrayHostLater : public test::X11BackendTest {
+protected:
+    void SetUp() override {
+        const char* tray = std::getenv("TAVREL_XSTACK_TRAY");
+        if (tray == nullptr || std::string(tray) != "0") {
+            GTEST_SKIP()
+                << "needs a desktop without a tray host: TAVREL_XSTACK_TRAY=0 scripts/xstack";
+        }
+        test::X11BackendTest::SetUp();
+    }
+};
+
+TEST_F(TrayHostLater, TheIconMovesInWhenThePanelComesAndOutWhenItGoes) {
+    TempDir dir;
+    std::ofstream(dir.file("tavrel.ini"), std::ios::binary) << "[Config]\r\nArranque=1\r\n";
+    ProgramProcess program(dir.path());
+    ASSERT_TRUE(program.start());
+
+    // Load minimized without a notification area: the window is minimised.
+    std::string window;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (const std::string& id : FindWindows("--name '^Tavrel'")) {
+                if (WindowState(id) == "Iconic") {
+                    window = id;
+                }
+            }
+            return !window.empty();
+        },
+        std::chrono::seconds(20)))
+        << program.output();
+
+    TrayHost panel;
+    ASSERT_TRUE(panel.started());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return FindWindows("--onlyvisible --class tavrel").size() == 1 &&
+                   WindowState(window).empty();
+        },
+        std::chrono::seconds(10)))
+        << "the icon did not move into the panel; window state " << WindowState(window);
+
+    panel.stop();
+    EXPECT_TRUE(
+        WaitUntil([&] { return WindowState(window) == "Iconic"; }, std::chrono::seconds(10)))
+        << "without the panel the window must be minimised, not hidden; state "
+        << WindowState(window);
+
+    EXPECT_EQ(program.terminate(), 0) << program.output();
+}
+
+}  // namespace
+}  // namespace tavrel::testing
