@@ -7,10 +7,13 @@
 // clang-format on
 
 #include <X11/keysym.h>
+#include <signal.h>
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -146,6 +149,33 @@ TEST_F(TypingOnX11, StressNoKeyIsLostAcrossModeSwitches) {
         WaitUntil([&] { return !Listed(program); });
     }
     EXPECT_EQ(TypedText(window_->records()), expected);
+}
+
+// A window manager that is slow to pass the focus on (a loaded machine) must
+// not cost keys, even when the text follows the previous one at once: typing
+// waits until the focus rests on a window again.
+TEST_F(TypingOnX11, KeysWaitForAWindowManagerSlowToPassTheFocusOn) {
+    const char* wm = std::getenv("TAVREL_WM_PID");
+    if (wm == nullptr) {
+        GTEST_SKIP() << "the window manager's process is not known";
+    }
+    const pid_t manager = static_cast<pid_t>(std::atoi(wm));
+    TestWindow program("tavrel stand-in for the main window");
+    Activate(program);
+    // Away from every window, so that keys sent while the focus follows the
+    // pointer reach none of them.
+    input().mouse_event(MOUSEEVENTF_MOVE, -5000, 5000);
+    Run("ok");
+    ASSERT_EQ(kill(manager, SIGSTOP), 0);
+    program.SetShown(false);
+    std::thread resume([manager] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        kill(manager, SIGCONT);
+    });
+    const std::string text = "Slow to focus";
+    Run(text);
+    resume.join();
+    EXPECT_EQ(ArrivedText(text.size()), text);
 }
 
 }  // namespace
