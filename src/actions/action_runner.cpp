@@ -331,6 +331,7 @@ void ActionRunner::performTapKey(const TComando& command, std::string_view actio
         }
     }
 
+    input_->StartOfKeys();
     if (!mode_->AdvancedKeyPress()) {
         plainKeyPath(f, named);
         return;

@@ -26,6 +26,10 @@ public:
     // or places only with Ctrl+Alt (AltGr). Returns false when the backend
     // cannot type it either.
     virtual bool TypeCharacter(unsigned char ch) = 0;
+
+    // A new run of keys begins (one keystroke action): the focus may have
+    // moved since the last key, however short ago that was.
+    virtual void StartOfKeys() {}
 };
 
 }  // namespace tavrel

@@ -5,6 +5,9 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <utility>
+
+#include "platform/trace.h"
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -25,19 +28,27 @@ void X11Input::FakeKey(unsigned keycode, bool press) {
 }
 
 void X11Input::AwaitSettledFocus() {
-    // Keys of one string follow each other closely: only the first pays,
-    // unless the focus was moving just now. A window manager may hand the
-    // focus around more than once after a window went away.
+    // Only the first key of a run pays, unless the focus was moving just now:
+    // a window manager may hand the focus around more than once after a
+    // window went away. On a loaded machine it may take a second or more to
+    // hand it on at all, and a key sent meanwhile reaches no window. Where the
+    // focus never settles (it rests outside every managed window), one wait
+    // per run is all it costs. Keys close together without a declared start
+    // count as one run.
     constexpr std::chrono::milliseconds kBurstGap{15};
-    constexpr std::chrono::milliseconds kLongest{250};
+    constexpr std::chrono::milliseconds kLongest{2000};
     constexpr std::chrono::milliseconds kWatchAfterMove{500};
     const auto now = std::chrono::steady_clock::now();
-    if (!focusSettled_ || (now - lastKey_ <= kBurstGap && now >= watchUntil_)) {
+    const bool startsRun = std::exchange(checkNext_, false) || now - lastKey_ > kBurstGap;
+    if (!focusSettled_ || (!startsRun && now >= watchUntil_)) {
         return;
     }
     if (!focusSettled_()) {
-        wait_.Until(focusSettled_, kLongest);
-        watchUntil_ = std::chrono::steady_clock::now() + kWatchAfterMove;
+        const bool settled = wait_.Until(focusSettled_, kLongest);
+        watchUntil_ = settled ? std::chrono::steady_clock::now() + kWatchAfterMove : now;
+        if (!settled) {
+            TraceEvent([] { return "keys: the focus rests on no managed window; typing anyway"; });
+        }
     }
 }
 

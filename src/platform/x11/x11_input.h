@@ -22,6 +22,7 @@ public:
     std::int16_t VkKeyScan(unsigned char ch) override;
     std::uint32_t MapVirtualKey(std::uint32_t vk) override;
     bool TypeCharacter(unsigned char ch) override;
+    void StartOfKeys() override { checkNext_ = true; }
 
     // Tells whether the keyboard focus rests on a window; the first key of
     // a burst waits (briefly, events running) until it does.
@@ -45,6 +46,7 @@ private:
     std::function<bool()> focusSettled_;
     std::chrono::steady_clock::time_point lastKey_{};
     std::chrono::steady_clock::time_point watchUntil_{};  // every key checks until then
+    bool checkNext_ = false;                              // the next key starts a run of its own
 
     void AwaitSettledFocus();
 
