@@ -6,8 +6,12 @@
 // clang-format on
 
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "platform/trace.h"
 #include "platform/windows.h"
+#include "platform/x11/x11_connection.h"
 
 namespace tavrel::test {
 namespace {
@@ -143,6 +147,30 @@ TEST_F(X11InputTest, PointerMovesAndClicksArrive) {
     const std::vector<std::pair<bool, unsigned>> expected = {{true, 1},  {false, 1}, {true, 3},
                                                              {false, 3}, {true, 2},  {false, 2}};
     EXPECT_EQ(buttons, expected);
+}
+
+// Key events go out without waiting for the server; an error that arrives
+// after its call returned must neither end the program nor pass unsaid.
+TEST_F(X11Test, AnErrorOutsideEveryTrapIsTracedNotFatal) {
+    struct Lines final : Trace {
+        std::vector<std::string> lines;
+        void line(std::string_view event) override { lines.emplace_back(event); }
+    } trace;
+    const ScopedTrace installed(trace);
+    X11Connection connection(XOpenDisplay(nullptr));
+    Display* display = connection.display();
+    const Window gone = XCreateSimpleWindow(display, connection.root(), 0, 0, 1, 1, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XDestroyWindow(display, gone);  // BadWindow
+    XSync(display, False);
+    ASSERT_EQ(trace.lines.size(), 1u);
+    EXPECT_EQ(trace.lines[0], "X error 3 on request 4.0, reported after its call returned");
+    {
+        X11ErrorTrap trap(display);
+        XDestroyWindow(display, gone);
+        EXPECT_FALSE(trap.Sync());
+    }
+    EXPECT_EQ(trace.lines.size(), 1u) << "a trapped error is the trap's alone";
 }
 
 TEST(X11BackendOpen, ReportsAMissingDisplayOnce) {

@@ -3,6 +3,11 @@
 
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/trace.h"
+
 #include "platform/x11/x_pointer.h"
 
 namespace tavrel {
@@ -10,14 +15,31 @@ namespace {
 
 // The innermost trap; the backend lives on the one user-interface thread.
 X11ErrorTrap* g_currentTrap = nullptr;
+// The open connections, and the handler that was in force before the first.
+std::vector<Display*> g_connections;
+XErrorHandler g_foreignHandler = nullptr;
+
+bool IsConnection(Display* display) {
+    return std::find(g_connections.begin(), g_connections.end(), display) != g_connections.end();
+}
 
 }  // namespace
 
 X11Connection::X11Connection(Display* display)
-    : display_(display), root_(DefaultRootWindow(display)) {}
+    : display_(display), root_(DefaultRootWindow(display)) {
+    if (g_connections.empty()) {
+        g_foreignHandler = XSetErrorHandler(&X11ErrorTrap::Handle);
+    }
+    g_connections.push_back(display_);
+}
 
 X11Connection::~X11Connection() {
     XCloseDisplay(display_);
+    g_connections.erase(std::find(g_connections.begin(), g_connections.end(), display_));
+    if (g_connections.empty()) {
+        XSetErrorHandler(g_foreignHandler);
+        g_foreignHandler = nullptr;
+    }
 }
 
 Atom X11Connection::atom(const char* name) {
@@ -25,13 +47,22 @@ Atom X11Connection::atom(const char* name) {
 }
 
 X11ErrorTrap::X11ErrorTrap(Display* display)
-    : display_(display), previous_(XSetErrorHandler(&X11ErrorTrap::Handle)), outer_(g_currentTrap) {
+    : display_(display),
+      previous_(XSetErrorHandler(&X11ErrorTrap::Handle)),
+      outer_(g_currentTrap),
+      firstRequest_(XNextRequest(display)) {
     g_currentTrap = this;
 }
 
 X11ErrorTrap::~X11ErrorTrap() {
-    // Errors of our requests must arrive while our handler is installed.
-    XSync(display_, False);
+    // Errors of our requests must arrive while our handler is installed. A
+    // request with a reply reports its error before it returns, so the wait
+    // is needed only while the server may not have seen all of ours yet:
+    // lookups answered from the cached keymap cost no round trip.
+    const unsigned long last = XNextRequest(display_) - 1;
+    if (last >= firstRequest_ && XLastKnownRequestProcessed(display_) != last) {
+        XSync(display_, False);
+    }
     g_currentTrap = outer_;
     XSetErrorHandler(previous_);
 }
@@ -48,11 +79,20 @@ int X11ErrorTrap::Handle(Display* display, XErrorEvent* event) {
             return 0;
         }
     }
-    // Another connection of the process: its own handler decides.
-    if (g_currentTrap != nullptr && g_currentTrap->previous_ != nullptr) {
-        return g_currentTrap->previous_(display, event);
+    if (IsConnection(display)) {
+        TraceEvent([&] {
+            return "X error " + std::to_string(event->error_code) + " on request " +
+                   std::to_string(event->request_code) + "." + std::to_string(event->minor_code) +
+                   ", reported after its call returned";
+        });
+        return 0;
     }
-    return 0;
+    // Another connection of the process: its own handler decides.
+    XErrorHandler foreign = g_foreignHandler;
+    if (foreign == nullptr && g_currentTrap != nullptr) {
+        foreign = g_currentTrap->previous_;
+    }
+    return foreign != nullptr && foreign != &X11ErrorTrap::Handle ? foreign(display, event) : 0;
 }
 
 std::string TextPropertyToUtf8(Display* display, XTextProperty& property) {

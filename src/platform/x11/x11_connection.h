@@ -9,6 +9,9 @@
 
 namespace tavrel {
 
+// While a connection is open, an X error of it outside every trap (a
+// request whose call returned before the server answered) is written to the
+// trace instead of ending the program.
 class X11Connection {
 public:
     // Takes ownership of an open display.
@@ -28,7 +31,9 @@ private:
 
 // Catches the X errors of the requests made during its lifetime. Xlib's
 // default handler ends the program on any error, and a window may be destroyed
-// by its owner between any two requests, so every backend call runs inside one.
+// by its owner between any two requests, so every backend call whose errors
+// matter runs inside one. Ending, it waits for the server only when requests
+// of its own may still be unanswered.
 class X11ErrorTrap {
 public:
     explicit X11ErrorTrap(Display* display);
@@ -40,13 +45,14 @@ public:
     // request of this trap failed.
     bool Sync();
 
+    static int Handle(Display* display, XErrorEvent* event);
+
 private:
     Display* display_;
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
+    unsigned long firstRequest_;
     int errors_ = 0;
-
-    static int Handle(Display* display, XErrorEvent* event);
 };
 
 // The UTF-8 text of a text property (STRING, UTF8_STRING or COMPOUND_TEXT).

@@ -83,7 +83,8 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
     if (!release) {
         AwaitSettledFocus();
     }
-    X11ErrorTrap trap(connection_.display());
+    // The key events themselves cannot fail on keycodes from the keymap: they
+    // go out without a wait, and a late error still reaches the trace.
     if (release) {
         const unsigned keycode =
             pressedOn_[vk] != 0 ? pressedOn_[vk] : keymap_.ForVirtualKey(vk).keycode;
@@ -91,6 +92,7 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
             FakeKey(keycode, false);
         }
         if (pressedOnSpare_[vk]) {
+            X11ErrorTrap trap(connection_.display());
             trap.Sync();
             wait_.For(kRemapHold);
             RestoreSpare(keycode);
@@ -101,6 +103,7 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
         KeyChoice choice = keymap_.ForVirtualKey(vk);
         const bool spare = choice.keycode == 0;
         if (spare) {
+            X11ErrorTrap trap(connection_.display());
             choice.keycode = MapSpare(VirtualKeyToKeysym(vk));
             if (choice.keycode == 0) {
                 return;
@@ -112,6 +115,7 @@ void X11Input::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t
         pressedOn_[vk] = choice.keycode;
         pressedOnSpare_[vk] = spare;
     }
+    XFlush(connection_.display());
     if (IsShift(vk)) {
         shiftDown_ = !release;
     }
