@@ -283,6 +283,32 @@ TEST_F(CommandsFileTest, AFileThatCannotBeReadLoadsTheDefaults) {
     EXPECT_EQ(sequence.ShortestCodeLength, kShortestCodeLengthAtLoad);
 }
 
+// A file saved as UTF-16 by an editor, or a text that is no commands file at
+// all (a README picked by mistake), holds what a user wrote: it is reported
+// and never written over.
+TEST_F(CommandsFileTest, AGarbledFileIsReportedAndNeverWrittenOver) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"\xFF\xFE[\0C\0o\0n\0f\0i\0g\0]\0\r\0\n\0"s, "Not a text file"},
+        {"Remote notes\r\nPower=red button\r\n", "No [section] line found"},
+    };
+    for (const auto& c : cases) {
+        table.clear();
+        const LoadResult result = load(c.bytes);
+        EXPECT_EQ(result.readError, c.reason);
+        EXPECT_TRUE(table.empty());
+        table.appendRemote("New");
+        const auto failure = commands.SaveRun(ProgramSettings{});
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->fileName, dir.file("vorkumel.ini"));
+        EXPECT_EQ(failure->reason, c.reason);
+        EXPECT_EQ(dir.get("vorkumel.ini"), c.bytes);
+    }
+}
+
 TEST_F(CommandsFileTest, SaveRunWritesBothFilesAndReloadsTheSameTable) {
     load(kWorkedExample);
     table.record(1).LoopActual = 0;
