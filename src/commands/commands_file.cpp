@@ -114,6 +114,21 @@ std::string_view ActionText(const ActionList& actions, std::size_t index) {
     return {};
 }
 
+// A file that is there but no commands file (see NotAnIniFile) may hold
+// what the user wrote; Save/Run leaves it alone.
+std::optional<WriteFailure> CheckHoldsCommands(const FileSystem& files, const std::string& path) {
+    const std::string target = files.linkTarget(path);
+    if (!files.exists(target)) {
+        return std::nullopt;
+    }
+    const FileContents contents = files.readFile(target);
+    if (std::string reason = NotAnIniFile(contents.bytes, IniFile(contents.bytes));
+        !reason.empty()) {
+        return WriteFailure{path, std::move(reason)};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CommandsFile::CommandsFile(CommandTable& table, SequenceSettings& sequence, CommandsFileHost& host,
@@ -139,7 +154,13 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
     result.found = true;
     const FileContents contents = files_.readFile(path);
     result.readError = contents.status.error;
-    const IniFile ini(contents.status.ok() ? std::string_view(contents.bytes) : "");
+    IniFile ini(contents.status.ok() ? std::string_view(contents.bytes) : "");
+    if (result.readError.empty()) {
+        if (std::string reason = NotAnIniFile(contents.bytes, ini); !reason.empty()) {
+            result.readError = std::move(reason);
+            ini = IniFile();
+        }
+    }
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtLoad;
 
@@ -206,7 +227,11 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 }
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
-    if (auto failure = CheckReplaceable(files_, settingsFile_.commandsFilePath(settingsInEffect))) {
+    const std::string target = settingsFile_.commandsFilePath(settingsInEffect);
+    if (auto failure = CheckReplaceable(files_, target)) {
+        return failure;
+    }
+    if (auto failure = CheckHoldsCommands(files_, target)) {
         return failure;
     }
     if (auto failure = settingsFile_.write(settingsInEffect)) {

@@ -370,4 +370,15 @@ void IniWriter::key(std::string_view name, std::int64_t value) {
     key(name, std::string_view(std::to_string(value)));
 }
 
+std::string NotAnIniFile(std::string_view bytes, const IniFile& ini) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        return "Not a text file";
+    }
+    const bool blank = bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    if (!blank && ini.sectionNames().empty()) {
+        return "No [section] line found";
+    }
+    return {};
+}
+
 }  // namespace tavrel

@@ -94,6 +94,12 @@ private:
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
 };
 
+// Why bytes read as ini are no INI file: a text file holds no NUL byte, and
+// one that is not blank holds a section. Anything else (a file saved as
+// UTF-16, a binary file, some other text) is not read as settings or
+// commands, and is never written over. Empty when it is one.
+std::string NotAnIniFile(std::string_view bytes, const IniFile& ini);
+
 // Builds a fresh INI file in the order of the calls.
 class IniWriter {
 public:

@@ -7,19 +7,6 @@
 namespace tavrel {
 namespace {
 
-// A text file holds no NUL byte; one that is not empty holds a section. Anything
-// else (a file saved as UTF-16, a binary file) is not read as settings.
-std::string GarbledReason(std::string_view bytes, const IniFile& ini) {
-    if (bytes.find('\0') != std::string_view::npos) {
-        return "Not a text file";
-    }
-    const bool blank = bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
-    if (!blank && ini.sectionNames().empty()) {
-        return "No [section] line found";
-    }
-    return {};
-}
-
 IniFile ReadIni(const FileSystem& files, const std::string& path, std::string& problem) {
     if (!files.exists(path)) {
         return IniFile();
@@ -30,7 +17,7 @@ IniFile ReadIni(const FileSystem& files, const std::string& path, std::string& p
         return IniFile();
     }
     IniFile ini(contents.bytes);
-    if (const std::string reason = GarbledReason(contents.bytes, ini); !reason.empty()) {
+    if (const std::string reason = NotAnIniFile(contents.bytes, ini); !reason.empty()) {
         problem = UnableToRead(path, reason);
         return IniFile();
     }
