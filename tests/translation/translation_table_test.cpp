@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
 #include "platform/posix/posix_file_system.h"
+#include "temp_dir.h"
 #include "translation/translation_keys.h"
 
 namespace tavrel {
@@ -23,6 +23,16 @@ TEST(TranslationTable, EveryLineEndCountsAndTheFileEndsAtItsFirstNul) {
     EXPECT_EQ(t.Translate("E&xit", "exit"), "Salir");
     EXPECT_EQ(t.Translate("x", "hidden"), "x");
     EXPECT_EQ(t.Translate("x", "[Spanish]"), "x");
+}
+
+// An editor that saves with a UTF-8 byte-order mark writes the whole file in
+// UTF-8: the first key must still match, and the accents are the characters
+// they stand for.
+TEST(TranslationTable, AFileWithAUtf8ByteOrderMarkIsReadAsUtf8) {
+    TranslationTable t;
+    t.loadBytes("\xEF\xBB\xBFok=Aceptar\r\nexit=Salir \xC3\xA9\xE2\x82\xAC\r\n");
+    EXPECT_EQ(t.Translate("OK", "ok"), "Aceptar");
+    EXPECT_EQ(t.Translate("E&xit", "exit"), "Salir \xE9\x80");
 }
 
 TEST(TranslationTable, KeysMatchWithoutCaseButNothingIsTrimmed) {
