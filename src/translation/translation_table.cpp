@@ -2,11 +2,19 @@
 #include "translation/translation_table.h"
 
 #include "commands/text_case.h"
+#include "platform/text_encoding.h"
 
 namespace tavrel {
 
 void TranslationTable::loadBytes(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
+    // A byte-order mark says the file is UTF-8; its text becomes ours.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string converted;
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        converted = Utf8ToCp1252(bytes.substr(kByteOrderMark.size()));
+        bytes = converted;
+    }
     std::vector<std::string> lines;
     while (!bytes.empty()) {
         const auto end = bytes.find_first_of("\r\n");

@@ -14,6 +14,7 @@ class TranslationTable {
 public:
     // The table becomes the lines of the file's bytes (CR LF, CR or LF end a
     // line; a NUL ends the file). Lines are kept exactly, blanks included.
+    // The bytes are Windows-1252, or UTF-8 after a UTF-8 byte-order mark.
     void loadBytes(std::string_view bytes);
     // On failure the table keeps what it held and the system's reason is returned.
     FileStatus loadFile(const FileSystem& files, const std::string& path);
