@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -441,6 +442,24 @@ TEST_F(ActionRunnerTest, CommandDeletedWhileItsKeysAreSentIsNotTouchedAgain) {
     EXPECT_EQ(press(c),
               (Events{Down(65, test::kScanA), Up(65, test::kScanA), Down(66, 0x30), Up(66, 0x30)}));
     EXPECT_EQ(table.count(), 1);
+}
+
+// A held button or a quick second press reaches the runner while the keys of
+// the first are still being sent: it runs the next action, not the same one.
+TEST_F(ActionRunnerTest, APressWhileTheKeysOfTheLastAreSentRunsTheNextAction) {
+    TComando& c = command({Text("a"), Text("b"), Text("c")});
+    bool pressedAgain = false;
+    sendKeys.setMessagePump([&] {
+        if (!pressedAgain) {
+            pressedAgain = true;
+            runner.RunCommandActions(c);
+        }
+    });
+    const Events first = press(c);
+    EXPECT_EQ(std::count(first.begin(), first.end(), Down(65, test::kScanA)), 1);
+    EXPECT_EQ(std::count(first.begin(), first.end(), Down(66, 0x30)), 1);
+    EXPECT_EQ(press(c), (Events{Down(67, 0x2E), Up(67, 0x2E)}));
+    EXPECT_EQ(c.LoopActual, 0);
 }
 
 TEST_F(WindowsTest, CommandDeletedWhileItsDestinationIsActivatedRunsNothing) {
