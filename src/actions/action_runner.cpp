@@ -189,6 +189,15 @@ bool ActionRunner::RunNextAction(TComando& command) {
     TraceEvent([&] {
         return "action " + std::to_string(index) + " of \"" + command.Nombre + "\": " + action;
     });
+    // The step advances before the action runs: a press that arrives while
+    // its keys are sent (events run meanwhile) gets the next action.
+    bool done = true;
+    if (command.LoopActual == command.Loop - 1) {
+        command.LoopActual = 0;
+    } else {
+        ++command.LoopActual;
+        done = !command.DeVez;
+    }
     // Activating a window that was just asked to minimise or close would
     // undo the request, since the window manager handles both in order.
     bool giveBack = hasTarget;
@@ -213,15 +222,6 @@ bool ActionRunner::RunNextAction(TComando& command) {
             break;
     }
 
-    bool done = true;
-    if (!gone()) {
-        if (command.LoopActual == command.Loop - 1) {
-            command.LoopActual = 0;
-        } else {
-            ++command.LoopActual;
-            done = !command.DeVez;
-        }
-    }
     if (giveBack) {
         ActivateWindow(prev);
     }
