@@ -322,6 +322,20 @@ TEST_F(ProgramTest, SaveRunThatCannotWriteChangesNothing) {
     EXPECT_EQ(ReadFile(file("vorkumel.ini")), kOneCommand);
 }
 
+// "Load minimized" cannot save over a file that is no commands file: the
+// window it then shows is in editing mode, where a press only selects.
+TEST_F(ProgramTest, AStartUpSaveRunThatFailsLeavesTheProgramInEditingMode) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Config]\r\nArranque=1\r\n");
+    write("vorkumel.ini", "Remote notes\r\n");
+    start();
+    EXPECT_TRUE(program->state().EditMode());
+    EXPECT_FALSE(ficha().Running());
+    ASSERT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(boxes.texts.back(), "Unable to write to " + file("vorkumel.ini"));
+    EXPECT_EQ(ReadFile(file("vorkumel.ini")), "Remote notes\r\n");
+}
+
 TEST_F(ProgramTest, LoadMinimizedEndsStartUpInRunningModeWithBothFilesWritten) {
     ASSERT_TRUE(pty.ok());
     writeSettings("[Config]\r\nArranque=1\r\n");
