@@ -304,6 +304,8 @@ void TFicha::BotonAceptarClick() {
     settings.Arranque = ui_->Startminimized->isChecked();
     settings.ShowCommands = state_.ShowCommands();
     if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
+        // Also at start-up with "Load minimized", which began in running mode.
+        state_.setEditMode(true);
         boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
         return;
     }
