@@ -6,6 +6,7 @@
 #include "x11_backend_fixture.h"
 // clang-format on
 
+#include <X11/XKBlib.h>
 #include <X11/keysym.h>
 #include <signal.h>
 
@@ -123,6 +124,21 @@ TEST_F(TypingOnX11, ShortcutsSendTheBaseKeyWithTheirModifiers) {
         {'q', ControlMask},
         {'f', Mod1Mask}};
     EXPECT_EQ(Arrived(expected.size()), expected);
+}
+
+// Caps Lock left on by the user must not turn "Hello" into "hELLO": literal
+// text is typed as the characters it holds, accented capitals included.
+TEST_F(TypingOnX11, TextArrivesAsWrittenWithCapsLockOn) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    ASSERT_TRUE(XkbLockModifiers(display, XkbUseCoreKbd, LockMask, LockMask));
+    XSync(display, False);
+    const std::string text = "Hello World 1! \xC4rger \xFC";
+    Run(text);
+    const std::string arrived = ArrivedText(text.size());
+    XkbLockModifiers(display, XkbUseCoreKbd, LockMask, 0);
+    XCloseDisplay(display);
+    EXPECT_EQ(arrived, text);
 }
 
 // Mixed-case text typed right after the program's own window was hidden (as
