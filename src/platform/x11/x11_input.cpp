@@ -52,6 +52,11 @@ void X11Input::AwaitSettledFocus() {
     }
 }
 
+void X11Input::StartOfKeys() {
+    checkNext_ = true;
+    keymap_.NoteLocks();  // Caps Lock may have changed since the last run
+}
+
 // Presses the key with the modifiers the choice adds (those not already held)
 // and, when release is set, lets go of the key as well.
 void X11Input::TapWithModifiers(const KeyChoice& choice, bool release) {

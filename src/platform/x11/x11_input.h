@@ -22,7 +22,7 @@ public:
     std::int16_t VkKeyScan(unsigned char ch) override;
     std::uint32_t MapVirtualKey(std::uint32_t vk) override;
     bool TypeCharacter(unsigned char ch) override;
-    void StartOfKeys() override { checkNext_ = true; }
+    void StartOfKeys() override;
 
     // Tells whether the keyboard focus rests on a window; the first key of
     // a burst waits (briefly, events running) until it does.

@@ -84,11 +84,14 @@ KeyChoice X11Keymap::Plain(KeysymValue keysym, KeysymValue alternative) {
 }
 
 KeyChoice X11Keymap::Find(KeysymValue keysym, KeysymValue alternative, bool withLocks) {
+    return FindUnder(keysym, alternative, withLocks ? LockedMods() : 0);
+}
+
+KeyChoice X11Keymap::FindUnder(KeysymValue keysym, KeysymValue alternative, unsigned locked) {
     XkbDescPtr xkb = Current();
     if (xkb == nullptr || keysym == NoSymbol) {
         return {};
     }
-    const unsigned locked = withLocks ? LockedMods() : 0;
     const unsigned level3 = level3Mask();
     const unsigned candidates[] = {0, ShiftMask, level3, ShiftMask | level3};
     for (unsigned added : candidates) {
@@ -116,7 +119,7 @@ KeyChoice X11Keymap::ForVirtualKey(std::uint8_t vk) {
 std::int16_t X11Keymap::VkKeyScan(unsigned char ch) {
     KeysymValue alternative = 0;
     const KeysymValue keysym = Cp1252ToKeysym(ch, &alternative);
-    const KeyChoice choice = Find(keysym, alternative, false);
+    const KeyChoice choice = FindUnder(keysym, alternative, textLocks_);
     if (choice.keycode == 0) {
         return -1;
     }

@@ -38,7 +38,11 @@ public:
 
     // VkKeyScan: virtual key in the low byte, 1 Shift / 6 third level (AltGr,
     // as Ctrl+Alt) in the high byte; -1 when the layout has no such character.
+    // Shift is what the character needs under the locks last noted, so that
+    // text comes out as written with Caps Lock on.
     std::int16_t VkKeyScan(unsigned char ch);
+    // Reads the server's locked modifiers for the text that follows.
+    void NoteLocks() { textLocks_ = LockedMods(); }
 
     // The keysym keycode gives under the modifier mask mods (current group).
     KeysymValue Translate(unsigned keycode, unsigned mods);
@@ -58,6 +62,7 @@ private:
     int xkbEventBase_ = -1;
     bool stale_ = true;
     unsigned group_ = 0;
+    unsigned textLocks_ = 0;  // locked modifiers for VkKeyScan, from NoteLocks
     // Keys that VkKeyScan named by their position because their own symbol
     // has no virtual key; keybd_event presses the same key for that number.
     std::array<unsigned, 256> namedByPosition_{};
@@ -65,6 +70,7 @@ private:
     XkbDescPtr Current();
     KeysymValue TranslateWith(XkbDescPtr xkb, unsigned keycode, unsigned mods) const;
     unsigned LockedMods();
+    KeyChoice FindUnder(KeysymValue keysym, KeysymValue alternative, unsigned locked);
 };
 
 }  // namespace tavrel
