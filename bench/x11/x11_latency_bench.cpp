@@ -74,8 +74,9 @@ void KeyPressLatency(benchmark::State& state) {
 BENCHMARK(KeyPressLatency)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 // Round trips per key event: a bare keybd_event press and release, and a
-// command whose action types a word with no destination window (its first
-// key also checks that the keyboard focus has settled).
+// command whose action types a word with no destination window (the action
+// also reads the locked modifiers, and its first key checks that the keyboard
+// focus has settled).
 void RoundTripsPerKeyEvent(benchmark::State& state) {
     const auto backend = tavrel::bench::OpenBackend(state);
     if (!backend) {
