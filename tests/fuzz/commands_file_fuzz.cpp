@@ -1,5 +1,7 @@
 // The commands-file loader: any file loads, and what Save/Run writes of it
-// loads back to the very same file (one save settles every hand edit).
+// loads back to the very same file (one save settles every hand edit). A
+// file that is no commands file (not text, or no section) is reported at the
+// load and never written over.
 #include <cstdlib>
 
 #include "../support/silent_host.h"
@@ -16,9 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     CommandsFile commands(table, sequence, host, files, settingsFile);
 
     const std::string path = settingsFile.defaultCommandsFilePath();
-    files.files[path] = std::string(reinterpret_cast<const char*>(bytes), size);
-    (void)commands.Load();
-    if (commands.SaveRun(ProgramSettings{})) {
+    const std::string original(reinterpret_cast<const char*>(bytes), size);
+    files.files[path] = original;
+    const LoadResult loaded = commands.Load();
+    const bool refused = commands.SaveRun(ProgramSettings{}).has_value();
+    if (!loaded.readError.empty()) {
+        if (!refused || files.files[path] != original) {
+            std::abort();
+        }
+        return 0;
+    }
+    if (refused) {
         std::abort();
     }
     const std::string saved = files.files[path];
