@@ -75,6 +75,17 @@ protected:
     std::string config(const std::string& extra, int entries) {
         return "[Config]\nValueSize=1\nNumComandos=" + std::to_string(entries) + "\n" + extra;
     }
+    // The worked example as sub/cmds.ini, loaded and changed but not saved;
+    // the settings that name it.
+    ProgramSettings editedInSubdirectory() {
+        std::filesystem::create_directory(dir.file("sub"));
+        dir.put("sub/cmds.ini", kWorkedExample);
+        ProgramSettings s;
+        s.Settings = dir.file("sub/cmds.ini");
+        commands.LoadFrom(s.Settings);
+        table.setLabel(0, "Changed");
+        return s;
+    }
     std::vector<std::string> labels() const {
         std::vector<std::string> out;
         for (int i = 0; i < table.count(); ++i) {
@@ -343,12 +354,7 @@ TEST_F(CommandsFileTest, SaveRunGoesToTheCommandsFileTheSettingsName) {
 }
 
 TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
-    std::filesystem::create_directory(dir.file("sub"));
-    dir.put("sub/cmds.ini", kWorkedExample);
-    ProgramSettings s;
-    s.Settings = dir.file("sub/cmds.ini");
-    commands.LoadFrom(s.Settings);
-    table.setLabel(0, "Changed");
+    const ProgramSettings s = editedInSubdirectory();
     host.calls.clear();
     // The scratch file cannot be created where a directory holds its name.
     std::filesystem::create_directory(dir.file("sub/temporal.tmp"));
@@ -385,12 +391,7 @@ public:
 };
 
 TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
-    std::filesystem::create_directory(dir.file("sub"));
-    dir.put("sub/cmds.ini", kWorkedExample);
-    ProgramSettings s;
-    s.Settings = dir.file("sub/cmds.ini");
-    commands.LoadFrom(s.Settings);
-    table.setLabel(0, "Changed");
+    const ProgramSettings s = editedInSubdirectory();
     FullDisk full;
     ProgramSettingsFile fullSettings{full, dir.path()};
     CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
