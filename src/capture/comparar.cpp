@@ -38,4 +38,26 @@ std::int32_t FirstMismatch(const TSecuencia& a, const TSecuencia& b,
     return 0;
 }
 
+Verdict CompararSoFar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings) {
+    if (b.NumValores <= 0) {
+        return Verdict::NoMatch;
+    }
+    if (a.NumValores <= 0) {
+        return Verdict::Open;
+    }
+    const std::int32_t mismatch = FirstMismatch(a, b, settings);
+    // Values past the reference's, or past a sequence's room, are never
+    // compared: more of them change nothing.
+    if (a.NumValores >= std::min(b.NumValores, kMaxValores)) {
+        return mismatch == 0 ? Verdict::Match : Verdict::NoMatch;
+    }
+    // More values only add positions to compare, so a disagreement among
+    // those compared stays one. A single value is compared by the stricter
+    // rule, which a second value replaces.
+    if (a.NumValores >= 2 && mismatch != 0 && mismatch <= a.NumValores) {
+        return Verdict::NoMatch;
+    }
+    return Verdict::Open;
+}
+
 }  // namespace tavrel

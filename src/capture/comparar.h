@@ -23,4 +23,13 @@ bool Comparar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& 
 std::int32_t FirstMismatch(const TSecuencia& a, const TSecuencia& b,
                            const SequenceSettings& settings);
 
+// How a sequence still being received fares against reference b, for itself
+// and for every longer sequence that begins with it.
+enum class Verdict {
+    Match,    // all of them match
+    NoMatch,  // none of them does
+    Open,     // it depends on values still to come
+};
+Verdict CompararSoFar(const TSecuencia& a, const TSecuencia& b, const SequenceSettings& settings);
+
 }  // namespace tavrel

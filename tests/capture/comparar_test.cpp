@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 
 #include "test_doubles.h"
 
@@ -12,6 +13,7 @@ namespace tavrel {
 namespace {
 
 using testing::Seq;
+using testing::ValuesOf;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -71,6 +73,57 @@ TEST(Comparar, ValuesAtTheLimitsNeverWrap) {
     EXPECT_FALSE(Comparar(Seq({0, kMax}), Seq({0, kMin}), With(1, 500)));
     EXPECT_FALSE(Comparar(Seq({0, kMin}), Seq({0, kMax}), With(1, kMax)));
     EXPECT_FALSE(Comparar(Seq({0, -1}), Seq({0, kMax}), With(1, kMax)));
+}
+
+TEST(CompararSoFar, SettlesAsSoonAsMoreValuesCannotChangeTheOutcome) {
+    const auto code = Seq({10, 20, 30, 40});
+    const struct {
+        TSecuencia soFar;
+        Verdict verdict;
+    } cases[] = {
+        {Seq({10, 20, 30, 40}), Verdict::Match},
+        {Seq({99, 20, 30, 40, 77}), Verdict::Match},  // past the code: not compared
+        {Seq({10, 20, 30, 49}), Verdict::NoMatch},
+        {Seq({10, 29}), Verdict::NoMatch},  // a disagreement stays one
+        {Seq({10, 20, 30}), Verdict::Open},
+        {Seq({10}), Verdict::Open},  // one value: the rule for two may differ
+        {Seq({11}), Verdict::Open},
+        {TSecuencia{}, Verdict::Open},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CompararSoFar(c.soFar, code, With(1, 4)), c.verdict) << ValuesOf(c.soFar).size();
+    }
+    EXPECT_EQ(CompararSoFar(Seq({1, 2, 3}), TSecuencia{}, With(1, 4)), Verdict::NoMatch);
+    // Nothing compared yet while SkipFirst covers every value so far.
+    EXPECT_EQ(CompararSoFar(Seq({1, 99}), code, With(2, 4)), Verdict::Open);
+}
+
+TEST(CompararSoFar, ASettledVerdictHoldsForEveryLongerSequence) {
+    std::mt19937 random(17);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const auto values = [&](int count) {
+        std::vector<std::int32_t> v(static_cast<std::size_t>(count));
+        for (auto& x : v) {
+            x = pick(0, 3);
+        }
+        return v;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const SequenceSettings settings = With(pick(-1, 3), pick(-1, 1));
+        const TSecuencia code = Seq(values(pick(0, 6)));
+        std::vector<std::int32_t> received = values(pick(0, 6));
+        const Verdict verdict = CompararSoFar(Seq(received), code, settings);
+        if (verdict == Verdict::Open) {
+            continue;
+        }
+        for (int more = pick(0, 4); more >= 0; --more) {
+            ASSERT_EQ(Comparar(Seq(received), code, settings), verdict == Verdict::Match)
+                << "round " << round;
+            received.push_back(pick(0, 3));
+        }
+    }
 }
 
 }  // namespace

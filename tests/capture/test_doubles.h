@@ -29,12 +29,16 @@ public:
     std::vector<std::string> errors;
 };
 
-inline TSecuencia Seq(std::initializer_list<std::int32_t> values) {
+inline TSecuencia Seq(const std::vector<std::int32_t>& values) {
     TSecuencia s;
     for (std::int32_t v : values) {
         s.Valores[static_cast<std::size_t>(s.NumValores++)] = v;
     }
     return s;
+}
+
+inline TSecuencia Seq(std::initializer_list<std::int32_t> values) {
+    return Seq(std::vector<std::int32_t>(values));
 }
 
 inline std::vector<std::int32_t> ValuesOf(const TSecuencia& s) {
