@@ -51,6 +51,17 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
     runner_.RunCommandActions(command);
 }
 
+bool Recognizer::Settled(const TSecuencia& soFar) const {
+    // The first command that may still match decides: the outcome is settled
+    // when it surely matches, and open while that depends on more values.
+    Verdict verdict = Verdict::NoMatch;
+    table_.findCommand([&](const TComando& command) {
+        verdict = CompararSoFar(soFar, command.Codigo, settings_);
+        return verdict != Verdict::NoMatch;
+    });
+    return verdict == Verdict::Match;
+}
+
 bool Recognizer::appendLogLine(int position) {
     const std::string& logFile = mode_.logPath();
     if (logFile.empty()) {

@@ -40,6 +40,12 @@ public:
     // goes on and no record the user never chose becomes current.
     void Reconocer(const TSecuencia& secuencia);
 
+    // Does Reconocer find a command for this sequence, and the same one for
+    // every longer sequence that begins with it? Then a batch still being
+    // received may go to recognition at once: what is still to come cannot
+    // change the outcome.
+    bool Settled(const TSecuencia& soFar) const;
+
 private:
     bool appendLogLine(int position);
 
