@@ -345,14 +345,14 @@ void TCommPortDriver::SetRTS(bool on) {
     }
 }
 
-void TCommPortDriver::ReadAvailable() {
+bool TCommPortDriver::ReadAvailable() {
     if (!IsOpen()) {
-        return;
+        return false;
     }
     if (received_ == inputBuffer_.size()) {
         DeliverBatch();
         if (!IsOpen()) {
-            return;
+            return false;
         }
     }
     const ssize_t got =
@@ -364,10 +364,10 @@ void TCommPortDriver::ReadAvailable() {
         // A failing read, or end of file: the device is gone (a receiver
         // unplugged, a pseudo-terminal whose other end closed).
         Hangup();
-        return;
+        return false;
     }
     if (got <= 0) {
-        return;
+        return false;
     }
     if (received_ == 0) {
         longestWaitTimer_->setInterval(std::max<int>(pollingDelay_, 1));
@@ -376,19 +376,22 @@ void TCommPortDriver::ReadAvailable() {
     received_ += static_cast<std::size_t>(got);
     if (received_ == inputBuffer_.size()) {
         DeliverBatch();
-        return;
+        return true;
     }
     silenceTimer_->setInterval(SilenceMilliseconds(line_));
     silenceTimer_->setEnabled(false);
     silenceTimer_->setEnabled(true);
+    if (onBatchSoFar_) {
+        onBatchSoFar_(*this, inputBuffer_.data(), static_cast<std::int32_t>(received_));
+    }
+    return true;
 }
 
 void TCommPortDriver::SilenceTimer() {
     // Bytes that came while the loop was busy elsewhere were not silence: the
-    // burst goes on, and its batch waits for the line to fall quiet again.
-    const std::size_t before = received_;
-    ReadAvailable();
-    if (IsOpen() && received_ == before) {
+    // burst goes on, and its batch waits for the line to fall quiet again
+    // (or was handed over already while the read's handler ran the loop).
+    if (!ReadAvailable() && IsOpen()) {
         DeliverBatch();
     }
 }

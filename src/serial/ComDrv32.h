@@ -74,6 +74,11 @@ public:
     void SetOutputTimeout(std::uint16_t milliseconds) { outputTimeout_ = milliseconds; }
     const TComPortReceiveDataEvent& OnReceiveData() const { return onReceiveData_; }
     void SetOnReceiveData(TComPortReceiveDataEvent handler) { onReceiveData_ = std::move(handler); }
+    // Raised after every read that leaves a batch still waiting for the line
+    // to fall silent, with all its bytes so far; valid until the handler
+    // returns or runs the message loop. The batch itself still follows.
+    const TComPortReceiveDataEvent& OnBatchSoFar() const { return onBatchSoFar_; }
+    void SetOnBatchSoFar(TComPortReceiveDataEvent handler) { onBatchSoFar_ = std::move(handler); }
     const TComPortHangupEvent& OnHangup() const { return onHangup_; }
     void SetOnHangup(TComPortHangupEvent handler) { onHangup_ = std::move(handler); }
 
@@ -111,7 +116,8 @@ private:
         line_.*field = value;
         ApplySettings();
     }
-    void ReadAvailable();
+    // True when it read bytes.
+    bool ReadAvailable();
     void SilenceTimer();
     void DeliverBatch();
     void Hangup();
@@ -125,6 +131,7 @@ private:
     bool enableDtrOnOpen_ = true;
     std::uint16_t outputTimeout_ = 4000;
     TComPortReceiveDataEvent onReceiveData_;
+    TComPortReceiveDataEvent onBatchSoFar_;
     TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 

@@ -241,9 +241,16 @@ TEST_F(CommPortDriverTest, BatchesAreFramedBySilence) {
         }
         batches.clear();
         std::vector<std::int64_t> times;
+        // Each batch is announced whole by the read that completed it.
+        Bytes soFar;
+        int unannounced = 0;
+        driver.SetOnBatchSoFar([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            soFar.assign(data, data + size);
+        });
         driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
             batches.emplace_back(data, data + size);
             times.push_back(clock.now());
+            unannounced += batches.back() != soFar ? 1 : 0;
         });
         driver.SetComPortSpeed(c.speed);
         ASSERT_TRUE(driver.OpenPort());
@@ -267,6 +274,7 @@ TEST_F(CommPortDriverTest, BatchesAreFramedBySilence) {
             delivered.append(batch.begin(), batch.end());
         }
         EXPECT_EQ(delivered, written);
+        EXPECT_EQ(unannounced, 0);
         driver.ClosePort();
     }
 }
