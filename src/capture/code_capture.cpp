@@ -2,6 +2,8 @@
 // and the receiver's start-up handshake.
 #include "capture/code_capture.h"
 
+#include <utility>
+
 #include "capture/capture_trace.h"
 #include "platform/trace.h"
 
@@ -36,6 +38,7 @@ CodeCapture::CodeCapture(TimerFactory& timers, const CommandTable& table,
     // The sequence being received is refilled by every burst: its room is
     // taken once, so no batch has to allocate.
     SecuenciaActual.Valores.reserve(kMaxValores);
+    soFar_.Valores.reserve(kMaxValores);
     temporizador_->setInterval(kTemporizadorInterval);
     temporizador_->setEnabled(false);
     temporizador_->setTickHandler([this] { TemporizadorTimer(); });
@@ -46,14 +49,30 @@ CodeCapture::CodeCapture(TimerFactory& timers, const CommandTable& table,
 
 CodeCapture::~CodeCapture() = default;
 
-void CodeCapture::Append(std::int32_t value) {
-    // A burst longer than a sequence keeps its first kMaxValores values; the
-    // rest is dropped, and the burst still ends normally.
-    if (SecuenciaActual.NumValores >= 0 && SecuenciaActual.NumValores < kMaxValores) {
-        SecuenciaActual.Valores[static_cast<std::size_t>(SecuenciaActual.NumValores)] = value;
-        ++SecuenciaActual.NumValores;
+CodeCapture::PartialValue CodeCapture::AppendValues(TSecuencia& sequence, PartialValue carried,
+                                                    const std::uint8_t* data, std::int32_t size,
+                                                    std::int32_t valueSize) {
+    if (carried.valueSize != valueSize) {
+        carried = {};  // assembled for another size: meaningless now
     }
-    PosEscritura = SecuenciaActual.NumValores + 1;
+    std::uint32_t value = carried.value;
+    std::int32_t bytes = carried.bytes;
+    for (std::int32_t i = 0; i < size; ++i) {
+        value = value * 256U + data[i];
+        if (++bytes < valueSize) {
+            continue;
+        }
+        // A burst longer than a sequence keeps its first kMaxValores values;
+        // the rest is dropped, and the burst still ends normally.
+        if (sequence.NumValores >= 0 && sequence.NumValores < kMaxValores) {
+            sequence.Valores[static_cast<std::size_t>(sequence.NumValores)] =
+                static_cast<std::int32_t>(value);
+            ++sequence.NumValores;
+        }
+        value = 0;
+        bytes = 0;
+    }
+    return {value, bytes, valueSize};
 }
 
 void CodeCapture::ClearCurrent() {
@@ -61,29 +80,52 @@ void CodeCapture::ClearCurrent() {
     SecuenciaActual.NumValores = 0;
 }
 
+void CodeCapture::CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size) {
+    if (!EsperandoSecuencia || Aprendiendo || recognisedEarly_ || !outcomeSettled) {
+        return;
+    }
+    const std::int32_t valueSize = UsableValueSize(settings_.ValueSize);
+    soFar_ = SecuenciaActual;
+    AppendValues(soFar_, partial_, data, size, valueSize);
+    if (soFar_.NumValores == 0 || soFar_.NumValores < settings_.ShortestCodeLength ||
+        !outcomeSettled(soFar_)) {
+        return;
+    }
+    TraceEvent([&] {
+        return "batch so far " + std::to_string(size) +
+               " bytes: recognised before the line fell silent";
+    });
+    // What the whole batch would do, done now; the batch itself, once the
+    // line falls silent, only completes the copy kept for the repeats. The
+    // end of the burst waits for it.
+    temporizador_->setEnabled(false);
+    MouseStep = 1;
+    SecuenciaAnterior = soFar_;
+    EsperandoSecuencia = false;
+    handedOver_ = true;
+    recognisedEarly_ = true;
+    earlyValueSize_ = valueSize;
+    if (reconocer) {
+        reconocer(SecuenciaAnterior);
+    }
+}
+
 void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t size) {
     temporizador_->setEnabled(false);
     const RearmOnExit rearm(*temporizador_);
     TraceEvent([&] { return "batch " + std::to_string(size) + " bytes"; });
 
-    const std::int32_t valueSize = UsableValueSize(settings_.ValueSize);
-    if (partialValueSize_ != valueSize) {
-        partialBytes_ = 0;  // assembled for another size: meaningless now
-        partial_ = 0;
+    const bool early = std::exchange(recognisedEarly_, false);
+    const std::int32_t valueSize = early ? earlyValueSize_ : UsableValueSize(settings_.ValueSize);
+    partial_ = AppendValues(SecuenciaActual, partial_, data, size, valueSize);
+    PosEscritura = SecuenciaActual.NumValores + 1;
+    if (early) {
+        // Recognised while it was being received: the batch is the press
+        // itself, not a batch of the hold.
+        SecuenciaAnterior = SecuenciaActual;
+        ClearCurrent();
+        return;
     }
-    std::uint32_t value = partial_;
-    std::int32_t bytes = partialBytes_;
-    for (std::int32_t i = 0; i < size; ++i) {
-        value = value * 256U + data[i];
-        if (++bytes == valueSize) {
-            Append(static_cast<std::int32_t>(value));
-            value = 0;
-            bytes = 0;
-        }
-    }
-    partial_ = value;
-    partialBytes_ = bytes;
-    partialValueSize_ = valueSize;
 
     if (!EsperandoSecuencia) {
         // A recognised button is held: the batch only counts.
@@ -144,8 +186,7 @@ void CodeCapture::TemporizadorTimer() {
         sampleStored.notify();
     }
     ClearCurrent();
-    partialBytes_ = 0;
-    partial_ = 0;
+    partial_ = {};
     EsperandoSecuencia = true;
     LotesRepetidos = 0;
 }
@@ -183,6 +224,9 @@ void CodeCapture::TimerTimer() {
 }
 
 void CodeCapture::PortActivated() {
+    // A batch recognised early and never completed (the port was closed
+    // meanwhile) is over.
+    recognisedEarly_ = false;
     EsperandoSecuencia = true;
     LotesRepetidos = 0;
     if (setDTR) {
@@ -201,8 +245,7 @@ void CodeCapture::PortActivated() {
 void CodeCapture::Reset() {
     Aprendiendo = false;
     ClearCurrent();
-    partialBytes_ = 0;
-    partial_ = 0;
+    partial_ = {};
 }
 
 }  // namespace tavrel

@@ -36,6 +36,11 @@ public:
 
     // A batch from the serial port driver; the bytes are valid during the call.
     void CommPortReceiveData(const std::uint8_t* data, std::int32_t size);
+    // The bytes of a batch the driver is still receiving, all of them so far;
+    // valid until capture calls out. When they already settle which command
+    // the whole batch is recognised as, recognition starts now rather than
+    // when the line falls silent, with exactly the outcome it would have then.
+    void CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size);
     // Tick of Temporizador: the end of a burst.
     void TemporizadorTimer();
     // Tick of Timer: the start-up handshake with the receiver.
@@ -66,6 +71,10 @@ public:
 
     // --- what capture calls
     std::function<void(const TSecuencia& secuencia)> reconocer;
+    // Would recognition pick a command for this sequence, and the same one
+    // for every longer sequence that begins with it? Unset: never asked, and
+    // every batch waits for the line to fall silent.
+    std::function<bool(const TSecuencia& soFar)> outcomeSettled;
     // The driver's SendBytes; does nothing while the port is closed.
     std::function<std::int32_t(const std::uint8_t* data, std::int32_t size)> sendBytes;
     std::function<void(bool on)> setDTR;
@@ -77,7 +86,18 @@ public:
     Notifier<> sampleStored;
 
 private:
-    void Append(std::int32_t value);
+    // The bytes of a value a batch left unfinished, for the next batch of
+    // the same burst.
+    struct PartialValue {
+        std::uint32_t value = 0;
+        std::int32_t bytes = 0;
+        std::int32_t valueSize = 0;  // the ValueSize it was assembled for
+    };
+    // Appends the values of data to sequence, after the bytes carried; what
+    // data leaves unfinished comes back.
+    static PartialValue AppendValues(TSecuencia& sequence, PartialValue carried,
+                                     const std::uint8_t* data, std::int32_t size,
+                                     std::int32_t valueSize);
     void ClearCurrent();
     void SendByte(std::uint8_t byte);
     std::string DescribeBurstEnd() const;
@@ -87,13 +107,15 @@ private:
     std::unique_ptr<Timer> temporizador_;
     std::unique_ptr<Timer> timer_;
 
-    // Bytes of a value that a batch left unfinished, kept for the next batch
-    // of the same burst.
-    std::uint32_t partial_ = 0;
-    std::int32_t partialBytes_ = 0;
-    std::int32_t partialValueSize_ = 0;
+    PartialValue partial_;
     // This burst's sequence went to recognition (for the trace).
     bool handedOver_ = false;
+    // The batch being received went to recognition before it was complete;
+    // its ValueSize then, which the rest of it is read with.
+    bool recognisedEarly_ = false;
+    std::int32_t earlyValueSize_ = 1;
+    // The sequence with the bytes of the batch so far; its room is taken once.
+    TSecuencia soFar_;
 };
 
 }  // namespace tavrel

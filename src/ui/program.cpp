@@ -81,6 +81,10 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
         [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
             capture_.CommPortReceiveData(data, size);
         });
+    commPort_.SetOnBatchSoFar(
+        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            capture_.CommPortBatchSoFar(data, size);
+        });
     commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
     reopenTimer_->setInterval(kReopenInterval);
     reopenTimer_->setTickHandler([this] { TryReopen(); });
@@ -90,6 +94,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     capture_.setDTR = [this](bool on) { commPort_.SetDTR(on); };
     capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
     capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
+    capture_.outcomeSettled = [this](const TSecuencia& soFar) {
+        return recognizer_.Settled(soFar);
+    };
     runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
     // Only while started programs run: an idle program has no reason to wake up.
@@ -143,6 +150,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
 Program::~Program() {
     ficha_.reset();
     commPort_.SetOnReceiveData({});
+    commPort_.SetOnBatchSoFar({});
     commPort_.SetOnHangup({});
 }
 

@@ -113,7 +113,8 @@ protected:
                   "0=\xA1SendKeys\xA1NNNNok\r\n"
                   "[3]\r\nLevel=1\r\n");
         program = std::make_unique<ProgramProcess>(dir.path());
-        ASSERT_TRUE(program->start());
+        // The developer trace, to show what the program did when a test fails.
+        ASSERT_TRUE(program->start({}, {"TAVREL_TRACE=1"}));
     }
 
     void TearDown() override {
@@ -210,6 +211,9 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
     EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
         << ReadFile(dir.file("tavrel.log"));
+    // The press's last byte settled it: the keys did not wait for silence.
+    EXPECT_NE(program->output().find("recognised before the line fell silent"), std::string::npos)
+        << program->output();
 }
 
 TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelects) {

@@ -1,5 +1,6 @@
-// Code capture fed arbitrary batches, silences, port activations and
-// settings: no fault, and every sequence handed to recognition fits.
+// Code capture fed arbitrary batches (each shown in part first, as the driver
+// does), silences, port activations and settings: no fault, and every
+// sequence handed to recognition fits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -18,10 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     settings.SkipFirst = data.ConsumeIntegral<std::int32_t>();
     settings.ShortestCodeLength = data.ConsumeIntegral<std::int32_t>();
     CodeCapture capture(clock, table, settings);
-    capture.reconocer = [](const TSecuencia& s) {
+    const auto fits = [](const TSecuencia& s) {
         if (s.NumValores < 0 || s.NumValores > kMaxValores) {
             std::abort();
         }
+    };
+    capture.reconocer = fits;
+    // Whether a batch's beginning settles its recognition, as the input says.
+    bool settles = false;
+    capture.outcomeSettled = [&](const TSecuencia& s) {
+        fits(s);
+        return settles;
     };
     capture.sendBytes = [](const std::uint8_t*, std::int32_t n) { return n; };
     capture.setDTR = [](bool) {};
@@ -47,6 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             default: {
                 const auto batch =
                     data.ConsumeBytes<std::uint8_t>(data.ConsumeIntegralInRange(0, 600));
+                // The driver shows a batch's beginning before handing it over.
+                settles = data.ConsumeBool();
+                const auto soFar = data.ConsumeIntegralInRange<std::size_t>(0, batch.size());
+                if (soFar > 0) {
+                    capture.CommPortBatchSoFar(batch.data(), static_cast<std::int32_t>(soFar));
+                }
                 capture.CommPortReceiveData(batch.data(), static_cast<std::int32_t>(batch.size()));
             }
         }

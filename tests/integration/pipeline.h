@@ -33,6 +33,7 @@ struct Pipeline : RecognitionHost {
 
     Pipeline() {
         capture.reconocer = [this](const TSecuencia& s) { recognizer.Reconocer(s); };
+        capture.outcomeSettled = [this](const TSecuencia& s) { return recognizer.Settled(s); };
         runner.setMouseStepProvider([this] { return capture.MouseStep; });
         mode.setEditMode(false);
         capture.PortActivated();  // as after the port opened: the next batch starts a press

@@ -113,7 +113,8 @@ TEST_F(ReceiverToRecognition, AnUnknownButtonIsCollectedAndDroppedAtTheEndOfItsB
 
 // A held button repeats once per burst however the burst's bytes trickle in:
 // ten bursts 110 ms apart, each a byte a millisecond, are one recognition,
-// four dropped bursts and five repeats.
+// four dropped bursts and five repeats. The press is recognised as soon as
+// its last byte is read, before the line falls silent.
 TEST(HeldButtonOnALine, BurstsTricklingInRepeatOncePerBurst) {
     Pipeline p;
     p.addCommand("Up", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});
@@ -123,16 +124,26 @@ TEST(HeldButtonOnALine, BurstsTricklingInRepeatOncePerBurst) {
     DevicePathTable paths = DefaultDevicePaths();
     paths[pnCOM2] = pty.slavePath();
     driver.SetDevicePaths(paths);
+    int batches = 0;
     driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+        ++batches;
         p.capture.CommPortReceiveData(data, size);
+    });
+    driver.SetOnBatchSoFar([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+        p.capture.CommPortBatchSoFar(data, size);
     });
     ASSERT_TRUE(driver.OpenPort()) << driver.LastError();
     const std::string burst = "\x0A\x1F\x3C\x0A\x1F\x3C";
     for (int b = 0; b < 10; ++b) {
         for (char byte : burst) {
+            EXPECT_TRUE(p.platform.log.events().empty() || b > 0);
             ASSERT_TRUE(pty.sendFromDevice(std::string(1, byte)));
             ASSERT_TRUE(WaitForQueuedInput(pty.watcher(), 1));
             p.clock.advance(1);
+        }
+        if (b == 0) {
+            EXPECT_EQ(batches, 0);
+            EXPECT_EQ(p.platform.log.events().size(), 3U);  // the beep and the key
         }
         p.clock.advance(110 - static_cast<int>(burst.size()));
     }
