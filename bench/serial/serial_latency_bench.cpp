@@ -179,6 +179,8 @@ struct CountingCapture {
         table.setCurrent(&table.record(pos));  // Typematic, as recognition leaves it
         settings.ShortestCodeLength = 6;
         capture.reconocer = [this](const tavrel::TSecuencia&) { ++recognitions; };
+        // As for a table whose one code has six values.
+        capture.outcomeSettled = [](const tavrel::TSecuencia& s) { return s.NumValores >= 6; };
         capture.PortActivated();
     }
 };
@@ -195,6 +197,10 @@ struct CountedLine {
         driver.SetOnReceiveData(
             [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
                 counting.capture.CommPortReceiveData(data, size);
+            });
+        driver.SetOnBatchSoFar(
+            [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+                counting.capture.CommPortBatchSoFar(data, size);
             });
         if (!OpenOn(driver, device.slavePath(), rate)) {
             state.SkipWithError(driver.LastError().c_str());
@@ -305,6 +311,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     RunningHost host(capture);
     tavrel::Recognizer recognizer(table, settings, mode, backend->sound(), runner, host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
+    capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);
     tavrel::TComando& command = table.record(pos);
     for (std::size_t i = 0; i < kBurst.size(); ++i) {
@@ -317,6 +324,8 @@ void BM_PressToKeyPress(benchmark::State& state) {
     tavrel::TCommPortDriver driver(loop, loop);
     driver.SetOnReceiveData([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
                                 std::int32_t size) { capture.CommPortReceiveData(data, size); });
+    driver.SetOnBatchSoFar([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
+                               std::int32_t size) { capture.CommPortBatchSoFar(data, size); });
     if (!OpenOn(driver, device.slavePath(), baud == 9600 ? tavrel::br9600 : tavrel::br19200)) {
         state.SkipWithError(driver.LastError().c_str());
         return;
