@@ -87,8 +87,7 @@ void CodeCapture::CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size
     const std::int32_t valueSize = UsableValueSize(settings_.ValueSize);
     soFar_ = SecuenciaActual;
     AppendValues(soFar_, partial_, data, size, valueSize);
-    if (soFar_.NumValores == 0 || soFar_.NumValores < settings_.ShortestCodeLength ||
-        !outcomeSettled(soFar_)) {
+    if (!LongEnoughToRecognise(soFar_) || !outcomeSettled(soFar_)) {
         return;
     }
     TraceEvent([&] {
@@ -99,15 +98,10 @@ void CodeCapture::CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size
     // line falls silent, only completes the copy kept for the repeats. The
     // end of the burst waits for it.
     temporizador_->setEnabled(false);
-    MouseStep = 1;
-    SecuenciaAnterior = soFar_;
-    EsperandoSecuencia = false;
-    handedOver_ = true;
     recognisedEarly_ = true;
     earlyValueSize_ = valueSize;
-    if (reconocer) {
-        reconocer(SecuenciaAnterior);
-    }
+    SecuenciaAnterior = soFar_;
+    HandOver();
 }
 
 void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t size) {
@@ -140,20 +134,28 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
         }
     }
 
-    if (SecuenciaActual.NumValores > 0 &&
-        SecuenciaActual.NumValores >= settings_.ShortestCodeLength && !Aprendiendo) {
-        MouseStep = 1;
-        // The copy and the resets come before the hand-over: recognition then
-        // reads a sequence that nothing else writes, a batch that arrives
-        // while the actions run already counts as part of the hold, and a
-        // failing recognition cannot skip them.
+    if (LongEnoughToRecognise(SecuenciaActual)) {
         SecuenciaAnterior = SecuenciaActual;
         ClearCurrent();
-        EsperandoSecuencia = false;
-        handedOver_ = true;
-        if (reconocer) {
-            reconocer(SecuenciaAnterior);
-        }
+        HandOver();
+    }
+}
+
+bool CodeCapture::LongEnoughToRecognise(const TSecuencia& sequence) const {
+    return sequence.NumValores > 0 && sequence.NumValores >= settings_.ShortestCodeLength &&
+           !Aprendiendo;
+}
+
+void CodeCapture::HandOver() {
+    // The copy and the resets come before the hand-over: recognition then
+    // reads a sequence that nothing else writes, a batch that arrives while
+    // the actions run already counts as part of the hold, and a failing
+    // recognition cannot skip them.
+    MouseStep = 1;
+    EsperandoSecuencia = false;
+    handedOver_ = true;
+    if (reconocer) {
+        reconocer(SecuenciaAnterior);
     }
 }
 

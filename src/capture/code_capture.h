@@ -99,6 +99,11 @@ private:
                                      const std::uint8_t* data, std::int32_t size,
                                      std::int32_t valueSize);
     void ClearCurrent();
+    // Holds as many values as the shortest code, outside learning.
+    bool LongEnoughToRecognise(const TSecuencia& sequence) const;
+    // A press goes to recognition with SecuenciaAnterior, its copy for the
+    // repeats; capture then takes the button as held.
+    void HandOver();
     void SendByte(std::uint8_t byte);
     std::string DescribeBurstEnd() const;
 
