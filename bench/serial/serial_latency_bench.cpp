@@ -285,16 +285,13 @@ private:
 // of a press's first byte to the KeyPress at a real client window.
 void BM_PressToKeyPress(benchmark::State& state) {
     const int baud = static_cast<int>(state.range(0));
-    const auto backend = tavrel::bench::OpenBackend(state);
-    if (!backend) {
+    const auto target = tavrel::bench::OpenFocusedTarget(state, "tavrel press target");
+    if (!target) {
         return;
     }
-    tavrel::Input& input = backend->input();
-    tavrel::Desktop& desktop = backend->desktop();
-    tavrel::test::TestWindow window("tavrel press target");
-    if (!tavrel::bench::Focus(state, desktop, window)) {
-        return;
-    }
+    tavrel::Input& input = target.backend->input();
+    tavrel::Desktop& desktop = target.backend->desktop();
+    const tavrel::test::TestWindow& window = *target.window;
 
     Device device;
     EventLoop loop;
@@ -309,7 +306,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
     tavrel::CodeCapture capture(loop, table, settings);
     RunningHost host(capture);
-    tavrel::Recognizer recognizer(table, settings, mode, backend->sound(), runner, host);
+    tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), runner, host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
     capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);

@@ -10,26 +10,34 @@
 // clang-format on
 
 #include <memory>
+#include <string>
 
 namespace tavrel::bench {
 
-inline std::unique_ptr<X11Backend> OpenBackend(benchmark::State& state) {
+struct FocusedTarget {
+    std::unique_ptr<X11Backend> backend;
+    std::unique_ptr<test::TestWindow> window;  // goes before the backend
+    explicit operator bool() const { return window != nullptr; }
+};
+
+// Opens the backend and shows a client window titled title with the focus.
+inline FocusedTarget OpenFocusedTarget(benchmark::State& state, const std::string& title) {
     auto opened = X11Backend::Open();
     if (!opened.backend) {
         state.SkipWithError(opened.problem.c_str());
+        return {};
     }
-    return std::move(opened.backend);
-}
-
-inline bool Focus(benchmark::State& state, Desktop& desktop, test::TestWindow& window) {
+    auto window = std::make_unique<test::TestWindow>(title);
+    Desktop& desktop = opened.backend->desktop();
     const bool focused = test::WaitUntil([&] {
-        desktop.RaiseAndActivate(window.id());
-        return window.records().focused;
+        desktop.RaiseAndActivate(window->id());
+        return window->records().focused;
     });
     if (!focused) {
         state.SkipWithError("the target window never got the focus");
+        return {};
     }
-    return focused;
+    return {std::move(opened.backend), std::move(window)};
 }
 
 }  // namespace tavrel::bench

@@ -41,15 +41,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void KeyPressLatency(benchmark::State& state) {
-    const auto backend = tavrel::bench::OpenBackend(state);
-    if (!backend) {
+    const auto target = tavrel::bench::OpenFocusedTarget(state, "tavrel latency target");
+    if (!target) {
         return;
     }
-    tavrel::Input& input = backend->input();
-    tavrel::test::TestWindow window("tavrel latency target");
-    if (!tavrel::bench::Focus(state, backend->desktop(), window)) {
-        return;
-    }
+    tavrel::Input& input = target.backend->input();
+    tavrel::test::TestWindow& window = *target.window;
     std::vector<double> micros;
     std::size_t seen = window.records().keys.size();
     for (auto _ : state) {
@@ -78,17 +75,13 @@ BENCHMARK(KeyPressLatency)->UseManualTime()->Iterations(2000)->Unit(benchmark::k
 // also reads the locked modifiers, and its first key checks that the keyboard
 // focus has settled).
 void RoundTripsPerKeyEvent(benchmark::State& state) {
-    const auto backend = tavrel::bench::OpenBackend(state);
-    if (!backend) {
-        return;
-    }
-    tavrel::Input& input = backend->input();
-    tavrel::Desktop& desktop = backend->desktop();
     // Keys go to a focused client, as they do on a desktop in use.
-    tavrel::test::TestWindow window("tavrel round trip target");
-    if (!tavrel::bench::Focus(state, desktop, window)) {
+    const auto target = tavrel::bench::OpenFocusedTarget(state, "tavrel round trip target");
+    if (!target) {
         return;
     }
+    tavrel::Input& input = target.backend->input();
+    tavrel::Desktop& desktop = target.backend->desktop();
     tavrel::VirtualClock clock;
     tavrel::FakeEventLog log;
     tavrel::FakeProcesses processes(log);
