@@ -111,46 +111,84 @@ TEST_F(ReceiverToRecognition, AnUnknownButtonIsCollectedAndDroppedAtTheEndOfItsB
     EXPECT_TRUE(p.capture.EsperandoSecuencia);
 }
 
+// The pipeline fed by the driver from a pseudo-terminal, wired as the program
+// wires them.
+struct PipelineOnALine {
+    PipelineOnALine() {
+        p.addCommand("Up", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});
+        DevicePathTable paths = DefaultDevicePaths();
+        paths[pnCOM2] = pty.slavePath();
+        driver.SetDevicePaths(paths);
+        driver.SetOnReceiveData(
+            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+                ++batches;
+                p.capture.CommPortReceiveData(data, size);
+            });
+        driver.SetOnBatchSoFar(
+            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+                p.capture.CommPortBatchSoFar(data, size);
+            });
+    }
+
+    // The press's bytes a millisecond apart.
+    void press() {
+        for (char byte : std::string("\x0A\x1F\x3C\x0A\x1F\x3C")) {
+            ASSERT_TRUE(pty.sendFromDevice(std::string(1, byte)));
+            ASSERT_TRUE(WaitForQueuedInput(pty.watcher(), 1));
+            p.clock.advance(1);
+        }
+    }
+
+    long beeps() const {
+        const auto events = p.platform.log.events();
+        return std::count(events.begin(), events.end(), "Beep()");
+    }
+
+    Pipeline p;
+    PtyPair pty;
+    TCommPortDriver driver{p.clock, p.clock};
+    int batches = 0;
+};
+
 // A held button repeats once per burst however the burst's bytes trickle in:
 // ten bursts 110 ms apart, each a byte a millisecond, are one recognition,
 // four dropped bursts and five repeats. The press is recognised as soon as
 // its last byte is read, before the line falls silent.
 TEST(HeldButtonOnALine, BurstsTricklingInRepeatOncePerBurst) {
-    Pipeline p;
-    p.addCommand("Up", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNE9"});
-    PtyPair pty;
-    ASSERT_TRUE(pty.ok());
-    TCommPortDriver driver{p.clock, p.clock};
-    DevicePathTable paths = DefaultDevicePaths();
-    paths[pnCOM2] = pty.slavePath();
-    driver.SetDevicePaths(paths);
-    int batches = 0;
-    driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-        ++batches;
-        p.capture.CommPortReceiveData(data, size);
-    });
-    driver.SetOnBatchSoFar([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-        p.capture.CommPortBatchSoFar(data, size);
-    });
-    ASSERT_TRUE(driver.OpenPort()) << driver.LastError();
-    const std::string burst = "\x0A\x1F\x3C\x0A\x1F\x3C";
+    PipelineOnALine line;
+    ASSERT_TRUE(line.pty.ok());
+    ASSERT_TRUE(line.driver.OpenPort()) << line.driver.LastError();
     for (int b = 0; b < 10; ++b) {
-        for (char byte : burst) {
-            EXPECT_TRUE(p.platform.log.events().empty() || b > 0);
-            ASSERT_TRUE(pty.sendFromDevice(std::string(1, byte)));
-            ASSERT_TRUE(WaitForQueuedInput(pty.watcher(), 1));
-            p.clock.advance(1);
-        }
         if (b == 0) {
-            EXPECT_EQ(batches, 0);
-            EXPECT_EQ(p.platform.log.events().size(), 3U);  // the beep and the key
+            EXPECT_TRUE(line.p.platform.log.events().empty());
         }
-        p.clock.advance(110 - static_cast<int>(burst.size()));
+        line.press();
+        if (b == 0) {
+            EXPECT_EQ(line.batches, 0);
+            EXPECT_EQ(line.p.platform.log.events().size(), 3U);  // the beep and the key
+        }
+        line.p.clock.advance(110 - 6);
     }
-    p.clock.advance(200);
-    const auto events = p.platform.log.events();
-    EXPECT_EQ(std::count(events.begin(), events.end(), "Beep()"), 6);
-    EXPECT_EQ(p.capture.MouseStep, 6);
+    line.p.clock.advance(200);
+    EXPECT_EQ(line.beeps(), 6);
+    EXPECT_EQ(line.p.capture.MouseStep, 6);
+}
+
+// Line settings applied anew drop the batch being received, one already
+// recognised included; the next press is a press of its own all the same.
+TEST(PressOnALine, ABatchDroppedAfterItsRecognitionLeavesTheNextPressItsOwn) {
+    PipelineOnALine line;
+    ASSERT_TRUE(line.pty.ok());
+    ASSERT_TRUE(line.driver.OpenPort()) << line.driver.LastError();
+    line.press();
+    EXPECT_EQ(line.beeps(), 1);
+    line.driver.ApplySettings();
+    line.p.clock.advance(200);
+    EXPECT_EQ(line.batches, 0);
+    line.press();
+    line.p.clock.advance(200);
+    EXPECT_EQ(line.beeps(), 2);
+    EXPECT_EQ(line.p.capture.MouseStep, 1);  // a press, not a repeat
 }
 
 }  // namespace
