@@ -81,6 +81,16 @@ void CodeCapture::ClearCurrent() {
 }
 
 void CodeCapture::CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size) {
+    if (size <= 0) {
+        // The batch was dropped before it was handed over: a press already
+        // recognised from it is over, and its burst ends as any other.
+        if (std::exchange(recognisedEarly_, false)) {
+            ClearCurrent();
+            partial_ = {};
+            temporizador_->setEnabled(true);
+        }
+        return;
+    }
     if (!EsperandoSecuencia || Aprendiendo || recognisedEarly_ || !outcomeSettled) {
         return;
     }
@@ -226,9 +236,6 @@ void CodeCapture::TimerTimer() {
 }
 
 void CodeCapture::PortActivated() {
-    // A batch recognised early and never completed (the port was closed
-    // meanwhile) is over.
-    recognisedEarly_ = false;
     EsperandoSecuencia = true;
     LotesRepetidos = 0;
     if (setDTR) {

@@ -40,6 +40,7 @@ public:
     // valid until capture calls out. When they already settle which command
     // the whole batch is recognised as, recognition starts now rather than
     // when the line falls silent, with exactly the outcome it would have then.
+    // Size 0: the batch was dropped and will not come.
     void CommPortBatchSoFar(const std::uint8_t* data, std::int32_t size);
     // Tick of Temporizador: the end of a burst.
     void TemporizadorTimer();

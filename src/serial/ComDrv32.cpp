@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "platform/trace.h"
 #include "serial/line_settings.h"
@@ -219,9 +220,7 @@ void TCommPortDriver::ClosePort() {
         return;
     }
     watch_.reset();
-    silenceTimer_->setEnabled(false);
-    longestWaitTimer_->setEnabled(false);
-    received_ = 0;
+    DropBatch();
     // The exclusive mark outlives the close while anything else keeps the
     // line open (a simulated receiver does), and would then lock out the
     // next open of anybody but root.
@@ -255,9 +254,7 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output) {
     }
     if (input) {
         // Read but not handed over yet is unread all the same.
-        received_ = 0;
-        silenceTimer_->setEnabled(false);
-        longestWaitTimer_->setEnabled(false);
+        DropBatch();
     }
     if (!input && !output) {
         return;
@@ -409,6 +406,14 @@ void TCommPortDriver::DeliverBatch() {
     received_ = 0;
     if (onReceiveData_) {
         onReceiveData_(*this, batch.data(), static_cast<std::int32_t>(batch.size()));
+    }
+}
+
+void TCommPortDriver::DropBatch() {
+    silenceTimer_->setEnabled(false);
+    longestWaitTimer_->setEnabled(false);
+    if (std::exchange(received_, 0) > 0 && onBatchSoFar_) {
+        onBatchSoFar_(*this, inputBuffer_.data(), 0);
     }
 }
 

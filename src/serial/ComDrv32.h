@@ -32,7 +32,8 @@ struct OpenFailure {
 // The English form: "<path>: no such device" and so on.
 std::string DescribeOpenFailure(const OpenFailure& failure);
 
-// The bytes are valid only during the call; size is at least 1.
+// The bytes are valid only during the call; size is at least 1 (but see
+// OnBatchSoFar).
 using TComPortReceiveDataEvent =
     std::function<void(TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size)>;
 // Raised once the port has been closed because the device went away.
@@ -76,7 +77,8 @@ public:
     void SetOnReceiveData(TComPortReceiveDataEvent handler) { onReceiveData_ = std::move(handler); }
     // Raised after every read that leaves a batch still waiting for the line
     // to fall silent, with all its bytes so far; valid until the handler
-    // returns or runs the message loop. The batch itself still follows.
+    // returns or runs the message loop. The batch itself still follows,
+    // unless a close or a purge drops it: that is raised with size 0.
     const TComPortReceiveDataEvent& OnBatchSoFar() const { return onBatchSoFar_; }
     void SetOnBatchSoFar(TComPortReceiveDataEvent handler) { onBatchSoFar_ = std::move(handler); }
     const TComPortHangupEvent& OnHangup() const { return onHangup_; }
@@ -120,6 +122,8 @@ private:
     bool ReadAvailable();
     void SilenceTimer();
     void DeliverBatch();
+    // Forgets the bytes read but not handed over, and says so.
+    void DropBatch();
     void Hangup();
     void SetModemLine(int line, bool on);
 

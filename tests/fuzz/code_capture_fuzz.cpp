@@ -1,5 +1,5 @@
 // Code capture fed arbitrary batches (each shown in part first, as the driver
-// does), silences, port activations and settings: no fault, and every
+// does, and some then dropped), silences, port activations and settings: no fault, and every
 // sequence handed to recognition fits.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -60,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 const auto soFar = data.ConsumeIntegralInRange<std::size_t>(0, batch.size());
                 if (soFar > 0) {
                     capture.CommPortBatchSoFar(batch.data(), static_cast<std::int32_t>(soFar));
+                }
+                if (data.ConsumeBool()) {
+                    capture.CommPortBatchSoFar(batch.data(), 0);  // dropped by a close
+                    break;
                 }
                 capture.CommPortReceiveData(batch.data(), static_cast<std::int32_t>(batch.size()));
             }
