@@ -343,21 +343,17 @@ void TCommPortDriver::SetRTS(bool on) {
 }
 
 bool TCommPortDriver::ReadAvailable() {
+    // A full buffer is handed over at once, so there is always room here.
     if (!IsOpen()) {
         return false;
     }
-    if (received_ == inputBuffer_.size()) {
-        DeliverBatch();
-        if (!IsOpen()) {
-            return false;
-        }
-    }
     const ssize_t got =
         read(fd_.get(), inputBuffer_.data() + received_, inputBuffer_.size() - received_);
-    if (got < 0 && errno != EAGAIN && errno != EINTR) {
+    const bool failed = got < 0 && errno != EAGAIN && errno != EINTR;
+    if (failed) {
         TraceFailure("read");
     }
-    if (got < 0 ? errno != EAGAIN && errno != EINTR : got == 0 && HungUp(fd_.get())) {
+    if (failed || (got == 0 && HungUp(fd_.get()))) {
         // A failing read, or end of file: the device is gone (a receiver
         // unplugged, a pseudo-terminal whose other end closed).
         Hangup();
