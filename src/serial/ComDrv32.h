@@ -29,8 +29,10 @@ struct OpenFailure {
     std::string systemText;  // Other: the system's words
 };
 
-// The English form: "<path>: no such device" and so on.
-std::string DescribeOpenFailure(const OpenFailure& failure);
+// A text in the user's language for an English text and its translation key.
+using FailureWords = std::function<std::string(const char* english, const char* key)>;
+// "<path>: no such device" and so on: in English, or in the words given.
+std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& words = {});
 
 // The bytes are valid only during the call; size is at least 1 (but see
 // OnBatchSoFar).

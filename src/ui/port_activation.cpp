@@ -9,36 +9,10 @@ namespace {
 
 // The driver's reason in the user's language; the device path as it is.
 QString Reason(const TranslateFn& translate, const OpenFailure& failure) {
-    const QString device = QString::fromStdString(failure.path) + QStringLiteral(": ");
-    const auto tr = [&translate](const char* def, const char* key) {
-        return Tr(translate, QString::fromLatin1(def), key);
-    };
-    switch (failure.kind) {
-        case OpenFailure::None:
-            return {};
-        case OpenFailure::NoPortSelected:
-            return tr("No serial port is selected (COM1 to COM8).", "noportselected");
-        case OpenFailure::NoDevice:
-            return device + tr("no such device", "nosuchdevice");
-        case OpenFailure::InUse:
-            return device + tr("in use by another program", "inusebyanotherprogram");
-        case OpenFailure::NotSerial:
-            return device + tr("not a serial port", "notaserialport");
-        case OpenFailure::PermissionDenied: {
-            QString text = device + tr("permission denied", "permissiondenied");
-            if (!failure.group.empty()) {
-                text += QStringLiteral(" (") +
-                        tr("the device belongs to the group %s; your user must be a member of it",
-                           "joingroup")
-                            .replace(QStringLiteral("%s"), QString::fromStdString(failure.group)) +
-                        ')';
-            }
-            return text;
-        }
-        case OpenFailure::Other:
-            break;
-    }
-    return device + QString::fromStdString(failure.systemText);
+    return QString::fromStdString(
+        DescribeOpenFailure(failure, [&translate](const char* english, const char* key) {
+            return Tr(translate, QString::fromLatin1(english), key).toStdString();
+        }));
 }
 
 }  // namespace
