@@ -86,6 +86,22 @@ TEST_F(LearningTest, SamplesTooFarApartClearTheCode) {
     EXPECT_EQ(shortest, 10);
 }
 
+// The first sample that disagrees, where, and by how much: the position
+// Comparar stops at, whatever the tolerance.
+TEST_F(LearningTest, TheDisagreementNamedIsWhereComparisonStops) {
+    const auto named = [](const LearningResult& result) {
+        const SampleDifference d = result.difference.value_or(SampleDifference{});
+        return std::vector<std::int64_t>{d.sample, d.position, d.difference};
+    };
+    // 100 against the midpoint 105, in the first sample.
+    EXPECT_EQ(named(Evaluate({Seq({1, 100, 5}), Seq({1, 110, 5}), Seq({1, 105, 5})})),
+              (std::vector<std::int64_t>{1, 2, -5}));
+    // No tolerance accepts even equal values: the first compared one is named.
+    settings.Tolerance = -1;
+    EXPECT_EQ(named(Evaluate({Seq({1, 7, 5}), Seq({1, 7, 5}), Seq({1, 7, 5})})),
+              (std::vector<std::int64_t>{1, 2, 0}));
+}
+
 TEST_F(LearningTest, AnEmptySampleGivesNoCode) {
     const auto result = Evaluate({Seq({1, 2, 3}), TSecuencia{}, Seq({1, 2, 3})});
     EXPECT_EQ(result.outcome, LearningOutcome::Disagrees);
