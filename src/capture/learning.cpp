@@ -50,14 +50,12 @@ SampleDifference Explain(const TSecuencia& code,
                          std::size_t failed, const SequenceSettings& settings) {
     SampleDifference found;
     found.sample = static_cast<std::int32_t>(failed + 1);
-    const ComparedRange range = Compared(code, muestras[failed], settings);
-    for (std::int32_t i = range.first; i < range.end; ++i) {
-        const std::int64_t d = Difference(muestras[failed], code, i);
-        if (d != 0 && (range.end == 1 || d > settings.Tolerance || -d > settings.Tolerance)) {
-            found.position = i + 1;
-            found.difference = d;
-            break;
-        }
+    const TSecuencia& sample = muestras[failed];
+    // Past the compared values: the sample had nothing to compare.
+    const std::int32_t at = FirstMismatch(code, sample, settings);
+    if (at >= 1 && at <= std::min({code.NumValores, sample.NumValores, kMaxValores})) {
+        found.position = at;
+        found.difference = Difference(sample, code, at - 1);
     }
     std::int64_t needed = 0;
     for (std::size_t k = 0; k < count; ++k) {
