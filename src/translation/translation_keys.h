@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 96> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 110> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -106,6 +106,20 @@ inline constexpr std::array<std::string_view, 96> kTranslationKeys = {
     "devicepresent",
     "pathnotstorable",
     "devicemissing",
+    "showcommands",
+    "startatlogin",
+    "charactersrefused_hint",
+    "receivergone",
+    "learningsamplesreceived",
+    "learninglengths",
+    "learningsample",
+    "learningtooshort",
+    "learningposition",
+    "learningdiffersby",
+    "learningtoleranceneeded",
+    "learningnotolerance",
+    "learningalsorecognised",
+    "learningpressruns",
 };
 
 }  // namespace tavrel
