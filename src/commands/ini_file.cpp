@@ -381,4 +381,23 @@ std::string NotAnIniFile(std::string_view bytes, const IniFile& ini) {
     return {};
 }
 
+IniFileRead ReadIniFile(const FileSystem& files, const std::string& path) {
+    IniFileRead result;
+    if (!files.exists(path)) {
+        return result;
+    }
+    result.found = true;
+    const FileContents contents = files.readFile(path);
+    if (!contents.status.ok()) {
+        result.problem = contents.status.error;
+        return result;
+    }
+    IniFile ini(contents.bytes);
+    result.problem = NotAnIniFile(contents.bytes, ini);
+    if (result.problem.empty()) {
+        result.ini = std::move(ini);
+    }
+    return result;
+}
+
 }  // namespace tavrel
