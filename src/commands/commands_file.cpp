@@ -117,14 +117,8 @@ std::string_view ActionText(const ActionList& actions, std::size_t index) {
 // A file that is there but no commands file (see NotAnIniFile) may hold
 // what the user wrote; Save/Run leaves it alone.
 std::optional<WriteFailure> CheckHoldsCommands(const FileSystem& files, const std::string& path) {
-    const std::string target = files.linkTarget(path);
-    if (!files.exists(target)) {
-        return std::nullopt;
-    }
-    const FileContents contents = files.readFile(target);
-    if (std::string reason = NotAnIniFile(contents.bytes, IniFile(contents.bytes));
-        !reason.empty()) {
-        return WriteFailure{path, std::move(reason)};
+    if (IniFileRead read = ReadIniFile(files, path); !read.problem.empty()) {
+        return WriteFailure{path, std::move(read.problem)};
     }
     return std::nullopt;
 }
@@ -148,19 +142,13 @@ LoadResult CommandsFile::LoadFrom(const std::string& path) {
 LoadResult CommandsFile::loadFile(const std::string& path) {
     LoadResult result;
     result.path = path;
-    if (!files_.exists(path)) {
+    IniFileRead read = ReadIniFile(files_, path);
+    if (!read.found) {
         return result;
     }
     result.found = true;
-    const FileContents contents = files_.readFile(path);
-    result.readError = contents.status.error;
-    IniFile ini(contents.status.ok() ? std::string_view(contents.bytes) : "");
-    if (result.readError.empty()) {
-        if (std::string reason = NotAnIniFile(contents.bytes, ini); !reason.empty()) {
-            result.readError = std::move(reason);
-            ini = IniFile();
-        }
-    }
+    result.readError = std::move(read.problem);
+    const IniFile& ini = read.ini;
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtLoad;
 
