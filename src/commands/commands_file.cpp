@@ -225,13 +225,16 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     if (auto failure = settingsFile_.write(settingsInEffect)) {
         return failure;
     }
-    const std::string path = settingsFile_.readCommandsFilePath();
-    if (auto failure =
-            ReplaceFileContents(files_, path, Serialize(table_, sequence_, host_.portOrdinals()))) {
+    // The file checked above is the one written and reloaded: reading its
+    // name back from the settings file could give another (values are read
+    // cut short, line breaks are written as blanks).
+    if (auto failure = ReplaceFileContents(files_, target,
+                                           Serialize(table_, sequence_, host_.portOrdinals()))) {
         return failure;
     }
     table_.clear();
-    Load();
+    host_.setCommandsFilePath(target);
+    loadFile(target);
     return std::nullopt;
 }
 
