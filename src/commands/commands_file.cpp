@@ -114,8 +114,8 @@ std::string_view ActionText(const ActionList& actions, std::size_t index) {
     return {};
 }
 
-// A file that is there but no commands file (see NotAnIniFile) may hold
-// what the user wrote; Save/Run leaves it alone.
+// A file that is there but cannot be read, or is no commands file (see
+// NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
 std::optional<WriteFailure> CheckHoldsCommands(const FileSystem& files, const std::string& path) {
     if (IniFileRead read = ReadIniFile(files, path); !read.problem.empty()) {
         return WriteFailure{path, std::move(read.problem)};
@@ -216,7 +216,8 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
     const std::string target = settingsFile_.commandsFilePath(settingsInEffect);
-    if (auto failure = CheckReplaceable(files_, target)) {
+    // CheckHoldsCommands reads the whole file: a file that cannot be read fails there.
+    if (auto failure = CheckReplaceable(files_, target, ReadCheck::ByCaller)) {
         return failure;
     }
     if (auto failure = CheckHoldsCommands(files_, target)) {
@@ -228,8 +229,9 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     // The file checked above is the one written and reloaded: reading its
     // name back from the settings file could give another (values are read
     // cut short, line breaks are written as blanks).
-    if (auto failure = ReplaceFileContents(files_, target,
-                                           Serialize(table_, sequence_, host_.portOrdinals()))) {
+    if (auto failure =
+            ReplaceFileContents(files_, target, Serialize(table_, sequence_, host_.portOrdinals()),
+                                ReadCheck::ByCaller)) {
         return failure;
     }
     table_.clear();

@@ -67,7 +67,7 @@ std::optional<WriteFailure> ProgramSettingsFile::update(
         return WriteFailure{path_, std::move(read.problem)};
     }
     change(read.ini);
-    return ReplaceFileContents(files_, path_, read.ini.bytes());
+    return ReplaceFileContents(files_, path_, read.ini.bytes(), ReadCheck::ByCaller);
 }
 
 std::optional<WriteFailure> ProgramSettingsFile::writePortDevice(int comNumber,
