@@ -114,17 +114,11 @@ std::string_view ActionText(const ActionList& actions, std::size_t index) {
     return {};
 }
 
-// A file that is there but no commands file (see NotAnIniFile) may hold
-// what the user wrote; Save/Run leaves it alone.
+// A file that is there but cannot be read, or is no commands file (see
+// NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
 std::optional<WriteFailure> CheckHoldsCommands(const FileSystem& files, const std::string& path) {
-    const std::string target = files.linkTarget(path);
-    if (!files.exists(target)) {
-        return std::nullopt;
-    }
-    const FileContents contents = files.readFile(target);
-    if (std::string reason = NotAnIniFile(contents.bytes, IniFile(contents.bytes));
-        !reason.empty()) {
-        return WriteFailure{path, std::move(reason)};
+    if (IniFileRead read = ReadIniFile(files, path); !read.problem.empty()) {
+        return WriteFailure{path, std::move(read.problem)};
     }
     return std::nullopt;
 }
@@ -148,19 +142,13 @@ LoadResult CommandsFile::LoadFrom(const std::string& path) {
 LoadResult CommandsFile::loadFile(const std::string& path) {
     LoadResult result;
     result.path = path;
-    if (!files_.exists(path)) {
+    IniFileRead read = ReadIniFile(files_, path);
+    if (!read.found) {
         return result;
     }
     result.found = true;
-    const FileContents contents = files_.readFile(path);
-    result.readError = contents.status.error;
-    IniFile ini(contents.status.ok() ? std::string_view(contents.bytes) : "");
-    if (result.readError.empty()) {
-        if (std::string reason = NotAnIniFile(contents.bytes, ini); !reason.empty()) {
-            result.readError = std::move(reason);
-            ini = IniFile();
-        }
-    }
+    result.readError = std::move(read.problem);
+    const IniFile& ini = read.ini;
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtLoad;
 
@@ -228,7 +216,8 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
     const std::string target = settingsFile_.commandsFilePath(settingsInEffect);
-    if (auto failure = CheckReplaceable(files_, target)) {
+    // CheckHoldsCommands reads the whole file: a file that cannot be read fails there.
+    if (auto failure = CheckReplaceable(files_, target, ReadCheck::ByCaller)) {
         return failure;
     }
     if (auto failure = CheckHoldsCommands(files_, target)) {
@@ -237,13 +226,17 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     if (auto failure = settingsFile_.write(settingsInEffect)) {
         return failure;
     }
-    const std::string path = settingsFile_.readCommandsFilePath();
+    // The file checked above is the one written and reloaded: reading its
+    // name back from the settings file could give another (values are read
+    // cut short, line breaks are written as blanks).
     if (auto failure =
-            ReplaceFileContents(files_, path, Serialize(table_, sequence_, host_.portOrdinals()))) {
+            ReplaceFileContents(files_, target, Serialize(table_, sequence_, host_.portOrdinals()),
+                                ReadCheck::ByCaller)) {
         return failure;
     }
     table_.clear();
-    Load();
+    host_.setCommandsFilePath(target);
+    loadFile(target);
     return std::nullopt;
 }
 

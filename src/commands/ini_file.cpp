@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "commands/text_case.h"
+#include "platform/text_encoding.h"
 
 namespace tavrel {
 namespace {
@@ -122,8 +123,6 @@ std::size_t LineEndLength(std::string_view rest) {
     return rest.starts_with("\r\n") ? 2 : 1;
 }
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -191,8 +190,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
 }
 
 IniFile::IniFile(std::string_view bytes) {
-    if (bytes.starts_with(kByteOrderMark)) {
-        bytes.remove_prefix(kByteOrderMark.size());
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+        bytes.remove_prefix(kUtf8ByteOrderMark.size());
         byteOrderMark_ = true;
     }
     while (!bytes.empty()) {
@@ -207,7 +206,7 @@ IniFile::IniFile(std::string_view bytes) {
 }
 
 std::string IniFile::bytes() const {
-    std::string out(byteOrderMark_ ? kByteOrderMark : "");
+    std::string out(byteOrderMark_ ? kUtf8ByteOrderMark : "");
     for (const auto& line : lines_) {
         out += line;
         out += kLineEnd;
@@ -379,6 +378,25 @@ std::string NotAnIniFile(std::string_view bytes, const IniFile& ini) {
         return "No [section] line found";
     }
     return {};
+}
+
+IniFileRead ReadIniFile(const FileSystem& files, const std::string& path) {
+    IniFileRead result;
+    if (!files.exists(path)) {
+        return result;
+    }
+    result.found = true;
+    const FileContents contents = files.readFile(path);
+    if (!contents.status.ok()) {
+        result.problem = contents.status.error;
+        return result;
+    }
+    IniFile ini(contents.bytes);
+    result.problem = NotAnIniFile(contents.bytes, ini);
+    if (result.problem.empty()) {
+        result.ini = std::move(ini);
+    }
+    return result;
 }
 
 }  // namespace tavrel

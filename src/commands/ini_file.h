@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace tavrel {
 
 // A longer value is read as its first 1023 characters.
@@ -99,6 +101,15 @@ private:
 // UTF-16, a binary file, some other text) is not read as settings or
 // commands, and is never written over. Empty when it is one.
 std::string NotAnIniFile(std::string_view bytes, const IniFile& ini);
+
+// An INI file as found on disk.
+struct IniFileRead {
+    IniFile ini;          // empty unless the file was read and is an INI file
+    bool found = false;   // the path names a file
+    std::string problem;  // why the file that is there cannot be used: the
+                          // system's words or NotAnIniFile's; empty otherwise
+};
+IniFileRead ReadIniFile(const FileSystem& files, const std::string& path);
 
 // Builds a fresh INI file in the order of the calls.
 class IniWriter {

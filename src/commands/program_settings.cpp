@@ -8,20 +8,11 @@ namespace tavrel {
 namespace {
 
 IniFile ReadIni(const FileSystem& files, const std::string& path, std::string& problem) {
-    if (!files.exists(path)) {
-        return IniFile();
+    IniFileRead read = ReadIniFile(files, path);
+    if (!read.problem.empty()) {
+        problem = UnableToRead(path, read.problem);
     }
-    const FileContents contents = files.readFile(path);
-    if (!contents.status.ok()) {
-        problem = UnableToRead(path, contents.status.error);
-        return IniFile();
-    }
-    IniFile ini(contents.bytes);
-    if (const std::string reason = NotAnIniFile(contents.bytes, ini); !reason.empty()) {
-        problem = UnableToRead(path, reason);
-        return IniFile();
-    }
-    return ini;
+    return std::move(read.ini);
 }
 
 }  // namespace
@@ -67,19 +58,16 @@ std::string ProgramSettingsFile::readCommandsFilePath() const {
 }
 
 // Keys are updated in the file as it stands; a file that exists but cannot be
-// read is never rewritten, since that would lose the lines we keep.
+// read, or is no INI file, is never rewritten, since that would lose the lines
+// we keep.
 std::optional<WriteFailure> ProgramSettingsFile::update(
     const std::function<void(IniFile&)>& change) const {
-    FileContents old;
-    if (files_.exists(path_)) {
-        old = files_.readFile(path_);
-        if (!old.status.ok()) {
-            return WriteFailure{path_, old.status.error};
-        }
+    IniFileRead read = ReadIniFile(files_, path_);
+    if (!read.problem.empty()) {
+        return WriteFailure{path_, std::move(read.problem)};
     }
-    IniFile ini(old.bytes);
-    change(ini);
-    return ReplaceFileContents(files_, path_, ini.bytes());
+    change(read.ini);
+    return ReplaceFileContents(files_, path_, read.ini.bytes(), ReadCheck::ByCaller);
 }
 
 std::optional<WriteFailure> ProgramSettingsFile::writePortDevice(int comNumber,

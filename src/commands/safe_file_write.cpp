@@ -22,14 +22,17 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path) {
-    const std::string target = files.linkTarget(path);
+namespace {
+
+// target: the file path finally names.
+std::optional<WriteFailure> CheckTarget(const FileSystem& files, const std::string& path,
+                                        const std::string& target, ReadCheck readCheck) {
     if (FileStatus status = files.replaceable(target); !status.ok()) {
         return WriteFailure{path, std::move(status.error)};
     }
     // A file that cannot be read may hold what the user wrote: it is never
     // replaced by what the program believes it holds.
-    if (files.exists(target)) {
+    if (readCheck == ReadCheck::Needed && files.exists(target)) {
         if (FileContents old = files.readFile(target); !old.status.ok()) {
             return WriteFailure{path, std::move(old.status.error)};
         }
@@ -37,14 +40,21 @@ std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std:
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path,
+                                             ReadCheck readCheck) {
+    return CheckTarget(files, path, files.linkTarget(path), readCheck);
+}
+
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
-                                                std::string_view bytes) {
-    if (auto failure = CheckReplaceable(files, path)) {
+                                                std::string_view bytes, ReadCheck readCheck) {
+    const std::string target = files.linkTarget(path);
+    if (auto failure = CheckTarget(files, path, target, readCheck)) {
         return failure;
     }
     // A link stays a link: its target is replaced. The scratch file sits
     // beside the target because a rename cannot cross file systems.
-    const std::string target = files.linkTarget(path);
     const std::string scratch = JoinPath(DirectoryOf(target), kScratchFileName);
     if (files.exists(scratch)) {
         (void)files.removeFile(scratch);

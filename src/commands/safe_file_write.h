@@ -27,15 +27,21 @@ std::string DirectoryOf(const std::string& path);
 // dir + "/" + name, or name alone when dir is empty.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
+// Who proves that a file about to be replaced can be read: the check itself,
+// or the caller, which reads the whole file anyway and fails when it cannot.
+enum class ReadCheck { Needed, ByCaller };
+
 // Why path must not be replaced: it is read-only, or it exists but cannot be
 // read (a device, or a file the user could not open); nothing when it may be.
-std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path);
+std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path,
+                                             ReadCheck readCheck = ReadCheck::Needed);
 
 // Writes bytes to the scratch file in the directory of the file path finally
 // names (through symbolic links), with that file's mode and owner, and renames
 // it onto that file. Refused as CheckReplaceable says. On failure the file
 // keeps its old contents and the scratch file is removed.
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
-                                                std::string_view bytes);
+                                                std::string_view bytes,
+                                                ReadCheck readCheck = ReadCheck::Needed);
 
 }  // namespace tavrel

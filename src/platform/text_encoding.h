@@ -7,6 +7,9 @@
 
 namespace tavrel {
 
+// Begins a text file that says it is UTF-8 (hand editors write it).
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 std::string Cp1252ToUtf8(std::string_view text);
 
 // Characters that Windows-1252 cannot hold (and invalid UTF-8) become '?';

@@ -9,10 +9,9 @@ namespace tavrel {
 void TranslationTable::loadBytes(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
     // A byte-order mark says the file is UTF-8; its text becomes ours.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     std::string converted;
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        converted = Utf8ToCp1252(bytes.substr(kByteOrderMark.size()));
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+        converted = Utf8ToCp1252(bytes.substr(kUtf8ByteOrderMark.size()));
         bytes = converted;
     }
     std::vector<std::string> lines;

@@ -11,6 +11,7 @@
 
 #include "../support/run_as_nobody.h"
 #include "commands/codigo_text.h"
+#include "commands/ini_file.h"
 #include "platform/posix/posix_file_system.h"
 #include "temp_dir.h"
 
@@ -351,6 +352,26 @@ TEST_F(CommandsFileTest, SaveRunGoesToTheCommandsFileTheSettingsName) {
               "SkipFirst=1\r\nTolerance=4\r\nValueSize=1\r\nNumComandos=0\r\n"
               "\r\n[Comandos]\r\n");
     EXPECT_FALSE(dir.has("vorkumel.ini"));
+}
+
+// The settings file keeps only the first 1023 characters of a value: a longer
+// path must not send the write, or the reload, to the file its start names.
+TEST_F(CommandsFileTest, SaveRunWritesAndReloadsTheFileItWasGivenEvenIfTheSettingsCutItsName) {
+    std::string relative;
+    while (dir.path().size() + relative.size() < 800) {
+        relative += std::string(200, 'd') + "/";
+        std::filesystem::create_directory(dir.file(relative));
+    }
+    relative += std::string(kIniValueReadLimit - dir.file(relative).size(), 'f');
+    dir.put(relative, kWorkedExample);
+    table.appendRemote("Mine");
+    ProgramSettings s;
+    s.Settings = dir.file(relative + ".ini");
+
+    EXPECT_FALSE(commands.SaveRun(s));
+    EXPECT_EQ(dir.get(relative), kWorkedExample);
+    EXPECT_EQ(dir.get(relative + ".ini"), CommandsFile::Serialize(table, sequence, host.ports));
+    EXPECT_EQ(labels(), std::vector<std::string>{"Mine"});
 }
 
 TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {

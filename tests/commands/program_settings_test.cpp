@@ -83,6 +83,30 @@ TEST_F(ProgramSettingsTest, AFailedWriteIsReportedWithTheFileName) {
     EXPECT_FALSE(dir.has("temporal.tmp"));
 }
 
+// A settings file saved as UTF-16, or some other text put in its place, holds
+// what a user wrote: neither write keeps its lines, so both refuse.
+TEST_F(ProgramSettingsTest, AGarbledFileIsNeverWrittenOver) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"\xFF\xFE[\0F\0i\0l\0e\0s\0]\0\r\0\n\0"s, "Not a text file"},
+        {"Settings=x\r\nSonido=0\r\n", "No [section] line found"},
+    };
+    for (const auto& c : cases) {
+        dir.put("tavrel.ini", c.bytes);
+        for (const auto& failure :
+             {settings.write(ProgramSettings{}), settings.writePortDevice(2, "/dev/ttyUSB0")}) {
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(failure->fileName, dir.file("tavrel.ini"));
+            EXPECT_EQ(failure->reason, c.reason);
+        }
+        EXPECT_EQ(dir.get("tavrel.ini"), c.bytes);
+        EXPECT_FALSE(dir.has("temporal.tmp"));
+    }
+}
+
 TEST_F(ProgramSettingsTest, AnUnreadableOrGarbledFileGivesTheDefaultsAndSaysWhy) {
     using namespace std::string_literals;
     EXPECT_EQ(settings.read().ReadProblem, "");

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/posix/unique_fd.h"
+
 namespace tavrel {
 namespace {
 
@@ -49,16 +51,14 @@ std::vector<std::string> Glob(const std::string& pattern) {
 
 // A UART driver reports a port type; an empty slot reports PORT_UNKNOWN.
 bool Answers(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         return false;
     }
     serial_struct info{};
     termios line{};
-    const bool answers = ::ioctl(fd, TIOCGSERIAL, &info) == 0 ? info.type != PORT_UNKNOWN
-                                                              : ::tcgetattr(fd, &line) == 0;
-    ::close(fd);
-    return answers;
+    return ::ioctl(fd.get(), TIOCGSERIAL, &info) == 0 ? info.type != PORT_UNKNOWN
+                                                      : ::tcgetattr(fd.get(), &line) == 0;
 }
 
 }  // namespace
@@ -94,9 +94,10 @@ std::vector<SerialDeviceEntry> ListSerialDevices(const SerialDeviceSearch& searc
     for (const std::string& pattern : search.patterns) {
         const bool uart = pattern.find("ttyS") != std::string::npos;
         for (const std::string& path : Glob(pattern)) {
-            if (reached.count(RealPath(path)) == 0 && (!uart || Answers(path))) {
+            std::string target = RealPath(path);
+            if (reached.count(target) == 0 && (!uart || Answers(path))) {
                 devices.push_back({path, path});
-                reached.insert(RealPath(path));
+                reached.insert(std::move(target));
             }
         }
     }
