@@ -390,6 +390,30 @@ TEST_F(ProgramTest, FilesThatCannotBeReadAreNamedOnceAndNeverWrittenOver) {
               "Unable to read " + file("tavrel.ini") + "\nNo [section] line found");
 }
 
+// Selecting a command and recognising it while editing only show its action:
+// another commands file then loads without a question.
+TEST_F(ProgramTest, ShowingACommandLeavesNothingUnsaved) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    write("other.ini", "[Config]\r\nPuerto=2\r\nNumComandos=0\r\n");
+    start();
+    tree()->setCurrentItem(tree()->topLevelItem(0)->child(0));
+    ASSERT_EQ(program->Table().current(), &program->Table().record(1));
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+    press();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return program->Table().current() == &program->Table().record(1); }, 5000));
+    EXPECT_FALSE(program->commandsModified());
+
+    auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
+    field->setText(file("other.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(boxes.captions.empty());
+    EXPECT_TRUE(program->Table().empty());
+}
+
 // The receiver picker on real lines: the device the user picks is written for
 // the chosen COM port, every other byte of tavrel.ini stays, and the next open
 // of the port (not the one in force) uses it; so does a hand edit.
