@@ -28,6 +28,7 @@
 #include "ficha.h"
 #include "fit_text.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/file_system.h"
 #include "program.h"
 #include "sel_puerto.h"
 #include "tray_icon.h"
@@ -412,6 +413,22 @@ TEST_F(ProgramTest, ShowingACommandLeavesNothingUnsaved) {
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_TRUE(boxes.captions.empty());
     EXPECT_TRUE(program->Table().empty());
+}
+
+// A translation that cannot be read is read once and named once.
+TEST_F(ProgramTest, AnUnreadableTranslationIsNamedOnce) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    QFile big(file("big.lng"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(static_cast<qint64>(kLargestReadableFile) + 1));
+    big.close();
+    TSelPuerto& dialog = program->SelPuerto();
+    dialog.chooseFile = [this](const QString&) { return file("big.lng"); };
+    dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_TRUE(boxes.texts[0].startsWith("Unable to read " + file("big.lng")));
 }
 
 // The receiver picker on real lines: the device the user picks is written for
