@@ -271,7 +271,10 @@ void TFicha::closeEvent(QCloseEvent* event) {
 
 void TFicha::ApplyTranslation() {
     const std::string& path = state_.translationPath();
-    if (!path.empty() && QFileInfo(ToQt(path)).isFile()) {
+    // The same test as the program's file system: anything but a directory
+    // is read, and one that cannot be is reported.
+    const QFileInfo file(ToQt(path));
+    if (!path.empty() && file.exists() && !file.isDir()) {
         services_.loadTranslation(path);
     }
     Ui::TFicha& f = *ui_;

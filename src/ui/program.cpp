@@ -342,10 +342,9 @@ void Program::switchCommandsFile(const std::string& path) {
     }
 }
 
+// The window loads an existing file when it retranslates (translationChanged).
 void Program::switchTranslationFile(const std::string& path) {
-    if (files_.exists(path)) {
-        loadTranslation(path);
-    } else {
+    if (!files_.exists(path)) {
         translation_.clear();
     }
 }

@@ -69,8 +69,9 @@ void TSelPuerto::EFichLenguajeChange() {
         state_.setTranslationPath(*path);
         services_.switchTranslationFile(*path);
     }
-    ApplyTranslation();
+    // The main window loads the file, then the dialog takes its captions.
     emit translationChanged();
+    ApplyTranslation();
 }
 
 void TSelPuerto::EFichLogChange() {
