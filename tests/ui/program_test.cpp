@@ -431,6 +431,26 @@ TEST_F(ProgramTest, AnUnreadableTranslationIsNamedOnce) {
     EXPECT_TRUE(boxes.texts[0].startsWith("Unable to read " + file("big.lng")));
 }
 
+// With no commands file the dialog shows the port and sequence settings in force.
+TEST_F(ProgramTest, TheConfigurationDialogShowsTheSettingsInForce) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    const TSelPuerto& dialog = program->SelPuerto();
+    const auto list = [&dialog](const char* name) {
+        return dialog.findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
+    };
+    const auto field = [&dialog](const char* name) {
+        return dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    };
+    EXPECT_EQ(list("CBPortNumber"), "COM2");
+    EXPECT_EQ(list("CBVelocidad"), "19200");
+    EXPECT_EQ(list("CBDataBits"), "8");
+    EXPECT_EQ(field("ESkip"), QString::number(program->Sequence().SkipFirst));
+    EXPECT_EQ(field("ETolera"), QString::number(program->Sequence().Tolerance));
+    EXPECT_EQ(field("ESize"), QString::number(program->Sequence().ValueSize));
+}
+
 // The receiver picker on real lines: the device the user picks is written for
 // the chosen COM port, every other byte of tavrel.ini stays, and the next open
 // of the port (not the one in force) uses it; so does a hand edit.
