@@ -451,6 +451,41 @@ TEST_F(ProgramTest, TheConfigurationDialogShowsTheSettingsInForce) {
     EXPECT_EQ(field("ESize"), QString::number(program->Sequence().ValueSize));
 }
 
+// Start at login under a configuration folder whose name is not ASCII: the
+// entry lands in that folder; a name Windows-1252 cannot hold is reported and
+// nothing is written anywhere.
+TEST_F(ProgramTest, StartAtLoginWritesUnderTheConfigurationFolderAsNamed) {
+    ASSERT_TRUE(pty.ok());
+    const char* const saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = saved != nullptr ? saved : "";
+    writeSettings();
+    const struct {
+        const char* folder;
+        bool written;
+    } cases[] = {{"Konfigur\u00e4tion", true}, {"konfiguracja \u0142", false}};
+    for (const auto& c : cases) {
+        const std::string home = dir.path().toStdString() + "/" + c.folder;
+        ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        program.reset();
+        boxes.texts.clear();
+        start();
+        const auto folders = [this] {
+            return QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const auto before = folders();
+        action("StartAtLogin")->trigger();
+        EXPECT_EQ(std::filesystem::exists(home + "/autostart/tavrel.desktop"), c.written) << home;
+        EXPECT_EQ(folders(), before + (c.written ? 1 : 0)) << home;
+        EXPECT_EQ(action("StartAtLogin")->isChecked(), c.written) << home;
+        EXPECT_EQ(boxes.texts.size(), c.written ? 0u : 1u) << home;
+    }
+    if (saved != nullptr) {
+        ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
 // The receiver picker on real lines: the device the user picks is written for
 // the chosen COM port, every other byte of tavrel.ini stays, and the next open
 // of the port (not the one in force) uses it; so does a hand edit.
