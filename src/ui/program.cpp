@@ -73,7 +73,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
       reopenTimer_(timers_.createTimer()),
-      autostart_(files_, ConfigHome().string()) {
+      autostart_(files_, Utf8ToCp1252(ConfigHome().string(), &configHomeStorable_)) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -383,13 +383,21 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
 }
 
 bool Program::startsAtLogin() const {
-    return autostart_.Enabled();
+    return configHomeStorable_ && autostart_.Enabled();
 }
 
 std::optional<std::string> Program::setStartAtLogin(bool on) {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (const auto failure = autostart_.SetEnabled(on, self.string())) {
+    std::optional<WriteFailure> failure;
+    if (!configHomeStorable_) {
+        failure = WriteFailure{autostart_.path(),
+                               "The configuration folder's name has characters that cannot be "
+                               "stored in Windows-1252."};
+    } else {
+        failure = autostart_.SetEnabled(on, self.string());
+    }
+    if (failure) {
         return failure->message() + "\n" + failure->reason;
     }
     return std::nullopt;

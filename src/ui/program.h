@@ -154,6 +154,9 @@ private:
     // Runs while the device of the open port is gone, to open it again when
     // it is back.
     std::unique_ptr<Timer> reopenTimer_;
+    // The configuration folder's name fits Windows-1252; else the entry
+    // would be written and looked for elsewhere, so it is not.
+    bool configHomeStorable_ = true;
     AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
