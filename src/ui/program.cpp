@@ -394,6 +394,8 @@ std::optional<std::string> Program::setStartAtLogin(bool on) {
         failure = WriteFailure{autostart_.path(),
                                "The configuration folder's name has characters that cannot be "
                                "stored in Windows-1252."};
+    } else if (on && self.empty()) {
+        failure = WriteFailure{autostart_.path(), "The program's own path is unknown."};
     } else {
         failure = autostart_.SetEnabled(on, self.string());
     }
