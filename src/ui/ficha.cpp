@@ -200,13 +200,14 @@ void TFicha::FormActivate() {
 // Every open attempt and every close, whoever asked for it.
 void TFicha::showPortState(bool open) {
     const QString title = QString::fromLatin1(kProgramTitle);
+    QString status;
     if (open) {
-        status_ = title + QStringLiteral(" (") +
-                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
-                  QString::number(port_.PortNumber()) + ')';
+        status = title + QStringLiteral(" (") +
+                 translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
+                 QString::number(port_.PortNumber()) + ')';
         ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
-        status_ =
+        status =
             title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
         ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
@@ -214,8 +215,8 @@ void TFicha::showPortState(bool open) {
     ui_->Desactivar->setEnabled(open);
     // The icon tells the closed port at a glance, and its hint says why.
     tray_->SetIcon(open ? ProgramIcon() : InactiveIcon());
-    tray_->SetHint(port_.why().isEmpty() ? status_ : status_ + '\n' + port_.why());
-    setWindowTitle(status_);
+    tray_->SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
+    setWindowTitle(status);
 }
 
 void TFicha::ActivarClick() {

@@ -65,7 +65,6 @@ public:
     TFicha& Ficha() const { return *ficha_; }
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
     ProgramState& state() { return state_; }
-    PortActivation& activation() { return activation_; }
     TCommPortDriver& CommPort() { return commPort_; }
     CodeCapture& Capture() { return capture_; }
     CommandTable& Table() { return table_; }
