@@ -114,10 +114,10 @@ void TSelPuerto::showEvent(QShowEvent* event) {
     FormActivate();
 }
 
+// ApplyTranslation shows the device as well.
 void TSelPuerto::FormActivate() {
     ApplyTranslation();
     fillDevices();
-    showDevice();
 }
 
 // --- what the loader shows
