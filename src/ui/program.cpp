@@ -364,8 +364,9 @@ std::optional<std::string> Program::setPortDevice(int comNumber, const std::stri
     bool lossless = true;
     const std::string stored = Utf8ToCp1252(device, &lossless);
     if (!lossless) {
-        // tavrel.ini holds Windows-1252; a name it cannot hold would open another file.
-        return "Unable to write to " + settingsFile_.path() + ": " + device;
+        // tavrel.ini holds Windows-1252; a name it cannot hold would open another
+        // file. The message is in Windows-1252 as a whole, '?' where it cannot be.
+        return WriteFailure{settingsFile_.path(), {}}.message() + ": " + stored;
     }
     if (const auto failure = settingsFile_.writePortDevice(comNumber, stored)) {
         return failure->message();
