@@ -8,8 +8,8 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "cp1252_input.h"
-#include "ui_actions_group.h"
 #include "ui_action_options_group.h"
+#include "ui_actions_group.h"
 
 namespace tavrel {
 
@@ -154,10 +154,16 @@ TComando* ActionEditor::edited() const {
     return command;
 }
 
+// Storing what is already there is no edit: showing a command stores its
+// action again.
 void ActionEditor::store(const std::string& action) {
-    if (TComando* command = edited(); command != nullptr && command->Acciones) {
-        WriteAction(*command->Acciones, command->LoopActual, action);
+    TComando* command = current();
+    if (command == nullptr || !command->Acciones ||
+        ReadAction(*command->Acciones, command->LoopActual) == action) {
+        return;
     }
+    table_->markModified();
+    WriteAction(*command->Acciones, command->LoopActual, action);
 }
 
 void ActionEditor::ApplyTranslation(const TranslateFn& translate) {

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "platform/text_encoding.h"
+
 namespace tavrel {
 namespace {
 
@@ -62,8 +64,9 @@ std::optional<WriteFailure> AutostartEntry::SetEnabled(bool on, const std::strin
         }
         return std::nullopt;
     }
+    // Under the system's name for it, as the file system writes the entry.
     std::error_code error;
-    std::filesystem::create_directories(directory_, error);
+    std::filesystem::create_directories(Cp1252ToUtf8(directory_), error);
     if (error) {
         return WriteFailure{path_, error.message()};
     }

@@ -12,7 +12,8 @@ namespace tavrel {
 
 class AutostartEntry {
 public:
-    // configHome is the user's configuration directory ($XDG_CONFIG_HOME).
+    // configHome is the user's configuration directory ($XDG_CONFIG_HOME), in
+    // Windows-1252 like every path the file system takes.
     AutostartEntry(FileSystem& files, std::string configHome);
 
     const std::string& path() const { return path_; }

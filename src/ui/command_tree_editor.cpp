@@ -219,9 +219,14 @@ void CommandTreeEditor::TreeViewEdited(QTreeWidgetItem* item) {
     }
 }
 
+// A click on another node announces it through TreeViewChange; one that
+// changes nothing shows the selected node again.
 void CommandTreeEditor::TreeViewMouseDown(const QPoint& at) {
-    if (QTreeWidgetItem* item = ui_->TreeView->itemAt(at)) {
-        ui_->TreeView->setCurrentItem(item);
+    QTreeWidget* tree = ui_->TreeView;
+    QTreeWidgetItem* item = tree->itemAt(at);
+    if (item != nullptr && item != tree->currentItem()) {
+        tree->setCurrentItem(item);
+        return;
     }
     emit selectionChanged();
 }

@@ -24,7 +24,8 @@ public:
     virtual bool commandsModified() const = 0;
     // Clears the table and loads it from the existing file at path (Windows-1252).
     virtual void switchCommandsFile(const std::string& path) = 0;
-    // The translation table := the file at path, or empty when no such file exists.
+    // Empties the translation table when no file exists at path; an existing
+    // one is loaded by the main window when the dialog says translationChanged.
     virtual void switchTranslationFile(const std::string& path) = 0;
 
     // The device COMn (1..8) opens now, from tavrel.ini; UTF-8.

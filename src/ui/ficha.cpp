@@ -200,13 +200,14 @@ void TFicha::FormActivate() {
 // Every open attempt and every close, whoever asked for it.
 void TFicha::showPortState(bool open) {
     const QString title = QString::fromLatin1(kProgramTitle);
+    QString status;
     if (open) {
-        status_ = title + QStringLiteral(" (") +
-                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
-                  QString::number(port_.PortNumber()) + ')';
+        status = title + QStringLiteral(" (") +
+                 translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
+                 QString::number(port_.PortNumber()) + ')';
         ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
-        status_ =
+        status =
             title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
         ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
@@ -214,8 +215,8 @@ void TFicha::showPortState(bool open) {
     ui_->Desactivar->setEnabled(open);
     // The icon tells the closed port at a glance, and its hint says why.
     tray_->SetIcon(open ? ProgramIcon() : InactiveIcon());
-    tray_->SetHint(port_.why().isEmpty() ? status_ : status_ + '\n' + port_.why());
-    setWindowTitle(status_);
+    tray_->SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
+    setWindowTitle(status);
 }
 
 void TFicha::ActivarClick() {
@@ -271,7 +272,10 @@ void TFicha::closeEvent(QCloseEvent* event) {
 
 void TFicha::ApplyTranslation() {
     const std::string& path = state_.translationPath();
-    if (!path.empty() && QFileInfo(ToQt(path)).isFile()) {
+    // The same test as the program's file system: anything but a directory
+    // is read, and one that cannot be is reported.
+    const QFileInfo file(ToQt(path));
+    if (!path.empty() && file.exists() && !file.isDir()) {
         services_.loadTranslation(path);
     }
     Ui::TFicha& f = *ui_;

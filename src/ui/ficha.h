@@ -44,8 +44,6 @@ public:
     bool StartminimizedChecked() const;
     // Running mode: the window is in the tray (or minimised when there is no tray).
     bool Running() const { return running_; }
-    // The latest status title; empty until the port first changed state.
-    const QString& StatusTitle() const { return status_; }
 
     // Handlers, named after their controls and events.
     void FormActivate();
@@ -108,7 +106,6 @@ private:
     TrayIcon* tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
-    QString status_;
     bool activated_ = false;
     bool running_ = false;
     bool centred_ = false;

@@ -24,7 +24,6 @@ public:
     void OpenTopic(const QString& topic) override;
 
     QTextBrowser* browser() const { return browser_; }
-    const QString& indexFile() const { return indexFile_; }
     // Where links out of the help go; the desktop's browser unless replaced.
     std::function<bool(const QUrl&)> openExternal;
 

@@ -73,7 +73,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
       reopenTimer_(timers_.createTimer()),
-      autostart_(files_, ConfigHome().string()) {
+      autostart_(files_, Utf8ToCp1252(ConfigHome().string(), &configHomeStorable_)) {
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
@@ -342,10 +342,9 @@ void Program::switchCommandsFile(const std::string& path) {
     }
 }
 
+// The window loads an existing file when it retranslates (translationChanged).
 void Program::switchTranslationFile(const std::string& path) {
-    if (files_.exists(path)) {
-        loadTranslation(path);
-    } else {
+    if (!files_.exists(path)) {
         translation_.clear();
     }
 }
@@ -365,8 +364,9 @@ std::optional<std::string> Program::setPortDevice(int comNumber, const std::stri
     bool lossless = true;
     const std::string stored = Utf8ToCp1252(device, &lossless);
     if (!lossless) {
-        // tavrel.ini holds Windows-1252; a name it cannot hold would open another file.
-        return "Unable to write to " + settingsFile_.path() + ": " + device;
+        // tavrel.ini holds Windows-1252; a name it cannot hold would open another
+        // file. The message is in Windows-1252 as a whole, '?' where it cannot be.
+        return WriteFailure{settingsFile_.path(), {}}.message() + ": " + stored;
     }
     if (const auto failure = settingsFile_.writePortDevice(comNumber, stored)) {
         return failure->message();
@@ -384,13 +384,23 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
 }
 
 bool Program::startsAtLogin() const {
-    return autostart_.Enabled();
+    return configHomeStorable_ && autostart_.Enabled();
 }
 
 std::optional<std::string> Program::setStartAtLogin(bool on) {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (const auto failure = autostart_.SetEnabled(on, self.string())) {
+    std::optional<WriteFailure> failure;
+    if (!configHomeStorable_) {
+        failure = WriteFailure{autostart_.path(),
+                               "The configuration folder's name has characters that cannot be "
+                               "stored in Windows-1252."};
+    } else if (on && self.empty()) {
+        failure = WriteFailure{autostart_.path(), "The program's own path is unknown."};
+    } else {
+        failure = autostart_.SetEnabled(on, self.string());
+    }
+    if (failure) {
         return failure->message() + "\n" + failure->reason;
     }
     return std::nullopt;

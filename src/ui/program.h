@@ -65,7 +65,6 @@ public:
     TFicha& Ficha() const { return *ficha_; }
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
     ProgramState& state() { return state_; }
-    PortActivation& activation() { return activation_; }
     TCommPortDriver& CommPort() { return commPort_; }
     CodeCapture& Capture() { return capture_; }
     CommandTable& Table() { return table_; }
@@ -154,6 +153,9 @@ private:
     // Runs while the device of the open port is gone, to open it again when
     // it is back.
     std::unique_ptr<Timer> reopenTimer_;
+    // The configuration folder's name fits Windows-1252; else the entry
+    // would be written and looked for elsewhere, so it is not.
+    bool configHomeStorable_ = true;
     AutostartEntry autostart_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;

@@ -52,16 +52,14 @@ TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, Por
     InstallHelpKey(this, help);
 
     Ui::TSelPuerto& f = *ui_;
-    ShowOrdinal(f.CBPortNumber, 1);
-    ShowOrdinal(f.CBVelocidad, 5);
     // Only digits and backspace can be typed into the three sequence fields.
     for (QLineEdit* field : {f.ESkip, f.ETolera, f.ESize}) {
         field->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     }
-    f.ESkip->setText(QStringLiteral("1"));
-    f.ETolera->setText(QStringLiteral("5"));
-    f.ESize->setText(QStringLiteral("1"));
+    // The settings in force, until a commands file brings its own.
+    showPortOrdinals(services_.portOrdinals());
+    showSequenceSettings(sequence_);
 
     // activated: only a pick by the user, the item already selected included.
     connect(f.CBPortNumber, &QComboBox::activated, this, &TSelPuerto::CBPortNumberClick);
@@ -107,7 +105,6 @@ TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, Por
     };
     stateHeard_ = state_.changed.subscribe([this] { showPaths(); });
     showPaths();
-    showDevice();
 }
 
 TSelPuerto::~TSelPuerto() = default;
@@ -117,10 +114,10 @@ void TSelPuerto::showEvent(QShowEvent* event) {
     FormActivate();
 }
 
+// ApplyTranslation shows the device as well.
 void TSelPuerto::FormActivate() {
     ApplyTranslation();
     fillDevices();
-    showDevice();
 }
 
 // --- what the loader shows

@@ -69,7 +69,8 @@ public:
     void ApplyTranslation();
 
 signals:
-    // The Translation field changed: the main window re-captions itself.
+    // The Translation field changed: the main window loads the file and
+    // re-captions itself, before the dialog does.
     void translationChanged();
 
 protected:

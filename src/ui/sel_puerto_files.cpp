@@ -1,11 +1,11 @@
 // The configuration dialog's three file fields and their Browse buttons.
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopedValueRollback>
 
 #include "commands/program_state.h"
 #include "configuration_services.h"
 #include "message_boxes.h"
+#include "platform/posix/program_directory.h"
 #include "platform/text_encoding.h"
 #include "sel_puerto.h"
 #include "ui_SelecPuerto.h"
@@ -13,18 +13,11 @@
 namespace tavrel {
 namespace {
 
-// The translations that come with the program: beside a built program, or
-// in the installed data folder; empty when neither is there.
+// The translations that come with the program, in its data folder; empty
+// when they are not there.
 QString ShippedTranslations() {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    for (const QString& folder :
-         {programFolder + QStringLiteral("/translations"),
-          programFolder + QStringLiteral("/../share/tavrel/translations")}) {
-        if (QFileInfo(folder).isDir()) {
-            return QFileInfo(folder).canonicalFilePath();
-        }
-    }
-    return {};
+    const QFileInfo folder(QString::fromStdString((DataDirectory() / "translations").string()));
+    return folder.isDir() ? folder.canonicalFilePath() : QString();
 }
 
 }  // namespace
@@ -69,8 +62,9 @@ void TSelPuerto::EFichLenguajeChange() {
         state_.setTranslationPath(*path);
         services_.switchTranslationFile(*path);
     }
-    ApplyTranslation();
+    // The main window loads the file, then the dialog takes its captions.
     emit translationChanged();
+    ApplyTranslation();
 }
 
 void TSelPuerto::EFichLogChange() {

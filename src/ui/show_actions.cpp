@@ -2,13 +2,14 @@
 // and which controls are enabled for it.
 #include <QButtonGroup>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 #include "action_editor.h"
 #include "actions/action_string.h"
 #include "commands/command_table.h"
-#include "ui_actions_group.h"
 #include "ui_action_options_group.h"
+#include "ui_actions_group.h"
 
 namespace tavrel {
 namespace {
@@ -32,18 +33,6 @@ void ClearBox(QComboBox* box) {
     box->setCurrentIndex(-1);
     box->setEditText(QString());
 }
-
-// Keeps the handlers bound to the controls quiet while it lives.
-class Quiet {
-public:
-    explicit Quiet(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Quiet() { flag_ = false; }
-    Quiet(const Quiet&) = delete;
-    Quiet& operator=(const Quiet&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -70,7 +59,7 @@ void ActionEditor::ShowActions() {
     }
     Kind shown = Kind::None;
     {
-        const Quiet quiet(showing_);
+        const QScopedValueRollback<bool> quiet(showing_, true);
         const Ui::SpecialSettingsGroup& s = *special_;
         for (QAbstractButton* kind : kinds_->buttons()) {
             kind->setEnabled(true);
@@ -119,14 +108,14 @@ void ActionEditor::ShowActions() {
 
 void ActionEditor::showNoCommand() {
     DisableActions();
-    const Quiet quiet(showing_);
+    const QScopedValueRollback<bool> quiet(showing_, true);
     const Ui::SpecialSettingsGroup& s = *special_;
     SetEnabled({s.BBorra, s.CBTargetWin}, false);
     setLoopControlsEnabled(false);
 }
 
 void ActionEditor::DisableActions() {
-    const Quiet quiet(showing_);
+    const QScopedValueRollback<bool> quiet(showing_, true);
     UncheckAll(kinds_);
     for (QAbstractButton* kind : kinds_->buttons()) {
         kind->setEnabled(false);

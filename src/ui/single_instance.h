@@ -22,7 +22,6 @@ public:
     // then runs without the check.
     bool Listen(std::function<void()> onShow);
     QString error() const { return error_; }
-    const QString& serverName() const { return name_; }
 
 private:
     QString name_;

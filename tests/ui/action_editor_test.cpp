@@ -174,6 +174,19 @@ TEST_F(ActionEditorTest, ShownActionIsStoredAgainAsTheControlsEncodeIt) {
     EXPECT_TRUE(enabled("Banyade"));
 }
 
+// Showing is not editing: an action stored again unchanged leaves the table
+// as saved; one the controls encode otherwise is an edit.
+TEST_F(ActionEditorTest, ShowingACommandLeavesTheTableUnmodified) {
+    for (const std::string& action : {kTap + "NCNE15", kMouse + "NCursorUR", kRun + "xterm",
+                                      kPost + "WM_CLOSEwParam0lParam1"}) {
+        table.markSaved();
+        show({action});
+        EXPECT_FALSE(table.modified()) << action;
+    }
+    show({kMouse + "RCursorDL"});
+    EXPECT_TRUE(table.modified());
+}
+
 TEST_F(ActionEditorTest, EnabledControlsFollowTheActionsOfTheCommand) {
     show({});
     for (const char* name :

@@ -188,6 +188,18 @@ TEST_F(TreeEditorTest, DropsKeepTwoLevels) {
     }
 }
 
+// One click shows the clicked command once, on another node and on the same one.
+TEST_F(TreeEditorTest, AClickAnnouncesTheSelectionOnce) {
+    int shown = 0;
+    QObject::connect(&tree, &CommandTreeEditor::selectionChanged, [&shown] { ++shown; });
+    for (const int pos : {1, 2, 2}) {
+        shown = 0;
+        QTest::mouseClick(tree.TreeView()->viewport(), Qt::LeftButton, {}, on(pos));
+        EXPECT_EQ(shown, 1) << pos;
+        EXPECT_EQ(table.selected(), pos);
+    }
+}
+
 TEST_F(TreeEditorTest, DoubleClickLearnsOnlyACommand) {
     select(0);
     tree.TreeViewDblClick();

@@ -28,6 +28,7 @@
 #include "ficha.h"
 #include "fit_text.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/file_system.h"
 #include "program.h"
 #include "sel_puerto.h"
 #include "tray_icon.h"
@@ -388,6 +389,101 @@ TEST_F(ProgramTest, FilesThatCannotBeReadAreNamedOnceAndNeverWrittenOver) {
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts.front(),
               "Unable to read " + file("tavrel.ini") + "\nNo [section] line found");
+}
+
+// Selecting a command and recognising it while editing only show its action:
+// another commands file then loads without a question.
+TEST_F(ProgramTest, ShowingACommandLeavesNothingUnsaved) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    write("other.ini", "[Config]\r\nPuerto=2\r\nNumComandos=0\r\n");
+    start();
+    tree()->setCurrentItem(tree()->topLevelItem(0)->child(0));
+    ASSERT_EQ(program->Table().current(), &program->Table().record(1));
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+    press();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return program->Table().current() == &program->Table().record(1); }, 5000));
+    EXPECT_FALSE(program->commandsModified());
+
+    auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
+    field->setText(file("other.ini"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(boxes.captions.empty());
+    EXPECT_TRUE(program->Table().empty());
+}
+
+// A translation that cannot be read is read once and named once.
+TEST_F(ProgramTest, AnUnreadableTranslationIsNamedOnce) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    QFile big(file("big.lng"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(static_cast<qint64>(kLargestReadableFile) + 1));
+    big.close();
+    TSelPuerto& dialog = program->SelPuerto();
+    dialog.chooseFile = [this](const QString&) { return file("big.lng"); };
+    dialog.findChild<QAbstractButton*>(QStringLiteral("BExaminarFichLenguaje"))->click();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_TRUE(boxes.texts[0].startsWith("Unable to read " + file("big.lng")));
+}
+
+// With no commands file the dialog shows the port and sequence settings in force.
+TEST_F(ProgramTest, TheConfigurationDialogShowsTheSettingsInForce) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    const TSelPuerto& dialog = program->SelPuerto();
+    const auto list = [&dialog](const char* name) {
+        return dialog.findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
+    };
+    const auto field = [&dialog](const char* name) {
+        return dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    };
+    EXPECT_EQ(list("CBPortNumber"), "COM2");
+    EXPECT_EQ(list("CBVelocidad"), "19200");
+    EXPECT_EQ(list("CBDataBits"), "8");
+    EXPECT_EQ(field("ESkip"), QString::number(program->Sequence().SkipFirst));
+    EXPECT_EQ(field("ETolera"), QString::number(program->Sequence().Tolerance));
+    EXPECT_EQ(field("ESize"), QString::number(program->Sequence().ValueSize));
+}
+
+// Start at login under a configuration folder whose name is not ASCII: the
+// entry lands in that folder; a name Windows-1252 cannot hold is reported and
+// nothing is written anywhere.
+TEST_F(ProgramTest, StartAtLoginWritesUnderTheConfigurationFolderAsNamed) {
+    ASSERT_TRUE(pty.ok());
+    const char* const saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = saved != nullptr ? saved : "";
+    writeSettings();
+    const struct {
+        const char* folder;
+        bool written;
+    } cases[] = {{"Konfigur\u00e4tion", true}, {"konfiguracja \u0142", false}};
+    for (const auto& c : cases) {
+        const std::string home = dir.path().toStdString() + "/" + c.folder;
+        ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        program.reset();
+        boxes.texts.clear();
+        start();
+        const auto folders = [this] {
+            return QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const auto before = folders();
+        action("StartAtLogin")->trigger();
+        EXPECT_EQ(std::filesystem::exists(home + "/autostart/tavrel.desktop"), c.written) << home;
+        EXPECT_EQ(folders(), before + (c.written ? 1 : 0)) << home;
+        EXPECT_EQ(action("StartAtLogin")->isChecked(), c.written) << home;
+        EXPECT_EQ(boxes.texts.size(), c.written ? 0u : 1u) << home;
+    }
+    if (saved != nullptr) {
+        ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 // The receiver picker on real lines: the device the user picks is written for
