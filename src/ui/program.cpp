@@ -388,8 +388,7 @@ bool Program::startsAtLogin() const {
 }
 
 std::optional<std::string> Program::setStartAtLogin(bool on) {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path self = ExecutablePath();
     std::optional<WriteFailure> failure;
     if (!configHomeStorable_) {
         failure = WriteFailure{autostart_.path(),

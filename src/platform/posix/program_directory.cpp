@@ -15,10 +15,16 @@
 
 namespace tavrel {
 
-std::filesystem::path ExecutableDirectory() {
+std::filesystem::path ExecutablePath() {
     std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path(error) : executable.parent_path();
+    std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : executable;
+}
+
+std::filesystem::path ExecutableDirectory() {
+    const std::filesystem::path executable = ExecutablePath();
+    std::error_code error;
+    return executable.empty() ? std::filesystem::current_path(error) : executable.parent_path();
 }
 
 namespace {

@@ -10,7 +10,10 @@ namespace tavrel {
 std::filesystem::path ConfigHome(const char* xdgConfigHome, const char* home);
 std::filesystem::path ConfigHome();
 
-// The directory of the running executable.
+// The running executable; empty when the system does not say.
+std::filesystem::path ExecutablePath();
+// The directory of the running executable (the working directory when the
+// system does not say).
 std::filesystem::path ExecutableDirectory();
 
 // The executable's directory when it is writable and not that of an installed
