@@ -7,13 +7,12 @@
 #include <signal.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "child_process.h"
-#include "irsim_process.h"
 #include "platform/posix/unique_fd.h"
 #include "program_process.h"
+#include "temp_dir.h"
 #include "x11_backend_fixture.h"
 
 namespace tavrel::testing {
@@ -39,17 +38,6 @@ private:
     ChildProcess child_;
 };
 
-// "Iconic", "Normal", or "" for a window the manager has withdrawn (hidden).
-std::string WindowState(const std::string& window) {
-    const std::string out = RunCommand("xprop -id " + window + " WM_STATE 2>/dev/null");
-    for (const char* state : {"Iconic", "Normal"}) {
-        if (out.find(std::string("window state: ") + state) != std::string::npos) {
-            return state;
-        }
-    }
-    return {};
-}
-
 class TrayHostLater : public test::X11BackendTest {
 protected:
     void SetUp() override {
@@ -64,7 +52,7 @@ protected:
 
 TEST_F(TrayHostLater, TheIconMovesInWhenThePanelComesAndOutWhenItGoes) {
     TempDir dir;
-    std::ofstream(dir.file("tavrel.ini"), std::ios::binary) << "[Config]\r\nArranque=1\r\n";
+    dir.put("tavrel.ini", "[Config]\r\nArranque=1\r\n");
     ProgramProcess program(dir.path());
     ASSERT_TRUE(program.start());
 
