@@ -25,6 +25,7 @@
 #include "event_loop.h"
 #include "irsim_process.h"
 #include "serial/ComDrv32.h"
+#include "smoke.h"
 
 #ifdef TAVREL_BENCH_X11
 // clang-format off
@@ -165,7 +166,10 @@ void BM_BurstToReceiveEvent(benchmark::State& state) {
     state.counters["p99_ms"] = Percentile(latencies, 0.99);
     state.counters["max_ms"] = Percentile(latencies, 1.0);
 }
-BENCHMARK(BM_BurstToReceiveEvent)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BurstToReceiveEvent)
+    ->Iterations(tavrel::bench::Runs(300))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Capture fed by the driver, with recognition counted instead of run.
 struct CountingCapture {
@@ -248,7 +252,7 @@ BENCHMARK(BM_HeldButtonRepeats)
     ->Arg(0)
     ->Arg(9600)
     ->Arg(19200)
-    ->Iterations(3)
+    ->Iterations(tavrel::bench::Runs(3))
     ->Unit(benchmark::kSecond);
 
 void BM_IdleWakeUpsPerSecond(benchmark::State& state) {
@@ -372,7 +376,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
 BENCHMARK(BM_PressToKeyPress)
     ->Arg(0)
     ->Arg(9600)
-    ->Iterations(320)
+    ->Iterations(tavrel::bench::Runs(320))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 #endif

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/x11/x11_backend.h"
+#include "smoke.h"
 
 namespace {
 
@@ -71,14 +72,18 @@ void MeasureStall(benchmark::State& state, const std::string& action, const std:
 void PointerMoveToAWindowThatDeclinesFocus(benchmark::State& state) {
     MeasureStall(state, tavrel::MakeMouseAction('N', 'U', 'N'), "stall clock");
 }
-BENCHMARK(PointerMoveToAWindowThatDeclinesFocus)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(PointerMoveToAWindowThatDeclinesFocus)
+    ->Iterations(tavrel::bench::Runs(5))
+    ->Unit(benchmark::kMillisecond);
 
 // Thirty euro signs, which the US layout lacks: each goes through a spare keycode.
 void TextThroughSpareKeycodes(benchmark::State& state) {
     MeasureStall(state,
                  tavrel::MakeTapKeyAction(false, false, false, true, std::string(30, '\x80')), "");
 }
-BENCHMARK(TextThroughSpareKeycodes)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(TextThroughSpareKeycodes)
+    ->Iterations(tavrel::bench::Runs(3))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
