@@ -35,6 +35,7 @@
 #include "capture/recognizer.h"
 #include "commands/program_state.h"
 #include "bench_target.h"
+#include "quiet_recognition_host.h"
 // clang-format on
 #include "platform/fake/fake_platform.h"
 #endif
@@ -273,18 +274,6 @@ void BM_IdleWakeUpsPerSecond(benchmark::State& state) {
 BENCHMARK(BM_IdleWakeUpsPerSecond)->Iterations(1)->Unit(benchmark::kSecond);
 
 #ifdef TAVREL_BENCH_X11
-// Running mode: nothing is shown, a log error would only be counted.
-class RunningHost : public tavrel::RecognitionHost {
-public:
-    explicit RunningHost(const tavrel::CodeCapture& capture) : capture_(capture) {}
-    bool Aprendiendo() const override { return capture_.Aprendiendo; }
-    void ShowActions(tavrel::TComando&) override {}
-    void reportLogError(const std::string&) override {}
-
-private:
-    const tavrel::CodeCapture& capture_;
-};
-
 // Args: baud of the byte spacing (0: bursts written whole). From the write
 // of a press's first byte to the KeyPress at a real client window.
 void BM_PressToKeyPress(benchmark::State& state) {
@@ -309,7 +298,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     mode.setSonido(false);
     tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
     tavrel::CodeCapture capture(loop, table, settings);
-    RunningHost host(capture);
+    tavrel::bench::QuietRecognitionHost host;
     tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), runner, host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
     capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
