@@ -13,6 +13,7 @@
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
 #include "platform/fake/virtual_clock.h"
+#include "quiet_recognition_host.h"
 
 namespace {
 
@@ -77,13 +78,6 @@ public:
     std::int64_t runs = 0;
 };
 
-class QuietHost : public RecognitionHost {
-public:
-    bool Aprendiendo() const override { return false; }
-    void ShowActions(TComando&) override {}
-    void reportLogError(const std::string&) override {}
-};
-
 void BM_RecognizeLastOf10000(benchmark::State& state) {
     CommandTable table;
     int last = 0;
@@ -99,7 +93,7 @@ void BM_RecognizeLastOf10000(benchmark::State& state) {
     NoSound sound;
     CountingRunner runner;
     ProgramState mode;
-    QuietHost host;
+    bench::QuietRecognitionHost host;
     Recognizer recognizer(table, settings, mode, sound, runner, host);
     mode.setEditMode(false);
     // With a log file, each recognition also appends its line there.

@@ -25,6 +25,7 @@
 #include "event_loop.h"
 #include "irsim_process.h"
 #include "serial/ComDrv32.h"
+#include "smoke.h"
 
 #ifdef TAVREL_BENCH_X11
 // clang-format off
@@ -34,6 +35,7 @@
 #include "capture/recognizer.h"
 #include "commands/program_state.h"
 #include "bench_target.h"
+#include "quiet_recognition_host.h"
 // clang-format on
 #include "platform/fake/fake_platform.h"
 #endif
@@ -165,7 +167,10 @@ void BM_BurstToReceiveEvent(benchmark::State& state) {
     state.counters["p99_ms"] = Percentile(latencies, 0.99);
     state.counters["max_ms"] = Percentile(latencies, 1.0);
 }
-BENCHMARK(BM_BurstToReceiveEvent)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BurstToReceiveEvent)
+    ->Iterations(tavrel::bench::Runs(300))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Capture fed by the driver, with recognition counted instead of run.
 struct CountingCapture {
@@ -248,7 +253,7 @@ BENCHMARK(BM_HeldButtonRepeats)
     ->Arg(0)
     ->Arg(9600)
     ->Arg(19200)
-    ->Iterations(3)
+    ->Iterations(tavrel::bench::Runs(3))
     ->Unit(benchmark::kSecond);
 
 void BM_IdleWakeUpsPerSecond(benchmark::State& state) {
@@ -269,18 +274,6 @@ void BM_IdleWakeUpsPerSecond(benchmark::State& state) {
 BENCHMARK(BM_IdleWakeUpsPerSecond)->Iterations(1)->Unit(benchmark::kSecond);
 
 #ifdef TAVREL_BENCH_X11
-// Running mode: nothing is shown, a log error would only be counted.
-class RunningHost : public tavrel::RecognitionHost {
-public:
-    explicit RunningHost(const tavrel::CodeCapture& capture) : capture_(capture) {}
-    bool Aprendiendo() const override { return capture_.Aprendiendo; }
-    void ShowActions(tavrel::TComando&) override {}
-    void reportLogError(const std::string&) override {}
-
-private:
-    const tavrel::CodeCapture& capture_;
-};
-
 // Args: baud of the byte spacing (0: bursts written whole). From the write
 // of a press's first byte to the KeyPress at a real client window.
 void BM_PressToKeyPress(benchmark::State& state) {
@@ -305,7 +298,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
     mode.setSonido(false);
     tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
     tavrel::CodeCapture capture(loop, table, settings);
-    RunningHost host(capture);
+    tavrel::bench::QuietRecognitionHost host;
     tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), runner, host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
     capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
@@ -372,7 +365,7 @@ void BM_PressToKeyPress(benchmark::State& state) {
 BENCHMARK(BM_PressToKeyPress)
     ->Arg(0)
     ->Arg(9600)
-    ->Iterations(320)
+    ->Iterations(tavrel::bench::Runs(320))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 #endif

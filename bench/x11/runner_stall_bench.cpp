@@ -4,16 +4,15 @@
 // longest gap of all iterations. Run under scripts/xstack (US layout).
 // clang-format off
 #include "runner_parts.h"
-#include "test_window.h"
+#include "bench_target.h"
 // clang-format on
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <memory>
 
-#include "platform/x11/x11_backend.h"
+#include "smoke.h"
 
 namespace {
 
@@ -37,22 +36,14 @@ private:
 };
 
 void MeasureStall(benchmark::State& state, const std::string& action, const std::string& target) {
-    auto opened = tavrel::X11Backend::Open();
-    if (!opened.backend) {
-        state.SkipWithError(opened.problem.c_str());
+    // The window that has the focus before the run.
+    const auto previous = tavrel::bench::OpenFocusedTarget(state, "tavrel stall previous");
+    if (!previous) {
         return;
     }
-    tavrel::X11Backend& backend = *opened.backend;
-    TestWindow previous("tavrel stall previous");
+    tavrel::X11Backend& backend = *previous.backend;
     TestWindow clock("tavrel stall clock", TestWindow::TitleKind::Utf8,
                      TestWindow::Focus::Declines);
-    if (!tavrel::test::WaitUntil([&] {
-            backend.desktop().RaiseAndActivate(previous.id());
-            return previous.records().focused;
-        })) {
-        state.SkipWithError("the previous window never got the focus");
-        return;
-    }
     tavrel::test::RunnerParts parts(backend.input(), backend.desktop());
     StallProbe probe;
     const std::function<void()> pump = [&probe] { probe.Pump(); };
@@ -71,14 +62,18 @@ void MeasureStall(benchmark::State& state, const std::string& action, const std:
 void PointerMoveToAWindowThatDeclinesFocus(benchmark::State& state) {
     MeasureStall(state, tavrel::MakeMouseAction('N', 'U', 'N'), "stall clock");
 }
-BENCHMARK(PointerMoveToAWindowThatDeclinesFocus)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(PointerMoveToAWindowThatDeclinesFocus)
+    ->Iterations(tavrel::bench::Runs(5))
+    ->Unit(benchmark::kMillisecond);
 
 // Thirty euro signs, which the US layout lacks: each goes through a spare keycode.
 void TextThroughSpareKeycodes(benchmark::State& state) {
     MeasureStall(state,
                  tavrel::MakeTapKeyAction(false, false, false, true, std::string(30, '\x80')), "");
 }
-BENCHMARK(TextThroughSpareKeycodes)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(TextThroughSpareKeycodes)
+    ->Iterations(tavrel::bench::Runs(3))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

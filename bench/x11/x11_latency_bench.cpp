@@ -11,6 +11,7 @@
 #include "platform/fake/virtual_clock.h"
 #include "platform/windows.h"
 #include "bench_target.h"
+#include "smoke.h"
 // clang-format on
 #include <dlfcn.h>
 #include <xcb/xcb.h>
@@ -68,7 +69,10 @@ void KeyPressLatency(benchmark::State& state) {
         state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
     }
 }
-BENCHMARK(KeyPressLatency)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(KeyPressLatency)
+    ->UseManualTime()
+    ->Iterations(tavrel::bench::Runs(2000))
+    ->Unit(benchmark::kMicrosecond);
 
 // Round trips per key event: a bare keybd_event press and release, and a
 // command whose action types a word with no destination window (the action
@@ -114,7 +118,7 @@ void RoundTripsPerKeyEvent(benchmark::State& state) {
     state.counters["command_round_trips_per_key_event"] =
         static_cast<double>(run) / (2.0 * 10.0 * runs);
 }
-BENCHMARK(RoundTripsPerKeyEvent)->Iterations(200);
+BENCHMARK(RoundTripsPerKeyEvent)->Iterations(tavrel::bench::Runs(200));
 
 }  // namespace
 

@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/run_as_nobody.h"
 #include "commands/codigo_text.h"
 #include "commands/ini_file.h"
 #include "platform/posix/posix_file_system.h"
+#include "run_as_nobody.h"
 #include "temp_dir.h"
 
 namespace tavrel {

@@ -1,5 +1,6 @@
 // Save/Run killed at random moments: each file is always the whole old or the
 // whole new version, and a scratch file left behind is never read as data.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "child_process.h"
 #include "platform/posix/posix_file_system.h"
 #include "save_versions.h"
 #include "temp_dir.h"
@@ -17,25 +19,20 @@
 namespace tavrel {
 namespace {
 
-// Starts the save loop and returns once it is about to save.
-pid_t StartSaveLoop(const std::string& dir) {
+// Starts the save loop as loop and returns its pid once it is about to save,
+// -1 when it never said so (loop then kills and reaps it when it goes).
+pid_t StartSaveLoop(const std::string& dir, testing::ChildProcess& loop) {
     int ready[2];
-    if (::pipe(ready) != 0) {
+    if (::pipe2(ready, O_CLOEXEC) != 0) {
         return -1;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(ready[1], STDOUT_FILENO);
-        ::close(ready[0]);
-        ::close(ready[1]);
-        ::execl(TAVREL_SAVE_LOOP_PATH, TAVREL_SAVE_LOOP_PATH, dir.c_str(), nullptr);
-        ::_exit(127);
-    }
+    const bool spawned =
+        loop.start({TAVREL_SAVE_LOOP_PATH, dir}, testing::ChildStreams{.output = ready[1]});
     ::close(ready[1]);
     char line[6];
-    const bool started = ::read(ready[0], line, sizeof line) == sizeof line;
+    const bool started = spawned && ::read(ready[0], line, sizeof line) == sizeof line;
     ::close(ready[0]);
-    return started ? child : -1;
+    return started ? loop.pid() : -1;
 }
 
 TEST(CrashConsistency, AKilledSaveLeavesEachFileWholeOldOrWholeNew) {
@@ -59,12 +56,11 @@ TEST(CrashConsistency, AKilledSaveLeavesEachFileWholeOldOrWholeNew) {
     std::mt19937 random(14);
     int scratchLeft = 0;
     for (int kill = 0; kill < 100; ++kill) {
-        const pid_t child = StartSaveLoop(dir.path());
+        testing::ChildProcess loop;
+        const pid_t child = StartSaveLoop(dir.path(), loop);
         ASSERT_GT(child, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 8000));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
+        const int status = loop.stop(SIGKILL, 10000);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the save loop stopped by itself at kill " << kill;
 
         const std::string saved = dir.get("vorkumel.ini");

@@ -117,4 +117,14 @@ std::vector<std::string> FindWindows(const std::string& options) {
     return found;
 }
 
+std::string WindowState(const std::string& window) {
+    const std::string out = RunCommand("xprop -id " + window + " WM_STATE 2>/dev/null");
+    for (const char* state : {"Iconic", "Normal"}) {
+        if (out.find(std::string("window state: ") + state) != std::string::npos) {
+            return state;
+        }
+    }
+    return {};
+}
+
 }  // namespace tavrel::testing

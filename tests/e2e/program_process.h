@@ -43,4 +43,8 @@ std::string RunCommand(const std::string& commandLine);
 // The ids of the windows "xdotool search OPTIONS" finds.
 std::vector<std::string> FindWindows(const std::string& options);
 
+// The window manager's state of window: "Iconic", "Normal", or "" for a
+// window it has withdrawn (hidden).
+std::string WindowState(const std::string& window);
+
 }  // namespace tavrel::testing

@@ -4,12 +4,11 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "irsim_process.h"
 #include "program_process.h"
+#include "temp_dir.h"
 #include "x11_backend_fixture.h"
 
 namespace tavrel::testing {
@@ -60,7 +59,7 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     TempDir first;
     TempDir second;
     // Load minimized: the first one goes straight to the tray.
-    std::ofstream(first.file("tavrel.ini"), std::ios::binary) << "[Config]\r\nArranque=1\r\n";
+    first.put("tavrel.ini", "[Config]\r\nArranque=1\r\n");
     ProgramProcess running(first.path());
     ASSERT_TRUE(running.start());
     ASSERT_TRUE(WaitUntil([] { return FindWindows("--onlyvisible --class tavrel").size() == 1; },

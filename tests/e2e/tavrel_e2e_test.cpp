@@ -10,8 +10,6 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,17 +25,6 @@ using test::WaitUntil;
 using test::WindowRecords;
 
 constexpr char kTargetTitle[] = "Tavrel e2e target";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Counts the bells rung on the display: the program beeps on every
 // recognised press, which tells a test that a press was handled even when
@@ -81,17 +68,6 @@ private:
     int bells_ = 0;
 };
 
-// Visible windows of the program whose title holds text (xdotool matches a pattern).
-std::vector<std::string> VisibleProgramWindows(const std::string& nameOption = "--class tavrel") {
-    std::istringstream ids(
-        RunCommand("xdotool search --onlyvisible " + nameOption + " 2>/dev/null"));
-    std::vector<std::string> found;
-    for (std::string id; ids >> id;) {
-        found.push_back(id);
-    }
-    return found;
-}
-
 class TavrelEndToEnd : public test::X11BackendTest {
 protected:
     void SetUp() override {
@@ -103,15 +79,15 @@ protected:
         ASSERT_TRUE(irsim->started());
         window = std::make_unique<test::TestWindow>(kTargetTitle);
 
-        WriteFile(dir.file("tavrel.ini"), settingsBefore());
+        dir.put("tavrel.ini", settingsBefore());
         // Written by hand: keys missing or out of order, lower-case hex.
-        WriteFile(dir.file("vorkumel.ini"),
-                  "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
-                  "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
-                  "[1]\r\nLevel=0\r\n"
-                  "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
-                  "0=\xA1SendKeys\xA1NNNNok\r\n"
-                  "[3]\r\nLevel=1\r\n");
+        dir.put("vorkumel.ini",
+                "[Config]\r\nPuerto=2\r\nTolerance=5\r\nNumComandos=3\r\n"
+                "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n"
+                "[1]\r\nLevel=0\r\n"
+                "[2]\r\nLevel=1\r\nCodigo=0a1f3c0a1f3c\r\nTargetWindow=e2e target\r\n"
+                "0=\xA1SendKeys\xA1NNNNok\r\n"
+                "[3]\r\nLevel=1\r\n");
         program = std::make_unique<ProgramProcess>(dir.path());
         // The developer trace, to show what the program did when a test fails.
         ASSERT_TRUE(program->start({}, {"TAVREL_TRACE=1"}));
@@ -152,7 +128,7 @@ protected:
         std::vector<std::string> icons;
         WaitUntil(
             [&] {
-                icons = VisibleProgramWindows();
+                icons = FindWindows("--onlyvisible --class tavrel");
                 return icons.size() == 1;
             },
             std::chrono::seconds(10));
@@ -184,12 +160,12 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
     // Save/Run ran before the first start-up byte went out: the settings
     // keys updated where they stand and the rest kept, the commands file
     // written whole in its documented order.
-    EXPECT_EQ(ReadFile(dir.file("tavrel.ini")),
+    EXPECT_EQ(dir.get("tavrel.ini"),
               "[Files]\r\nLogFile=" + dir.file("tavrel.log") + "\r\nSettings=" +
                   dir.file("vorkumel.ini") + "\r\nLanguage=\r\n\r\n[Config]\r\narranque=1\r\n" +
                   "Sonido=1\r\nAdvancedKeyPress=1\r\nShowCommands=0\r\n\r\n[Ports]\r\nCOM2=" +
                   dir.file("ttyIR") + "\r\n");
-    EXPECT_EQ(ReadFile(dir.file("vorkumel.ini")),
+    EXPECT_EQ(dir.get("vorkumel.ini"),
               "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\nStopBits=0\r\n"
               "SkipFirst=1\r\nTolerance=5\r\nValueSize=1\r\nNumComandos=3\r\n\r\n"
               "[Comandos]\r\n1=TV\r\n2=Type\r\n3=Volume up\r\n\r\n"
@@ -209,8 +185,8 @@ TEST_F(TavrelEndToEnd, StartsMinimizedWritesTheFilesAndTypesAPressIntoAWindow) {
         return r.pressedKeysyms().size() >= 2;
     })) << program->output();
     EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
-        << ReadFile(dir.file("tavrel.log"));
+    EXPECT_TRUE(WaitUntil([&] { return dir.get("tavrel.log") == "TV,Type\r\n"; }))
+        << dir.get("tavrel.log");
     // The press's last byte settled it: the keys did not wait for silence.
     EXPECT_NE(program->output().find("recognised before the line fell silent"), std::string::npos)
         << program->output();
@@ -226,7 +202,7 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     // Running mode first: a press types and is logged.
     Activate(*window);
     pressAfterSilence();
-    ASSERT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }));
+    ASSERT_TRUE(WaitUntil([&] { return dir.get("tavrel.log") == "TV,Type\r\n"; }));
     ASSERT_TRUE(
         window->WaitFor([](const WindowRecords& r) { return r.pressedKeysyms().size() >= 2; }));
     ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; }));
@@ -234,11 +210,11 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
     std::vector<std::string> shown;
     ASSERT_TRUE(WaitUntil([&] {
-        shown = VisibleProgramWindows("--name 'Tavrel 3\\.0'");
+        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
         return shown.size() == 1;
     })) << program->output();
     EXPECT_EQ(RunCommand("xdotool getwindowname " + shown[0]), "Tavrel 3.0 (Activated - COM2)\n");
-    EXPECT_TRUE(WaitUntil([&] { return VisibleProgramWindows().size() == 1; }))
+    EXPECT_TRUE(WaitUntil([&] { return FindWindows("--onlyvisible --class tavrel").size() == 1; }))
         << "the tray icon stays after the window came back";
 
     // Editing: the next press is recognised (it beeps) but neither types nor logs.
@@ -246,7 +222,7 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     pressAfterSilence();
     ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 2; })) << program->output();
     EXPECT_TRUE(window->records().keys.empty());
-    EXPECT_EQ(ReadFile(dir.file("tavrel.log")), "TV,Type\r\n");
+    EXPECT_EQ(dir.get("tavrel.log"), "TV,Type\r\n");
 }
 
 TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsOpenedAgainWhenItReturns) {
@@ -263,7 +239,7 @@ TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsOpenedAgainWhenItReturns) {
     ASSERT_TRUE(waitForStartUp()) << program->output();
     Activate(*window);
     pressAfterSilence();
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(dir.file("tavrel.log")) == "TV,Type\r\n"; }))
+    EXPECT_TRUE(WaitUntil([&] { return dir.get("tavrel.log") == "TV,Type\r\n"; }))
         << program->output();
 }
 
@@ -279,7 +255,7 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
     ASSERT_TRUE(waitForStartUp()) << program->output();
     std::vector<std::string> shown;
     ASSERT_TRUE(WaitUntil([&] {
-        shown = VisibleProgramWindows("--name 'Tavrel 3\\.0'");
+        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
         return shown.size() == 1;
     })) << program->output();
     pressAfterSilence();  // selects "Type" and shows its action
@@ -295,9 +271,10 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
         RunCommand(std::string("xdotool key ") + key);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }))
-        << "Save/Run leaves editing mode";
-    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    ASSERT_TRUE(WaitUntil([] {
+        return FindWindows("--onlyvisible --name 'Tavrel 3\\.0'").empty();
+    })) << "Save/Run leaves editing mode";
+    const std::string file = dir.get("vorkumel.ini");
     const std::size_t type = file.find("[2]");
     ASSERT_NE(type, std::string::npos) << file;
     EXPECT_EQ(file.substr(type, file.find("\r\n\r\n", type) - type),
@@ -326,7 +303,7 @@ TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsShownClosedAndOpenedAgainWhenItRet
     // Editing mode, where the caption can be seen.
     RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
     const auto titled = [](const std::string& title) {
-        return VisibleProgramWindows("--name '^" + title + "$'").size() == 1;
+        return FindWindows("--onlyvisible --name '^" + title + "$'").size() == 1;
     };
     ASSERT_TRUE(WaitUntil([&] { return titled("Tavrel 3\\.0 \\(Activated - COM2\\)"); }))
         << program->output();
@@ -354,7 +331,7 @@ protected:
         std::vector<std::string> shown;
         WaitUntil(
             [&] {
-                shown = VisibleProgramWindows("--name '" + title + "'");
+                shown = FindWindows("--onlyvisible --name '" + title + "'");
                 return shown.size() == 1;
             },
             std::chrono::seconds(10));
@@ -385,7 +362,7 @@ protected:
         const std::string geometry = RunCommand("xdotool getwindowgeometry " + box);
         const std::size_t by = geometry.find('x', geometry.find("Geometry:"));
         keys(box, "Return");
-        WaitUntil([&] { return VisibleProgramWindows("--name 'Learning from'").empty(); });
+        WaitUntil([&] { return FindWindows("--onlyvisible --name 'Learning from'").empty(); });
         return by == std::string::npos ? -1 : std::stoi(geometry.substr(by + 1));
     }
 };
@@ -420,8 +397,9 @@ TEST_F(LearningEndToEnd, ACommandBuiltInTheWindowLearnsItsCodeAndTypesAfterSaveR
     EXPECT_GE(warned, plain + 20) << "the second answer carries the shadowing warning";
 
     keys(mainWindow, "alt+r");  // Save/Run
-    ASSERT_TRUE(WaitUntil([] { return VisibleProgramWindows("--name 'Tavrel 3\\.0'").empty(); }));
-    const std::string file = ReadFile(dir.file("vorkumel.ini"));
+    ASSERT_TRUE(
+        WaitUntil([] { return FindWindows("--onlyvisible --name 'Tavrel 3\\.0'").empty(); }));
+    const std::string file = dir.get("vorkumel.ini");
     EXPECT_NE(file.find("4=New remote\r\n5=New command\r\n"), std::string::npos) << file;
     const std::size_t added = file.find("[5]");
     ASSERT_NE(added, std::string::npos) << file;
@@ -439,9 +417,8 @@ TEST_F(LearningEndToEnd, ACommandBuiltInTheWindowLearnsItsCodeAndTypesAfterSaveR
         return r.pressedKeysyms().size() >= 2;
     })) << program->output();
     EXPECT_EQ(window->records().pressedKeysyms(), (std::vector<unsigned long>{XK_o, XK_k}));
-    EXPECT_TRUE(WaitUntil([&] {
-        return ReadFile(dir.file("tavrel.log")) == "New remote,New command\r\n";
-    })) << ReadFile(dir.file("tavrel.log"));
+    EXPECT_TRUE(WaitUntil([&] { return dir.get("tavrel.log") == "New remote,New command\r\n"; }))
+        << dir.get("tavrel.log");
 }
 
 }  // namespace

@@ -5,19 +5,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <vector>
 
-#include "irsim_process.h"
+#include "child_process.h"
+#include "platform/posix/unique_fd.h"
 #include "program_process.h"
+#include "temp_dir.h"
 #include "x11_backend_fixture.h"
-
-extern char** environ;
 
 namespace tavrel::testing {
 namespace {
@@ -28,45 +24,19 @@ using test::WaitUntil;
 class TrayHost {
 public:
     TrayHost() {
-        const char* argv[] = {"trayer",  "--edge",   "top", "--align",       "right", "--widthtype",
-                              "request", "--height", "24",  "--transparent", "false", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (::posix_spawnp(&pid_, "trayer", &actions, nullptr, const_cast<char**>(argv), environ) !=
-            0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~TrayHost() { stop(); }
-    TrayHost(const TrayHost&) = delete;
-    TrayHost& operator=(const TrayHost&) = delete;
-    bool started() const { return pid_ > 0; }
-    void stop() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-            pid_ = -1;
+        const UniqueFd nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (nothing) {
+            child_.start({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype",
+                          "request", "--height", "24", "--transparent", "false"},
+                         ChildStreams{.output = nothing.get(), .error = nothing.get()});
         }
     }
+    bool started() const { return child_.running(); }
+    void stop() { child_.stop(SIGTERM, 5000); }
 
 private:
-    pid_t pid_ = -1;
+    ChildProcess child_;
 };
-
-// "Iconic", "Normal", or "" for a window the manager has withdrawn (hidden).
-std::string WindowState(const std::string& window) {
-    const std::string out = RunCommand("xprop -id " + window + " WM_STATE 2>/dev/null");
-    for (const char* state : {"Iconic", "Normal"}) {
-        if (out.find(std::string("window state: ") + state) != std::string::npos) {
-            return state;
-        }
-    }
-    return {};
-}
 
 class TrayHostLater : public test::X11BackendTest {
 protected:
@@ -82,7 +52,7 @@ protected:
 
 TEST_F(TrayHostLater, TheIconMovesInWhenThePanelComesAndOutWhenItGoes) {
     TempDir dir;
-    std::ofstream(dir.file("tavrel.ini"), std::ios::binary) << "[Config]\r\nArranque=1\r\n";
+    dir.put("tavrel.ini", "[Config]\r\nArranque=1\r\n");
     ProgramProcess program(dir.path());
     ASSERT_TRUE(program.start());
 

@@ -8,12 +8,11 @@
 // clang-format on
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 
-#include "irsim_process.h"
 #include "program_process.h"
+#include "temp_dir.h"
 #include "x11_backend_fixture.h"
 
 namespace tavrel::testing {
@@ -61,17 +60,10 @@ private:
     std::multiset<std::string> titles_;
 };
 
-std::string WindowState(const std::string& window) {
-    const std::string out = RunCommand("xprop -id " + window + " WM_STATE 2>/dev/null");
-    return out.find("Iconic") != std::string::npos   ? "Iconic"
-           : out.find("Normal") != std::string::npos ? "Normal"
-                                                     : "";
-}
-
 class WindowModes : public test::X11BackendTest {
 protected:
     std::string startWith(const std::string& settings) {
-        std::ofstream(dir.file("tavrel.ini"), std::ios::binary) << settings;
+        dir.put("tavrel.ini", settings);
         program = std::make_unique<ProgramProcess>(dir.path());
         return program->start() ? "" : "not started";
     }

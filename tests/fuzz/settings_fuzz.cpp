@@ -1,5 +1,5 @@
 // The settings reader and its in-place update: any file reads; after a write
-// the six keys read back as written and the port map is kept.
+// the seven keys read back as written and the port map is kept.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     wanted.Sonido = data.ConsumeBool();
     wanted.AdvancedKeyPress = data.ConsumeBool();
     wanted.Arranque = data.ConsumeBool();
+    wanted.ShowCommands = data.ConsumeBool();
     if (settingsFile.write(wanted)) {
         std::abort();
     }
@@ -37,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         after.AdvancedKeyPress == wanted.AdvancedKeyPress && after.Arranque == wanted.Arranque &&
         after.Ports == before.Ports;
     if (!same) {
+        std::abort();
+    }
+    if (after.ShowCommands != wanted.ShowCommands) {
         std::abort();
     }
     return 0;

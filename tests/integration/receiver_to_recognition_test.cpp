@@ -57,14 +57,15 @@ protected:
         ASSERT_TRUE(irsim.waitForEvents("rx", 1));
         p.clock.advance(100);
         ASSERT_TRUE(irsim.waitForEvents("rx", 2));
-        receiveUntil(2);  // "OK", perhaps taken by the poll of the tick that sent 'R'
+        receiveUntil(2);  // "OK", perhaps read already in the advance that sent 'R'
         p.clock.advance(150);
     }
 
-    // Lets the clock run in poll-sized steps until the driver has handed over
-    // that many more bytes. The bytes come from another process, so this waits
-    // for them in real time; the poll that takes them may be the very tick
-    // that sent the byte they answer.
+    // Lets the clock run in 50 ms steps until the driver has handed over that
+    // many more bytes. The bytes come from another process, so this waits for
+    // them in real time; the driver reads them at the first instant the clock
+    // sees its line readable, which may be within the very advance that sent
+    // the byte they answer.
     void deliver(std::size_t bytes) { receiveUntil(received + bytes); }
 
     void receiveUntil(std::size_t wanted) {

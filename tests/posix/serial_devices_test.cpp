@@ -3,10 +3,10 @@
 #include "platform/posix/serial_devices.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "temp_dir.h"
 
 namespace tavrel {
 namespace {
@@ -24,11 +24,11 @@ TEST(SerialDevices, ReadableNamesDropTheBusAndInterfaceParts) {
 
 TEST(SerialDevices, LinksComeFirstAndNoDeviceIsListedTwice) {
     namespace fs = std::filesystem;
-    const fs::path base =
-        fs::temp_directory_path() / ("tavrel-devices-" + std::to_string(getpid()));
+    const testing::TempDir dir;
+    const fs::path base = dir.path();
     fs::create_directories(base / "by-id");
-    std::ofstream(base / "ttyUSB0").put('x');
-    std::ofstream(base / "ttyUSB1").put('x');
+    dir.put("ttyUSB0", "x");
+    dir.put("ttyUSB1", "x");
     fs::create_symlink(base / "ttyUSB1", base / "by-id" / "usb-Maker_IR-if00-port0");
     fs::create_symlink(base / "ttyUSB9", base / "by-id" / "usb-Unplugged-if00-port0");
 
@@ -38,7 +38,6 @@ TEST(SerialDevices, LinksComeFirstAndNoDeviceIsListedTwice) {
     EXPECT_EQ(devices[0].path, (base / "by-id" / "usb-Maker_IR-if00-port0").string());
     EXPECT_EQ(devices[0].name, "Maker IR (" + (base / "ttyUSB1").string() + ")");
     EXPECT_EQ(devices[1].path, (base / "ttyUSB0").string());
-    fs::remove_all(base);
 }
 
 }  // namespace

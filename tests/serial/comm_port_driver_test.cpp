@@ -15,10 +15,10 @@
 #include <fstream>
 #include <functional>
 
-#include "../support/run_as_nobody.h"
 #include "irsim_process.h"
 #include "platform/fake/virtual_clock.h"
 #include "pty_pair.h"
+#include "run_as_nobody.h"
 #include "serial/line_settings.h"
 
 namespace tavrel::testing {
