@@ -1,5 +1,6 @@
-// The settings reader and its in-place update: any file reads; after a write
-// the seven keys read back as written and the port map is kept.
+// The settings reader and its in-place update: any file reads; a garbled one
+// is never written over; after a write the seven keys read back as written
+// and the port map is kept.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -12,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     FuzzedDataProvider data(bytes, size);
     fuzzing::MemoryFileSystem files;
     const ProgramSettingsFile settingsFile(files, "/p");
-    files.files[settingsFile.path()] = data.ConsumeRandomLengthString(4096);
+    const std::string original = data.ConsumeRandomLengthString(4096);
+    files.files[settingsFile.path()] = original;
     const ProgramSettings before = settingsFile.read();
 
     ProgramSettings wanted = before;
@@ -24,7 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     wanted.Arranque = data.ConsumeBool();
     wanted.ShowCommands = data.ConsumeBool();
     if (settingsFile.write(wanted)) {
-        std::abort();
+        // Only a file that is no settings file is refused, and it is left as it was.
+        if (before.ReadProblem.empty() || files.files[settingsFile.path()] != original) {
+            std::abort();
+        }
+        return 0;
     }
     const ProgramSettings after = settingsFile.read();
     if (!before.ReadProblem.empty() || !after.ReadProblem.empty()) {
