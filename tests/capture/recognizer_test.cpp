@@ -2,12 +2,18 @@
 // the hand-over to the runner.
 #include "capture/recognizer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "platform/fake/fake_platform.h"
 #include "temp_dir.h"
@@ -128,6 +134,42 @@ TEST_F(RecognizerTest, AnUnwritableLogReportsTheSystemErrorAndRunsNothing) {
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors.size(), 2U);
     EXPECT_TRUE(runner.ran.empty());
+}
+
+// A FIFO that nobody reads never holds up a press: the line is not written,
+// that is said once, and the commands run. One with a reader gets the line.
+TEST_F(RecognizerTest, ALogFifoWithoutAReaderNeverHoldsUpAPress) {
+    const std::string fifo = (dir / "log.fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    mode.setLogPath(fifo);
+    std::atomic<bool> done{false};
+    std::thread presses([&] {
+        recognizer.Reconocer(Seq({1, 10, 20, 30}));
+        recognizer.Reconocer(Seq({1, 50, 60, 70}));
+        done = true;
+    });
+    for (int i = 0; i < 500 && !done; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const bool heldUp = !done;
+    // A reader lets an open that waits for one go on, so the thread ends.
+    while (!done) {
+        const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::close(reader);
+    }
+    presses.join();
+    EXPECT_FALSE(heldUp);
+    EXPECT_EQ(runner.ran, (std::vector<std::string>{"Play", "Stop"}));
+    EXPECT_EQ(errors.size(), 1U);
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    char line[64] = {};
+    EXPECT_EQ(::read(reader, line, sizeof line), 9);
+    EXPECT_STREQ(line, "TV,Play\r\n");
+    ::close(reader);
 }
 
 }  // namespace
