@@ -78,5 +78,52 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     EXPECT_EQ(ExitCode(running.terminate()), 0) << running.output();
 }
 
+// SIGTERM (what a log-off sends) ends the program at once whatever box is
+// open: the port's box when the receiver is missing at a start with "Load
+// minimized", before the message loop runs, or a box opened from the menu
+// while it runs.
+class EndWithABoxOpen : public test::X11BackendTest {};
+
+TEST_F(EndWithABoxOpen, SigtermEndsTheProgramAtOnce) {
+    struct Case {
+        const char* what;
+        const char* keys;  // typed into the main window to open the box
+        const char* box;   // its title
+    };
+    const Case cases[] = {
+        {"the port box at start-up", "", "Serial port conflict"},
+        {"the about box", "alt+h a", "About Tavrel"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const bool portBox = *c.keys == '\0';
+        // COM2 on a device that is not there; a file with entries opens the
+        // port when it is loaded, and the failure is reported.
+        dir.put("tavrel.ini", std::string("[Config]\r\nArranque=") + (portBox ? "1" : "0") +
+                                  "\r\n[Ports]\r\nCOM2=" + dir.file("gone") + "\r\n");
+        dir.put("vorkumel.ini", portBox ? "[Config]\r\nPuerto=2\r\nNumComandos=1\r\n"
+                                          "[Comandos]\r\n1=TV\r\n[1]\r\nLevel=0\r\n"
+                                        : "[Config]\r\nNumComandos=0\r\n");
+        ProgramProcess program(dir.path());
+        ASSERT_TRUE(program.start());
+        if (!portBox) {
+            std::vector<std::string> main;
+            ASSERT_TRUE(WaitUntil(
+                [&] { return !(main = FindWindows("--onlyvisible --name '^Tavrel'")).empty(); },
+                std::chrono::seconds(20)))
+                << program.output();
+            RunCommand("xdotool windowactivate --sync " + main[0] + " key --delay 100 " + c.keys);
+        }
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return !FindWindows(std::string("--onlyvisible --name '^") + c.box + "'").empty();
+            },
+            std::chrono::seconds(20)))
+            << program.output();
+        EXPECT_EQ(ExitCode(program.terminate(5000)), 0) << program.output();
+    }
+}
+
 }  // namespace
 }  // namespace tavrel::testing
