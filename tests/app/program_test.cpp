@@ -353,6 +353,30 @@ TEST_F(ProgramTest, LoadMinimizedEndsStartUpInRunningModeWithBothFilesWritten) {
     EXPECT_FALSE(QFile::exists(file("temporal.tmp")));
 }
 
+// A count below the entries the file holds is a slip of a hand edit: the
+// entries are all loaded, and the start-up Save/Run writes them all back.
+TEST_F(ProgramTest, ACountBelowTheEntriesHeldLosesNoneAtStartUp) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Config]\r\nArranque=1\r\n");
+    std::string commands = "[Config]\r\nPuerto=2\r\nNumComandos=-5\r\n[Comandos]\r\n";
+    const char* const names[] = {"TV", "Power", "Mute", "Radio", "Play", "Stop"};
+    for (int i = 0; i < 6; ++i) {
+        commands += std::to_string(i + 1) + "=" + names[i] + "\r\n";
+    }
+    for (int i = 1; i <= 6; ++i) {
+        commands +=
+            "[" + std::to_string(i) + "]\r\nLevel=" + (i == 1 || i == 4 ? "0" : "1") + "\r\n";
+    }
+    write("vorkumel.ini", commands);
+    start();
+    EXPECT_TRUE(ficha().Running());
+    ASSERT_EQ(program->Table().count(), 6);
+    EXPECT_EQ(program->Table().label(5), "Stop");
+    const std::string saved = ReadFile(file("vorkumel.ini"));
+    EXPECT_NE(saved.find("NumComandos=6\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("6=Stop\r\n"), std::string::npos) << saved;
+}
+
 TEST_F(ProgramTest, ExitClosesThePortAndDestinationWindowsAreListed) {
     ASSERT_TRUE(pty.ok());
     platform.desktop.addWindow("xterm");
