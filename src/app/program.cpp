@@ -402,7 +402,7 @@ std::optional<std::string> Program::setStartAtLogin(bool on) {
         failure = autostart_.SetEnabled(on, self.string());
     }
     if (failure) {
-        return failure->message() + "\n" + failure->reason;
+        return failure->message();
     }
     return std::nullopt;
 }

@@ -16,7 +16,11 @@ struct WriteFailure {
     std::string fileName;  // the file that could not be written
     std::string reason;    // the system's words
 
-    std::string message() const { return "Unable to write to " + fileName; }
+    // What the user is told: the file, and on the next line why (a full
+    // disk, a missing permission), when the system said.
+    std::string message() const {
+        return "Unable to write to " + fileName + (reason.empty() ? "" : "\n" + reason);
+    }
 };
 
 // The message for a file that exists but could not be used: its name and why.

@@ -381,7 +381,8 @@ TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     std::filesystem::create_directory(dir.file("sub/temporal.tmp"));
     auto failure = commands.SaveRun(s);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->message(), "Unable to write to " + dir.file("sub/cmds.ini"));
+    EXPECT_EQ(failure->message(),
+              "Unable to write to " + dir.file("sub/cmds.ini") + "\nIs a directory");
     EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
     EXPECT_EQ(table.label(0), "Changed");
     EXPECT_TRUE(host.calls.empty());
@@ -440,7 +441,9 @@ TEST_F(CommandsFileTest, OnlyARegularFileOfSaneSizeIsReadOrReplaced) {
         s.Settings = path;
         const auto failure = commands.SaveRun(s);
         ASSERT_TRUE(failure) << path;
-        EXPECT_EQ(failure->message(), "Unable to write to " + path);
+        EXPECT_EQ(failure->fileName, path);
+        EXPECT_EQ(failure->reason,
+                  path == dir.file("huge.ini") ? "File too large" : "Not a regular file");
     }
     EXPECT_EQ(std::filesystem::status(dir.file("fifo")).type(), std::filesystem::file_type::fifo);
 }
@@ -471,7 +474,7 @@ TEST_F(CommandsFileTest, SaveRunWritesThroughALinkAndKeepsModeAndOwner) {
     table.setLabel(0, "Again");
     const auto failure = commands.SaveRun(s);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings);
+    EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings + "\nPermission denied");
     EXPECT_EQ(dir.get("real/cmds.ini"), expected);
 }
 
@@ -490,7 +493,7 @@ TEST_F(CommandsFileTest, AFileTheUserCannotReadIsNeverWrittenOver) {
                (failure ? failure->message() : "saved");
     });
     EXPECT_EQ(outcome, dir.file("vorkumel.ini") + ": Permission denied; Unable to write to " +
-                           dir.file("vorkumel.ini"));
+                           dir.file("vorkumel.ini") + "\nPermission denied");
     EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
     EXPECT_EQ(dir.get("tavrel.ini"), "[Config]\r\nArranque=1\r\n");
 }

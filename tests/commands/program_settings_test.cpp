@@ -78,7 +78,8 @@ TEST_F(ProgramSettingsTest, AFailedWriteIsReportedWithTheFileName) {
     std::filesystem::create_directory(dir.file("tavrel.ini"));
     const auto failure = settings.write(ProgramSettings{});
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->message(), "Unable to write to " + dir.file("tavrel.ini"));
+    EXPECT_EQ(failure->message(),
+              "Unable to write to " + dir.file("tavrel.ini") + "\nIs a directory");
     EXPECT_FALSE(failure->reason.empty());
     EXPECT_FALSE(dir.has("temporal.tmp"));
 }

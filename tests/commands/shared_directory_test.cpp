@@ -26,7 +26,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Outcome(const std::optional<WriteFailure>& failure) {
-    return failure ? failure->message() + ": " + failure->reason : "saved";
+    return failure ? failure->message() : "saved";
 }
 
 // A directory everyone may write to, like /tmp: sticky, so each user may
