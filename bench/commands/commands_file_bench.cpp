@@ -54,8 +54,8 @@ struct Fixture {
 void BM_Load(benchmark::State& state) {
     Fixture f(static_cast<int>(state.range(0)));
     const std::string path = f.settingsFile.defaultCommandsFilePath();
-    (void)f.files.writeFileDurably(path, CommandsFile::Serialize(f.table, f.sequence, f.host.ports),
-                                   "");
+    (void)ReplaceFileContents(f.files, path,
+                              CommandsFile::Serialize(f.table, f.sequence, f.host.ports));
     for (auto _ : state) {
         state.PauseTiming();
         f.table.clear();

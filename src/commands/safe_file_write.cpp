@@ -55,19 +55,15 @@ std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::st
     }
     // A link stays a link: its target is replaced. The scratch file sits
     // beside the target because a rename cannot cross file systems.
-    const std::string scratch = JoinPath(DirectoryOf(target), kScratchFileName);
-    if (files.exists(scratch)) {
-        (void)files.removeFile(scratch);
+    const std::string directory = DirectoryOf(target);
+    files.removeStaleScratchFiles(directory);
+    ScratchFile scratch = files.writeScratchFile(directory, bytes, target);
+    if (!scratch.status.ok()) {
+        return WriteFailure{path, std::move(scratch.status.error)};
     }
-    FileStatus status = files.writeFileDurably(scratch, bytes, target);
-    if (status.ok()) {
-        status = files.replaceFile(scratch, target);
-    }
-    if (!status.ok()) {
-        if (files.exists(scratch)) {
-            (void)files.removeFile(scratch);
-        }
-        return WriteFailure{path, status.error};
+    if (FileStatus status = files.replaceFile(scratch.path, target); !status.ok()) {
+        (void)files.removeFile(scratch.path);
+        return WriteFailure{path, std::move(status.error)};
     }
     return std::nullopt;
 }

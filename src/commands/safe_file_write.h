@@ -10,8 +10,6 @@
 
 namespace tavrel {
 
-constexpr char kScratchFileName[] = "temporal.tmp";
-
 struct WriteFailure {
     std::string fileName;  // the file that could not be written
     std::string reason;    // the system's words
@@ -40,10 +38,11 @@ enum class ReadCheck { Needed, ByCaller };
 std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path,
                                              ReadCheck readCheck = ReadCheck::Needed);
 
-// Writes bytes to the scratch file in the directory of the file path finally
-// names (through symbolic links), with that file's mode and owner, and renames
-// it onto that file. Refused as CheckReplaceable says. On failure the file
-// keeps its old contents and the scratch file is removed.
+// Writes bytes to a new scratch file in the directory of the file path
+// finally names (through symbolic links), with that file's mode and owner, and
+// renames it onto that file. Scratch files that killed writers left there are
+// removed first. Refused as CheckReplaceable says. On failure the file keeps
+// its old contents and the scratch file is removed.
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes,
                                                 ReadCheck readCheck = ReadCheck::Needed);

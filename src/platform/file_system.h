@@ -23,6 +23,13 @@ struct [[nodiscard]] FileContents {
     FileStatus status;
 };
 
+// A file written to be renamed over another: where it is, or why it could not
+// be written (then nothing of it is left).
+struct [[nodiscard]] ScratchFile {
+    std::string path;
+    FileStatus status;
+};
+
 // No real commands, settings or translation file comes near this size.
 constexpr std::uint64_t kLargestReadableFile = 64ull * 1024 * 1024;
 
@@ -41,12 +48,19 @@ public:
     // Success when path is missing, or is a file this process may replace; a
     // file without any write permission counts as read-only even for root.
     virtual FileStatus replaceable(const std::string& path) const = 0;
-    // Creates or truncates the file with the mode and owner of modelFile when
-    // that exists (the owner only as far as the process may), writes all bytes
-    // and waits until they are on disk, so that a later replaceFile never
-    // exposes a half-written file.
-    virtual FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
-                                        const std::string& modelFile) = 0;
+    // Writes bytes to a new file in directory (empty: the current one) under
+    // a name that no file had: it is made exclusively, never through a link
+    // someone put there. The file gets the mode and owner of modelFile when
+    // that exists (the owner only as far as the process may), and the bytes
+    // are on disk on return, so that a later replaceFile never exposes a
+    // half-written file. Until replaceFile or removeFile takes it, it is a
+    // scratch file in use, which removeStaleScratchFiles leaves alone.
+    virtual ScratchFile writeScratchFile(const std::string& directory, std::string_view bytes,
+                                         const std::string& modelFile) = 0;
+    // Removes the scratch files in directory that writers left behind when
+    // they were killed: only this user's own regular files, never a link or
+    // another user's file, and none still in use by a writer.
+    virtual void removeStaleScratchFiles(const std::string& directory) = 0;
     // Renames from onto to in one step: to names either the old or the new
     // file at every moment. Both must be on the same file system.
     virtual FileStatus replaceFile(const std::string& from, const std::string& to) = 0;

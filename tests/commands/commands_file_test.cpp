@@ -334,7 +334,7 @@ TEST_F(CommandsFileTest, SaveRunWritesBothFilesAndReloadsTheSameTable) {
 
     EXPECT_FALSE(commands.SaveRun(s));
     EXPECT_EQ(dir.get("vorkumel.ini"), before);
-    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_TRUE(dir.scratchFiles().empty());
     EXPECT_FALSE(settingsFile.read().Sonido);
     EXPECT_EQ(CommandsFile::Serialize(table, sequence, host.ports), before);
     EXPECT_EQ(table.record(1).TargetWindow, "Editor \xA1");
@@ -374,21 +374,37 @@ TEST_F(CommandsFileTest, SaveRunWritesAndReloadsTheFileItWasGivenEvenIfTheSettin
     EXPECT_EQ(labels(), std::vector<std::string>{"Mine"});
 }
 
+// A disk that fills up in the commands file's directory, after the settings
+// file in the directory above was written.
+class FullDisk : public PosixFileSystem {
+public:
+    ScratchFile writeScratchFile(const std::string& directory, std::string_view bytes,
+                                 const std::string& model) override {
+        if (directory.ends_with("/sub")) {
+            return {{}, FileStatus::Failure("No space left on device")};
+        }
+        return PosixFileSystem::writeScratchFile(directory, bytes, model);
+    }
+};
+
+// A full disk leaves no half-written file behind: the settings file was
+// written, the commands file and the table are as they were.
 TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     const ProgramSettings s = editedInSubdirectory();
     host.calls.clear();
-    // The scratch file cannot be created where a directory holds its name.
-    std::filesystem::create_directory(dir.file("sub/temporal.tmp"));
-    auto failure = commands.SaveRun(s);
+    FullDisk full;
+    ProgramSettingsFile fullSettings{full, dir.path()};
+    CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
+    auto failure = onFullDisk.SaveRun(s);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->message(),
-              "Unable to write to " + dir.file("sub/cmds.ini") + "\nIs a directory");
+    EXPECT_EQ(failure->message(), "Unable to write to " + s.Settings + "\nNo space left on device");
+    EXPECT_EQ(settingsFile.readCommandsFilePath(), s.Settings);
     EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
+    EXPECT_TRUE(dir.scratchFiles("sub").empty() && dir.scratchFiles().empty());
     EXPECT_EQ(table.label(0), "Changed");
     EXPECT_TRUE(host.calls.empty());
 
     // The settings file fails first: the commands file is not touched.
-    std::filesystem::remove(dir.file("sub/temporal.tmp"));
     std::filesystem::remove(dir.file("tavrel.ini"));
     std::filesystem::create_directory(dir.file("tavrel.ini"));
     failure = commands.SaveRun(s);
@@ -396,35 +412,6 @@ TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     EXPECT_EQ(failure->fileName, dir.file("tavrel.ini"));
     EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
     EXPECT_TRUE(host.calls.empty());
-}
-
-// A disk that fills up half way through the commands file's scratch file, after
-// the settings file in the directory above was written.
-class FullDisk : public PosixFileSystem {
-public:
-    FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
-                                const std::string& model) override {
-        if (path.ends_with("sub/temporal.tmp")) {
-            (void)PosixFileSystem::writeFileDurably(path, bytes.substr(0, bytes.size() / 2), model);
-            return FileStatus::Failure("No space left on device");
-        }
-        return PosixFileSystem::writeFileDurably(path, bytes, model);
-    }
-};
-
-TEST_F(CommandsFileTest, AFullDiskLeavesNoHalfWrittenFileBehind) {
-    const ProgramSettings s = editedInSubdirectory();
-    FullDisk full;
-    ProgramSettingsFile fullSettings{full, dir.path()};
-    CommandsFile onFullDisk{table, sequence, host, full, fullSettings};
-    const auto failure = onFullDisk.SaveRun(s);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->fileName, s.Settings);
-    EXPECT_EQ(failure->reason, "No space left on device");
-    EXPECT_EQ(settingsFile.readCommandsFilePath(), s.Settings);
-    EXPECT_EQ(dir.get("sub/cmds.ini"), kWorkedExample);
-    EXPECT_FALSE(dir.has("sub/temporal.tmp"));
-    EXPECT_EQ(table.label(0), "Changed");
 }
 
 TEST_F(CommandsFileTest, OnlyARegularFileOfSaneSizeIsReadOrReplaced) {
@@ -467,7 +454,7 @@ TEST_F(CommandsFileTest, SaveRunWritesThroughALinkAndKeepsModeAndOwner) {
     ASSERT_EQ(::stat(dir.file("real/cmds.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_EQ(st.st_uid, 4321u);
-    EXPECT_FALSE(dir.has("temporal.tmp") || dir.has("real/temporal.tmp"));
+    EXPECT_TRUE(dir.scratchFiles().empty() && dir.scratchFiles("real").empty());
 
     // A file nobody may write is refused, even for root.
     ASSERT_EQ(::chmod(dir.file("real/cmds.ini").c_str(), 0444), 0);

@@ -68,7 +68,7 @@ TEST(CrashConsistency, AKilledSaveLeavesEachFileWholeOldOrWholeNew) {
         const std::string settings = dir.get("tavrel.ini");
         ASSERT_TRUE(settings == settingsBytes[0] || settings == settingsBytes[1])
             << "kill " << kill;
-        scratchLeft += dir.has("temporal.tmp") ? 1 : 0;
+        scratchLeft += dir.scratchFiles().empty() ? 0 : 1;
         table.clear();
         ASSERT_TRUE(commands.Load().readError.empty());
         EXPECT_EQ(table.label(0), saved == commandsBytes[0] ? "Remote 0" : "Remote 1");
@@ -77,7 +77,7 @@ TEST(CrashConsistency, AKilledSaveLeavesEachFileWholeOldOrWholeNew) {
     // while it reaches the disk); the next save clears what one left.
     EXPECT_GT(scratchLeft, 0);
     ASSERT_FALSE(commands.SaveRun(testing::BuildVersion(table, 0)));
-    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_TRUE(dir.scratchFiles().empty());
     EXPECT_EQ(dir.get("vorkumel.ini"), commandsBytes[0]);
 }
 

@@ -71,7 +71,7 @@ TEST_F(ProgramSettingsTest, WritesItsKeysInOrderAndKeepsEverythingElse) {
               "ShowCommands=0\r\n\r\n"
               "[Files]\r\nSettings=/data/\xA1mine.ini\r\nLanguage=\r\nLogFile=\r\n");
     EXPECT_EQ(settings.read().Ports[0], "/dev/ttyACM0");
-    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_TRUE(dir.scratchFiles().empty());
 }
 
 TEST_F(ProgramSettingsTest, AFailedWriteIsReportedWithTheFileName) {
@@ -81,7 +81,7 @@ TEST_F(ProgramSettingsTest, AFailedWriteIsReportedWithTheFileName) {
     EXPECT_EQ(failure->message(),
               "Unable to write to " + dir.file("tavrel.ini") + "\nIs a directory");
     EXPECT_FALSE(failure->reason.empty());
-    EXPECT_FALSE(dir.has("temporal.tmp"));
+    EXPECT_TRUE(dir.scratchFiles().empty());
 }
 
 // A settings file saved as UTF-16, or some other text put in its place, holds
@@ -104,7 +104,7 @@ TEST_F(ProgramSettingsTest, AGarbledFileIsNeverWrittenOver) {
             EXPECT_EQ(failure->reason, c.reason);
         }
         EXPECT_EQ(dir.get("tavrel.ini"), c.bytes);
-        EXPECT_FALSE(dir.has("temporal.tmp"));
+        EXPECT_TRUE(dir.scratchFiles().empty());
     }
 }
 

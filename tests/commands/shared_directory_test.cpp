@@ -56,10 +56,13 @@ TEST(SharedDirectory, AnotherUsersLinkAtAScratchNameIsNeverWrittenThrough) {
                     }),
               "ok");
 
-    // The other user plants a link where the scratch file used to go.
+    // The other user plants a link where the scratch file used to go, and
+    // a file of their own under a name scratch files take now.
+    const std::string link = shared + "/temporal.tmp";
+    const std::string theirs = shared + "/temporal-abcd1234.tmp";
     ASSERT_EQ(RunAs(testing::kOtherUser,
                     [&] {
-                        const std::string link = shared + "/temporal.tmp";
+                        std::ofstream(theirs, std::ios::binary) << "theirs";
                         return std::string(::symlink(precious.c_str(), link.c_str()) == 0
                                                ? "ok"
                                                : "cannot plant the link");
@@ -75,6 +78,12 @@ TEST(SharedDirectory, AnotherUsersLinkAtAScratchNameIsNeverWrittenThrough) {
               "saved");
     EXPECT_EQ(ReadFile(precious), "mine");
     EXPECT_EQ(ReadFile(target), "[Config]\r\n");
+    // Neither was the victim's to remove, nor root's, who could.
+    PosixFileSystem rootFiles;
+    EXPECT_EQ(Outcome(ReplaceFileContents(rootFiles, shared + "/root.ini", "[Root]\r\n")), "saved");
+    struct stat st {};
+    EXPECT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_EQ(ReadFile(theirs), "theirs");
 }
 
 // Each writer saves its own file again and again and checks after every save

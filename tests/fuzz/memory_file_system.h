@@ -22,11 +22,14 @@ public:
     }
     std::string linkTarget(const std::string& path) const override { return path; }
     FileStatus replaceable(const std::string&) const override { return FileStatus::Success(); }
-    FileStatus writeFileDurably(const std::string& path, std::string_view bytes,
-                                const std::string&) override {
+    ScratchFile writeScratchFile(const std::string& directory, std::string_view bytes,
+                                 const std::string&) override {
+        const std::string name = "scratch-" + std::to_string(++scratchFiles_);
+        const std::string path = directory.empty() ? name : directory + "/" + name;
         files[path] = std::string(bytes);
-        return FileStatus::Success();
+        return {path, FileStatus::Success()};
     }
+    void removeStaleScratchFiles(const std::string&) override {}
     FileStatus replaceFile(const std::string& from, const std::string& to) override {
         auto node = files.extract(from);
         if (node.empty()) {
@@ -39,6 +42,9 @@ public:
         return files.erase(path) == 1 ? FileStatus::Success()
                                       : FileStatus::Failure("No such file or directory");
     }
+
+private:
+    int scratchFiles_ = 0;
 };
 
 // What a value written to an INI file reads back as: line breaks become

@@ -38,4 +38,17 @@ bool TempDir::has(const std::string& name) const {
     return std::filesystem::exists(file(name));
 }
 
+std::vector<std::string> TempDir::scratchFiles(const std::string& sub) const {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(sub.empty() ? path_ : file(sub), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("temporal") && name.ends_with(".tmp")) {
+            found.push_back(name);
+        }
+    }
+    return found;
+}
+
 }  // namespace tavrel::testing

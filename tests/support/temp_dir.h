@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tavrel::testing {
 
@@ -21,6 +22,9 @@ public:
     void put(const std::string& name, const std::string& bytes) const;
     std::string get(const std::string& name) const;
     bool has(const std::string& name) const;
+
+    // The scratch files a save left in the directory (or in its subdirectory sub).
+    std::vector<std::string> scratchFiles(const std::string& sub = "") const;
 
 private:
     std::string path_;

@@ -12,31 +12,16 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/posix_file_helpers.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/text_encoding.h"
 
 namespace tavrel {
 namespace {
 
-std::string Native(const std::string& path) {
-    return Cp1252ToUtf8(path);
-}
-
-FileStatus FromErrno(int error) {
-    return FileStatus::Failure(std::strerror(error));
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A rename is only durable once the directory entry itself is on disk.
 void SyncDirectoryOf(const std::string& path) {
-    const UniqueFd directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd directory(
+        ::open(NativeDirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory) {
         ::fsync(directory.get());
     }
@@ -55,19 +40,6 @@ FileStatus CheckReadable(const struct stat& st) {
         return FromErrno(EFBIG);
     }
     return FileStatus::Success();
-}
-
-void TakeOwnerAndMode(int fd, const std::string& modelFile) {
-    struct stat st {};
-    if (modelFile.empty() || ::stat(modelFile.c_str(), &st) != 0) {
-        return;
-    }
-    // Only root may give a file away; the group may still be kept.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
-    }
-    // After the owner: a change of owner clears the set-id bits.
-    (void)::fchmod(fd, st.st_mode & 07777);
 }
 
 }  // namespace
@@ -143,7 +115,7 @@ std::string PosixFileSystem::nativeLinkTarget(const std::string& path) {
         }
         target.resize(static_cast<std::size_t>(n));
         if (target.front() != '/') {
-            const std::string dir = DirectoryOf(current);
+            const std::string dir = NativeDirectoryOf(current);
             target = (dir == "/" ? dir : dir + "/") + target;
         }
         current = std::move(target);
@@ -167,36 +139,6 @@ FileStatus PosixFileSystem::replaceable(const std::string& storedPath) const {
     return FileStatus::Success();
 }
 
-FileStatus PosixFileSystem::writeFileDurably(const std::string& storedPath, std::string_view bytes,
-                                             const std::string& storedModelFile) {
-    const std::string path = Native(storedPath);
-    const std::string modelFile = Native(storedModelFile);
-    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!file) {
-        return FromErrno(errno);
-    }
-    TakeOwnerAndMode(file.get(), modelFile);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FromErrno(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(file.get()) != 0) {
-        return FromErrno(errno);
-    }
-    // Some file systems report a failed write-back only at close.
-    if (const int error = file.close(); error != 0) {
-        return FromErrno(error);
-    }
-    return FileStatus::Success();
-}
-
 FileStatus PosixFileSystem::replaceFile(const std::string& storedFrom,
                                         const std::string& storedTo) {
     const std::string from = Native(storedFrom);
@@ -204,6 +146,7 @@ FileStatus PosixFileSystem::replaceFile(const std::string& storedFrom,
     if (::rename(from.c_str(), to.c_str()) != 0) {
         return FromErrno(errno);
     }
+    scratchInUse_.erase(storedFrom);
     SyncDirectoryOf(to);
     return FileStatus::Success();
 }
@@ -213,6 +156,7 @@ FileStatus PosixFileSystem::removeFile(const std::string& storedPath) {
     if (::unlink(path.c_str()) != 0) {
         return FromErrno(errno);
     }
+    scratchInUse_.erase(storedPath);
     return FileStatus::Success();
 }
 
