@@ -13,6 +13,7 @@
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
 #include "platform/fake/virtual_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "quiet_recognition_host.h"
 
 namespace {
@@ -94,7 +95,8 @@ void BM_RecognizeLastOf10000(benchmark::State& state) {
     CountingRunner runner;
     ProgramState mode;
     bench::QuietRecognitionHost host;
-    Recognizer recognizer(table, settings, mode, sound, runner, host);
+    PosixFileSystem files;  // no log file: nothing is written
+    Recognizer recognizer(table, settings, mode, sound, files, runner, host);
     mode.setEditMode(false);
     // With a log file, each recognition also appends its line there.
     const std::filesystem::path log = std::filesystem::temp_directory_path() /

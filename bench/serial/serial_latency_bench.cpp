@@ -34,6 +34,7 @@
 #include "actions/send_keys.h"
 #include "capture/recognizer.h"
 #include "commands/program_state.h"
+#include "platform/posix/posix_file_system.h"
 #include "bench_target.h"
 #include "quiet_recognition_host.h"
 // clang-format on
@@ -299,7 +300,9 @@ void BM_PressToKeyPress(benchmark::State& state) {
     tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
     tavrel::CodeCapture capture(loop, table, settings);
     tavrel::bench::QuietRecognitionHost host;
-    tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), runner, host);
+    tavrel::PosixFileSystem files;  // no log file: nothing is written
+    tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), files, runner,
+                                  host);
     capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
     capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);

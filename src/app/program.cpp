@@ -68,7 +68,7 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
       announcingRunner_(runner_, table_, state_, notice_),
-      recognizer_(table_, sequence_, state_, desktop.sound, announcingRunner_, *this),
+      recognizer_(table_, sequence_, state_, desktop.sound, files_, announcingRunner_, *this),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
@@ -186,7 +186,7 @@ void Program::ShowActions(TComando&) {
 }
 
 void Program::reportLogError(const std::string& text) {
-    reportError(text);
+    reportError(WriteFailure{state_.logPath(), text}.message());
 }
 
 void Program::reportError(const std::string& text) {

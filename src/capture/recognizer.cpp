@@ -1,24 +1,20 @@
 // Recognition of a received sequence against the command table.
 #include "capture/recognizer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "capture/capture_trace.h"
 #include "capture/comparar.h"
-#include "platform/text_encoding.h"
 #include "platform/trace.h"
 
 namespace tavrel {
 
 Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
-                       const ProgramState& mode, Sound& sound, CommandRunner& runner,
-                       RecognitionHost& host)
+                       const ProgramState& mode, Sound& sound, FileSystem& files,
+                       CommandRunner& runner, RecognitionHost& host)
     : table_(table),
       settings_(settings),
       mode_(mode),
       sound_(sound),
+      files_(files),
       runner_(runner),
       host_(host) {}
 
@@ -45,10 +41,13 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
         host_.ShowActions(command);
         return;
     }
-    if (!appendLogLine(match)) {
-        return;
-    }
+    const std::string logFailure = appendLogLine(match);
     runner_.RunCommandActions(command);
+    // After the run, so that a message box waiting for the user holds up
+    // nothing the press does.
+    if (!logFailure.empty()) {
+        host_.reportLogError(logFailure);
+    }
 }
 
 bool Recognizer::Settled(const TSecuencia& soFar) const {
@@ -62,36 +61,25 @@ bool Recognizer::Settled(const TSecuencia& soFar) const {
     return verdict == Verdict::Match;
 }
 
-bool Recognizer::appendLogLine(int position) {
+std::string Recognizer::appendLogLine(int position) {
     const std::string& logFile = mode_.logPath();
     if (logFile.empty()) {
-        return true;
+        return {};
     }
     const std::string line =
         table_.label(table_.parentRemote(position)) + "," + table_.label(position) + "\r\n";
     // Opened and closed for every line, so the user can read or remove the
     // file while the program runs.
-    errno = 0;
-    std::FILE* file = std::fopen(Cp1252ToUtf8(logFile).c_str(), "ab");
-    int error = 0;
-    if (file == nullptr) {
-        error = errno != 0 ? errno : EIO;
-    } else {
-        if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
-            error = errno != 0 ? errno : EIO;
-        }
-        if (error == 0 && std::fflush(file) != 0) {
-            error = errno != 0 ? errno : EIO;
-        }
-        if (std::fclose(file) != 0 && error == 0) {
-            error = errno != 0 ? errno : EIO;
-        }
+    FileStatus status = files_.appendToFile(logFile, line);
+    if (status.ok()) {
+        failingLog_.clear();
+        return {};
     }
-    if (error == 0) {
-        return true;
+    if (failingLog_ == logFile) {
+        return {};  // said already
     }
-    host_.reportLogError(std::strerror(error));
-    return false;
+    failingLog_ = logFile;
+    return std::move(status.error);
 }
 
 }  // namespace tavrel

@@ -9,6 +9,7 @@
 #include "commands/program_state.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
+#include "platform/file_system.h"
 #include "platform/sound.h"
 
 namespace tavrel {
@@ -21,7 +22,8 @@ public:
     virtual bool Aprendiendo() const = 0;
     // Editing: the action editor shows the command just recognised.
     virtual void ShowActions(TComando& command) = 0;
-    // The log file could not be written: the system's text for the error.
+    // The log file could not be written: why, in the system's words. Said
+    // after the press's commands ran, and once until a line is written again.
     virtual void reportLogError(const std::string& systemErrorText) = 0;
 };
 
@@ -29,12 +31,14 @@ class Recognizer {
 public:
     // All are referenced, not copied, and must outlive the recognizer.
     // mode: EditMode, Sonido and the log file path as the main window sets them.
+    // files: where the log lines go.
     Recognizer(CommandTable& table, const SequenceSettings& settings, const ProgramState& mode,
-               Sound& sound, CommandRunner& runner, RecognitionHost& host);
+               Sound& sound, FileSystem& files, CommandRunner& runner, RecognitionHost& host);
 
     // Walks the table in display order; the first command whose code matches
     // wins, whether enabled or not. On a match the command becomes current and
-    // selected, and then it is shown (editing), or logged and run. Without a
+    // selected, and then it is shown (editing), or logged and run; a log
+    // that cannot be written never keeps the commands from running. Without a
     // match the selection is cleared and nothing else happens; the current
     // command is left as it was, so a delayed run of the previous command
     // goes on and no record the user never chose becomes current.
@@ -47,14 +51,18 @@ public:
     bool Settled(const TSecuencia& soFar) const;
 
 private:
-    bool appendLogLine(int position);
+    // Why the line could not be written, when that is news to the user.
+    std::string appendLogLine(int position);
 
     CommandTable& table_;
     const SequenceSettings& settings_;
     const ProgramState& mode_;
     Sound& sound_;
+    FileSystem& files_;
     CommandRunner& runner_;
     RecognitionHost& host_;
+    // The log file whose failure was last reported; empty while lines go in.
+    std::string failingLog_;
 };
 
 }  // namespace tavrel

@@ -65,6 +65,11 @@ public:
     // file at every moment. Both must be on the same file system.
     virtual FileStatus replaceFile(const std::string& from, const std::string& to) = 0;
     virtual FileStatus removeFile(const std::string& path) = 0;
+    // Appends bytes to a regular file, created when missing, or writes them
+    // to a FIFO that has a reader. It never waits: a FIFO nobody reads, or
+    // one too full to take the bytes, is a failure. A link is not followed,
+    // and anything else (a device, a directory) is refused.
+    virtual FileStatus appendToFile(const std::string& path, std::string_view bytes) = 0;
 };
 
 }  // namespace tavrel

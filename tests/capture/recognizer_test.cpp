@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/posix/posix_file_system.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
 
@@ -49,7 +50,8 @@ protected:
     testing::RecordingRunner runner;
     ProgramState mode;
     testing::RecordingRecognitionHost host;
-    Recognizer recognizer{table, settings, mode, sound, runner, host};
+    PosixFileSystem files;
+    Recognizer recognizer{table, settings, mode, sound, files, runner, host};
     std::vector<std::string>& errors = host.errors;
     std::vector<std::string>& shown = host.shown;
     testing::TempDir scratch;
@@ -122,18 +124,36 @@ TEST_F(RecognizerTest, TheLogFileIsCreatedAndAppendedWithCrLf) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(RecognizerTest, AnUnwritableLogReportsTheSystemErrorAndRunsNothing) {
-    mode.setLogPath((dir / "missing" / "log.txt").string());
-    recognizer.Reconocer(Seq({1, 10, 20, 30}));
-    EXPECT_EQ(errors, std::vector<std::string>{"No such file or directory"});
-    EXPECT_TRUE(runner.ran.empty());
-    EXPECT_EQ(sound.beeps, 1);
-    EXPECT_EQ(table.current(), &table.record(play));
+// A log that cannot be written never stops a press: why is said once, and
+// again only after a line went in. A link is not followed.
+TEST_F(RecognizerTest, ALogThatCannotBeWrittenIsSaidOnceAndTheCommandsRun) {
+    std::filesystem::create_symlink(dir / "real.log", dir / "link.log");
+    const struct {
+        std::filesystem::path log;
+        std::string reason;
+    } cases[] = {
+        {dir / "missing" / "log.txt", "No such file or directory"},
+        {dir, "Not a regular file"},
+        {"/dev/null", "Not a regular file"},
+        {dir / "link.log", "A symbolic link, which is not followed"},
+    };
+    for (const auto& c : cases) {
+        errors.clear();
+        runner.ran.clear();
+        mode.setLogPath(c.log.string());
+        recognizer.Reconocer(Seq({1, 10, 20, 30}));
+        recognizer.Reconocer(Seq({1, 50, 60, 70}));
+        EXPECT_EQ(runner.ran, (std::vector<std::string>{"Play", "Stop"})) << c.log;
+        EXPECT_EQ(errors, std::vector<std::string>{c.reason}) << c.log;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "real.log"));
 
-    mode.setLogPath(dir.string());  // a directory
+    mode.setLogPath((dir / "log.txt").string());
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    mode.setLogPath(dir.string());
     recognizer.Reconocer(Seq({1, 10, 20, 30}));
     EXPECT_EQ(errors.size(), 2U);
-    EXPECT_TRUE(runner.ran.empty());
+    EXPECT_EQ(ReadFile(dir / "log.txt"), "TV,Play\r\n");
 }
 
 // A FIFO that nobody reads never holds up a press: the line is not written,

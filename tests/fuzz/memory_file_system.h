@@ -42,6 +42,10 @@ public:
         return files.erase(path) == 1 ? FileStatus::Success()
                                       : FileStatus::Failure("No such file or directory");
     }
+    FileStatus appendToFile(const std::string& path, std::string_view bytes) override {
+        files[path] += bytes;
+        return FileStatus::Success();
+    }
 
 private:
     int scratchFiles_ = 0;

@@ -14,6 +14,7 @@
 #include "commands/sequence_settings.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace tavrel::testing {
 
@@ -26,7 +27,8 @@ struct Pipeline : RecognitionHost {
     ProgramState mode;
     ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table, mode,
                         clock};
-    Recognizer recognizer{table, settings, mode, platform.sound, runner, *this};
+    PosixFileSystem files;
+    Recognizer recognizer{table, settings, mode, platform.sound, files, runner, *this};
     CodeCapture capture{clock, table, settings};
     std::vector<std::string> errors;
     TComando* shown = nullptr;  // the command last shown in editing mode

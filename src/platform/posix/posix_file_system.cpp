@@ -27,6 +27,25 @@ void SyncDirectoryOf(const std::string& path) {
     }
 }
 
+// Why an append was refused, where the system's words would mislead.
+constexpr char kLinkNotFollowed[] = "A symbolic link, which is not followed";
+constexpr char kFifoWithoutReader[] = "A FIFO that nobody reads";
+constexpr char kFifoFull[] = "A FIFO too full to take the line";
+constexpr char kNotRegular[] = "Not a regular file";
+
+FileStatus Refused(const char* why) {
+    return FileStatus::Failure(why);
+}
+
+// A log goes to a regular file, or to a FIFO that a program reads.
+FileStatus CheckAppendable(const struct stat& st) {
+    if (S_ISLNK(st.st_mode)) {
+        return Refused(kLinkNotFollowed);
+    }
+    return S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) ? FileStatus::Success()
+                                                       : Refused(kNotRegular);
+}
+
 // More links than this in a row is a loop.
 constexpr int kMostLinksFollowed = 40;
 
@@ -34,7 +53,7 @@ constexpr int kMostLinksFollowed = 40;
 // could wait forever for a writer.
 FileStatus CheckReadable(const struct stat& st) {
     if (!S_ISREG(st.st_mode)) {
-        return FileStatus::Failure("Not a regular file");
+        return Refused(kNotRegular);
     }
     if (static_cast<std::uint64_t>(st.st_size) > kLargestReadableFile) {
         return FromErrno(EFBIG);
@@ -157,6 +176,49 @@ FileStatus PosixFileSystem::removeFile(const std::string& storedPath) {
         return FromErrno(errno);
     }
     scratchInUse_.erase(storedPath);
+    return FileStatus::Success();
+}
+
+FileStatus PosixFileSystem::appendToFile(const std::string& storedPath, std::string_view bytes) {
+    const std::string path = Native(storedPath);
+    // A device is never opened (an open alone may act on it); the checks
+    // after the open cover a path swapped meanwhile.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (FileStatus status = CheckAppendable(st); !status.ok()) {
+            return status;
+        }
+    }
+    // Non-blocking: a FIFO without a reader fails at once instead of waiting
+    // for one.
+    UniqueFd file(::open(
+        path.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!file) {
+        return errno == ELOOP   ? Refused(kLinkNotFollowed)
+               : errno == ENXIO ? Refused(kFifoWithoutReader)
+                                : FromErrno(errno);
+    }
+    if (::fstat(file.get(), &st) != 0) {
+        return FromErrno(errno);
+    }
+    if (FileStatus status = CheckAppendable(st); !status.ok()) {
+        return status;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno == EAGAIN ? Refused(kFifoFull) : FromErrno(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (const int error = file.close(); error != 0) {
+        return FromErrno(error);
+    }
     return FileStatus::Success();
 }
 

@@ -21,6 +21,7 @@ public:
     void removeStaleScratchFiles(const std::string& directory) override;
     FileStatus replaceFile(const std::string& from, const std::string& to) override;
     FileStatus removeFile(const std::string& path) override;
+    FileStatus appendToFile(const std::string& path, std::string_view bytes) override;
 
 private:
     // Follows links from a UTF-8 path, as far as they go.
