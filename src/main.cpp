@@ -110,9 +110,12 @@ int main(int argc, char* argv[]) {
         boxes.Error(QStringLiteral("Tavrel"), QString::fromStdString(x11.problem));
     }
 
-    tavrel::InstallSessionEnd(app, [] { QCoreApplication::exit(0); });
+    tavrel::InstallSessionEnd(app, [&program] { program->endNow(); });
     program->Ficha().start();
-    const int code = QApplication::exec();
+    // An end that came while start-up had a box open (the port's box at a
+    // Load-minimized start) ended that box's loop only: the main loop must
+    // not start then.
+    const int code = program->ending() ? 0 : QApplication::exec();
     program.reset();  // closes the port and removes the tray icon before the desktop goes
     return code;
 }

@@ -156,6 +156,11 @@ Program::~Program() {
     commPort_.SetOnHangup({});
 }
 
+void Program::endNow() {
+    ending_ = true;
+    QCoreApplication::exit(0);
+}
+
 ProgramSettings Program::readSettings() {
     ProgramSettings settings = settingsFile_.read();
     // Said once: every activation reads the file again.
@@ -377,6 +382,9 @@ std::optional<std::string> Program::setPortDevice(int comNumber, const std::stri
 }
 
 std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
+    if (ending_) {
+        return std::nullopt;  // the program ends without saving
+    }
     const TreeRefreshHeld held(ficha_->treeEditor());
     if (const auto failure = commandsFile_.SaveRun(settings)) {
         return failure->message();

@@ -63,6 +63,12 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+    // The session ends or SIGTERM came: every event loop stops, whatever box
+    // is open, and nothing is saved from here on (the work a closed box's
+    // caller goes on with may still want to).
+    void endNow();
+    bool ending() const { return ending_; }
+
     TFicha& Ficha() const { return *ficha_; }
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
     TrayIcon& Tray() const { return *tray_; }
@@ -140,6 +146,7 @@ private:
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     bool noPortSelected_ = false;
+    bool ending_ = false;
     bool settingsProblemReported_ = false;
     CodeCapture capture_;
     PosixProcesses processes_;

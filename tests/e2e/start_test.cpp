@@ -78,8 +78,8 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     EXPECT_EQ(ExitCode(running.terminate()), 0) << running.output();
 }
 
-// SIGTERM (what a log-off sends) ends the program at once whatever box is
-// open: the port's box when the receiver is missing at a start with "Load
+// SIGTERM (what a log-off sends) ends the program at once, without saving,
+// whatever box is open: the port's box when the receiver is missing at a start with "Load
 // minimized", before the message loop runs, or a box opened from the menu
 // while it runs.
 class EndWithABoxOpen : public test::X11BackendTest {};
@@ -105,6 +105,8 @@ TEST_F(EndWithABoxOpen, SigtermEndsTheProgramAtOnce) {
         dir.put("vorkumel.ini", portBox ? "[Config]\r\nPuerto=2\r\nNumComandos=1\r\n"
                                           "[Comandos]\r\n1=TV\r\n[1]\r\nLevel=0\r\n"
                                         : "[Config]\r\nNumComandos=0\r\n");
+        const std::string settings = dir.get("tavrel.ini");
+        const std::string commands = dir.get("vorkumel.ini");
         ProgramProcess program(dir.path());
         ASSERT_TRUE(program.start());
         if (!portBox) {
@@ -122,6 +124,10 @@ TEST_F(EndWithABoxOpen, SigtermEndsTheProgramAtOnce) {
             std::chrono::seconds(20)))
             << program.output();
         EXPECT_EQ(ExitCode(program.terminate(5000)), 0) << program.output();
+        // Ended, not saved: the start-up Save/Run that would have followed the
+        // box did not run.
+        EXPECT_EQ(dir.get("tavrel.ini"), settings);
+        EXPECT_EQ(dir.get("vorkumel.ini"), commands);
     }
 }
 
