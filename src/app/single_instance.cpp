@@ -1,9 +1,18 @@
 // SingleInstance over a local socket.
 #include "app/single_instance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace tavrel {
 namespace {
@@ -26,15 +35,53 @@ QString DisplayKey(QString display) {
     return display;
 }
 
+QString FolderOf(const QString& socketPath) {
+    return socketPath.left(std::max<qsizetype>(socketPath.lastIndexOf(QLatin1Char('/')), 0));
+}
+
+// Why path may not hold this user's socket: it must be a folder of the
+// user's own that nobody else may enter (not a link to one); empty when it may.
+QString NotPrivate(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        return QStringLiteral("%1 is not a folder only this user may enter").arg(path);
+    }
+    return {};
+}
+
+// A socket file of this user's, in a private folder: another user's is not
+// a running Tavrel of ours, whoever listens there.
+bool OwnSocket(const QString& path) {
+    struct stat st {};
+    return NotPrivate(FolderOf(path)).isEmpty() &&
+           ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+           st.st_uid == ::geteuid();
+}
+
+// The process that answered runs as this user.
+bool PeerIsSelf(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer,
+                        &size) == 0 &&
+           peer.uid == ::geteuid();
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), name_(std::move(serverName)) {}
 
 bool SingleInstance::HandOver() const {
+    if (!OwnSocket(name_)) {
+        return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(name_);
-    if (!socket.waitForConnected(kAnswerMs)) {
+    if (!socket.waitForConnected(kAnswerMs) || !PeerIsSelf(socket)) {
         return false;
     }
     socket.write(kShowRequest);
@@ -44,6 +91,14 @@ bool SingleInstance::HandOver() const {
 }
 
 bool SingleInstance::Listen(std::function<void()> onShow) {
+    // Made when missing, and in any case checked: a folder another user made
+    // first, or left open, is not used at all.
+    const QString folder = FolderOf(name_);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    if (const QString problem = NotPrivate(folder); !problem.isEmpty()) {
+        error_ = problem;
+        return false;
+    }
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(name_)) {
@@ -68,11 +123,10 @@ bool SingleInstance::Listen(std::function<void()> onShow) {
 }
 
 QString InstanceServerName(unsigned uid, const QString& display, const QString& runtimeDirectory) {
-    const QString key = DisplayKey(display);
-    if (!runtimeDirectory.isEmpty()) {
-        return runtimeDirectory + QStringLiteral("/tavrel-") + key + QStringLiteral(".socket");
-    }
-    return QStringLiteral("tavrel-%1-%2").arg(uid).arg(key);
+    const QString folder = runtimeDirectory.isEmpty()
+                               ? QDir::tempPath() + QStringLiteral("/tavrel-runtime-%1").arg(uid)
+                               : runtimeDirectory;
+    return folder + QStringLiteral("/tavrel-") + DisplayKey(display) + QStringLiteral(".socket");
 }
 
 }  // namespace tavrel

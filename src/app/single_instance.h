@@ -15,11 +15,12 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString serverName, QObject* parent = nullptr);
 
-    // True when a running instance answered and was asked to come forward.
+    // True when a running instance of this user answered and was asked to
+    // come forward.
     bool HandOver() const;
     // Becomes the running instance; onShow runs for every later start. False
-    // (with the reason in error) when the socket cannot be made; the program
-    // then runs without the check.
+    // (with the reason in error) when the socket cannot be made, or its
+    // folder is not private; the program then runs without the check.
     bool Listen(std::function<void()> onShow);
     QString error() const { return error_; }
 
@@ -30,8 +31,11 @@ private:
 };
 
 // The socket of user uid on display (DISPLAY): in runtimeDirectory
-// ($XDG_RUNTIME_DIR, private to the user) when there is one, else a name in
-// the temporary directory that holds the user id. ":0" and ":0.0" are one display.
+// ($XDG_RUNTIME_DIR) when there is one, else in the folder tavrel-runtime-UID
+// of the temporary directory. Either folder must be the user's own with no
+// access for others: Listen makes it (mode 0700) when missing and checks it,
+// and a socket in a folder that fails the check, or of another user, is
+// never taken for a running Tavrel. ":0" and ":0.0" are one display.
 QString InstanceServerName(unsigned uid, const QString& display, const QString& runtimeDirectory);
 
 }  // namespace tavrel
