@@ -390,6 +390,15 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
         return failure->message();
     }
     runner_.setPendingNumber(0);
+    if (const std::string& backup = commandsFile_.backupKept(); !backup.empty()) {
+        boxes_.Show(BoxIcon::Information, QStringLiteral("Tavrel"),
+                    Tr(translate_,
+                       QStringLiteral("The commands file held entries, or values longer than "
+                                      "1023 characters, that Save/Run did not write back. A "
+                                      "copy of the file as it was is kept in %s."),
+                       "backupkept")
+                        .replace(QStringLiteral("%s"), ToQt(backup)));
+    }
     return std::nullopt;
 }
 

@@ -31,10 +31,9 @@ std::optional<std::int32_t> EntryNumber(std::string_view name) {
 }
 
 // needed: for each entry the file holds, the count that would include it.
-std::int32_t BackedCount(std::int32_t claimed, std::vector<std::int64_t> needed) {
-    if (claimed <= kUnbackedEntryMargin) {
-        return claimed;
-    }
+// The highest of them within reach of how many there are: one numbered far
+// beyond all the others does not count.
+std::int64_t HighestWithinReach(std::vector<std::int64_t> needed) {
     std::sort(needed.begin(), needed.end());
     needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
     const std::int64_t reach = static_cast<std::int64_t>(needed.size()) + kUnbackedEntryMargin;
@@ -44,8 +43,15 @@ std::int32_t BackedCount(std::int32_t claimed, std::vector<std::int64_t> needed)
             highest = n;
         }
     }
+    return highest;
+}
+
+std::int32_t BackedCount(std::int32_t claimed, const std::vector<std::int64_t>& needed) {
+    if (claimed <= kUnbackedEntryMargin) {
+        return claimed;
+    }
     return static_cast<std::int32_t>(
-        std::min<std::int64_t>(claimed, highest + kUnbackedEntryMargin));
+        std::min<std::int64_t>(claimed, HighestWithinReach(needed) + kUnbackedEntryMargin));
 }
 
 // The numbered names, each plus offset.
@@ -58,17 +64,36 @@ void AddNumbers(const std::vector<std::string>& names, std::int64_t offset,
     }
 }
 
-std::int32_t EntryCount(const IniFile& ini) {
+// The numbers of the entries the file holds: keys of Comandos, numbered sections.
+std::vector<std::int64_t> HeldEntries(const IniFile& ini) {
     std::vector<std::int64_t> held;
     AddNumbers(ini.keys(kComandos), 0, held);
     AddNumbers(ini.sectionNames(), 0, held);
-    return BackedCount(ini.readInt(kConfig, "NumComandos", 0), std::move(held));
+    return held;
+}
+
+std::int32_t EntryCount(const IniFile& ini) {
+    const std::vector<std::int64_t> held = HeldEntries(ini);
+    // A count below the entries the file holds (negative even) is a slip of
+    // a hand edit, not a wish to lose them: every entry held is loaded.
+    const auto claimed = static_cast<std::int32_t>(
+        std::max<std::int64_t>(ini.readInt(kConfig, "NumComandos", 0), HighestWithinReach(held)));
+    return BackedCount(claimed, held);
 }
 
 std::int32_t ActionCount(const IniFile& ini, IniFile::SectionId section) {
     std::vector<std::int64_t> held;
     AddNumbers(ini.keys(section), 1, held);
-    return BackedCount(ini.readInt(section, "Loop", 1), std::move(held));
+    return BackedCount(ini.readInt(section, "Loop", 1), held);
+}
+
+// Writing entries entries over the file would lose some of what it holds:
+// entries numbered beyond them (however far), or values that a load could
+// read only cut short (a code longer than the read limit).
+bool WouldLose(const IniFile& old, int entries) {
+    const std::vector<std::int64_t> held = HeldEntries(old);
+    const std::int64_t highest = held.empty() ? 0 : *std::max_element(held.begin(), held.end());
+    return std::max<std::int64_t>(highest, EntryCount(old)) > entries || old.valueCut();
 }
 
 void LoadCommand(const IniFile& ini, IniFile::SectionId section, std::int32_t valueSize,
@@ -112,15 +137,6 @@ std::string_view ActionText(const ActionList& actions, std::size_t index) {
         }
     }
     return {};
-}
-
-// A file that is there but cannot be read, or is no commands file (see
-// NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
-std::optional<WriteFailure> CheckHoldsCommands(const FileSystem& files, const std::string& path) {
-    if (IniFileRead read = ReadIniFile(files, path); !read.problem.empty()) {
-        return WriteFailure{path, std::move(read.problem)};
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -215,13 +231,30 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
 }
 
 std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& settingsInEffect) {
+    backupKept_.clear();
     const std::string target = settingsFile_.commandsFilePath(settingsInEffect);
-    // CheckHoldsCommands reads the whole file: a file that cannot be read fails there.
+    // The whole file is read below: a file that cannot be read fails there.
     if (auto failure = CheckReplaceable(files_, target, ReadCheck::ByCaller)) {
         return failure;
     }
-    if (auto failure = CheckHoldsCommands(files_, target)) {
-        return failure;
+    // A file that is there but cannot be read, or is no commands file (see
+    // NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
+    IniFileRead old = ReadIniFile(files_, target);
+    if (!old.problem.empty()) {
+        return WriteFailure{target, std::move(old.problem)};
+    }
+    // Before anything is written: what the file holds and the table no
+    // longer does is kept in a copy, or nothing is saved.
+    std::string backup;
+    if (old.found && WouldLose(old.ini, table_.count())) {
+        backup = target + kBackupSuffix;
+        FileContents bytes = files_.readFile(target);
+        if (!bytes.status.ok()) {
+            return WriteFailure{target, std::move(bytes.status.error)};
+        }
+        if (auto failure = KeepCopy(files_, backup, bytes.bytes, target)) {
+            return failure;
+        }
     }
     if (auto failure = settingsFile_.write(settingsInEffect)) {
         return failure;
@@ -237,6 +270,7 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     table_.clear();
     host_.setCommandsFilePath(target);
     loadFile(target);
+    backupKept_ = std::move(backup);
     return std::nullopt;
 }
 

@@ -77,8 +77,13 @@ public:
     // the old files and the table are as they were. A commands file that
     // exists but cannot be read (so the table does not hold what it holds) is
     // never written over: Save/Run fails until it is readable or another is
-    // chosen.
+    // chosen. When the file holds what the table does not (entries beyond
+    // the table's, deleted by the user or never loaded, or values longer
+    // than a load reads), a copy of it as it was is kept first in
+    // "<name>.bak", replacing the copy an earlier Save/Run kept.
     std::optional<WriteFailure> SaveRun(const ProgramSettings& settingsInEffect);
+    // The copy the last successful Save/Run kept; empty when it kept none.
+    const std::string& backupKept() const { return backupKept_; }
 
     // The whole file as Save/Run writes it.
     static std::string Serialize(const CommandTable& table, const SequenceSettings& sequence,
@@ -92,6 +97,10 @@ private:
     CommandsFileHost& host_;
     FileSystem& files_;
     const ProgramSettingsFile& settingsFile_;
+    std::string backupKept_;
 };
+
+// Added to the commands file's name for the copy Save/Run keeps of it.
+constexpr char kBackupSuffix[] = ".bak";
 
 }  // namespace tavrel

@@ -65,13 +65,18 @@ std::optional<Entry> SplitEntry(std::string_view line) {
     return Entry{key, line.substr(equals + 1)};
 }
 
-std::string ValueAsRead(std::string_view raw) {
+// The whole value a read finds, before the read limit.
+std::string_view WholeValue(std::string_view raw) {
     std::string_view value = Trim(raw);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return std::string(value.substr(0, kIniValueReadLimit));
+    return value;
+}
+
+std::string ValueAsRead(std::string_view raw) {
+    return std::string(WholeValue(raw).substr(0, kIniValueReadLimit));
 }
 
 // A line break inside a value would end the entry and start a forged one.
@@ -298,6 +303,17 @@ std::int32_t IniFile::readInt(SectionId section, std::string_view key,
 
 bool IniFile::readBool(SectionId section, std::string_view key, bool fallback) const {
     return readInt(section, key, fallback ? 1 : 0) != 0;
+}
+
+bool IniFile::valueCut() const {
+    for (const auto& s : sections_) {
+        for (const auto& e : s.entries) {
+            if (WholeValue(SplitEntry(lines_[e.line])->value).size() > kIniValueReadLimit) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> IniFile::sectionNames() const {

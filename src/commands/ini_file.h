@@ -58,6 +58,10 @@ public:
         return readBool(section(s), key, fallback);
     }
 
+    // Some value in a section is longer than the read limit, so reading gives
+    // back only its beginning.
+    bool valueCut() const;
+
     std::vector<std::string> sectionNames() const;  // in file order, repeats included
     // The keys of the first such section, in file order.
     std::vector<std::string> keys(SectionId section) const;

@@ -47,25 +47,42 @@ std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std:
     return CheckTarget(files, path, files.linkTarget(path), readCheck);
 }
 
+namespace {
+
+// Writes bytes to a fresh scratch file beside destination, with the mode and
+// owner of model, and renames it onto destination; path names it for the user.
+std::optional<WriteFailure> WriteThroughScratch(FileSystem& files, const std::string& path,
+                                                const std::string& destination,
+                                                std::string_view bytes, const std::string& model) {
+    // Beside the destination, because a rename cannot cross file systems.
+    const std::string directory = DirectoryOf(destination);
+    files.removeStaleScratchFiles(directory);
+    ScratchFile scratch = files.writeScratchFile(directory, bytes, model);
+    if (!scratch.status.ok()) {
+        return WriteFailure{path, std::move(scratch.status.error)};
+    }
+    if (FileStatus status = files.replaceFile(scratch.path, destination); !status.ok()) {
+        (void)files.removeFile(scratch.path);
+        return WriteFailure{path, std::move(status.error)};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes, ReadCheck readCheck) {
     const std::string target = files.linkTarget(path);
     if (auto failure = CheckTarget(files, path, target, readCheck)) {
         return failure;
     }
-    // A link stays a link: its target is replaced. The scratch file sits
-    // beside the target because a rename cannot cross file systems.
-    const std::string directory = DirectoryOf(target);
-    files.removeStaleScratchFiles(directory);
-    ScratchFile scratch = files.writeScratchFile(directory, bytes, target);
-    if (!scratch.status.ok()) {
-        return WriteFailure{path, std::move(scratch.status.error)};
-    }
-    if (FileStatus status = files.replaceFile(scratch.path, target); !status.ok()) {
-        (void)files.removeFile(scratch.path);
-        return WriteFailure{path, std::move(status.error)};
-    }
-    return std::nullopt;
+    // A link stays a link: its target is replaced.
+    return WriteThroughScratch(files, path, target, bytes, target);
+}
+
+std::optional<WriteFailure> KeepCopy(FileSystem& files, const std::string& path,
+                                     std::string_view bytes, const std::string& original) {
+    return WriteThroughScratch(files, path, path, bytes, files.linkTarget(original));
 }
 
 }  // namespace tavrel

@@ -47,4 +47,10 @@ std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::st
                                                 std::string_view bytes,
                                                 ReadCheck readCheck = ReadCheck::Needed);
 
+// Writes bytes as the file path, whatever holds that name now (a link there
+// is replaced itself, never followed), with the mode and owner of the file
+// original names; through a scratch file and a rename like ReplaceFileContents.
+std::optional<WriteFailure> KeepCopy(FileSystem& files, const std::string& path,
+                                     std::string_view bytes, const std::string& original);
+
 }  // namespace tavrel

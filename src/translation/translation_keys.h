@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 110> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 111> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -120,6 +120,7 @@ inline constexpr std::array<std::string_view, 110> kTranslationKeys = {
     "learningnotolerance",
     "learningalsorecognised",
     "learningpressruns",
+    "backupkept",
 };
 
 }  // namespace tavrel

@@ -387,6 +387,22 @@ TEST_F(ProgramTest, ACountBelowTheEntriesHeldLosesNoneAtStartUp) {
     EXPECT_NE(saved.find("6=Stop\r\n"), std::string::npos) << saved;
 }
 
+// A command deleted by the user: the copy of the file as it was, and a word.
+TEST_F(ProgramTest, ASaveRunThatDropsACommandKeepsACopyAndSaysSo) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    write("vorkumel.ini", kOneCommand);
+    start();
+    program->Table().remove(1);
+    ficha().BotonAceptarClick();
+    EXPECT_TRUE(ficha().Running());
+    EXPECT_EQ(ReadFile(file("vorkumel.ini.bak")), kOneCommand);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.icons, std::vector<BoxIcon>{BoxIcon::Information});
+    EXPECT_TRUE(boxes.texts[0].endsWith(" is kept in " + file("vorkumel.ini.bak") + "."))
+        << boxes.texts[0].toStdString();
+}
+
 TEST_F(ProgramTest, ExitClosesThePortAndDestinationWindowsAreListed) {
     ASSERT_TRUE(pty.ok());
     platform.desktop.addWindow("xterm");

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +287,16 @@ TEST_F(CommandsFileTest, AbsurdCountsAreCutToWhatTheFileHolds) {
     EXPECT_EQ(table.count(), 1 + 1000);
 }
 
+// A count below the entries held is a slip of a hand edit: they all load.
+TEST_F(CommandsFileTest, ACountBelowTheEntriesHeldLoadsThemAll) {
+    std::string entries = "[Comandos]\n1=TV\n2=Play\n3=Stop\n[1]\nLevel=0\n[2]\n[3]\n";
+    for (const int count : {-5, 0, 2}) {
+        table.clear();
+        load(config(entries, count));
+        EXPECT_EQ(labels(), (std::vector<std::string>{"TV", "  Play", "  Stop"})) << count;
+    }
+}
+
 TEST_F(CommandsFileTest, AFileThatCannotBeReadLoadsTheDefaults) {
     const LoadResult result = commands.LoadFrom("/proc/self/mem");
     EXPECT_TRUE(result.found);
@@ -389,6 +400,47 @@ public:
 
 // A full disk leaves no half-written file behind: the settings file was
 // written, the commands file and the table are as they were.
+// What the file holds and the table does not is kept in vorkumel.ini.bak
+// before Save/Run writes: one copy, the latest, and only then.
+TEST_F(CommandsFileTest, ASaveRunThatWouldLoseEntriesOrCutACodeKeepsACopy) {
+    const std::string longCode = "Codigo=" + std::string(1030, 'A') + "\n";
+    const struct {
+        const char* what;
+        std::string file;
+        std::function<void()> edit;
+        bool kept;
+    } cases[] = {
+        {"an entry deleted", kWorkedExample, [this] { table.remove(3); }, true},
+        {"entries far beyond the others", kWorkedExample + "[5000]\r\nLevel=0\r\n", [] {}, true},
+        {"a code longer than a load reads", config("[Comandos]\n1=c\n[1]\n" + longCode, 1), [] {},
+         true},
+        {"nothing lost", kWorkedExample, [this] { table.setLabel(0, "Renamed"); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir.file("vorkumel.ini.bak"));
+        table.clear();
+        load(c.file);
+        c.edit();
+        ASSERT_FALSE(commands.SaveRun(ProgramSettings{}));
+        EXPECT_EQ(dir.has("vorkumel.ini.bak"), c.kept);
+        EXPECT_EQ(commands.backupKept(), c.kept ? dir.file("vorkumel.ini.bak") : "");
+        if (c.kept) {
+            EXPECT_EQ(dir.get("vorkumel.ini.bak"), c.file);
+        }
+    }
+
+    // A link at the copy's name is replaced, never written through.
+    dir.put("elsewhere.txt", "mine");
+    std::filesystem::create_symlink(dir.file("elsewhere.txt"), dir.file("vorkumel.ini.bak"));
+    const std::string before = dir.get("vorkumel.ini");
+    table.remove(0);
+    ASSERT_FALSE(commands.SaveRun(ProgramSettings{}));
+    EXPECT_EQ(dir.get("elsewhere.txt"), "mine");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("vorkumel.ini.bak")));
+    EXPECT_EQ(dir.get("vorkumel.ini.bak"), before);
+}
+
 TEST_F(CommandsFileTest, AFailedWriteLeavesTheOldFileAndTheTableAsTheyWere) {
     const ProgramSettings s = editedInSubdirectory();
     host.calls.clear();
