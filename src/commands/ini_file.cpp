@@ -161,6 +161,17 @@ std::optional<std::int32_t> ParseHex(std::string_view digits) {
 
 }  // namespace
 
+bool IsWritableIniName(std::string_view name, bool section) {
+    if (name.empty() || IsBlank(name.front()) || IsBlank(name.back()) ||
+        name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        return false;
+    }
+    if (section) {
+        return name.find(']') == std::string_view::npos;
+    }
+    return name.find('=') == std::string_view::npos && name.front() != ';' && name.front() != '[';
+}
+
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         return ParseHex(text.substr(2));
@@ -335,13 +346,16 @@ std::vector<std::string> IniFile::keys(SectionId section) const {
     return names;
 }
 
-void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    if (!IsWritableIniName(section, true) || !IsWritableIniName(key, false)) {
+        return false;
+    }
     if (const auto line = findKey(this->section(section), key)) {
         // The key keeps its own spelling; only the value changes. Its blanks
         // in front go, so every saved position after it is found again.
         lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
         index();
-        return;
+        return true;
     }
     const Section* s = findSection(section);
     if (s == nullptr) {
@@ -358,31 +372,40 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), EntryLine(key, value));
     }
     index();
+    return true;
 }
 
-void IniFile::writeInt(std::string_view section, std::string_view key, std::int64_t value) {
-    write(section, key, std::to_string(value));
+bool IniFile::writeInt(std::string_view section, std::string_view key, std::int64_t value) {
+    return write(section, key, std::to_string(value));
 }
 
-void IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
-    write(section, key, value ? "1" : "0");
+bool IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+    return write(section, key, value ? "1" : "0");
 }
 
-void IniWriter::section(std::string_view name) {
+bool IniWriter::section(std::string_view name) {
+    if (!IsWritableIniName(name, true)) {
+        return false;
+    }
     if (!bytes_.empty()) {
         bytes_ += kLineEnd;
     }
     bytes_ += SectionLine(name);
     bytes_ += kLineEnd;
+    return true;
 }
 
-void IniWriter::key(std::string_view name, std::string_view value) {
+bool IniWriter::key(std::string_view name, std::string_view value) {
+    if (!IsWritableIniName(name, false)) {
+        return false;
+    }
     bytes_ += EntryLine(name, value);
     bytes_ += kLineEnd;
+    return true;
 }
 
-void IniWriter::key(std::string_view name, std::int64_t value) {
-    key(name, std::string_view(std::to_string(value)));
+bool IniWriter::key(std::string_view name, std::int64_t value) {
+    return key(name, std::string_view(std::to_string(value)));
 }
 
 std::string NotAnIniFile(std::string_view bytes, const IniFile& ini) {

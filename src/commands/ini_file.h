@@ -71,9 +71,11 @@ public:
     // quote at either end goes inside double quotes.
     // Replaces the value of the key that read() would find, or adds the key
     // after the section's last entry, or adds the section at the end.
-    void write(std::string_view section, std::string_view key, std::string_view value);
-    void writeInt(std::string_view section, std::string_view key, std::int64_t value);
-    void writeBool(std::string_view section, std::string_view key, bool value);
+    // A name that would not read back (see IsWritableIniName) is refused:
+    // false, and nothing changes.
+    bool write(std::string_view section, std::string_view key, std::string_view value);
+    bool writeInt(std::string_view section, std::string_view key, std::int64_t value);
+    bool writeBool(std::string_view section, std::string_view key, bool value);
 
 private:
     struct EntryRef {
@@ -100,6 +102,13 @@ private:
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
 };
 
+// A section or key name reads back as it was written only when it is not
+// empty, has no blank at either end (a reader drops those: spaces, tabs,
+// vertical tabs, form feeds, ^Z), no line break or NUL, and nothing that ends
+// it early or makes the line something else: ']' in a section name, '=' in a
+// key, a key that begins with ';' or '['.
+bool IsWritableIniName(std::string_view name, bool section);
+
 // Why bytes read as ini are no INI file: a text file holds no NUL byte, and
 // one that is not blank holds a section. Anything else (a file saved as
 // UTF-16, a binary file, some other text) is not read as settings or
@@ -118,15 +127,19 @@ IniFileRead ReadIniFile(const FileSystem& files, const std::string& path);
 // Builds a fresh INI file in the order of the calls.
 class IniWriter {
 public:
-    void section(std::string_view name);  // a blank line separates it from the one before
-    void key(std::string_view name, std::string_view value);
-    void key(std::string_view name, std::int64_t value);
-    void key(std::string_view name, const std::string& value) {
-        key(name, std::string_view(value));
+    // A blank line separates a section from the one before. A name that would
+    // not read back (see IsWritableIniName) is refused: false, nothing written.
+    bool section(std::string_view name);
+    bool key(std::string_view name, std::string_view value);
+    bool key(std::string_view name, std::int64_t value);
+    bool key(std::string_view name, const std::string& value) {
+        return key(name, std::string_view(value));
     }
-    void key(std::string_view name, const char* value) { key(name, std::string_view(value)); }
-    void key(std::string_view name, bool value) { key(name, std::int64_t{value ? 1 : 0}); }
-    void key(std::string_view name, std::int32_t value) { key(name, std::int64_t{value}); }
+    bool key(std::string_view name, const char* value) {
+        return key(name, std::string_view(value));
+    }
+    bool key(std::string_view name, bool value) { return key(name, std::int64_t{value ? 1 : 0}); }
+    bool key(std::string_view name, std::int32_t value) { return key(name, std::int64_t{value}); }
 
     const std::string& bytes() const { return bytes_; }
 

@@ -125,6 +125,29 @@ TEST(IniFile, AWrittenLineBreakCannotForgeAnotherEntry) {
     EXPECT_EQ(writer.bytes(), "[S]\r\nk=x y\r\n");
 }
 
+// A name a reader would find otherwise is refused, by both writers alike.
+TEST(IniFile, NamesThatWouldNotReadBackAreRefused) {
+    const struct {
+        std::string section;
+        std::string key;
+    } refused[] = {
+        {"\vS", "k"}, {"S\f", "k"},   {"S", "\fk"}, {"S", "k\v"}, {" S", "k"},
+        {"S", "k\t"}, {"S", "k\x1A"}, {"", "k"},    {"S", ""},    {"a]b", "k"},
+        {"S", "a=b"}, {"S", ";k"},    {"S", "[k"},  {"S", "k\n"},
+    };
+    for (const auto& c : refused) {
+        IniFile ini("[S]\r\nk=1\r\n");
+        EXPECT_FALSE(ini.write(c.section, c.key, "2"));
+        EXPECT_EQ(ini.bytes(), "[S]\r\nk=1\r\n");
+        IniWriter writer;
+        EXPECT_FALSE(writer.section(c.section) && writer.key(c.key, "2"));
+        EXPECT_EQ(writer.bytes().find("=2"), std::string::npos) << writer.bytes();
+    }
+    IniFile ini;
+    EXPECT_TRUE(ini.write("Mid\vdle", "k\fk", "v"));
+    EXPECT_EQ(IniFile(ini.bytes()).read("Mid\vdle", "k\fk"), "v");
+}
+
 TEST(IniFile, RewritingAnIndentedKeyKeepsItFoundAndSingle) {
     IniFile ini("[S]\r\n  K=1\r\n");
     ini.write("S", "K", "x");

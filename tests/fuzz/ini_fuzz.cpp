@@ -1,5 +1,6 @@
 // The INI reader and writer: any bytes parse; every value written reads back
-// as written, before and after the text is parsed again; no other key moves.
+// as written, before and after the text is parsed again; no other key moves;
+// a name with a blank at an end is refused and changes nothing.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -13,8 +14,13 @@ namespace {
 
 using tavrel::IniFile;
 
-// Names as the program writes them: no blanks at the ends, nothing that would
-// end a name early or make the line something else.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
+// Names as the program writes them, or with blanks at an end, which the
+// writers must refuse: nothing in them that would end a name early or make
+// the line something else.
 std::string Name(FuzzedDataProvider& data, bool section) {
     static const char* const kNames[] = {"Files", "Config", "Ports", "1", "Settings", "k"};
     if (data.ConsumeBool()) {
@@ -22,13 +28,16 @@ std::string Name(FuzzedDataProvider& data, bool section) {
     }
     std::string name = data.ConsumeRandomLengthString(12);
     std::erase_if(name, [section](char c) {
-        return c == '\r' || c == '\n' || c == '=' || c == '\0' || (section && c == ']') ||
-               c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+        return c == '\r' || c == '\n' || c == '=' || c == '\0' || (section && c == ']');
     });
     if (name.empty() || name[0] == '[' || name[0] == ';') {
         name.insert(0, "n");
     }
     return name;
+}
+
+bool BlankAtAnEnd(const std::string& name) {
+    return IsBlank(name.front()) || IsBlank(name.back());
 }
 
 void Check(bool ok) {
@@ -52,7 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const std::string section = Name(data, true);
         const std::string key = Name(data, false);
         const std::string value = data.ConsumeRandomLengthString(1100);
-        ini.write(section, key, value);
+        const std::string before = ini.bytes();
+        // Refused exactly when a name has a blank at an end, and then nothing changed.
+        const bool refused = BlankAtAnEnd(section) || BlankAtAnEnd(key);
+        Check(ini.write(section, key, value) != refused);
+        if (refused) {
+            Check(ini.bytes() == before);
+            continue;
+        }
         Check(ini.read(section, key) == tavrel::fuzzing::AsReadBack(value));
         written[{tavrel::FoldCase1252(section), tavrel::FoldCase1252(key)}] = {section + "\n" + key,
                                                                                value};
