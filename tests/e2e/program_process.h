@@ -22,6 +22,7 @@ public:
     bool start(const std::vector<std::string>& arguments = {},
                const std::vector<std::string>& environment = {});
     bool running() const { return child_.running(); }
+    pid_t pid() const { return child_.pid(); }
     // SIGTERM, then the exit status as from waitpid; -1 when it did not end
     // within timeoutMs (it is killed then).
     int terminate(int timeoutMs = 10000);
