@@ -122,16 +122,17 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
         }
         case OpenFailure::NoDecoder: {
             // The kernel loads the decoders itself once they are asked for.
-            const std::string protocols =
-                "/sys/class/rc/" + (failure.systemText.empty() ? "rc*" : failure.systemText) +
-                "/protocols";
+            // Its protocols file takes no "all" (a list of names only);
+            // ir-keytable (package ir-keytable) does.
+            const std::string receiver =
+                failure.systemText.empty() ? std::string() : "-s " + failure.systemText + " ";
             return device +
                    say("no protocol decoder is enabled for this receiver", "nodecoderenabled") +
                    " (" +
                    with(say("learn in raw mode by choosing %s:raw, or enable the decoders:",
                             "learninrawmode"),
                         failure.path) +
-                   " echo all | sudo tee " + protocols + ")";
+                   " sudo ir-keytable " + receiver + "-p all)";
         }
         case OpenFailure::NotGrabbed: {
             std::string text =
