@@ -108,15 +108,13 @@ class KernelRoad {
 public:
     explicit KernelRoad(Mode mode) : watch_(loopback.device().lircPath, mode) {
         receiver.SetDevice(loopback.device().lircPath, mode);
-        receiver.SetOnReceiveData(
-            [this](LircDeviceReceiver&, const std::uint8_t* data, std::int32_t size) {
-                ++batches;
-                p.capture.CommPortReceiveData(data, size);
-            });
-        receiver.SetOnBatchSoFar(
-            [this](LircDeviceReceiver&, const std::uint8_t* data, std::int32_t size) {
-                p.capture.CommPortBatchSoFar(data, size);
-            });
+        receiver.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            ++batches;
+            p.capture.CommPortReceiveData(data, size);
+        });
+        receiver.SetOnBatchSoFar([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            p.capture.CommPortBatchSoFar(data, size);
+        });
         p.settings.ValueSize = 1;
         p.settings.SkipFirst = mode == Mode::Raw ? 1 : 0;
         p.settings.Tolerance = mode == Mode::Raw ? kRawModeTolerance : kDecodedModeTolerance;
@@ -307,7 +305,7 @@ TEST_F(KernelReceiverTest, TheInputDeviceIsHeldWhileOpenAndReleasedAfter) {
     // Held by another program: the receiver does not open, and says why.
     ASSERT_EQ(ioctl(desktop.fd(), EVIOCGRAB, 1), 0);
     EXPECT_FALSE(road.receiver.OpenPort());
-    EXPECT_EQ(road.receiver.LastFailure().kind, KernelReceiverFailure::GrabFailed);
+    EXPECT_EQ(road.receiver.LastFailure().kind, OpenFailure::NotGrabbed);
     EXPECT_NE(road.receiver.LastError().find(eventPath), std::string::npos)
         << road.receiver.LastError();
     ioctl(desktop.fd(), EVIOCGRAB, 0);
@@ -325,24 +323,25 @@ TEST_F(KernelReceiverTest, OpenFailuresNameTheirReason) {
 
     loopback.setProtocols("none");
     EXPECT_EQ(failure(path, Mode::Decoded),
-              path + ": the receiver " + loopback.device().name +
-                  " has no protocol decoder enabled; learn your remote in raw mode (choose the "
-                  "device with :raw), or enable the decoders: sudo ir-keytable -s " +
-                  loopback.device().name + " -p all");
+              path +
+                  ": no protocol decoder is enabled for this receiver (learn in raw mode by "
+                  "choosing " +
+                  path + ":raw, or enable the decoders: sudo ir-keytable -s " +
+                  loopback.device().name + " -p all)");
     EXPECT_EQ(failure(path, Mode::Raw), "opened");
     EXPECT_EQ(failure("/dev/lirc9", Mode::Raw), "/dev/lirc9: no such device");
     EXPECT_EQ(failure("/dev/null", Mode::Decoded), "/dev/null: not an infrared receiver");
     EXPECT_EQ(RunAsNobody([&] { return failure(path, Mode::Decoded); }),
               path +
                   ": permission denied (install the udev rule that comes with Tavrel, which "
-                  "gives the user at the desktop access to infrared receivers)");
+                  "gives the user at the screen access to infrared receivers)");
 }
 
 // Last: the receiver goes away and comes back as a new device.
 TEST_F(KernelReceiverTest, AReceiverThatGoesAwayHangsUp) {
     KernelRoad road(Mode::Raw);
     int hangups = 0;
-    road.receiver.SetOnHangup([&](LircDeviceReceiver& sender) {
+    road.receiver.SetOnHangup([&](Receiver& sender) {
         EXPECT_EQ(&sender, &road.receiver);
         ++hangups;
     });

@@ -23,24 +23,24 @@ namespace tavrel {
 
 namespace {
 
-KernelReceiverFailure Failure(KernelReceiverFailure::Kind kind, const std::string& path) {
-    KernelReceiverFailure failure;
+OpenFailure Failure(OpenFailure::Kind kind, const std::string& path) {
+    OpenFailure failure;
     failure.kind = kind;
     failure.path = path;
     return failure;
 }
 
-KernelReceiverFailure FailureOf(const std::string& path, int error) {
-    KernelReceiverFailure failure = Failure(KernelReceiverFailure::Other, path);
+OpenFailure FailureOf(const std::string& path, int error) {
+    OpenFailure failure = Failure(OpenFailure::Other, path);
     switch (error) {
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            failure.kind = KernelReceiverFailure::NoDevice;
+            failure.kind = OpenFailure::NoDevice;
             break;
         case EACCES:
         case EPERM:
-            failure.kind = KernelReceiverFailure::PermissionDenied;
+            failure.kind = OpenFailure::PermissionDenied;
             failure.group = GroupThatMayUse(path);
             break;
         default:
@@ -48,13 +48,6 @@ KernelReceiverFailure FailureOf(const std::string& path, int error) {
             break;
     }
     return failure;
-}
-
-std::string Replace(std::string text, const std::string& by) {
-    if (const auto at = text.find("%s"); at != std::string::npos) {
-        text.replace(at, 2, by);
-    }
-    return text;
 }
 
 // Reads errno first, before anything can change it.
@@ -65,61 +58,6 @@ void TraceFailure(const char* what) {
 }
 
 }  // namespace
-
-std::string DescribeKernelReceiverFailure(const KernelReceiverFailure& failure,
-                                          const KernelFailureWords& words) {
-    const auto say = [&words](const char* english, const char* key) {
-        return words ? words(english, key) : std::string(english);
-    };
-    const std::string device = failure.path + ": ";
-    switch (failure.kind) {
-        case KernelReceiverFailure::None:
-            return {};
-        case KernelReceiverFailure::NoDevice:
-            return device + say("no such device", "nosuchdevice");
-        case KernelReceiverFailure::PermissionDenied: {
-            std::string text = device + say("permission denied", "permissiondenied") + " (";
-            if (!failure.group.empty()) {
-                text +=
-                    Replace(say("the device belongs to the group %s; your user must be a member "
-                                "of it",
-                                "joingroup"),
-                            failure.group) +
-                    ": sudo usermod -aG " + failure.group + " $USER";
-            } else {
-                text +=
-                    say("install the udev rule that comes with Tavrel, which gives the user "
-                        "at the desktop access to infrared receivers",
-                        "installudevrule");
-            }
-            return text + ")";
-        }
-        case KernelReceiverFailure::NotReceiver:
-            return device + say("not an infrared receiver", "notaninfraredreceiver");
-        case KernelReceiverFailure::NoRawTimings:
-            return device + say("this receiver decodes in hardware and gives no raw timings; "
-                                "choose it without :raw",
-                                "norawtimings");
-        case KernelReceiverFailure::NoDecoder:
-            return device +
-                   Replace(say("the receiver %s has no protocol decoder enabled; learn your "
-                               "remote in raw mode (choose the device with :raw), or enable the "
-                               "decoders",
-                               "nodecoderenabled"),
-                           failure.receiver) +
-                   ": sudo ir-keytable -s " + failure.receiver + " -p all";
-        case KernelReceiverFailure::GrabFailed:
-            return device +
-                   Replace(say("its input device %s could not be taken over, so its keys would "
-                               "act twice",
-                               "inputdevicenotgrabbed"),
-                           failure.device) +
-                   " (" + failure.systemText + ")";
-        case KernelReceiverFailure::Other:
-            break;
-    }
-    return device + failure.systemText;
-}
 
 LircDeviceReceiver::LircDeviceReceiver(TimerFactory& timers, ReadWatchFactory& watches)
     : watches_(watches),
@@ -136,7 +74,7 @@ LircDeviceReceiver::~LircDeviceReceiver() {
     ClosePort();
 }
 
-bool LircDeviceReceiver::Fail(KernelReceiverFailure failure) {
+bool LircDeviceReceiver::Fail(OpenFailure failure) {
     lastFailure_ = std::move(failure);
     inputDevice_.close();
     fd_.close();
@@ -156,9 +94,9 @@ bool LircDeviceReceiver::OpenPort() {
     std::uint32_t features = 0;
     if (fstat(fd_.get(), &info) != 0 || !S_ISCHR(info.st_mode) ||
         ioctl(fd_.get(), LIRC_GET_FEATURES, &features) != 0) {
-        return Fail(Failure(KernelReceiverFailure::NotReceiver, path_));
+        return Fail(Failure(OpenFailure::NotReceiver, path_));
     }
-    const std::optional<RcDevice> receiver = RcDeviceOf(info.st_rdev, sysRoot_);
+    const std::optional<RcDevice> receiver = RcDeviceOf(info.st_rdev);
     if (!SetReceiveMode(receiver ? &*receiver : nullptr)) {
         return false;
     }
@@ -179,9 +117,8 @@ bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver) {
     // decodes without saying so): the mode is tried.
     std::uint32_t mode = mode_ == Mode::Raw ? LIRC_MODE_MODE2 : LIRC_MODE_SCANCODE;
     if (ioctl(fd_.get(), LIRC_SET_REC_MODE, &mode) != 0) {
-        return Fail(Failure(mode_ == Mode::Raw ? KernelReceiverFailure::NoRawTimings
-                                               : KernelReceiverFailure::NotReceiver,
-                            path_));
+        return Fail(Failure(
+            mode_ == Mode::Raw ? OpenFailure::NoRawTimings : OpenFailure::NotReceiver, path_));
     }
     if (mode_ == Mode::Raw) {
         std::uint32_t on = 1;
@@ -192,8 +129,8 @@ bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver) {
     }
     // Decoded frames come only from the protocols switched on.
     if (receiver != nullptr && receiver->protocols.enabled.empty()) {
-        KernelReceiverFailure failure = Failure(KernelReceiverFailure::NoDecoder, path_);
-        failure.receiver = receiver->name;
+        OpenFailure failure = Failure(OpenFailure::NoDecoder, path_);
+        failure.systemText = receiver->name;
         return Fail(std::move(failure));
     }
     return true;
@@ -211,9 +148,8 @@ bool LircDeviceReceiver::GrabInputDevice(const std::string& eventDevice) {
         error = errno;
     }
     if (error != 0) {
-        KernelReceiverFailure failure = Failure(KernelReceiverFailure::GrabFailed, path_);
-        failure.device = eventDevice;
-        failure.systemText = SystemErrorText(error);
+        OpenFailure failure = Failure(OpenFailure::NotGrabbed, path_);
+        failure.systemText = eventDevice + ": " + SystemErrorText(error);
         return Fail(std::move(failure));
     }
     inputDevice_ = std::move(input);
