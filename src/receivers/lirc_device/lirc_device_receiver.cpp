@@ -97,7 +97,7 @@ bool LircDeviceReceiver::OpenPort() {
         return Fail(Failure(OpenFailure::NotReceiver, path_));
     }
     const std::optional<RcDevice> receiver = RcDeviceOf(info.st_rdev);
-    if (!SetReceiveMode(receiver ? &*receiver : nullptr)) {
+    if (!SetReceiveMode(receiver ? &*receiver : nullptr, features)) {
         return false;
     }
     if (receiver && !GrabInputDevice(receiver->eventDevice)) {
@@ -112,13 +112,16 @@ bool LircDeviceReceiver::OpenPort() {
     return true;
 }
 
-bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver) {
+bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver, std::uint32_t features) {
     // What the device advertises is not to be trusted (the loopback receiver
-    // decodes without saying so): the mode is tried.
+    // decodes without saying so): the mode is tried, and the features only
+    // tell a receiver that decodes in hardware from a mere transmitter.
     std::uint32_t mode = mode_ == Mode::Raw ? LIRC_MODE_MODE2 : LIRC_MODE_SCANCODE;
     if (ioctl(fd_.get(), LIRC_SET_REC_MODE, &mode) != 0) {
+        const bool receives = LIRC_CAN_REC(features) != 0;
         return Fail(Failure(
-            mode_ == Mode::Raw ? OpenFailure::NoRawTimings : OpenFailure::NotReceiver, path_));
+            mode_ == Mode::Raw && receives ? OpenFailure::NoRawTimings : OpenFailure::NotReceiver,
+            path_));
     }
     if (mode_ == Mode::Raw) {
         std::uint32_t on = 1;

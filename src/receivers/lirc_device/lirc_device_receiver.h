@@ -5,6 +5,7 @@
 // its buttons do not act on the desktop as well.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -39,7 +40,7 @@ public:
 
 private:
     bool Fail(OpenFailure failure);
-    bool SetReceiveMode(const RcDevice* receiver);
+    bool SetReceiveMode(const RcDevice* receiver, std::uint32_t features);
     bool GrabInputDevice(const std::string& eventDevice);
     void ReadAvailable();
     void Deliver(const Batch& batch);
