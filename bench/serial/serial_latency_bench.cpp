@@ -24,7 +24,7 @@
 #include "commands/sequence_settings.h"
 #include "event_loop.h"
 #include "irsim_process.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 #include "smoke.h"
 
 #ifdef TAVREL_BENCH_X11
@@ -112,8 +112,7 @@ private:
     std::string slavePath_;
 };
 
-bool OpenOn(tavrel::TCommPortDriver& driver, const std::string& path,
-            tavrel::TComPortBaudRate rate) {
+bool OpenOn(tavrel::TCommPortDriver& driver, const std::string& path, tavrel::TComPortBaudRate rate) {
     tavrel::DevicePathTable paths = tavrel::DefaultDevicePaths();
     paths[tavrel::pnCOM1] = path;
     driver.SetDevicePaths(paths);
@@ -133,7 +132,7 @@ void BM_BurstToReceiveEvent(benchmark::State& state) {
     tavrel::TCommPortDriver driver(loop, loop);
     Clock::time_point deliveredAt;
     std::size_t received = 0;
-    driver.SetOnReceiveData([&](tavrel::TCommPortDriver&, const std::uint8_t*, std::int32_t size) {
+    driver.SetOnReceiveData([&](tavrel::Receiver&, const std::uint8_t*, std::int32_t size) {
         deliveredAt = Clock::now();
         received += static_cast<std::size_t>(size);
     });
@@ -200,11 +199,11 @@ struct CountedLine {
     // Skips the benchmark when the line does not open.
     bool open(benchmark::State& state, tavrel::TComPortBaudRate rate) {
         driver.SetOnReceiveData(
-            [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            [this](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
                 counting.capture.CommPortReceiveData(data, size);
             });
         driver.SetOnBatchSoFar(
-            [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            [this](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
                 counting.capture.CommPortBatchSoFar(data, size);
             });
         if (!OpenOn(driver, device.slavePath(), rate)) {
@@ -312,10 +311,12 @@ void BM_PressToKeyPress(benchmark::State& state) {
     settings.ShortestCodeLength = command.Codigo.NumValores;
 
     tavrel::TCommPortDriver driver(loop, loop);
-    driver.SetOnReceiveData([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
-                                std::int32_t size) { capture.CommPortReceiveData(data, size); });
-    driver.SetOnBatchSoFar([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
-                               std::int32_t size) { capture.CommPortBatchSoFar(data, size); });
+    driver.SetOnReceiveData([&](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
+        capture.CommPortReceiveData(data, size);
+    });
+    driver.SetOnBatchSoFar([&](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
+        capture.CommPortBatchSoFar(data, size);
+    });
     if (!OpenOn(driver, device.slavePath(), baud == 9600 ? tavrel::br9600 : tavrel::br19200)) {
         state.SkipWithError(driver.LastError().c_str());
         return;

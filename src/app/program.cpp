@@ -77,15 +77,13 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     // The receiver is powered by the lines the program raises after the open.
     commPort_.SetEnableDTROnOpen(false);
     commPort_.SetComPortSpeed(br19200);
-    commPort_.SetOnReceiveData(
-        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-            capture_.CommPortReceiveData(data, size);
-        });
-    commPort_.SetOnBatchSoFar(
-        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-            capture_.CommPortBatchSoFar(data, size);
-        });
-    commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
+    commPort_.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+        capture_.CommPortReceiveData(data, size);
+    });
+    commPort_.SetOnBatchSoFar([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+        capture_.CommPortBatchSoFar(data, size);
+    });
+    commPort_.SetOnHangup([this](Receiver&) { DeviceGone(); });
     reopenTimer_->setInterval(kReopenInterval);
     reopenTimer_->setTickHandler([this] { TryReopen(); });
     capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {

@@ -22,7 +22,7 @@
 #include "commands/sequence_settings.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 #include "translation/translation_table.h"
 #include "ui/configuration_services.h"
 #include "ui/main_window_services.h"

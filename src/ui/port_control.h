@@ -2,7 +2,7 @@
 // words that report it. The program implements it over the driver.
 #pragma once
 
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 namespace tavrel {
 

@@ -13,7 +13,7 @@
 #include "irsim_process.h"
 #include "pipeline.h"
 #include "pty_pair.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 namespace tavrel::testing {
 namespace {
@@ -30,11 +30,10 @@ protected:
         driver.SetComPort(pnCOM2);
         driver.SetComPortSpeed(br19200);
         driver.SetEnableDTROnOpen(false);
-        driver.SetOnReceiveData(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                received += static_cast<std::size_t>(size);
-                p.capture.CommPortReceiveData(data, size);
-            });
+        driver.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            received += static_cast<std::size_t>(size);
+            p.capture.CommPortReceiveData(data, size);
+        });
         p.capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
             return driver.SendBytes(data, size);
         };
@@ -120,15 +119,13 @@ struct PipelineOnALine {
         DevicePathTable paths = DefaultDevicePaths();
         paths[pnCOM2] = pty.slavePath();
         driver.SetDevicePaths(paths);
-        driver.SetOnReceiveData(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                ++batches;
-                p.capture.CommPortReceiveData(data, size);
-            });
-        driver.SetOnBatchSoFar(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                p.capture.CommPortBatchSoFar(data, size);
-            });
+        driver.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            ++batches;
+            p.capture.CommPortReceiveData(data, size);
+        });
+        driver.SetOnBatchSoFar([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            p.capture.CommPortBatchSoFar(data, size);
+        });
     }
 
     // The press's bytes a millisecond apart.
