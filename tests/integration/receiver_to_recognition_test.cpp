@@ -34,11 +34,6 @@ protected:
             received += static_cast<std::size_t>(size);
             p.capture.CommPortReceiveData(data, size);
         });
-        p.capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
-            return driver.SendBytes(data, size);
-        };
-        p.capture.setDTR = [this](bool on) { driver.SetDTR(on); };
-        p.capture.setRTS = [this](bool on) { driver.SetRTS(on); };
         p.mode.setLogPath(dir.file("tavrel.log"));
     }
     void TearDown() override {
@@ -80,7 +75,7 @@ protected:
     int watcher = -1;
     std::size_t received = 0;
     Pipeline p;
-    TCommPortDriver driver{p.clock, p.clock};
+    TCommPortDriver& driver = p.road.serial();
 };
 
 TEST_F(ReceiverToRecognition, ActivationSendsTheStartUpBytesAndAPressIsRecognisedAndLogged) {
@@ -144,7 +139,7 @@ struct PipelineOnALine {
 
     Pipeline p;
     PtyPair pty;
-    TCommPortDriver driver{p.clock, p.clock};
+    TCommPortDriver& driver = p.road.serial();
     int batches = 0;
 };
 
