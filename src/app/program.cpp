@@ -8,6 +8,7 @@
 #include "actions/named_keys.h"
 #include "platform/desktop.h"
 #include "platform/posix/program_directory.h"
+#include "platform/posix/receiver_devices.h"
 #include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
 #include "ui/action_editor.h"
@@ -345,6 +346,10 @@ std::string Program::portDevice(int comNumber) const {
 
 std::vector<SerialDeviceEntry> Program::serialDevices() const {
     return ListSerialDevices(deviceSearch);
+}
+
+std::vector<SerialDeviceEntry> Program::receiverDevices() const {
+    return ListReceiverDevices({deviceSearch, rcFolder, daemonSocket});
 }
 
 std::optional<std::string> Program::setPortDevice(int comNumber, const std::string& device) {

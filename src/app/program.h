@@ -111,10 +111,14 @@ public:
     void switchTranslationFile(const std::string& path) override;
     std::string portDevice(int comNumber) const override;
     std::vector<SerialDeviceEntry> serialDevices() const override;
+    std::vector<SerialDeviceEntry> receiverDevices() const override;
     std::optional<std::string> setPortDevice(int comNumber, const std::string& device) override;
 
-    // Where the receiver picker looks for serial devices.
+    // Where the receiver picker looks for serial devices, kernel receivers
+    // and the LIRC daemon.
     SerialDeviceSearch deviceSearch;
+    std::string rcFolder = "/sys/class/rc";
+    std::string daemonSocket = kLircdDefaultSocket;
 
 private:
     // COM1..COM8 to their devices, from the settings file as it is now.

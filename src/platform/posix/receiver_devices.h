@@ -1,0 +1,29 @@
+// Every receiver this machine offers, for the configuration dialog's picker:
+// the serial devices, the kernel's infrared receivers with their driver and
+// enabled protocols, and the LIRC daemon when it runs. Each entry's path is
+// the [Ports] value that chooses it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/serial_device.h"
+
+namespace tavrel {
+
+struct ReceiverDeviceSearch {
+    SerialDeviceSearch serial;
+    std::string rcFolder = "/sys/class/rc";
+    std::string daemonSocket = "/run/lirc/lircd";
+};
+
+// Serial devices first, then each kernel receiver twice (decoded, and raw
+// timings as /dev/lircN:raw), then the daemon's socket when something
+// answers there.
+std::vector<SerialDeviceEntry> ListReceiverDevices(const ReceiverDeviceSearch& search);
+
+// "rc-5 [nec] rc-6 [lirc]" -> "nec": the decoders a protocols file shows
+// enabled, without the raw access "lirc" every receiver has.
+std::vector<std::string> EnabledProtocols(const std::string& protocolsFile);
+
+}  // namespace tavrel
