@@ -40,6 +40,7 @@ TEST(LircdEvents, WhatIsNoPressGivesNothing) {
         // A reply block holds lines that look like events.
         "BEGIN\nLIST\nSUCCESS\nDATA\n1\n0000000000000001 00 KEY_UP tv\nEND\n",
         "garbage\n",
+        "0000000000f40bf0 00 KEY_UP_EVUP tv\n",  // released, with the daemon's --release
         "zz 00 KEY_UP tv\n",
         "0000000000f40bf0 00 KEY_UP\n",
         "10000000000000000 00 KEY_UP tv\n",  // more than 64 bits

@@ -99,6 +99,10 @@ void LircdEvents::line(std::string_view text, std::int64_t now, const BatchHandl
         TraceEvent([&] { return "lircd: not an event: " + std::string(text); });
         return;
     }
+    // A daemon started with --release also says when a button is let go.
+    if (event->button.ends_with(kReleaseSuffix)) {
+        return;
+    }
     if (event->repeat > 0 && (!lastBatchAt_ || now - *lastBatchAt_ >= kBurstGap)) {
         TraceEvent(
             [&] { return "lircd: a repeat without its press dropped: " + std::string(text); });

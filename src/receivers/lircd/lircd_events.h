@@ -1,7 +1,7 @@
 // What the LIRC daemon writes to its clients, turned into batches: every
 // event line "code repeat button remote" is one batch holding the code, eight
 // bytes, most significant first. Reply blocks (BEGIN ... END, the daemon's
-// SIGHUP notice among them) are no presses.
+// SIGHUP notice among them) and release lines are no presses.
 #pragma once
 
 #include <array>
@@ -36,6 +36,8 @@ public:
     // A repeat line continues the press before it only as long as capture
     // still takes the two as one burst (its 150 ms end of a burst).
     static constexpr std::int64_t kBurstGap = 150;
+    // The daemon's default suffix of the button in a release line: no press.
+    static constexpr std::string_view kReleaseSuffix = "_EVUP";
 
     using BatchHandler = std::function<void(const LircdBatch& batch)>;
 
