@@ -8,9 +8,9 @@
 #include "actions/named_keys.h"
 #include "platform/desktop.h"
 #include "platform/posix/program_directory.h"
-#include "platform/posix/receiver_devices.h"
 #include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
+#include "receivers/receiver_devices.h"
 #include "ui/action_editor.h"
 #include "ui/aprendizaje.h"
 #include "ui/command_tree_editor.h"
@@ -349,7 +349,7 @@ std::vector<SerialDeviceEntry> Program::serialDevices() const {
 }
 
 std::vector<SerialDeviceEntry> Program::receiverDevices() const {
-    return ListReceiverDevices({deviceSearch, rcFolder, daemonSocket});
+    return ListReceiverDevices({deviceSearch, sysRoot, daemonSocket});
 }
 
 std::optional<std::string> Program::setPortDevice(int comNumber, const std::string& device) {

@@ -117,7 +117,7 @@ public:
     // Where the receiver picker looks for serial devices, kernel receivers
     // and the LIRC daemon.
     SerialDeviceSearch deviceSearch;
-    std::string rcFolder = "/sys/class/rc";
+    std::string sysRoot = "/sys";
     std::string daemonSocket = kLircdDefaultSocket;
 
 private:

@@ -30,13 +30,17 @@ struct OpenFailure {
         NoDecoder,
         // A kernel receiver's input event device could not be taken for
         // Tavrel alone, so its keys would reach the desktop as well.
+        // systemText: that device and the system's words.
         NotGrabbed,
+        // A kernel receiver's path is no LIRC device, or one that cannot
+        // receive.
+        NotReceiver,
+        // Raw timings asked of a kernel receiver that decodes in hardware.
+        NoRawTimings,
         // Nothing answers at the daemon's socket or address.
         DaemonNotRunning,
         // A daemon address that is neither a path nor HOST:PORT.
         BadAddress,
-        // This build has no such kind of receiver.
-        NotAvailable,
     };
     Kind kind = None;
     std::string path;        // the device file, the socket, or HOST:PORT; UTF-8

@@ -58,8 +58,17 @@ protected:
 };
 
 TEST_F(DaemonEndToEnd, APressSentIntoTheDaemonTypesIntoAWindow) {
-    ASSERT_TRUE(WaitUntil([&] { return program->output().find("lircd open") != std::string::npos; },
-                          std::chrono::seconds(20)))
+    // In running mode, its icon in the tray, and connected again after the
+    // reload that Save/Run ends with.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string out = program->output();
+            const auto open = out.rfind("lircd open");
+            const auto closed = out.rfind("lircd closed");
+            return FindWindows("--onlyvisible --class tavrel").size() == 1 &&
+                   open != std::string::npos && (closed == std::string::npos || open > closed);
+        },
+        std::chrono::seconds(20)))
         << program->output();
     Activate(*window);
     window->ClearRecords();

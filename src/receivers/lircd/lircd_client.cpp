@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/posix/device_access.h"
 #include "platform/trace.h"
 
 namespace tavrel {
@@ -26,7 +27,9 @@ std::int64_t NowMilliseconds() {
         .count();
 }
 
-std::string Lowered(std::string text) {
+// The resolver's words, lower case to follow "<address>: " as the system's do.
+std::string ResolverText(int error) {
+    std::string text = gai_strerror(error);
     if (!text.empty()) {
         text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     }
@@ -44,10 +47,11 @@ OpenFailure FailureOf(const std::string& address, int error) {
         case EACCES:
         case EPERM:
             failure.kind = OpenFailure::PermissionDenied;
+            failure.group = GroupThatMayUse(address);
             break;
         default:
             failure.kind = OpenFailure::Other;
-            failure.systemText = Lowered(std::strerror(error));
+            failure.systemText = SystemErrorText(error);
             break;
     }
     return failure;
@@ -149,7 +153,7 @@ UniqueFd LircdClient::ConnectTcp() {
     const std::string port = std::to_string(address_.port);
     if (const int error = getaddrinfo(address_.host.c_str(), port.c_str(), &hints, &found);
         error != 0) {
-        lastFailure_ = {OpenFailure::Other, Address(), {}, Lowered(gai_strerror(error))};
+        lastFailure_ = {OpenFailure::Other, Address(), {}, ResolverText(error)};
         return {};
     }
     int lastError = ECONNREFUSED;

@@ -8,22 +8,19 @@
 #include <vector>
 
 #include "platform/serial_device.h"
+#include "receivers/receiver.h"
 
 namespace tavrel {
 
 struct ReceiverDeviceSearch {
     SerialDeviceSearch serial;
-    std::string rcFolder = "/sys/class/rc";
-    std::string daemonSocket = "/run/lirc/lircd";
+    std::string sysRoot = "/sys";  // where /sys/class/rc is
+    std::string daemonSocket = kLircdDefaultSocket;
 };
 
 // Serial devices first, then each kernel receiver twice (decoded, and raw
 // timings as /dev/lircN:raw), then the daemon's socket when something
 // answers there.
 std::vector<SerialDeviceEntry> ListReceiverDevices(const ReceiverDeviceSearch& search);
-
-// "rc-5 [nec] rc-6 [lirc]" -> "nec": the decoders a protocols file shows
-// enabled, without the raw access "lirc" every receiver has.
-std::vector<std::string> EnabledProtocols(const std::string& protocolsFile);
 
 }  // namespace tavrel
