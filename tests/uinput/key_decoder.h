@@ -29,6 +29,9 @@ public:
     // An evdev key event (press or release).
     void Key(unsigned code, bool press);
 
+    // Whether the keys so far left Num Lock on, as its light would show.
+    bool NumLock() const;
+
     // The UTF-8 text typed so far.
     const std::string& text() const { return text_; }
 
