@@ -29,7 +29,8 @@ public:
     // An evdev key event (press or release).
     void Key(unsigned code, bool press);
 
-    // Whether the keys so far left Num Lock on, as its light would show.
+    // Whether the keys so far left Caps or Num Lock on, as its light shows.
+    bool CapsLock() const;
     bool NumLock() const;
 
     // The UTF-8 text typed so far.
