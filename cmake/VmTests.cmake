@@ -25,4 +25,4 @@ ExternalProject_Add(vm_programs
 add_test(NAME kernel_vm_tests
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/vmtest --build ${TAVREL_VM_BUILD}
                  --cache ${CMAKE_BINARY_DIR}/vmtest-cache)
-set_tests_properties(kernel_vm_tests PROPERTIES LABELS vm TIMEOUT 600)
+set_tests_properties(kernel_vm_tests PROPERTIES LABELS vm TIMEOUT 600 RESOURCE_LOCK vm)
