@@ -1,0 +1,53 @@
+// The kernel input devices the uinput backend types and points with: one
+// keyboard and one pointer, made once through /dev/uinput and kept until the
+// end, since a desktop takes a while to start using a new device.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "platform/posix/unique_fd.h"
+#include "platform/uinput/xkb_layout.h"
+
+namespace tavrel {
+
+class UinputDevices {
+public:
+    struct OpenResult;
+
+    // Makes both devices; without them the result says why, in a sentence
+    // that tells the user what to do.
+    static OpenResult Open(const std::string& path = "/dev/uinput");
+
+    // One event each, as a frame of its own; false when the kernel refused it.
+    bool Key(unsigned code, bool press);
+    bool Button(unsigned code, bool press);
+    bool Move(int dx, int dy);
+
+    // The lock lights the desktop last set on the keyboard.
+    KeyLocks Locks();
+
+    // The event nodes the kernel made for the devices (/dev/input/eventN);
+    // empty when not found.
+    std::string KeyboardNode() const { return EventNode(keyboard_); }
+    std::string PointerNode() const { return EventNode(pointer_); }
+
+    std::chrono::steady_clock::time_point created() const { return created_; }
+
+private:
+    UinputDevices(UniqueFd keyboard, UniqueFd pointer);
+    static std::string EventNode(const UniqueFd& device);
+
+    UniqueFd keyboard_;
+    UniqueFd pointer_;
+    KeyLocks locks_;
+    std::chrono::steady_clock::time_point created_;
+};
+
+struct UinputDevices::OpenResult {
+    std::unique_ptr<UinputDevices> devices;  // null when they could not be made
+    std::string problem;                     // English text; empty on success
+};
+
+}  // namespace tavrel
