@@ -9,6 +9,7 @@
 
 #include "platform/desktop.h"
 #include "platform/input.h"
+#include "platform/read_watch.h"
 #include "platform/sound.h"
 
 namespace tavrel {
@@ -43,6 +44,10 @@ public:
     // Runs while the backend waits for the desktop, so that the program's
     // event loop never stalls.
     virtual void setMessagePump(std::function<void()> processMessages) = 0;
+
+    // Has what the desktop announces read as it arrives, on the event loop;
+    // a backend that reads only when asked ignores it.
+    virtual void watchEvents(ReadWatchFactory& /*watches*/) {}
 };
 
 // What opening a backend gave: the backend, or null with the reason; a

@@ -20,11 +20,16 @@ ForeignToplevels::ForeignToplevels(WaylandConnection& connection,
 }
 
 ForeignToplevels::~ForeignToplevels() {
+    // Windows announced before the compositor read the stop still arrive,
+    // each a new object: they are taken in, then all let go.
+    if (manager_ != nullptr) {
+        zwlr_foreign_toplevel_manager_v1_stop(manager_);
+        connection_.Roundtrip();
+    }
     for (const Toplevel& toplevel : toplevels_) {
         zwlr_foreign_toplevel_handle_v1_destroy(toplevel.handle);
     }
     if (manager_ != nullptr) {
-        zwlr_foreign_toplevel_manager_v1_stop(manager_);
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(manager_));
     }
     connection_.Flush();

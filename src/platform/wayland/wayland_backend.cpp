@@ -143,10 +143,6 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
     const bool windows = toplevels != nullptr;
     desktop_ = std::make_unique<WaylandDesktop>(connection, std::move(toplevels), *input_, wait_);
     sound_ = std::make_unique<SilentSound>();
-    if (options.watches != nullptr) {
-        watch_ = options.watches->watchReadable(connection.fd(),
-                                                [this] { connection_->DispatchPending(); });
-    }
 
     const std::string noDevices =
         (seat == nullptr ? std::string("The Wayland display has no seat. ") : std::string()) +
@@ -186,6 +182,10 @@ Desktop& WaylandBackend::desktop() {
 }
 Sound& WaylandBackend::sound() {
     return *sound_;
+}
+
+void WaylandBackend::watchEvents(ReadWatchFactory& watches) {
+    watch_ = watches.watchReadable(connection_->fd(), [this] { connection_->DispatchPending(); });
 }
 
 void WaylandBackend::setMessagePump(std::function<void()> processMessages) {

@@ -31,9 +31,6 @@ public:
         // protocols for them.
         bool useUinput = false;
         std::string uinputPath = "/dev/uinput";
-        // Watches the connection, so what the compositor announces is read
-        // as it comes; without, it is read whenever the backend is used.
-        ReadWatchFactory* watches = nullptr;
     };
 
     // Null, with the reason, only when the display cannot be reached; a
@@ -50,6 +47,8 @@ public:
     Sound& sound() override;
     DesktopCapabilities capabilities() const override { return capabilities_; }
     void setMessagePump(std::function<void()> processMessages) override;
+    // Without, what the compositor announces is read whenever the backend is used.
+    void watchEvents(ReadWatchFactory& watches) override;
 
     // What each part runs on, for tests and the trace.
     bool virtualKeyboard() const { return keyboard_ != nullptr; }
