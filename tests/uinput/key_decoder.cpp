@@ -85,4 +85,12 @@ void KeyDecoder::Key(unsigned code, bool press) {
     xkb_state_update_key(state_, keycode, press ? XKB_KEY_DOWN : XKB_KEY_UP);
 }
 
+bool KeyDecoder::CapsLock() const {
+    return xkb_state_led_name_is_active(state_, XKB_LED_NAME_CAPS) > 0;
+}
+
+bool KeyDecoder::NumLock() const {
+    return xkb_state_led_name_is_active(state_, XKB_LED_NAME_NUM) > 0;
+}
+
 }  // namespace tavrel::test

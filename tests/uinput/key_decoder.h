@@ -29,6 +29,10 @@ public:
     // An evdev key event (press or release).
     void Key(unsigned code, bool press);
 
+    // Whether the keys so far left Caps or Num Lock on, as its light shows.
+    bool CapsLock() const;
+    bool NumLock() const;
+
     // The UTF-8 text typed so far.
     const std::string& text() const { return text_; }
 

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -146,17 +147,37 @@ KeyLocks UinputDevices::Locks() {
     ssize_t got;
     while ((got = ::read(keyboard_.get(), events, sizeof events)) > 0) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(got) / sizeof(input_event); ++i) {
-            if (events[i].type != EV_LED) {
+            if (events[i].type != EV_LED ||
+                (events[i].code != LED_CAPSL && events[i].code != LED_NUML)) {
                 continue;
             }
-            if (events[i].code == LED_CAPSL) {
-                locks_.caps = events[i].value != 0;
-            } else if (events[i].code == LED_NUML) {
-                locks_.num = events[i].value != 0;
+            Light& light = events[i].code == LED_CAPSL ? caps_ : num_;
+            const bool lit = events[i].value != 0;
+            if (lit != light.lit) {
+                light.lit = lit;
+                light.owed = std::max(light.owed - 1, 0);
             }
         }
     }
-    return locks_;
+    // A desktop that never answers (or answers a toggle and its undoing
+    // with no flip at all) is believed again after a while.
+    const auto now = std::chrono::steady_clock::now();
+    for (Light* light : {&caps_, &num_}) {
+        if (light->owed > 0 && now > light->owedUntil) {
+            light->owed = 0;
+        }
+        if (light->owed == 0) {
+            light->on = light->lit;
+        }
+    }
+    return {caps_.on, num_.on};
+}
+
+void UinputDevices::NoteOwnToggle(bool capsLock) {
+    constexpr std::chrono::seconds kAnswerTime{1};
+    Light& light = capsLock ? caps_ : num_;
+    ++light.owed;
+    light.owedUntil = std::chrono::steady_clock::now() + kAnswerTime;
 }
 
 std::string UinputDevices::EventNode(const UniqueFd& device) {

@@ -25,8 +25,13 @@ public:
     bool Button(unsigned code, bool press);
     bool Move(int dx, int dy);
 
-    // The lock lights the desktop last set on the keyboard.
+    // The locks as the lights the desktop sets on the keyboard show them.
     KeyLocks Locks();
+
+    // This side toggled Caps Lock (or Num Lock) and will toggle it back: the
+    // flip of the light the desktop answers with, whenever it comes, says
+    // nothing new.
+    void NoteOwnToggle(bool capsLock);
 
     // The event nodes the kernel made for the devices (/dev/input/eventN);
     // empty when not found.
@@ -39,9 +44,18 @@ private:
     UinputDevices(UniqueFd keyboard, UniqueFd pointer);
     static std::string EventNode(const UniqueFd& device);
 
+    // A lock light as last set, and the flips still owed for own toggles.
+    struct Light {
+        bool lit = false;
+        bool on = false;  // the lock's state: lit, once no own flip is owed
+        int owed = 0;
+        std::chrono::steady_clock::time_point owedUntil;
+    };
+
     UniqueFd keyboard_;
     UniqueFd pointer_;
-    KeyLocks locks_;
+    Light caps_;
+    Light num_;
     std::chrono::steady_clock::time_point created_;
 };
 

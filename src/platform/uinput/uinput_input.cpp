@@ -111,6 +111,7 @@ void UinputInput::Tap(const KeyStroke& stroke, bool release) {
             : layout_->ModifierKeyCode(static_cast<ModifierKey>(stroke.modifiers & kLockKeys));
     auto toggleLock = [&] {
         if (lock != 0) {
+            devices_->NoteOwnToggle((stroke.modifiers & kCapsLockKey) != 0);
             Send(lock, true);
             Send(lock, false);
         }

@@ -165,8 +165,6 @@ std::unique_ptr<XkbLayout> XkbLayout::FromNames(const std::string& layout,
 
 XkbLayout::XkbLayout(xkb_context* context, xkb_keymap* keymap)
     : context_(context), keymap_(keymap) {
-    compose_ =
-        xkb_compose_table_new_from_locale(context_, ComposeLocale(), XKB_COMPOSE_COMPILE_NO_FLAGS);
     SetActiveLayout(0);
 }
 
@@ -286,6 +284,11 @@ XkbLayout::Table& XkbLayout::TableFor(KeyLocks locks) {
 
 void XkbLayout::AddComposed(Table& table) {
     table.composed = true;
+    // Read only when a character needs it: most text never does.
+    if (compose_ == nullptr) {
+        compose_ = xkb_compose_table_new_from_locale(context_, ComposeLocale(),
+                                                     XKB_COMPOSE_COMPILE_NO_FLAGS);
+    }
     ComposeState state(
         compose_ == nullptr ? nullptr : xkb_compose_state_new(compose_, XKB_COMPOSE_STATE_NO_FLAGS),
         xkb_compose_state_unref);

@@ -91,7 +91,7 @@ private:
 
     xkb_context* context_;
     xkb_keymap* keymap_;
-    xkb_compose_table* compose_ = nullptr;  // null when the locale has none
+    xkb_compose_table* compose_ = nullptr;  // read when first needed; null when none
     unsigned activeLayout_ = 0;
     unsigned modifierKeys_[5] = {};  // in the order of the ModifierKey bits
     std::map<std::tuple<unsigned, bool, bool>, std::unique_ptr<Table>> tables_;
