@@ -81,8 +81,15 @@ protected:
             }
             GTEST_SKIP() << missing;
         }
-        desk_ = OpenBackendUnderTest(GetParam());
-        ASSERT_NE(desk_, nullptr);
+        // One backend per desktop for the whole run, as the program keeps
+        // its own: sway 1.7 with XWayland was seen to crash when virtual
+        // keyboards came and went between tests.
+        std::unique_ptr<BackendUnderTest>& kept = Kept()[static_cast<int>(GetParam())];
+        if (!kept) {
+            kept = OpenBackendUnderTest(GetParam());
+        }
+        ASSERT_NE(kept, nullptr);
+        desk_ = kept.get();
     }
 
     Input& input() { return desk_->backend().input(); }
@@ -112,7 +119,12 @@ protected:
         input().keybd_event(vk, 0, KEYEVENTF_KEYUP);
     }
 
-    std::unique_ptr<BackendUnderTest> desk_;
+    static std::unique_ptr<BackendUnderTest> (&Kept())[2] {
+        static std::unique_ptr<BackendUnderTest> kept[2];
+        return kept;
+    }
+
+    BackendUnderTest* desk_ = nullptr;
 };
 
 TEST_P(DesktopContract, LiteralTextArrivesAsTheCharactersItHolds) {

@@ -4,6 +4,9 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
+#include <regex>
+#include <set>
+#include <sstream>
 
 namespace tavrel {
 namespace {
@@ -11,6 +14,32 @@ namespace {
 constexpr unsigned kEvdevOffset = 8;
 // X clients (through XWayland) see keycodes up to 255 only.
 constexpr unsigned kLastXKeycode = 255;
+
+// The keymap text without the keys above keycode 255: XWayland clips them
+// with a warning on every switch to this keyboard, and sway 1.7 running
+// XWayland was seen to crash when such a keyboard went away.
+std::string WithoutKeysBeyondX(const std::string& text) {
+    static const std::regex keycode(R"(^\s*<([^>]+)>\s*=\s*(\d+);\s*$)");
+    static const std::regex maximum(R"(^\s*maximum\s*=\s*\d+;\s*$)");
+    static const std::regex symbols(R"(^\s*key\s+<([^>]+)>.*\};\s*$)");
+    std::set<std::string> dropped;
+    std::istringstream lines(text);
+    std::string result;
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_match(line, match, keycode) && std::stoul(match[2]) > kLastXKeycode) {
+            dropped.insert(match[1]);
+            continue;
+        }
+        if (std::regex_match(line, maximum)) {
+            line = "\tmaximum = " + std::to_string(kLastXKeycode) + ";";
+        } else if (std::regex_match(line, match, symbols) && dropped.count(match[1]) != 0) {
+            continue;
+        }
+        result += line + "\n";
+    }
+    return result;
+}
 
 }  // namespace
 
@@ -28,7 +57,8 @@ std::unique_ptr<VirtualKeymap> VirtualKeymap::Create(std::string* problem) {
         return nullptr;
     }
     char* text = xkb_keymap_get_as_string(us, XKB_KEYMAP_FORMAT_TEXT_V1);
-    std::unique_ptr<VirtualKeymap> keymap(new VirtualKeymap(context, text != nullptr ? text : ""));
+    std::unique_ptr<VirtualKeymap> keymap(
+        new VirtualKeymap(context, WithoutKeysBeyondX(text != nullptr ? text : "")));
     std::free(text);
     // Keys that have a name but no symbol are free for keysyms the text needs.
     const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(us), kLastXKeycode);
