@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/text_encoding.h"
+#include "platform/windows.h"
 #include "test_window.h"
 #include "wayland_test_window.h"
 // clang-format off
@@ -41,6 +42,14 @@ public:
         }
         return kNoWindow;
     }
+    void PointerInto(TestClient& client) override {
+        Display* display = XOpenDisplay(nullptr);
+        if (display != nullptr) {
+            XWarpPointer(display, 0, static_cast<TestWindow&>(client).id(), 0, 0, 0, 0, 100, 100);
+            XSync(display, False);
+            XCloseDisplay(display);
+        }
+    }
     bool Minimises() const override { return true; }
 
 private:
@@ -61,6 +70,11 @@ public:
         // Wayland names a client's window to nobody else: the title finds it.
         const auto title = titles_.find(&client);
         return title != titles_.end() ? backend_->desktop().FindWindow(title->second) : kNoWindow;
+    }
+    // Every window covers the output (scripts/waystack): a nudge brings the
+    // pointer into the active one.
+    void PointerInto(TestClient&) override {
+        backend_->input().mouse_event(MOUSEEVENTF_MOVE, 1, 1);
     }
     bool Minimises() const override { return false; }
 

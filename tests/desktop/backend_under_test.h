@@ -27,6 +27,8 @@ public:
     // The client's window as the backend's Desktop names it; kNoWindow when
     // it is not listed (yet).
     virtual WindowHandle HandleOf(const TestClient& client) = 0;
+    // Puts the pointer over the client's window, where it sees the pointer.
+    virtual void PointerInto(TestClient& client) = 0;
     // Whether the desktop carries out a posted minimise (sway does not).
     virtual bool Minimises() const = 0;
 };

@@ -198,7 +198,7 @@ TEST_P(DesktopContract, PointerMovesAndClicksArrive) {
     Activate(*window);
     // Into the window first: the client sees the pointer only while over it.
     ASSERT_TRUE(WaitUntil([&] {
-        input().mouse_event(MOUSEEVENTF_MOVE, 1, 1);
+        desk_->PointerInto(*window);
         return window->WaitFor([](const WindowRecords& r) { return !r.motionX.empty(); },
                                std::chrono::milliseconds(200));
     }));

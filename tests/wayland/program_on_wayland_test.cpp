@@ -182,6 +182,17 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
     EXPECT_EQ(program->output().find("not posted"), std::string::npos) << program->output();
     EXPECT_NE(program->output().find("desktop: chose wayland"), std::string::npos)
         << program->output();
+
+    // Without a tray, coming back to the program's window is the way back to
+    // editing: a press then only selects its command.
+    desktop.RaiseAndActivate(own);
+    const std::string logged = dir.get("tavrel.log");
+    Press(kCommands[0].code);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::string out = program->output();
+        return out.find("recognised \"Desk/Text\"") != out.rfind("recognised \"Desk/Text\"");
+    })) << program->output();
+    EXPECT_EQ(dir.get("tavrel.log"), logged);
 }
 
 }  // namespace
