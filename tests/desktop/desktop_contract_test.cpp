@@ -81,10 +81,16 @@ protected:
             }
             GTEST_SKIP() << missing;
         }
-        // One backend per desktop for the whole run, as the program keeps
+        if (GetParam() == Target::X11) {
+            own_ = OpenBackendUnderTest(GetParam());
+            ASSERT_NE(own_, nullptr);
+            desk_ = own_.get();
+            return;
+        }
+        // The Wayland backend is kept for the whole run, as the program keeps
         // its own: sway 1.7 with XWayland was seen to crash when virtual
         // keyboards came and went between tests.
-        std::unique_ptr<BackendUnderTest>& kept = Kept()[static_cast<int>(GetParam())];
+        static std::unique_ptr<BackendUnderTest> kept;
         if (!kept) {
             kept = OpenBackendUnderTest(GetParam());
         }
@@ -119,11 +125,7 @@ protected:
         input().keybd_event(vk, 0, KEYEVENTF_KEYUP);
     }
 
-    static std::unique_ptr<BackendUnderTest> (&Kept())[2] {
-        static std::unique_ptr<BackendUnderTest> kept[2];
-        return kept;
-    }
-
+    std::unique_ptr<BackendUnderTest> own_;
     BackendUnderTest* desk_ = nullptr;
 };
 
