@@ -71,7 +71,7 @@ std::string OpenProblem(const std::string& path, int error) {
                " The udev rule 70-tavrel-uinput.rules that comes with the package gives it to "
                "the user at the screen (copy it to /etc/udev/rules.d when Tavrel was not "
                "installed from the package), or add your user to a group that may write " +
-               path + "; then log out and in again.";
+               path + "; then log out and in again, or restart the computer.";
     }
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
         return path + " is missing: " + consequence +
