@@ -20,7 +20,8 @@ CommandLineAnswer AnswerInformationOptions(const std::vector<std::string>& argum
 // What is left after Qt took its options: anything is a mistake.
 CommandLineAnswer RejectLeftoverArguments(const std::vector<std::string>& arguments);
 
-// One line for a start without an X display; displayName is DISPLAY (may be null).
-std::string NoDisplayMessage(const char* displayName);
+// One line for a start without a display; displayName is DISPLAY,
+// waylandDisplay WAYLAND_DISPLAY (either may be null).
+std::string NoDisplayMessage(const char* displayName, const char* waylandDisplay = nullptr);
 
 }  // namespace tavrel
