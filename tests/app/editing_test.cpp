@@ -1,0 +1,95 @@
+// The editors as presses from the receiver meet them: the wired program on a
+// real pseudo-terminal, the window's real widgets on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "program_fixture.h"
+#include "ui/command_tree_editor.h"
+
+namespace tavrel {
+namespace {
+
+using testing::ProgramTest;
+
+// TV: Power (0A 1F 3C), Mute (0B 2F 3C).
+const std::string kTwoCommands =
+    "[Config]\r\nPuerto=2\r\nNumComandos=3\r\n"
+    "[Comandos]\r\n1=TV\r\n2=Power\r\n3=Mute\r\n"
+    "[1]\r\nLevel=0\r\n"
+    "[2]\r\nLevel=1\r\nCodigo=0A1F3C0A1F3C\r\n"
+    "[3]\r\nLevel=1\r\nCodigo=0B2F3C0B2F3C\r\n";
+const std::vector<std::uint8_t> kMute{0x0B, 0x2F, 0x3C, 0x0B, 0x2F, 0x3C};
+const std::vector<std::uint8_t> kUnknown{0x55, 0x66, 0x77, 0x55, 0x66, 0x77};
+
+class EditingTest : public ProgramTest {
+protected:
+    void startWith(const std::string& commands) {
+        ASSERT_TRUE(pty.ok());
+        writeSettings();
+        write("vorkumel.ini", commands);
+        start();
+        ficha().show();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return pty.received() == "IR"; }, 5000));
+    }
+    QTreeWidgetItem* node(int pos) {
+        return ficha().treeEditor().itemOf(&program->Table().record(pos));
+    }
+    QLineEdit* openLabelEditor() {
+        for (QLineEdit* edit : tree()->viewport()->findChildren<QLineEdit*>()) {
+            if (edit->isVisible()) {
+                return edit;
+            }
+        }
+        return nullptr;
+    }
+    bool enabled(const char* name) {
+        return ficha().findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
+    }
+};
+
+// A rename typed but not yet ended with Enter is the name: a press that moves
+// the selection, to another command or to none, keeps it in the table and in
+// the tree alike.
+TEST_F(EditingTest, APressKeepsARenameInProgress) {
+    startWith(kTwoCommands);
+    const struct {
+        int renamed;
+        const std::vector<std::uint8_t>& burst;
+        int selectedAfter;
+    } cases[] = {{1, kMute, 2}, {2, kUnknown, kNoNode}};
+    for (const auto& c : cases) {
+        tree()->setCurrentItem(node(c.renamed));
+        ficha().treeEditor().RenameClick();
+        QLineEdit* editor = openLabelEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, "Renamed");
+        pressAfterSilence(c.burst);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return program->Table().selected() == c.selectedAfter; }, 5000));
+        QApplication::processEvents();
+        EXPECT_EQ(program->Table().label(c.renamed), "Renamed") << c.renamed;
+        EXPECT_EQ(node(c.renamed)->text(0), "Renamed") << c.renamed;
+    }
+}
+
+// A press no command answers to clears the tree's selection: the action
+// editor then edits no command either.
+TEST_F(EditingTest, AnUnrecognisedPressLeavesNoCommandEditable) {
+    startWith(kTwoCommands);
+    tree()->setCurrentItem(node(1));
+    ASSERT_TRUE(enabled("RadioButton1"));
+    pressAfterSilence(kUnknown);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->currentItem() == nullptr; }, 5000));
+    for (const char* name : {"RadioButton1", "RBMouse", "Banyade", "CBTargetWin"}) {
+        EXPECT_FALSE(enabled(name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace tavrel
