@@ -3,6 +3,7 @@
 #include "ui/command_tree_editor.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -95,6 +96,12 @@ void CommandTreeEditor::setCommandTable(CommandTable* table) {
     refreshTree();
 }
 
+// A load replaces the records: a name being typed goes to its record first.
+void CommandTreeEditor::suspendRefresh() {
+    commitOpenEdit();
+    suspended_ = true;
+}
+
 void CommandTreeEditor::resumeRefresh() {
     suspended_ = false;
     if (outdated_) {
@@ -134,6 +141,9 @@ void CommandTreeEditor::refreshTree() {
         return;
     }
     outdated_ = false;
+    if (commitOpenEdit()) {
+        return;  // the new name has refreshed the tree
+    }
     syncing_ = true;
     if (table_ == nullptr || table_->empty()) {
         ui_->TreeView->clear();
@@ -188,14 +198,21 @@ void CommandTreeEditor::selectInTree() {
         outdated_ = true;  // the refresh selects as well
         return;
     }
+    // Moving the current item would commit the open editor while the tree
+    // is being synchronised, where nothing reaches the table.
+    commitOpenEdit();
     const TComando* selected = table_->selectedRecord();
     QTreeWidgetItem* match = selected == nullptr ? nullptr : itemOf(selected);
+    const bool cleared = match == nullptr && ui_->TreeView->currentItem() != nullptr;
     syncing_ = true;
     ui_->TreeView->setCurrentItem(match);
     if (match == nullptr) {
         ui_->TreeView->clearSelection();
     }
     syncing_ = false;
+    if (cleared) {
+        emit selectionCleared();
+    }
 }
 
 void CommandTreeEditor::TreeViewChange() {
@@ -212,11 +229,32 @@ void CommandTreeEditor::TreeViewEdited(QTreeWidgetItem* item) {
     if (syncing_ || table_ == nullptr) {
         return;
     }
-    const int pos = item->data(0, Qt::UserRole).toInt();
-    const std::string name = FromQt(item->text(0));
+    rename(item->data(0, Qt::UserRole).toInt(), FromQt(item->text(0)));
+}
+
+void CommandTreeEditor::rename(int pos, const std::string& name) {
     if (pos >= 0 && pos < table_->count() && table_->label(pos) != name) {
         table_->setLabel(pos, name);
     }
+}
+
+// The name typed so far is the name: the editor closes without writing into
+// the item, the record takes the text and the tree follows the table.
+bool CommandTreeEditor::commitOpenEdit() {
+    QTreeWidget* tree = ui_->TreeView;
+    const QModelIndex index = tree->currentIndex();
+    auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(index));
+    if (table_ == nullptr || editor == nullptr) {
+        return false;
+    }
+    const std::string name = FromQt(editor->text());
+    emit tree->itemDelegateForIndex(index)->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const int pos = table_->positionOf(renamed_);
+    if (pos == kNoNode || table_->label(pos) == name) {
+        return false;
+    }
+    table_->setLabel(pos, name);
+    return true;
 }
 
 // A click on another node announces it through TreeViewChange; one that

@@ -37,7 +37,7 @@ public:
     void refreshTree();
     // Holds back refreshes while the table is rebuilt in one go (a load), so
     // the tree is built once instead of once per node.
-    void suspendRefresh() { suspended_ = true; }
+    void suspendRefresh();
     void resumeRefresh();
 
     // The group's caption, then (called later, in the window's order) the menu's.
@@ -71,6 +71,9 @@ signals:
     void learnRequested();
     // A node was deleted: the action editor disables and clears its controls.
     void nodeDeleted();
+    // The program cleared the selection (a press no command answers to): the
+    // action editor edits nothing until a node is selected again.
+    void selectionCleared();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +88,10 @@ private:
     int selectedPosition() const;
     int dropTarget(const QPoint& at) const;
     void selectAfterDelete(int pos, int level);
+    // Commits a label being edited, before the program changes the tree; true
+    // when that changed the table (which has refreshed the tree).
+    bool commitOpenEdit();
+    void rename(int pos, const std::string& name);
 
     std::unique_ptr<Ui::CommandTreeEditor> ui_;
     QMenu* popupMenu1_ = nullptr;
@@ -96,6 +103,8 @@ private:
     std::unordered_map<const TComando*, QTreeWidgetItem*> items_;
     // Every pair of node images is drawn once and shared by all items.
     std::array<QIcon, 25> icons_;
+    // The record whose label F2 or Rename opened for editing.
+    const TComando* renamed_ = nullptr;
     bool syncing_ = false;
     bool suspended_ = false;
     bool outdated_ = false;

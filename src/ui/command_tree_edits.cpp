@@ -21,6 +21,7 @@ int CommandTreeEditor::selectedPosition() const {
 
 void CommandTreeEditor::PopupMenu1Popup() {
     const Ui::CommandTreeEditor& f = *ui_;
+    commitOpenEdit();  // every item of the menu changes the table
     if (table_ == nullptr || table_->empty()) {
         for (QAction* item : {f.Activado, f.Typematic, f.Learn, f.Delete, f.Addcommand}) {
             item->setEnabled(false);
@@ -103,6 +104,7 @@ void CommandTreeEditor::RenameClick() {
         return;
     }
     if (QTreeWidgetItem* item = itemOf(&table_->record(selected))) {
+        renamed_ = &table_->record(selected);
         ui_->TreeView->editItem(item, 0);
     }
 }

@@ -75,6 +75,8 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& po
     connect(ui_->GBCommands, &CommandTreeEditor::learnRequested, this, &TFicha::learningRequested);
     connect(ui_->GBCommands, &CommandTreeEditor::nodeDeleted, ui_->ActionEditor,
             &ActionEditor::DisableActions);
+    connect(ui_->GBCommands, &CommandTreeEditor::selectionCleared, ui_->ActionEditor,
+            &ActionEditor::showNothingSelected);
     portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
     stateHeard_ = state_.changed.subscribe([this] { showState(); });
     showState();

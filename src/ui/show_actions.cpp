@@ -106,6 +106,10 @@ void ActionEditor::ShowActions() {
     }
 }
 
+void ActionEditor::showNothingSelected() {
+    showNoCommand();
+}
+
 void ActionEditor::showNoCommand() {
     DisableActions();
     const QScopedValueRollback<bool> quiet(showing_, true);
