@@ -147,6 +147,7 @@ TEST_F(TreeEditorTest, DeletingARemoteTakesItsCommandsAndLeavesNoDanglingCurrent
     QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the next command is shown
     EXPECT_EQ(shape(), (Shape{"Radio", "  New command"}));
     EXPECT_EQ(table.current(), &table.record(1));
+    EXPECT_TRUE(kind->isEnabled()) << "editable, as a click on it shows it";
     QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the last one: its remote is next
     EXPECT_EQ(table.selected(), 0);
     EXPECT_EQ(table.current(), nullptr);
