@@ -116,8 +116,9 @@ void CommandTreeEditor::DeleteClick() {
     }
     const int level = table_->level(selected);
     table_->remove(selected);
-    selectAfterDelete(selected, level);
+    // Disabled first: the selection that follows shows its command, enabled.
     emit nodeDeleted();
+    selectAfterDelete(selected, level);
 }
 
 // As a tree does by itself when its selected node goes: the next node of the
