@@ -149,17 +149,37 @@ TEST_F(LearningDialogTest, TheCloseBoxEndsLearning) {
     EXPECT_EQ(recognised, 1);
 }
 
+// Commands often share a name ("New command"): the warning tells this command
+// from the other one by their places, and says which of them never runs.
 TEST_F(LearningDialogTest, ACodeAnotherCommandAnswersToIsStoredWithAWarning) {
-    open();
-    for (int i = 0; i < 3; ++i) {
-        press({1, 52, 61});
+    table.setLabel(1, "New command");
+    table.setLabel(2, "New command");
+    const struct {
+        int learned;
+        const char* second;
+    } cases[] = {
+        {1,
+         "A press of it runs this command, TV, command 1 (New command); the other one never "
+         "runs."},
+        {2,
+         "A press of it runs the other one, TV, command 1 (New command); this command, TV, "
+         "command 2 (New command), never runs."},
+    };
+    for (const auto& c : cases) {
+        table.setCurrent(&table.record(c.learned));
+        open();
+        for (int i = 0; i < 3; ++i) {
+            press({1, 50, 60});
+        }
+        ok();
+        EXPECT_EQ(boxes.icons.back(), BoxIcon::Exclamation);
+        EXPECT_EQ(boxes.texts.back(),
+                  QStringLiteral("Sample correctly recognized.\r\rWarning: this button is also "
+                                 "recognised as TV, command %1 (New command).\r")
+                          .arg(3 - c.learned) +
+                      c.second);
+        EXPECT_EQ(table.record(c.learned).Codigo.NumValores, 3);
     }
-    ok();
-    EXPECT_EQ(boxes.icons.back(), BoxIcon::Information);
-    EXPECT_EQ(boxes.texts.back(),
-              "Sample correctly recognized.\r\rWarning: this button is also recognised as TV, "
-              "Stop.\rA press of it runs TV, Play.");
-    EXPECT_EQ(play->Codigo.NumValores, 3);
 }
 
 }  // namespace
