@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 110> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 113> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -119,7 +119,10 @@ inline constexpr std::array<std::string_view, 110> kTranslationKeys = {
     "learningtoleranceneeded",
     "learningnotolerance",
     "learningalsorecognised",
-    "learningpressruns",
+    "learningcommandnumber",
+    "learningthisruns",
+    "learningthisrunsothers",
+    "learningotherruns",
 };
 
 }  // namespace tavrel

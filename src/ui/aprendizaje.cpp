@@ -103,11 +103,16 @@ void TAprendizaje::BotonAceptarClick() {
     }
     const bool stored =
         result.outcome == LearningOutcome::Agrees && command->Codigo.NumValores != 0;
+    QString warning;
     if (stored) {
-        text += collisionWarning();
+        warning = collisionWarning();
+        text += warning;
     }
-    boxes_.Show(result.icon == MessageIcon::Information ? BoxIcon::Information : BoxIcon::Stop,
-                translated(QStringLiteral("Learning process info"), "learningprocessinfo"), text);
+    const BoxIcon icon = !warning.isEmpty()                        ? BoxIcon::Exclamation
+                         : result.icon == MessageIcon::Information ? BoxIcon::Information
+                                                                   : BoxIcon::Stop;
+    boxes_.Show(icon, translated(QStringLiteral("Learning process info"), "learningprocessinfo"),
+                text);
     if (stored) {
         capture_.Aprendiendo = false;
         emit learned();
@@ -168,9 +173,13 @@ void TAprendizaje::showDifference(const LearningResult& result) {
     ui_->LDetail->setText(text);
 }
 
+// "TV, command 2 (Stop)": commands often share a name, never a place.
 QString TAprendizaje::nodeName(int pos) const {
-    return ToQt(table_.label(table_.parentRemote(pos))) + QStringLiteral(", ") +
-           ToQt(table_.label(pos));
+    const int remote = table_.parentRemote(pos);
+    return ToQt(table_.label(remote)) + QStringLiteral(", ") +
+           translated(QStringLiteral("command %1"), "learningcommandnumber")
+               .replace(QStringLiteral("%1"), QString::number(pos - remote)) +
+           QStringLiteral(" (") + ToQt(table_.label(pos)) + QLatin1Char(')');
 }
 
 // Recognition runs the first match in tree order, so of the commands that
@@ -186,13 +195,27 @@ QString TAprendizaje::collisionWarning() const {
         names << nodeName(pos);
     }
     const int own = table_.positionOf(command);
-    const int runs = std::min(own, others.front());
+    QString runs;
+    if (own < others.front()) {
+        runs = others.size() == 1
+                   ? translated(QStringLiteral("A press of it runs this command, %1; the other one "
+                                               "never runs."),
+                                "learningthisruns")
+                   : translated(QStringLiteral("A press of it runs this command, %1; the others "
+                                               "never run."),
+                                "learningthisrunsothers");
+        runs.replace(QStringLiteral("%1"), nodeName(own));
+    } else {
+        runs = translated(QStringLiteral("A press of it runs the other one, %1; this command, %2, "
+                                         "never runs."),
+                          "learningotherruns");
+        runs.replace(QStringLiteral("%1"), nodeName(others.front()))
+            .replace(QStringLiteral("%2"), nodeName(own));
+    }
     return QStringLiteral("\r\r") +
            translated(QStringLiteral("Warning: this button is also recognised as"),
                       "learningalsorecognised") +
-           QLatin1Char(' ') + names.join(QStringLiteral("; ")) + QStringLiteral(".\r") +
-           translated(QStringLiteral("A press of it runs"), "learningpressruns") +
-           QLatin1Char(' ') + nodeName(runs) + QLatin1Char('.');
+           QLatin1Char(' ') + names.join(QStringLiteral("; ")) + QStringLiteral(".\r") + runs;
 }
 
 }  // namespace tavrel
