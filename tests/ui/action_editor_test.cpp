@@ -6,9 +6,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -258,6 +260,54 @@ TEST_F(ActionEditorTest, BrowseStoresTheChosenPathAsOneWord) {
     });
     steps("RadioButton2|BotonExaminar");
     EXPECT_EQ(stored(), kRun + "'" + path.toStdString() + "'");
+}
+
+// The Programs filter lists folders and executables, a folder opens, and
+// "All files" adds the rest.
+TEST_F(ActionEditorTest, BrowseListsFoldersAndPrograms) {
+    QTemporaryDir dir;
+    const auto make = [&dir](const QString& name, bool executable) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                            (executable ? QFile::ExeOwner : QFile::Permissions()));
+    };
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    make("tool", true);
+    make("notes.txt", false);
+    make("sub/inner", true);
+    show({kRun + dir.filePath("tool").toStdString()});
+    std::vector<QStringList> listed;
+    QTimer::singleShot(0, &editor, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* view = dialog->findChild<QListView*>("listView");
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_TRUE(view != nullptr && types != nullptr);
+        const auto names = [view](int expected) {
+            // Listed as the folder is read; a wrong listing stays short.
+            static_cast<void>(QTest::qWaitFor(
+                [&] { return view->model()->rowCount(view->rootIndex()) >= expected; }, 2000));
+            QStringList found;
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                found << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            found.sort();
+            return found;
+        };
+        listed.push_back(names(2));
+        dialog->setDirectory(dir.filePath("sub"));
+        listed.push_back(names(1));
+        dialog->setDirectory(dir.path());
+        types->setCurrentIndex(1);
+        emit types->activated(1);
+        listed.push_back(names(3));
+        dialog->reject();
+    });
+    steps("BotonExaminar");
+    const std::vector<QStringList> expected{
+        {"sub", "tool"}, {"inner"}, {"notes.txt", "sub", "tool"}};
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(ActionEditorTest, NothingIsWrittenWithoutACurrentCommand) {
