@@ -299,8 +299,10 @@ TEST_F(ActionEditorTest, BrowseListsFoldersAndPrograms) {
         dialog->setDirectory(dir.filePath("sub"));
         listed.push_back(names(1));
         dialog->setDirectory(dir.path());
+        // Picked as the list picks: the index, then the text.
         types->setCurrentIndex(1);
         emit types->activated(1);
+        emit types->textActivated(types->itemText(1));
         listed.push_back(names(3));
         dialog->reject();
     });
