@@ -90,7 +90,8 @@ TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
     start();  // the load ends with an open of the missing device
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
-    EXPECT_EQ(boxes.texts[0], "The serial port selected is being used by another application\n" +
+    // Only a line in use is headed as used by another application.
+    EXPECT_EQ(boxes.texts[0], "The serial port selected could not be opened\n" +
                                   file("missing-tty") + ": no such device");
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_TRUE(action("Activar")->isEnabled());
@@ -111,7 +112,8 @@ TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
     start();
     action("Activar")->trigger();
     ASSERT_EQ(boxes.texts.size(), 3u);
-    EXPECT_TRUE(boxes.texts[2].endsWith("\nNo serial port is selected (COM1 to COM8)."));
+    EXPECT_EQ(boxes.texts[2], "The serial port selected could not be opened\n"
+                              "No serial port is selected (COM1 to COM8).");
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
 }
 

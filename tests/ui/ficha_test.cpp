@@ -213,7 +213,7 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
     EXPECT_EQ(boxes.texts[0],
-              "The serial port selected is being used by another application\n"
+              "The serial port selected could not be opened\n"
               "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
               "user must be a member of it)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
@@ -230,12 +230,12 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.failure.group.clear();
     ficha.ActivarClick();
     EXPECT_EQ(boxes.texts[1],
-              "The serial port selected is being used by another application\n"
+              "The serial port selected could not be opened\n"
               "/dev/ttyS1: Zugriff verweigert");
 
     port.failure = {};
     ficha.ActivarClick();
-    EXPECT_EQ(boxes.texts[2], "The serial port selected is being used by another application");
+    EXPECT_EQ(boxes.texts[2], "The serial port selected could not be opened");
 }
 
 TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
