@@ -26,11 +26,17 @@ void PortActivation::ActivarClick() {
         changed.notify(true);
         return;
     }
-    QString text = Tr(
-        translate_, QStringLiteral("The serial port selected is being used by another application"),
-        "theserialportselectedisbeingusedbyanotherapplication");
+    const OpenFailure failure = port_.LastFailure();
+    // A newcomer whose device is missing must not look for a program holding it.
+    QString text =
+        failure.kind == OpenFailure::InUse
+            ? Tr(translate_,
+                 QStringLiteral("The serial port selected is being used by another application"),
+                 "theserialportselectedisbeingusedbyanotherapplication")
+            : Tr(translate_, QStringLiteral("The serial port selected could not be opened"),
+                 "theserialportselectedcouldnotbeopened");
     // The driver's reason tells the user what to change (device, permissions).
-    const QString reason = Reason(translate_, port_.LastFailure());
+    const QString reason = Reason(translate_, failure);
     why_ = reason.isEmpty() ? QStringLiteral("The port cannot be opened.") : reason;
     if (!reason.isEmpty()) {
         text += '\n' + reason;

@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 113> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 114> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -123,6 +123,7 @@ inline constexpr std::array<std::string_view, 113> kTranslationKeys = {
     "learningthisruns",
     "learningthisrunsothers",
     "learningotherruns",
+    "theserialportselectedcouldnotbeopened",
 };
 
 }  // namespace tavrel
