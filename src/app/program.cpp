@@ -250,7 +250,7 @@ int Program::PortNumber() const {
 
 OpenFailure Program::LastFailure() const {
     if (noPortSelected_) {
-        return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}};
+        return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}, {}};
     }
     return commPort_.LastFailure();
 }

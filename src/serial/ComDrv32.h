@@ -27,6 +27,7 @@ struct OpenFailure {
     std::string path;        // the device file, UTF-8
     std::string group;       // PermissionDenied: a group that may read and write it, if any
     std::string systemText;  // Other: the system's words
+    std::string user;        // PermissionDenied: the name of the user who asked
 };
 
 // A text in the user's language for an English text and its translation key.

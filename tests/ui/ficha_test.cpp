@@ -207,19 +207,20 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
 
 TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.opens = false;
-    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}};
+    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}, "alice"};
     ficha.ActivarClick();
     EXPECT_EQ(log, (Log{"OpenPort", "Error"}));
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
     EXPECT_EQ(boxes.texts[0],
               "The serial port selected could not be opened\n"
-              "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
-              "user must be a member of it)");
+              "/dev/ttyS1: permission denied (the device belongs to the group dialout; add "
+              "your user to it with \"sudo adduser alice dialout\", then log out and in again)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(tray.Hint(),
               "Tavrel 3.0 (Inactive)\n/dev/ttyS1: permission denied (the device belongs to the "
-              "group dialout; your user must be a member of it)");
+              "group dialout; add your user to it with \"sudo adduser alice dialout\", then "
+              "log out and in again)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
