@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -46,6 +47,18 @@ std::string GroupThatMayUse(const std::string& path) {
     return GroupName(info.st_gid);
 }
 
+// The name the user logs in with, for the command that adds it to a group.
+std::string UserName() {
+    std::vector<char> scratch(4096);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 &&
+        found != nullptr) {
+        return found->pw_name;
+    }
+    return "$USER";  // the shell fills it in
+}
+
 OpenFailure FailureOf(const std::string& path, int error) {
     OpenFailure failure;
     failure.path = path;
@@ -66,6 +79,7 @@ OpenFailure FailureOf(const std::string& path, int error) {
         case EPERM:
             failure.kind = OpenFailure::PermissionDenied;
             failure.group = GroupThatMayUse(path);
+            failure.user = UserName();
             break;
         default:
             failure.kind = OpenFailure::Other;
@@ -115,11 +129,17 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
             std::string text = device + say("permission denied", "permissiondenied");
             if (!failure.group.empty()) {
                 std::string advice =
-                    say("the device belongs to the group %s; your user must be a member of it",
-                        "joingroup");
-                if (const auto at = advice.find("%s"); at != std::string::npos) {
-                    advice.replace(at, 2, failure.group);
-                }
+                    say("the device belongs to the group %1; add your user to it with \"sudo "
+                        "adduser %2 %1\", then log out and in again",
+                        "addtogroup");
+                const auto fill = [&advice](const std::string& mark, const std::string& value) {
+                    for (auto at = advice.find(mark); at != std::string::npos;
+                         at = advice.find(mark, at + value.size())) {
+                        advice.replace(at, mark.size(), value);
+                    }
+                };
+                fill("%1", failure.group);
+                fill("%2", failure.user.empty() ? "$USER" : failure.user);
                 text += " (" + advice + ")";
             }
             return text;

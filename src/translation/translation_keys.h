@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 114> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 115> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -96,7 +96,6 @@ inline constexpr std::array<std::string_view, 114> kTranslationKeys = {
     "inusebyanotherprogram",
     "notaserialport",
     "permissiondenied",
-    "joingroup",
     "notavalidinteger",
     "valuesizerange",
     "unsavedchanges",
@@ -124,6 +123,8 @@ inline constexpr std::array<std::string_view, 114> kTranslationKeys = {
     "learningthisrunsothers",
     "learningotherruns",
     "theserialportselectedcouldnotbeopened",
+    "addtogroup",
+    "devicenopermission",
 };
 
 }  // namespace tavrel

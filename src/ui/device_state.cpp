@@ -10,7 +10,10 @@ QString DeviceStateWords(const QString& path, const TranslateFn& translate) {
     if (!device.exists()) {
         return Tr(translate, QStringLiteral("not present"), "devicemissing");
     }
-    return Tr(translate, QStringLiteral("present, no permission"), "devicenopermission");
+    if (!device.isReadable() || !device.isWritable()) {
+        return Tr(translate, QStringLiteral("present, no permission"), "devicenopermission");
+    }
+    return Tr(translate, QStringLiteral("present"), "devicepresent");
 }
 
 }  // namespace tavrel

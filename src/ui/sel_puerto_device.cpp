@@ -1,8 +1,7 @@
 // The configuration dialog's receiver finder: which device the chosen COM
 // port opens, whether it is there, and the serial devices this machine has.
-#include <QFileInfo>
-
 #include "ui/configuration_services.h"
+#include "ui/device_state.h"
 #include "ui/message_boxes.h"
 #include "ui/sel_puerto.h"
 #include "ui_SelecPuerto.h"
@@ -14,10 +13,9 @@ namespace tavrel {
 void TSelPuerto::showDevice() {
     const int comNumber = ui_->CBPortNumber->currentIndex() + 1;
     const QString device = QString::fromStdString(services_.portDevice(comNumber));
-    const QString state = QFileInfo::exists(device)
-                              ? translated(QStringLiteral("present"), "devicepresent")
-                              : translated(QStringLiteral("not present"), "devicemissing");
-    ui_->LDevice->setText(QStringLiteral("COM%1 = %2 (%3)").arg(comNumber).arg(device, state));
+    ui_->LDevice->setText(QStringLiteral("COM%1 = %2 (%3)")
+                              .arg(comNumber)
+                              .arg(device, DeviceStateWords(device, translate_)));
 }
 
 // The first item only invites a choice, so picking any device, even the one
