@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -89,6 +90,19 @@ TEST_F(EditingTest, AnUnrecognisedPressLeavesNoCommandEditable) {
     for (const char* name : {"RadioButton1", "RBMouse", "Banyade", "CBTargetWin"}) {
         EXPECT_FALSE(enabled(name)) << name;
     }
+}
+
+// A file the program cannot use is named in the user's language.
+TEST_F(EditingTest, UnreadableFilesAreReportedInTheChosenLanguage) {
+    ASSERT_TRUE(pty.ok());
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TAVREL_TRANSLATIONS_DIR "/Deutsch.lng"), file("de.lng")));
+    writeSettings("[Files]\r\nLanguage=" + file("de.lng").toStdString() + "\r\n");
+    write("vorkumel.ini", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    start();
+    ASSERT_FALSE(boxes.texts.empty());
+    EXPECT_EQ(boxes.texts[0].toStdString(),
+              file("vorkumel.ini").toStdString() + " kann nicht gelesen werden\nNot a text file");
 }
 
 }  // namespace

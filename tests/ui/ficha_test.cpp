@@ -5,7 +5,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QLibraryInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -300,6 +302,24 @@ TEST_F(FichaTest, TranslationRecaptionsKeyedControlsAndStatusTexts) {
     table.clear();
     ficha.ApplyTranslation();
     EXPECT_EQ(find<QMenu>("Archivo")->title(), "&Archivo");
+}
+
+// Qt's own texts (the buttons of a question, the file dialog) follow the
+// language the translation names, where the system has Qt's translations.
+TEST_F(FichaTest, QtsOwnTextsFollowTheTranslationsLocale) {
+    const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm")) {
+        GTEST_SKIP() << "Qt's German translation is not installed (qt6-translations-l10n)";
+    }
+    table = {{"locale", "de"}};
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), "&Ja");
+    table = {{"locale", "es"}};
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), QString::fromUtf8("&S\u00ed"));
+    table.clear();
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), "&Yes");
 }
 
 TEST_F(FichaTest, TranslationFileIsLoadedOnlyWhenItExists) {

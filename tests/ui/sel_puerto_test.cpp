@@ -215,6 +215,25 @@ TEST_F(SelPuertoTest, TheTranslationFieldRetranslatesBothWindows) {
     EXPECT_EQ(log, (Log{"Translation ", "Translation x"}));
 }
 
+// Texts of lists follow the language at once, and return to English with a
+// table that lacks them.
+TEST_F(SelPuertoTest, ListItemsFollowTheLanguageWithoutReopening) {
+    dialog.FormActivate();
+    const auto items = [this] {
+        return std::vector<QString>{find<QComboBox>("CBDevice")->itemText(0),
+                                    find<QComboBox>("CBParidad")->itemText(0),
+                                    find<QComboBox>("CBParidad")->itemText(4)};
+    };
+    table = {{"choosedevice", "Elija un dispositivo..."},
+             {"paritynone", "Ninguna"},
+             {"parityspace", "Espacio"}};
+    dialog.ApplyTranslation();
+    EXPECT_EQ(items(), (std::vector<QString>{"Elija un dispositivo...", "Ninguna", "Espacio"}));
+    table.clear();
+    dialog.ApplyTranslation();
+    EXPECT_EQ(items(), (std::vector<QString>{"Choose a device...", "None", "Space"}));
+}
+
 // The device line tells a device this user cannot open from one that works.
 TEST(DeviceStateTest, WordsFollowWhatThisUserMayDo) {
     if (geteuid() != 0) {
