@@ -190,7 +190,7 @@ void Program::reportLogError(const std::string& text) {
 }
 
 void Program::reportError(const std::string& text) {
-    boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
+    boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, text));
 }
 
 // --- the port

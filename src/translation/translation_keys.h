@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 115> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 124> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -125,6 +125,15 @@ inline constexpr std::array<std::string_view, 115> kTranslationKeys = {
     "theserialportselectedcouldnotbeopened",
     "addtogroup",
     "devicenopermission",
+    "locale",
+    "paritynone",
+    "parityodd",
+    "parityeven",
+    "paritymark",
+    "parityspace",
+    "unabletoread",
+    "unabletowrite",
+    "aboutdescription",
 };
 
 }  // namespace tavrel

@@ -245,7 +245,7 @@ void TFicha::SoundClick() {
 
 void TFicha::StartAtLoginClick(bool on) {
     if (const std::optional<std::string> failure = services_.setStartAtLogin(on)) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));
     }
     ui_->StartAtLogin->setChecked(services_.startsAtLogin());
 }
@@ -308,6 +308,8 @@ void TFicha::ApplyTranslation() {
     } else {
         tr(f.PPuerto, "ActivatePort");
     }
+    // Qt's own texts (Yes and No, the file dialog) in the same language.
+    qtTexts_.follow(translated(QString(), "locale"));
     // The fixed form's controls grow with their texts; Save/Run and Cancel
     // keep to the right edge and grow to the left.
     FitRowRight({f.BotonAceptar, f.BotonCancelar}, kButtonGap);

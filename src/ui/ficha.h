@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "commands/notifier.h"
+#include "ui/qt_texts.h"
 #include "ui/text_edge.h"
 
 class QMenu;
@@ -108,6 +109,7 @@ private:
     NotificationIcon& tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
+    QtTexts qtTexts_;
     bool activated_ = false;
     bool running_ = false;
     bool centred_ = false;

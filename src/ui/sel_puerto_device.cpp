@@ -18,13 +18,17 @@ void TSelPuerto::showDevice() {
                               .arg(device, DeviceStateWords(device, translate_)));
 }
 
+QString TSelPuerto::chooseDeviceText() const {
+    return translated(QStringLiteral("Choose a device..."), "choosedevice");
+}
+
 // The first item only invites a choice, so picking any device, even the one
 // already mapped, is a pick.
 void TSelPuerto::fillDevices() {
     QComboBox* list = ui_->CBDevice;
     const QSignalBlocker quiet(list);
     list->clear();
-    list->addItem(translated(QStringLiteral("Choose a device..."), "choosedevice"));
+    list->addItem(chooseDeviceText());
     for (const SerialDeviceEntry& device : services_.serialDevices()) {
         list->addItem(QString::fromStdString(device.name), QString::fromStdString(device.path));
     }
@@ -45,7 +49,7 @@ void TSelPuerto::CBDeviceClick() {
     }
     const int comNumber = ui_->CBPortNumber->currentIndex() + 1;
     if (const auto failure = services_.setPortDevice(comNumber, device.toStdString())) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));
     }
     showDevice();
 }
