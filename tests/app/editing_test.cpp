@@ -11,6 +11,7 @@
 
 #include "program_fixture.h"
 #include "ui/command_tree_editor.h"
+#include "ui/sel_puerto.h"
 
 namespace tavrel {
 namespace {
@@ -103,6 +104,24 @@ TEST_F(EditingTest, UnreadableFilesAreReportedInTheChosenLanguage) {
     ASSERT_FALSE(boxes.texts.empty());
     EXPECT_EQ(boxes.texts[0].toStdString(),
               file("vorkumel.ini").toStdString() + " kann nicht gelesen werden\nNot a text file");
+}
+
+// A file picked as the commands that is none is refused for that reason
+// alone, before anything else happens: the table, the port and the path stay.
+TEST_F(EditingTest, AFileThatIsNoCommandsFileIsRefusedAndNothingChanges) {
+    startWith(kTwoCommands);
+    write("picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    auto* field = program->SelPuerto().findChild<QLineEdit*>(QStringLiteral("EFichConfig"));
+    const QString before = field->text();
+    field->setText(file("picture.png"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].toStdString(),
+              "Unable to read " + file("picture.png").toStdString() + "\nNot a text file");
+    EXPECT_EQ(program->Table().count(), 3);
+    EXPECT_TRUE(program->CommPort().IsOpen());
+    EXPECT_EQ(program->state().commandsPath(), file("vorkumel.ini").toStdString());
+    EXPECT_EQ(field->text(), before);
 }
 
 }  // namespace
