@@ -332,6 +332,10 @@ bool Program::commandsModified() const {
     return table_.modified() && !table_.empty();
 }
 
+std::optional<std::string> Program::commandsFileUnusable(const std::string& path) const {
+    return commandsFile_.Unusable(path);
+}
+
 void Program::switchCommandsFile(const std::string& path) {
     LoadResult result;
     {

@@ -106,6 +106,7 @@ public:
 
     // --- ConfigurationServices (the port's settings are above)
     bool commandsModified() const override;
+    std::optional<std::string> commandsFileUnusable(const std::string& path) const override;
     void switchCommandsFile(const std::string& path) override;
     void switchTranslationFile(const std::string& path) override;
     std::string portDevice(int comNumber) const override;

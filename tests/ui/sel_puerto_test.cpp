@@ -41,6 +41,9 @@ public:
                        std::to_string(o.ComPortSpeed));
     }
     bool commandsModified() const override { return modified; }
+    std::optional<std::string> commandsFileUnusable(const std::string&) const override {
+        return {};
+    }
     void switchCommandsFile(const std::string& path) override { log_.push_back("Load " + path); }
     void switchTranslationFile(const std::string& path) override {
         log_.push_back("Translation " + path);
