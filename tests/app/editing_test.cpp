@@ -124,5 +124,33 @@ TEST_F(EditingTest, AFileThatIsNoCommandsFileIsRefusedAndNothingChanges) {
     EXPECT_EQ(field->text(), before);
 }
 
+// A receiver that went away is looked for on the device [Ports] names at
+// each attempt, and Deactivate stops the looking.
+TEST_F(EditingTest, TheReopenAfterAHangUpReadsThePortsAndDeactivateStopsIt) {
+    startWith(kTwoCommands);
+    const auto mapTo = [this](const testing::Pty& line) {
+        write("tavrel.ini", "[Ports]\r\nCOM2=" + line.path() + "\r\n");
+    };
+    testing::Pty picked;
+    ASSERT_TRUE(picked.ok());
+    pty.hangUp();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !program->CommPort().IsOpen(); }, 5000));
+    mapTo(picked);  // another receiver, picked while the first one is gone
+    EXPECT_TRUE(QTest::qWaitFor([&picked] { return picked.received() == "IR"; }, 5000));
+
+    picked.hangUp();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !program->CommPort().IsOpen(); }, 5000));
+    EXPECT_TRUE(action("Desactivar")->isEnabled());
+    EXPECT_EQ(action("PPuerto")->text().toStdString(), "Deactivate port");
+    action("Desactivar")->trigger();
+    EXPECT_FALSE(action("Desactivar")->isEnabled());
+    testing::Pty third;
+    ASSERT_TRUE(third.ok());
+    mapTo(third);
+    QTest::qWait(2500);  // two attempts' time
+    EXPECT_FALSE(program->CommPort().IsOpen());
+    EXPECT_EQ(third.received(), "");
+}
+
 }  // namespace
 }  // namespace tavrel
