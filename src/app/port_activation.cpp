@@ -23,6 +23,7 @@ PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, Translate
 void PortActivation::ActivarClick() {
     if (port_.OpenPort()) {
         why_.clear();
+        reopening_ = false;
         changed.notify(true);
         return;
     }
@@ -46,19 +47,22 @@ void PortActivation::ActivarClick() {
     changed.notify(false);
 }
 
+// Also stops the looking for a device that went away.
 void PortActivation::DesactivarClick() {
     port_.ClosePort();
     why_.clear();
+    reopening_ = false;
     changed.notify(false);
 }
 
 void PortActivation::deviceGone() {
     why_ = Tr(translate_, QStringLiteral("The receiver is gone; waiting for it."), "receivergone");
+    reopening_ = true;
     changed.notify(false);
 }
 
 void PortActivation::PPuertoClick() {
-    if (port_.IsOpen()) {
+    if (port_.IsOpen() || reopening_) {
         DesactivarClick();
     } else {
         ActivarClick();

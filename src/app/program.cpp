@@ -236,9 +236,10 @@ void Program::DeviceGone() {
     reopenTimer_->setEnabled(true);
 }
 
+// Each attempt opens as every open does: [Ports] is read again, so a device
+// picked meanwhile is the one looked for.
 void Program::TryReopen() {
-    if (commPort_.OpenPort()) {
-        reopenTimer_->setEnabled(false);
+    if (OpenPort()) {
         // Shows the open port and has the start-up bytes sent again.
         activation_.ActivarClick();
     }

@@ -199,22 +199,24 @@ void TFicha::FormActivate() {
 
 // --- the serial port
 
-// Every open attempt and every close, whoever asked for it.
+// Every open attempt and every close, whoever asked for it. While a receiver
+// that went away is waited for, the port is closed but Deactivate stops the wait.
 void TFicha::showPortState(bool open) {
+    const bool closable = open || port_.reopening();
     const QString title = QString::fromLatin1(kProgramTitle);
     QString status;
     if (open) {
         status = title + QStringLiteral(" (") +
                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
                  QString::number(port_.PortNumber()) + ')';
-        ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         status =
             title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
-        ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
+    ui_->PPuerto->setText(closable ? translated(QStringLiteral("Deactivate port"), "deactivateport")
+                                   : translated(QStringLiteral("Activate port"), "activateport"));
     ui_->Activar->setEnabled(!open);
-    ui_->Desactivar->setEnabled(open);
+    ui_->Desactivar->setEnabled(closable);
     // The icon tells the closed port at a glance, and its hint says why.
     tray_.SetIcon(open ? ProgramIcon() : InactiveIcon());
     tray_.SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
@@ -303,7 +305,7 @@ void TFicha::ApplyTranslation() {
     f.GBCommands->ApplyMenuTranslation(translate_);
     tr(f.Configurar, "properties");
     tr(f.Cerrar, "close");
-    if (port_.IsOpen()) {
+    if (port_.IsOpen() || port_.reopening()) {
         f.PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         tr(f.PPuerto, "ActivatePort");
