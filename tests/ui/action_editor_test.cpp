@@ -21,6 +21,7 @@
 #include "actions/action_string.h"
 #include "actions/named_keys.h"
 #include "commands/command_table.h"
+#include "platform/fake/fake_desktop.h"
 #include "ui/action_editor.h"
 #include "ui/up_down.h"
 
@@ -310,6 +311,25 @@ TEST_F(ActionEditorTest, BrowseListsFoldersAndPrograms) {
     const std::vector<QStringList> expected{
         {"sub", "tool"}, {"inner"}, {"notes.txt", "sub", "tool"}};
     EXPECT_EQ(listed, expected);
+}
+
+// A window opened after the list was filled can be picked: opening the list
+// reads the windows again, and the text typed in the box stays.
+TEST_F(ActionEditorTest, OpeningTheDestinationListReadsTheWindowsAgain) {
+    FakeEventLog events;
+    FakeDesktop desktop(events);
+    editor.setDesktop(&desktop);
+    desktop.addWindow("Editor");
+    editor.FillTargetWindowList();
+    show({});
+    steps("CBTargetWin=term");
+    desktop.addWindow("Later window");
+    auto* list = find<QComboBox>("CBTargetWin");
+    list->showPopup();
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->findText("Later window"), 1);
+    EXPECT_EQ(list->currentText().toStdString(), "term");
+    list->hidePopup();
 }
 
 TEST_F(ActionEditorTest, NothingIsWrittenWithoutACurrentCommand) {
