@@ -8,6 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui/cp1252_input.h"
+#include "ui/window_list_box.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 
@@ -47,7 +48,8 @@ ActionEditor::~ActionEditor() = default;
 void ActionEditor::prepareInputs() {
     const Ui::ActionsGroup& a = *actions_;
     auto hint = [this] { return refusedHint_; };
-    for (QComboBox* box : {a.ComboBox, a.CBMessage, special_->CBTargetWin}) {
+    for (QComboBox* box :
+         {a.ComboBox, a.CBMessage, static_cast<QComboBox*>(special_->CBTargetWin)}) {
         // Typed text is what is stored: no completion, no items added by Enter.
         box->setCompleter(nullptr);
         box->setInsertPolicy(QComboBox::NoInsert);
@@ -121,6 +123,8 @@ void ActionEditor::connectHandlers() {
     connect(s.CBoxAll, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxAllClick));
     connect(s.CBoxMultiKey, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxMultiKeyClick));
     connect(s.CBTargetWin, &QComboBox::editTextChanged, this, on(&ActionEditor::CBTargetWinChange));
+    // A window opened since the last fill can be picked too.
+    connect(s.CBTargetWin, &WindowListBox::aboutToOpen, this, &ActionEditor::FillTargetWindowList);
 }
 
 void ActionEditor::setKeyNames(const std::vector<std::string>& names) {
