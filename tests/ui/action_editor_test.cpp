@@ -177,6 +177,31 @@ TEST_F(ActionEditorTest, ShownActionIsStoredAgainAsTheControlsEncodeIt) {
     EXPECT_TRUE(enabled("Banyade"));
 }
 
+// What the action shown before set and the one shown now does not (modifier
+// checks, the click, directions and the boxes they grey) starts empty.
+TEST_F(ActionEditorTest, NothingOfTheActionShownBeforeLeaksIntoTheNext) {
+    const struct {
+        std::string before;
+        std::string shown;
+        const char* steps;
+        std::string expected;
+    } cases[] = {
+        {kTap + "ACSE15", kRun + "xterm", "RadioButton1", kTap + "NNNN"},
+        {kMouse + "RCursorNN", kPost + "WM_CLOSEwParam0lParam0", "RBMouse", kMouse + "NCursorNN"},
+        {kMouse + "NCursorUN", kRun + "xterm", "RBMouse|CBDown", kMouse + "NCursorDN"},
+    };
+    for (const auto& c : cases) {
+        TComando& before = table.record(other);
+        before.Acciones.emplace();
+        WriteAction(*before.Acciones, 0, c.before);
+        table.select(other);
+        editor.ShowActions();
+        show({c.shown});
+        steps(c.steps);
+        EXPECT_EQ(stored(), c.expected) << c.before;
+    }
+}
+
 // Showing is not editing: an action stored again unchanged leaves the table
 // as saved; one the controls encode otherwise is an edit.
 TEST_F(ActionEditorTest, ShowingACommandLeavesTheTableUnmodified) {
