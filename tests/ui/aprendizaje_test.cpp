@@ -140,6 +140,23 @@ TEST_F(LearningDialogTest, FailedChecksKeepTheDialogOpenAndExplainWhy) {
     EXPECT_EQ(learned, 0);
 }
 
+// A failed check clears the code it checked: the tree shows the command as
+// one without a code, also when the dialog is then cancelled.
+TEST_F(LearningDialogTest, AClearedCodeShowsAsNoCodeAfterCancel) {
+    const int stop = 2;
+    table.applyImageRule(stop);
+    ASSERT_EQ(table.image(stop), node_image::kEnabled);
+    table.setCurrent(&table.record(stop));
+    open();
+    for (std::uint8_t value : {100, 105, 110}) {
+        press({1, value, 7});
+    }
+    ok();
+    ASSERT_EQ(table.record(stop).Codigo.NumValores, 0);
+    dialog.findChild<QPushButton*>("BotonCancelar")->click();
+    EXPECT_EQ(table.image(stop), node_image::kNoCode);
+}
+
 TEST_F(LearningDialogTest, TheCloseBoxEndsLearning) {
     open();
     press({1, 50, 60});
