@@ -100,6 +100,10 @@ void TAprendizaje::BotonAceptarClick() {
     }));
     if (result.outcome != LearningOutcome::TooFewSamples) {
         table_.markModified();  // a code stored, or the old one cleared
+        // The tree shows the code's state at once, whatever the dialog does next.
+        if (const int pos = table_.positionOf(command); pos != kNoNode) {
+            table_.applyImageRule(pos);
+        }
     }
     const bool stored =
         result.outcome == LearningOutcome::Agrees && command->Codigo.NumValores != 0;
