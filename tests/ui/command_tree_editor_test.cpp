@@ -205,6 +205,9 @@ TEST_F(TreeEditorTest, DoubleClickLearnsOnlyACommand) {
     select(0);
     tree.TreeViewDblClick();
     EXPECT_EQ(learns, 0);
+    // A double click folds a remote: its row keeps room for the fold marker
+    // that shows it holds commands.
+    EXPECT_GT(tree.TreeView()->visualItemRect(item(0)).left(), 0);
     select(1);
     tree.TreeViewDblClick();
     tree.PopupMenu1Popup();
