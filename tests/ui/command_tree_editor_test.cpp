@@ -170,7 +170,7 @@ TEST_F(TreeEditorTest, DropsKeepTwoLevels) {
         {"command on own remote", 2, 0, 8, true, {"TV", "  Stop", "  Play", "Radio", "  Louder"}},
         {"remote on remote", 3, 0, 8, true, {"Radio", "  Louder", "TV", "  Play", "  Stop"}},
         {"remote on command", 3, 1, 8, false, before},
-        {"right of the label", 4, 2, 250, true, before},
+        {"right of the label", 4, 2, 200, true, before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
