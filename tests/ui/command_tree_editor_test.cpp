@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <string>
 #include <vector>
@@ -239,6 +240,20 @@ TEST_F(TreeEditorTest, F2AndRenameEditTheLabelWhichBecomesTheName) {
     QTest::keyClick(editor(), Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(table.record(3).Nombre, "");
+
+    // A character Windows-1252 cannot hold is refused with a hint, not stored as '?'.
+    QToolTip::hideText();
+    menu("Rename")->trigger();
+    ASSERT_NE(editor(), nullptr);
+    editor()->clear();
+    for (QChar c : QStringLiteral("\u20ACx\u0142")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(editor(), &press);
+    }
+    EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text().contains("Windows-1252"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(table.record(3).Nombre, "\x80x");
 }
 
 }  // namespace
