@@ -22,8 +22,7 @@ ActionEditor::ActionEditor(QWidget* parent)
       gbSpecialSettings_(new QGroupBox(this)),
       kinds_(new QButtonGroup(this)),
       clicks_(new QButtonGroup(this)),
-      refusedHint_(QStringLiteral("Only characters of Windows-1252 (Western European) can be "
-                                  "stored; this one was not taken.")) {
+      refusedHint_(RefusedCharacterHint({})) {
     actions_->setupUi(gbActions_);
     special_->setupUi(gbSpecialSettings_);
     // The special settings sit 2 pixels below the actions.
@@ -199,7 +198,7 @@ void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
     tr(gbSpecialSettings_, "SpecialSettings");
     tr(s.LDelay, "Delay");
     tr(s.LTargetWin, "PreferredDestinationWindow");
-    refusedHint_ = Tr(translate, refusedHint_, "charactersrefused_hint");
+    refusedHint_ = RefusedCharacterHint(translate);
 }
 
 }  // namespace tavrel

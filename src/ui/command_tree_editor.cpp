@@ -7,11 +7,14 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <unordered_set>
 #include <vector>
 
 #include "commands/command_table.h"
+#include "ui/cp1252_input.h"
 #include "ui/images.h"
 #include "ui_command_tree_editor.h"
 
@@ -42,11 +45,33 @@ std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandT
     return items;
 }
 
+// Labels are edited in a box that refuses what Windows-1252 cannot hold,
+// with the hint the action editor gives, instead of storing it as '?'.
+class LabelDelegate final : public QStyledItemDelegate {
+public:
+    LabelDelegate(std::function<QString()> hint, QObject* parent)
+        : QStyledItemDelegate(parent), hint_(std::move(hint)) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            RefuseNonCp1252(edit, hint_);
+        }
+        return editor;
+    }
+
+private:
+    std::function<QString()> hint_;
+};
+
 }  // namespace
 
 CommandTreeEditor::CommandTreeEditor(QWidget* parent)
-    : QGroupBox(parent), ui_(std::make_unique<Ui::CommandTreeEditor>()) {
+    : QGroupBox(parent),
+      ui_(std::make_unique<Ui::CommandTreeEditor>()),
+      refusedHint_(RefusedCharacterHint({})) {
     ui_->setupUi(this);
+    ui_->TreeView->setItemDelegate(new LabelDelegate([this] { return refusedHint_; }, this));
     const Ui::CommandTreeEditor& f = *ui_;
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
@@ -229,6 +254,9 @@ void CommandTreeEditor::TreeViewEdited(QTreeWidgetItem* item) {
     if (syncing_ || table_ == nullptr) {
         return;
     }
+    // The editor is still open while its text is committed: the refresh that
+    // the new name brings must not commit it a second time.
+    const QScopedValueRollback committing(committing_, true);
     rename(item->data(0, Qt::UserRole).toInt(), FromQt(item->text(0)));
 }
 
@@ -244,7 +272,7 @@ bool CommandTreeEditor::commitOpenEdit() {
     QTreeWidget* tree = ui_->TreeView;
     const QModelIndex index = tree->currentIndex();
     auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(index));
-    if (table_ == nullptr || editor == nullptr) {
+    if (table_ == nullptr || editor == nullptr || committing_) {
         return false;
     }
     const std::string name = FromQt(editor->text());
@@ -332,6 +360,7 @@ bool CommandTreeEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void CommandTreeEditor::ApplyTranslation(const TranslateFn& translate) {
     Recaption(translate, static_cast<QGroupBox*>(this), "assignedcommands");
+    refusedHint_ = RefusedCharacterHint(translate);
 }
 
 void CommandTreeEditor::ApplyMenuTranslation(const TranslateFn& translate) {

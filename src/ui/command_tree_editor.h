@@ -105,6 +105,9 @@ private:
     std::array<QIcon, 25> icons_;
     // The record whose label F2 or Rename opened for editing.
     const TComando* renamed_ = nullptr;
+    bool committing_ = false;
+    // Shown when a name gets a character Windows-1252 cannot hold.
+    QString refusedHint_;
     bool syncing_ = false;
     bool suspended_ = false;
     bool outdated_ = false;
