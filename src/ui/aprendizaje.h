@@ -32,6 +32,10 @@ public:
                  QWidget* parent = nullptr);
     ~TAprendizaje() override;
 
+    // Room the window manager's title bar takes besides the caption (icon,
+    // buttons), so the caption is never cut.
+    static constexpr int kTitleBarAllowance = 120;
+
     // Learn now...: with the port open, captions the dialog with the port and
     // shows it modally; otherwise says that the port must be activated.
     void LearnClick();

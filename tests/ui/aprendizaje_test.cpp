@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "capture/code_capture.h"
 #include "commands/command_table.h"
 #include "platform/fake/virtual_clock.h"
+#include "platform/posix/posix_file_system.h"
+#include "translation/translation_table.h"
 #include "ui_fakes.h"
 
 namespace tavrel {
@@ -197,6 +201,43 @@ TEST_F(LearningDialogTest, ACodeAnotherCommandAnswersToIsStoredWithAWarning) {
                       c.second);
         EXPECT_EQ(table.record(c.learned).Codigo.NumValores, 3);
     }
+}
+
+// Longer translated texts, on a desktop with a larger font, make the dialog
+// grow: the caption is not cut, no wrapped text is cut, and the detail line
+// keeps clear of the buttons.
+TEST_F(LearningDialogTest, TheDialogGrowsWithTheShippedTranslation) {
+    const QFont usual = QApplication::font();
+    QFont larger = usual;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+    const auto restore = qScopeGuard([&usual] { QApplication::setFont(usual); });
+    PosixFileSystem files;
+    TranslationTable german;
+    ASSERT_TRUE(german.loadFile(files, TAVREL_TRANSLATIONS_DIR "/Deutsch.lng").ok());
+    TAprendizaje translated(
+        capture, table, sequence, port, boxes,
+        [&german](std::string def, std::string key) { return german.Translate(def, key); });
+    port.OpenPort();
+    ASSERT_TRUE(translated.prepareLearning());
+    translated.show();
+    for (std::uint8_t value : {100, 105, 110}) {
+        press({1, value, 7});
+    }
+    translated.findChild<QPushButton*>("BotonAceptar")->click();  // the longest detail line
+    const auto* detail = translated.findChild<QLabel*>("LDetail");
+    ASSERT_TRUE(detail->text().startsWith("Muster 1"));
+    EXPECT_GE(translated.width(),
+              translated.fontMetrics().horizontalAdvance(translated.windowTitle()) +
+                  TAprendizaje::kTitleBarAllowance);
+    for (const char* name : {"LInstrucc1", "LDetail"}) {
+        const auto* label = translated.findChild<QLabel*>(name);
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
+    }
+    EXPECT_LT(detail->geometry().bottom() + 2,
+              translated.findChild<QPushButton*>("BotonAceptar")->geometry().top());
+    EXPECT_LE(translated.findChild<QPushButton*>("BotonCancelar")->geometry().bottom(),
+              translated.height());
 }
 
 }  // namespace
