@@ -73,7 +73,8 @@ TEST_F(EditingTest, APressKeepsARenameInProgress) {
         QTest::keyClicks(editor, "Renamed");
         pressAfterSilence(c.burst);
         ASSERT_TRUE(
-            QTest::qWaitFor([&] { return program->Table().selected() == c.selectedAfter; }, 5000));
+            QTest::qWaitFor([&] { return program->Table().selected() == c.selectedAfter; }, 5000))
+            << c.renamed;
         QApplication::processEvents();
         EXPECT_EQ(program->Table().label(c.renamed), "Renamed") << c.renamed;
         EXPECT_EQ(node(c.renamed)->text(0), "Renamed") << c.renamed;

@@ -117,8 +117,10 @@ protected:
 
     // A press of the learned code, as the receiver sends it.
     void press() { pty.write({0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}); }
-    // A press of any code, once the burst before it has ended.
+    // A press of any code, once the burst before it has ended: that burst may
+    // still be on its way to capture when its press is already recognised.
     void pressAfterSilence(const std::vector<std::uint8_t>& burst) {
+        QTest::qWait(200);
         ASSERT_TRUE(
             QTest::qWaitFor([this] { return !program->Capture().temporizador().enabled(); }, 5000));
         pty.write(burst);

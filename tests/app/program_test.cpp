@@ -112,8 +112,9 @@ TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
     start();
     action("Activar")->trigger();
     ASSERT_EQ(boxes.texts.size(), 3u);
-    EXPECT_EQ(boxes.texts[2], "The serial port selected could not be opened\n"
-                              "No serial port is selected (COM1 to COM8).");
+    EXPECT_EQ(boxes.texts[2],
+              "The serial port selected could not be opened\n"
+              "No serial port is selected (COM1 to COM8).");
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
 }
 
