@@ -8,6 +8,7 @@
 #include "capture/code_capture.h"
 #include "capture/learning.h"
 #include "commands/command_table.h"
+#include "ui/fit_text.h"
 #include "ui/images.h"
 #include "ui/message_boxes.h"
 #include "ui/port_control.h"
@@ -27,7 +28,16 @@ TAprendizaje::TAprendizaje(CodeCapture& capture, CommandTable& table, SequenceSe
       boxes_(boxes),
       translate_(std::move(translate)) {
     ui_->setupUi(this);
-    setFixedSize(size());
+    const Ui::TAprendizaje& f = *ui_;
+    designed_ = {size(),
+                 f.LInstrucc1->geometry(),
+                 f.Linstrucc2->geometry(),
+                 f.LReceived->geometry(),
+                 f.ValorEntrada->geometry(),
+                 f.LDetail->geometry(),
+                 f.BotonAceptar->geometry(),
+                 f.BotonCancelar->geometry()};
+    fitToTexts();
     ui_->Image1->setPixmap(LearningPicture());
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TAprendizaje::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TAprendizaje::BotonCancelarClick);
@@ -64,11 +74,11 @@ void TAprendizaje::LearnClick() {
 // Once per opening, not at every activation: coming back from another
 // window must not throw the samples away.
 void TAprendizaje::showEvent(QShowEvent* event) {
+    FormActivate();  // first: its texts set the dialog's size
     if (const QScreen* shownOn = screen()) {
         move(shownOn->availableGeometry().center() - rect().center());
     }
     QDialog::showEvent(event);
-    FormActivate();
 }
 
 void TAprendizaje::FormActivate() {
@@ -84,6 +94,40 @@ void TAprendizaje::FormActivate() {
     f.ValorEntrada->setValue(0);
     showSamples();
     f.BotonAceptar->setFocus();
+}
+
+// A translation or a desktop's larger font makes texts longer than the form
+// was drawn for: the dialog grows to the right for its caption and downwards
+// for the wrapped instructions and detail line, never smaller than drawn.
+void TAprendizaje::fitToTexts() {
+    Ui::TAprendizaje& f = *ui_;
+    const Places& d = designed_;
+    const int width = std::max(d.dialog.width(),
+                               fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarAllowance);
+    const int wider = width - d.dialog.width();
+    int lower = 0;
+    const auto place = [&](QWidget* control, QRect area, bool wraps) {
+        area.translate(0, lower);
+        area.setWidth(area.width() + wider);
+        if (wraps) {
+            const int needed = control->heightForWidth(area.width());
+            if (needed > area.height()) {
+                lower += needed - area.height();
+                area.setHeight(needed);
+            }
+        }
+        control->setGeometry(area);
+    };
+    place(f.LInstrucc1, d.instructions1, true);
+    place(f.Linstrucc2, d.instructions2, false);
+    place(f.LReceived, d.received, false);
+    place(f.ValorEntrada, d.value, false);
+    place(f.LDetail, d.detail, true);
+    // The buttons stay centred below the detail line.
+    f.BotonAceptar->setGeometry(d.ok.translated(wider / 2, lower));
+    f.BotonCancelar->setGeometry(d.cancel.translated(wider / 2, lower));
+    setFixedSize(width, d.dialog.height() + lower);
+    FitTexts(this);
 }
 
 void TAprendizaje::BotonAceptarClick() {
@@ -149,6 +193,7 @@ void TAprendizaje::showSamples() {
                 QLatin1Char(' ') + lengths.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     ui_->LDetail->setText(text);
+    fitToTexts();
 }
 
 // "Sample 3, position 2: differs by 5. Tolerance that accepts every sample: 6".
@@ -175,6 +220,7 @@ void TAprendizaje::showDifference(const LearningResult& result) {
             translated(QStringLiteral("No tolerance accepts every sample."), "learningnotolerance");
     }
     ui_->LDetail->setText(text);
+    fitToTexts();
 }
 
 // "TV, command 2 (Stop)": commands often share a name, never a place.
