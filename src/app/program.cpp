@@ -256,6 +256,10 @@ OpenFailure Program::LastFailure() const {
     return commPort_.LastFailure();
 }
 
+std::string Program::DevicePath() const {
+    return portDevice(PortNumber());
+}
+
 PortOrdinals Program::portOrdinals() const {
     PortOrdinals ordinals;
     ordinals.ComPort = comPortOrdinal_;

@@ -89,6 +89,7 @@ public:
     void ClosePort() override;
     int PortNumber() const override;
     OpenFailure LastFailure() const override;
+    std::string DevicePath() const override;
 
     // --- RecognitionHost
     bool Aprendiendo() const override;

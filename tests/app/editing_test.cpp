@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -151,6 +152,23 @@ TEST_F(EditingTest, TheReopenAfterAHangUpReadsThePortsAndDeactivateStopsIt) {
     QTest::qWait(2500);  // two attempts' time
     EXPECT_FALSE(program->CommPort().IsOpen());
     EXPECT_EQ(third.received(), "");
+}
+
+// A first start (no commands file): the guide names the receiver's device as
+// [Ports] maps it, and says when the port is open.
+TEST_F(EditingTest, TheGuideOfAFirstStartNamesTheMappedDevice) {
+    ASSERT_TRUE(pty.ok());
+    writeSettings();
+    start();
+    ASSERT_TRUE(program->Table().empty());
+    auto* receiver = ficha().findChild<QLabel*>(QStringLiteral("LGuideReceiver"));
+    ASSERT_NE(receiver, nullptr);
+    const std::string mapped = "COM2 = " + pty.path();
+    EXPECT_NE(receiver->text().toStdString().find(mapped + " (present)"), std::string::npos)
+        << receiver->text().toStdString();
+    emit receiver->linkActivated(QStringLiteral("activate"));
+    EXPECT_NE(receiver->text().toStdString().find(mapped + ", open"), std::string::npos)
+        << receiver->text().toStdString();
 }
 
 }  // namespace

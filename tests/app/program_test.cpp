@@ -50,9 +50,10 @@ TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
     start();
     EXPECT_TRUE(program->Table().empty());
     EXPECT_FALSE(program->CommPort().IsOpen());
-    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+    // The port's state shows from the first start, also before any open.
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(program->state().commandsPath(), file("vorkumel.ini").toStdString());
-    EXPECT_EQ(program->Tray().Hint(), "");
+    EXPECT_EQ(program->Tray().Hint(), "Tavrel 3.0 (Inactive)");
     EXPECT_TRUE(program->state().EditMode());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(program->Sequence().ShortestCodeLength, 100000);
@@ -64,7 +65,7 @@ TEST_F(ProgramTest, FileWithoutEntriesKeepsPortClosedUntilActivated) {
     write("vorkumel.ini", "[Config]\r\nPuerto=2\r\nNumComandos=0\r\n");
     start();
     EXPECT_FALSE(program->CommPort().IsOpen());
-    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
 
     action("Activar")->trigger();
     EXPECT_TRUE(program->CommPort().IsOpen());

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -110,6 +111,45 @@ TEST_F(TreeEditorTest, InsertedNodesLandInPlaceUnselectedAndVisible) {
     EXPECT_EQ(table.label(7), "New remote");
     EXPECT_FALSE(item(0)->isExpanded());
     EXPECT_EQ(table.label(table.selected()), "Radio");
+}
+
+// An empty table: the guide stands in the tree's place, and each of its steps
+// does what it says and what it needs first; the first command inserted is
+// selected, so learning can start at once.
+TEST_F(TreeEditorTest, TheGuideStandsInForAnEmptyTable) {
+    auto* guide = tree.findChild<QWidget*>("FirstStartGuide");
+    ASSERT_NE(guide, nullptr);
+    EXPECT_FALSE(guide->isVisible());
+    const struct {
+        const char* step;
+        const char* link;
+        Shape after;
+        int selected;
+        int learnsAfter;
+    } cases[] = {
+        {"LGuideRemote", "remote", {"New remote"}, kNoNode, 0},
+        {"LGuideCommand", "command", {"New remote", "  New command"}, 1, 0},
+        {"LGuideLearn", "learn", {"New remote", "  New command"}, 1, 1},
+    };
+    for (const auto& c : cases) {
+        learns = 0;
+        table.clear();
+        EXPECT_TRUE(guide->isVisible() && !tree.TreeView()->isVisible()) << c.step;
+        emit tree.findChild<QLabel*>(c.step)->linkActivated(c.link);
+        EXPECT_EQ(shape(), c.after) << c.step;
+        EXPECT_EQ(table.selected(), c.selected) << c.step;
+        EXPECT_EQ(learns, c.learnsAfter) << c.step;
+        EXPECT_TRUE(!guide->isVisible() && tree.TreeView()->isVisible()) << c.step;
+    }
+    EXPECT_EQ(table.current(), &table.record(1));
+
+    // The first command under a remote inserted from the menu is selected too.
+    table.clear();
+    menu("Addremote")->trigger();
+    tree.PopupMenu1Popup();
+    menu("Addcommand")->trigger();
+    EXPECT_EQ(table.selected(), 1);
+    EXPECT_EQ(table.current(), &table.record(1));
 }
 
 TEST_F(TreeEditorTest, TogglesChangeTheRecordAndTheEnabledImage) {

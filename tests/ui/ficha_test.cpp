@@ -7,8 +7,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
-#include <QLibraryInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -320,6 +320,35 @@ TEST_F(FichaTest, QtsOwnTextsFollowTheTranslationsLocale) {
     table.clear();
     ficha.ApplyTranslation();
     EXPECT_EQ(yes(), "&Yes");
+}
+
+// With an empty table the guide says which device the receiver is on and
+// whether the port is open, or why not with the advice; its links open the
+// port and the help. The title shows the port state from the first start.
+TEST_F(FichaTest, TheGuideShowsTheReceiverAndTheTitleThePortFromTheStart) {
+    CommandTable commands;
+    ficha.setCommandTable(&commands);
+    ficha.FormActivate();
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    auto* receiver = find<QLabel>("LGuideReceiver");
+    ASSERT_NE(receiver, nullptr);
+    const auto shown = [receiver] { return receiver->text().toStdString(); };
+    EXPECT_NE(shown().find("COM2 = /dev/ttyS1 (not present)"), std::string::npos) << shown();
+
+    port.opens = false;
+    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}, "alice"};
+    emit receiver->linkActivated("activate");
+    EXPECT_EQ(log.back(), "Error");
+    EXPECT_NE(shown().find("sudo adduser alice dialout"), std::string::npos) << shown();
+
+    port.opens = true;
+    emit receiver->linkActivated("activate");
+    EXPECT_NE(shown().find("COM2 = /dev/ttyS1, open"), std::string::npos) << shown();
+    EXPECT_EQ(receiver->text().indexOf("activate"), -1) << shown();
+
+    emit find<QLabel>("LGuideHelp")->linkActivated("help");
+    EXPECT_EQ(help.topics, (std::vector<QString>{"introduction"}));
+    ficha.setCommandTable(nullptr);
 }
 
 TEST_F(FichaTest, TranslationFileIsLoadedOnlyWhenItExists) {
