@@ -83,4 +83,8 @@ int PortActivation::PortNumber() const {
     return port_.PortNumber();
 }
 
+QString PortActivation::device() const {
+    return QString::fromStdString(port_.DevicePath());
+}
+
 }  // namespace tavrel

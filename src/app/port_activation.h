@@ -36,6 +36,7 @@ public:
     bool IsOpen() const override;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     int PortNumber() const override;
+    QString device() const override;
 
 private:
     PortControl& port_;

@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 124> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 136> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -134,6 +134,18 @@ inline constexpr std::array<std::string_view, 124> kTranslationKeys = {
     "unabletoread",
     "unabletowrite",
     "aboutdescription",
+    "guideintro",
+    "guideinsertremote",
+    "guideremotefor",
+    "guideinsertcommand",
+    "guidecommandfor",
+    "guidelearn",
+    "guidelearnhow",
+    "guidehelp",
+    "guidereceiver",
+    "guideopen",
+    "guideclosed",
+    "guideactivate",
 };
 
 }  // namespace tavrel

@@ -15,6 +15,7 @@
 
 #include "commands/command_table.h"
 #include "ui/cp1252_input.h"
+#include "ui/first_start_guide.h"
 #include "ui/images.h"
 #include "ui_command_tree_editor.h"
 
@@ -97,12 +98,23 @@ CommandTreeEditor::CommandTreeEditor(QWidget* parent)
     connect(f.Addremote, &QAction::triggered, this, &CommandTreeEditor::AddremoteClick);
     connect(f.Rename, &QAction::triggered, this, &CommandTreeEditor::RenameClick);
     connect(f.Delete, &QAction::triggered, this, &CommandTreeEditor::DeleteClick);
+
+    FirstStartGuide* guide = f.FirstStartGuide;
+    connect(guide, &FirstStartGuide::insertRemoteRequested, this,
+            &CommandTreeEditor::AddremoteClick);
+    connect(guide, &FirstStartGuide::insertCommandRequested, this,
+            &CommandTreeEditor::insertFirstCommand);
+    connect(guide, &FirstStartGuide::learnRequested, this, &CommandTreeEditor::learnFirstCommand);
 }
 
 CommandTreeEditor::~CommandTreeEditor() = default;
 
 QTreeWidget* CommandTreeEditor::TreeView() const {
     return ui_->TreeView;
+}
+
+FirstStartGuide& CommandTreeEditor::guide() const {
+    return *ui_->FirstStartGuide;
 }
 
 QTreeWidgetItem* CommandTreeEditor::itemOf(const TComando* record) const {
@@ -169,6 +181,10 @@ void CommandTreeEditor::refreshTree() {
     if (commitOpenEdit()) {
         return;  // the new name has refreshed the tree
     }
+    // An empty table: the guide in the tree's place says how to fill it.
+    const bool empty = table_ != nullptr && table_->empty();
+    ui_->FirstStartGuide->setVisible(empty);
+    ui_->TreeView->setVisible(!empty);
     syncing_ = true;
     if (table_ == nullptr || table_->empty()) {
         ui_->TreeView->clear();
@@ -361,6 +377,7 @@ bool CommandTreeEditor::eventFilter(QObject* watched, QEvent* event) {
 void CommandTreeEditor::ApplyTranslation(const TranslateFn& translate) {
     Recaption(translate, static_cast<QGroupBox*>(this), "assignedcommands");
     refusedHint_ = RefusedCharacterHint(translate);
+    ui_->FirstStartGuide->ApplyTranslation(translate);
 }
 
 void CommandTreeEditor::ApplyMenuTranslation(const TranslateFn& translate) {

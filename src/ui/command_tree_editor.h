@@ -24,6 +24,7 @@ class CommandTreeEditor;
 namespace tavrel {
 
 class CommandTable;
+class FirstStartGuide;
 struct TComando;
 
 class CommandTreeEditor : public QGroupBox {
@@ -45,6 +46,8 @@ public:
     void ApplyMenuTranslation(const TranslateFn& translate);
 
     QTreeWidget* TreeView() const;
+    // Stands in the tree's place while the table is empty.
+    FirstStartGuide& guide() const;
     QMenu* PopupMenu1() const { return popupMenu1_; }
     // The item that shows a record; nullptr when the tree does not show it.
     QTreeWidgetItem* itemOf(const TComando* record) const;
@@ -92,6 +95,10 @@ private:
     // when that changed the table (which has refreshed the tree).
     bool commitOpenEdit();
     void rename(int pos, const std::string& name);
+    // The guide's steps build on each other: a command needs a remote, and
+    // learning needs a command.
+    void insertFirstCommand();
+    void learnFirstCommand();
 
     std::unique_ptr<Ui::CommandTreeEditor> ui_;
     QMenu* popupMenu1_ = nullptr;

@@ -77,11 +77,14 @@ void CommandTreeEditor::LearnClick() {
     }
 }
 
+// A new command is not selected, but for the first one of the table: it is
+// selected so that "Learn now..." works at once.
 void CommandTreeEditor::AddcommandClick() {
     const int selected = selectedPosition();
     if (selected == kNoNode) {
         return;
     }
+    const bool first = table_->findCommand([](const TComando&) { return true; }) == kNoNode;
     const int numero = table_->count() + 1;
     const int pos = table_->isCommand(selected)
                         ? table_->insertCommand(selected, kNewCommand, numero)
@@ -90,6 +93,28 @@ void CommandTreeEditor::AddcommandClick() {
     if (item != nullptr && item->parent() != nullptr && !item->parent()->isExpanded()) {
         ui_->TreeView->expandAll();
     }
+    if (first) {
+        table_->select(pos);
+        emit selectionChanged();
+    }
+}
+
+void CommandTreeEditor::insertFirstCommand() {
+    if (table_ == nullptr) {
+        return;
+    }
+    if (table_->empty()) {
+        AddremoteClick();
+    }
+    table_->select(table_->parentRemote(table_->count() - 1));
+    AddcommandClick();
+}
+
+void CommandTreeEditor::learnFirstCommand() {
+    if (table_ != nullptr && table_->findCommand([](const TComando&) { return true; }) == kNoNode) {
+        insertFirstCommand();
+    }
+    LearnClick();
 }
 
 void CommandTreeEditor::AddremoteClick() {

@@ -15,6 +15,7 @@
 #include "ui/acerca_de.h"
 #include "ui/action_editor.h"
 #include "ui/command_tree_editor.h"
+#include "ui/first_start_guide.h"
 #include "ui/fit_text.h"
 #include "ui/help_viewer.h"
 #include "ui/images.h"
@@ -77,6 +78,10 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& po
             &ActionEditor::DisableActions);
     connect(ui_->GBCommands, &CommandTreeEditor::selectionCleared, ui_->ActionEditor,
             &ActionEditor::showNothingSelected);
+    FirstStartGuide& guide = ui_->GBCommands->guide();
+    connect(&guide, &FirstStartGuide::activateRequested, this, &TFicha::ActivarClick);
+    connect(&guide, &FirstStartGuide::helpRequested, this,
+            [this] { help_.OpenTopic(QStringLiteral("first-steps")); });
     portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
     stateHeard_ = state_.changed.subscribe([this] { showState(); });
     showState();
@@ -192,6 +197,8 @@ void TFicha::FormActivate() {
     if (services_.commandTableEmpty()) {
         services_.loadCommandsFile();
     }
+    // The port's state shows from the first start, also before any open.
+    showPortState(port_.IsOpen());
     if (ui_->Startminimized->isChecked()) {
         BotonAceptarClick();
     }
@@ -221,6 +228,12 @@ void TFicha::showPortState(bool open) {
     tray_.SetIcon(open ? ProgramIcon() : InactiveIcon());
     tray_.SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
     setWindowTitle(status);
+    showReceiver();
+}
+
+void TFicha::showReceiver() {
+    ui_->GBCommands->guide().showReceiver(
+        {port_.PortNumber(), port_.device(), port_.IsOpen(), port_.why()});
 }
 
 void TFicha::ActivarClick() {
@@ -239,6 +252,7 @@ void TFicha::PPuertoClick() {
 
 void TFicha::ConfiguracionClick() {
     emit configurationRequested();
+    showReceiver();  // a device may have been picked
 }
 
 void TFicha::SoundClick() {

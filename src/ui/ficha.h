@@ -91,6 +91,8 @@ private:
         return Tr(translate_, def, key);
     }
     void showPortState(bool open);
+    // The guide of an empty table says where the receiver is and how it is.
+    void showReceiver();
     void showState();
     void StartAtLoginClick(bool on);
     // Without a tray: minimised, once the window manager has it on screen.

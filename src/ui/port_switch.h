@@ -30,6 +30,8 @@ public:
     virtual bool IsOpen() const = 0;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     virtual int PortNumber() const = 0;
+    // The device file that port opens, as the settings map it now.
+    virtual QString device() const = 0;
 
     // After every open attempt and every close: true when the port is open.
     Notifier<bool> changed;

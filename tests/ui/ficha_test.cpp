@@ -347,7 +347,7 @@ TEST_F(FichaTest, TheGuideShowsTheReceiverAndTheTitleThePortFromTheStart) {
     EXPECT_EQ(receiver->text().indexOf("activate"), -1) << shown();
 
     emit find<QLabel>("LGuideHelp")->linkActivated("help");
-    EXPECT_EQ(help.topics, (std::vector<QString>{"introduction"}));
+    EXPECT_EQ(help.topics, (std::vector<QString>{"first-steps"}));
     ficha.setCommandTable(nullptr);
 }
 
