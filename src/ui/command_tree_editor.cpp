@@ -2,6 +2,7 @@
 // directions, and the mouse and key events of the tree.
 #include "ui/command_tree_editor.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -183,8 +184,12 @@ void CommandTreeEditor::refreshTree() {
     }
     // An empty table: the guide in the tree's place says how to fill it.
     const bool empty = table_ != nullptr && table_->empty();
+    const bool guideFocused = ui_->FirstStartGuide->isAncestorOf(QApplication::focusWidget());
     ui_->FirstStartGuide->setVisible(empty);
     ui_->TreeView->setVisible(!empty);
+    if (!empty && guideFocused) {
+        ui_->TreeView->setFocus();  // the keyboard goes on where the guide's step led
+    }
     syncing_ = true;
     if (table_ == nullptr || table_->empty()) {
         ui_->TreeView->clear();
