@@ -4,60 +4,24 @@
 #include "serial/ComDrv32.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/device_access.h"
 #include "platform/trace.h"
 #include "serial/line_settings.h"
 
 namespace tavrel {
 
 namespace {
-
-std::string GroupName(gid_t gid) {
-    std::vector<char> scratch(4096);
-    group entry{};
-    group* found = nullptr;
-    if (getgrgid_r(gid, &entry, scratch.data(), scratch.size(), &found) == 0 && found != nullptr) {
-        return found->gr_name;
-    }
-    return std::to_string(gid);
-}
-
-// Advice to join the group helps only when that group may read and write the
-// device: a root-only 0600 line belongs to group root for nothing.
-std::string GroupThatMayUse(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 ||
-        (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
-        return {};
-    }
-    return GroupName(info.st_gid);
-}
-
-// The name the user logs in with, for the command that adds it to a group.
-std::string UserName() {
-    std::vector<char> scratch(4096);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 &&
-        found != nullptr) {
-        return found->pw_name;
-    }
-    return "$USER";  // the shell fills it in
-}
 
 OpenFailure FailureOf(const std::string& path, int error) {
     OpenFailure failure;
@@ -79,15 +43,11 @@ OpenFailure FailureOf(const std::string& path, int error) {
         case EPERM:
             failure.kind = OpenFailure::PermissionDenied;
             failure.group = GroupThatMayUse(path);
-            failure.user = UserName();
+            failure.user = CurrentUserName();
             break;
         default:
             failure.kind = OpenFailure::Other;
-            failure.systemText = std::strerror(error);
-            if (!failure.systemText.empty()) {
-                failure.systemText[0] = static_cast<char>(
-                    std::tolower(static_cast<unsigned char>(failure.systemText[0])));
-            }
+            failure.systemText = SystemErrorText(error);
             break;
     }
     return failure;
@@ -108,47 +68,6 @@ void TraceFailure(const char* what) {
 }
 
 }  // namespace
-
-std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& words) {
-    const auto say = [&words](const char* english, const char* key) {
-        return words ? words(english, key) : std::string(english);
-    };
-    const std::string device = failure.path + ": ";
-    switch (failure.kind) {
-        case OpenFailure::None:
-            return {};
-        case OpenFailure::NoPortSelected:
-            return say("No serial port is selected (COM1 to COM8).", "noportselected");
-        case OpenFailure::NoDevice:
-            return device + say("no such device", "nosuchdevice");
-        case OpenFailure::InUse:
-            return device + say("in use by another program", "inusebyanotherprogram");
-        case OpenFailure::NotSerial:
-            return device + say("not a serial port", "notaserialport");
-        case OpenFailure::PermissionDenied: {
-            std::string text = device + say("permission denied", "permissiondenied");
-            if (!failure.group.empty()) {
-                std::string advice =
-                    say("the device belongs to the group %1; add your user to it with \"sudo "
-                        "adduser %2 %1\", then log out and in again",
-                        "addtogroup");
-                const auto fill = [&advice](const std::string& mark, const std::string& value) {
-                    for (auto at = advice.find(mark); at != std::string::npos;
-                         at = advice.find(mark, at + value.size())) {
-                        advice.replace(at, mark.size(), value);
-                    }
-                };
-                fill("%1", failure.group);
-                fill("%2", failure.user.empty() ? "$USER" : failure.user);
-                text += " (" + advice + ")";
-            }
-            return text;
-        }
-        case OpenFailure::Other:
-            break;
-    }
-    return device + failure.systemText;
-}
 
 TCommPortDriver::TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches)
     : watches_(watches),
