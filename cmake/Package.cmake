@@ -14,8 +14,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The X server needs XTEST for keystrokes; the window manager hints come from
-# any EWMH window manager and are not a package dependency.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# any EWMH window manager and are not a package dependency. Qt's own texts
+# (Yes, No, the file dialog) follow a translation only where Qt's translations
+# are installed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 
 include(CPack)
