@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 137> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 145> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -96,6 +96,14 @@ inline constexpr std::array<std::string_view, 137> kTranslationKeys = {
     "inusebyanotherprogram",
     "notaserialport",
     "permissiondenied",
+    "nodecoderenabled",
+    "learninrawmode",
+    "inputnotgrabbed",
+    "installudevrule",
+    "notaninfraredreceiver",
+    "norawtimings",
+    "daemonnotrunning",
+    "notadaemonaddress",
     "notavalidinteger",
     "valuesizerange",
     "unsavedchanges",
