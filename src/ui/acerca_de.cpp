@@ -44,7 +44,9 @@ void TAcercaDe::FormShow() {
     ui_->LTitulo->setText(title + ' ' + Tr(translate_, QStringLiteral("for"), "for") +
                           QStringLiteral(" Windows 95"));
 
-    QString text = QString::fromLatin1(kDescription) + QStringLiteral("\n\n");
+    QString text = QString::fromLatin1(kDescription) + QStringLiteral("\n\n") +
+                   Tr(translate_, QString::fromLatin1(kLicence), "licence") +
+                   QStringLiteral("\n\n");
     // An empty default gives back exactly the table's value, or nothing.
     const QString name = Tr(translate_, QString(), "name");
     const QString email = Tr(translate_, QString(), "email");
