@@ -71,7 +71,7 @@ else
     fail "the installed program showed no window"
 fi
 [[ -d "$tmp/config/tavrel" ]] || fail "no program directory in XDG_CONFIG_HOME"
-[[ -z "$(ls "$usr/bin" | grep -v '^tavrel$')" ]] || fail "files written beside the program"
+[[ -z "$(ls "$usr/bin" | grep -v -e '^tavrel$' -e '^tavrel-irsim$')" ]] || fail "files written beside the program"
 
 kill -TERM "$pid"
 wait "$pid"
