@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "ficha.h"
-#include "help_window.h"
-#include "message_boxes.h"
-#include "null_desktop.h"
+#include "app/command_line.h"
+#include "app/null_desktop.h"
+#include "app/program.h"
+#include "app/session_end.h"
+#include "app/single_instance.h"
 #include "platform/posix/demo_setup.h"
 #include "platform/posix/program_directory.h"
 #include "platform/posix/stderr_trace.h"
 #include "platform/x11/x11_backend.h"
-#include "program.h"
-#include "session_end.h"
-#include "single_instance.h"
+#include "ui/ficha.h"
+#include "ui/help_window.h"
+#include "ui/message_boxes.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <string>
 
-#include "command_tree_editor.h"
 #include "commands/command_table.h"
+#include "ui/command_tree_editor.h"
 
 namespace {
 

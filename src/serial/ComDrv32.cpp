@@ -95,41 +95,6 @@ void TraceFailure(const char* what) {
 
 }  // namespace
 
-std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& words) {
-    const auto say = [&words](const char* english, const char* key) {
-        return words ? words(english, key) : std::string(english);
-    };
-    const std::string device = failure.path + ": ";
-    switch (failure.kind) {
-        case OpenFailure::None:
-            return {};
-        case OpenFailure::NoPortSelected:
-            return say("No serial port is selected (COM1 to COM8).", "noportselected");
-        case OpenFailure::NoDevice:
-            return device + say("no such device", "nosuchdevice");
-        case OpenFailure::InUse:
-            return device + say("in use by another program", "inusebyanotherprogram");
-        case OpenFailure::NotSerial:
-            return device + say("not a serial port", "notaserialport");
-        case OpenFailure::PermissionDenied: {
-            std::string text = device + say("permission denied", "permissiondenied");
-            if (!failure.group.empty()) {
-                std::string advice =
-                    say("the device belongs to the group %s; your user must be a member of it",
-                        "joingroup");
-                if (const auto at = advice.find("%s"); at != std::string::npos) {
-                    advice.replace(at, 2, failure.group);
-                }
-                text += " (" + advice + ")";
-            }
-            return text;
-        }
-        case OpenFailure::Other:
-            break;
-    }
-    return device + failure.systemText;
-}
-
 TCommPortDriver::TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches)
     : watches_(watches),
       inputBuffer_(inBufSize_),

@@ -12,27 +12,12 @@
 #include "platform/posix/unique_fd.h"
 #include "platform/read_watch.h"
 #include "platform/timer.h"
+#include "receivers/receiver.h"
 #include "serial/com_port_types.h"
 
 namespace tavrel {
 
 class TCommPortDriver;
-
-// Why an open failed, in parts, so the window can say it in the user's language.
-struct OpenFailure {
-    // NoPortSelected: the settings name no port of COM1..COM8 (the driver's
-    // caller finds that out before it asks the driver).
-    enum Kind { None, NoDevice, InUse, NotSerial, PermissionDenied, Other, NoPortSelected };
-    Kind kind = None;
-    std::string path;        // the device file, UTF-8
-    std::string group;       // PermissionDenied: a group that may read and write it, if any
-    std::string systemText;  // Other: the system's words
-};
-
-// A text in the user's language for an English text and its translation key.
-using FailureWords = std::function<std::string(const char* english, const char* key)>;
-// "<path>: no such device" and so on: in English, or in the words given.
-std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& words = {});
 
 // The bytes are valid only during the call; size is at least 1 (but see
 // OnBatchSoFar).

@@ -1,11 +1,11 @@
 // The about box.
-#include "acerca_de.h"
+#include "ui/acerca_de.h"
 
 #include <QTimer>
 
-#include "fit_text.h"
-#include "help_viewer.h"
-#include "images.h"
+#include "ui/fit_text.h"
+#include "ui/help_viewer.h"
+#include "ui/images.h"
 #include "ui_AcercaDe.h"
 
 namespace tavrel {

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 class QTimer;
 namespace Ui {

@@ -1,13 +1,13 @@
 // The action editor: its controls wired to their handlers, its lists and
 // captions, and the one place that writes into the current command.
-#include "action_editor.h"
+#include "ui/action_editor.h"
 
 #include <QButtonGroup>
 #include <QLineEdit>
 
 #include "actions/action_string.h"
 #include "commands/command_table.h"
-#include "cp1252_input.h"
+#include "ui/cp1252_input.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 

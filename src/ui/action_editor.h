@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 class QAbstractButton;
 class QButtonGroup;

@@ -7,12 +7,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 
-#include "action_editor.h"
 #include "actions/action_string.h"
 #include "commands/comando.h"
-#include "cp1252_input.h"
-#include "ui_actions_group.h"
+#include "ui/action_editor.h"
+#include "ui/cp1252_input.h"
 #include "ui_action_options_group.h"
+#include "ui_actions_group.h"
 
 namespace tavrel {
 namespace {

@@ -3,9 +3,9 @@
 // delay and the preferred destination window.
 #include <QSignalBlocker>
 
-#include "action_editor.h"
 #include "commands/comando.h"
 #include "platform/desktop.h"
+#include "ui/action_editor.h"
 #include "ui_action_options_group.h"
 
 namespace tavrel {

@@ -1,5 +1,5 @@
 // The learning dialog: opening, the samples as they come, and the evaluation.
-#include "aprendizaje.h"
+#include "ui/aprendizaje.h"
 
 #include <QPushButton>
 #include <QScreen>
@@ -8,9 +8,9 @@
 #include "capture/code_capture.h"
 #include "capture/learning.h"
 #include "commands/command_table.h"
-#include "images.h"
-#include "message_boxes.h"
-#include "port_control.h"
+#include "ui/images.h"
+#include "ui/message_boxes.h"
+#include "ui/port_control.h"
 #include "ui_Aprender.h"
 
 namespace tavrel {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "commands/notifier.h"
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 namespace Ui {
 class TAprendizaje;

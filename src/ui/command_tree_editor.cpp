@@ -1,6 +1,6 @@
 // The command tree editor: display of the table, selection in both
 // directions, and the mouse and key events of the tree.
-#include "command_tree_editor.h"
+#include "ui/command_tree_editor.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "commands/command_table.h"
-#include "images.h"
+#include "ui/images.h"
 #include "ui_command_tree_editor.h"
 
 namespace tavrel {

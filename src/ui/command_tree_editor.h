@@ -12,7 +12,7 @@
 #include <unordered_map>
 
 #include "commands/notifier.h"
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 class QMenu;
 class QTreeWidget;

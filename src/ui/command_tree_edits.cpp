@@ -2,8 +2,8 @@
 #include <QMenu>
 #include <QTreeWidget>
 
-#include "command_tree_editor.h"
 #include "commands/command_table.h"
+#include "ui/command_tree_editor.h"
 #include "ui_command_tree_editor.h"
 
 namespace tavrel {

@@ -1,5 +1,5 @@
 // Windows-1252 and hexadecimal input guards.
-#include "cp1252_input.h"
+#include "ui/cp1252_input.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

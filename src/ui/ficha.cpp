@@ -1,5 +1,5 @@
 // The main window TFicha.
-#include "ficha.h"
+#include "ui/ficha.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,17 +11,17 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "acerca_de.h"
-#include "action_editor.h"
-#include "command_tree_editor.h"
 #include "commands/program_state.h"
-#include "fit_text.h"
-#include "help_viewer.h"
-#include "images.h"
-#include "main_window_services.h"
-#include "message_boxes.h"
-#include "port_activation.h"
-#include "tray_icon.h"
+#include "ui/acerca_de.h"
+#include "ui/action_editor.h"
+#include "ui/command_tree_editor.h"
+#include "ui/fit_text.h"
+#include "ui/help_viewer.h"
+#include "ui/images.h"
+#include "ui/main_window_services.h"
+#include "ui/message_boxes.h"
+#include "ui/notification_icon.h"
+#include "ui/port_switch.h"
 #include "ui_Principal.h"
 
 namespace tavrel {
@@ -40,8 +40,9 @@ void NameSeparator(QWidget* menu, const char* name) {
 
 }  // namespace
 
-TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation& port,
-               TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent)
+TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& port,
+               NotificationIcon& tray, TranslateFn translate, MessageBoxes& boxes, HelpViewer& help,
+               QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::TFicha>()),
       services_(services),
@@ -50,7 +51,7 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
       translate_(std::move(translate)),
       boxes_(boxes),
       help_(help),
-      tray_(new TrayIcon(this)) {
+      tray_(tray) {
     ui_->setupUi(this);
     // A fixed single border with the system menu and the close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -62,11 +63,10 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortActivation
 
     buildMenus();
 
-    tray_->setObjectName(QStringLiteral("TrayIcon1"));
-    tray_->SetIcon(InactiveIcon());  // the port is closed until it opens
-    tray_->SetPopupMenu(popupMenu_);
-    tray_->OnDblClick = [this] { ConfigurarClick(); };
-    tray_->OnAvailabilityChanged = [this](bool available) { trayAvailabilityChanged(available); };
+    tray_.SetIcon(InactiveIcon());  // the port is closed until it opens
+    tray_.SetPopupMenu(popupMenu_);
+    tray_.OnDblClick = [this] { ConfigurarClick(); };
+    tray_.OnAvailabilityChanged = [this](bool available) { trayAvailabilityChanged(available); };
 
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TFicha::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TFicha::BotonCancelarClick);
@@ -135,7 +135,7 @@ bool TFicha::StartminimizedChecked() const {
 // a window minimised before it was ever mapped is not minimised by every
 // window manager, and the task bar must hold it.
 void TFicha::start() {
-    if (!tray_->Available() || !services_.readSettings().Arranque) {
+    if (!tray_.Available() || !services_.readSettings().Arranque) {
         show();
         return;
     }
@@ -214,8 +214,8 @@ void TFicha::showPortState(bool open) {
     ui_->Activar->setEnabled(!open);
     ui_->Desactivar->setEnabled(open);
     // The icon tells the closed port at a glance, and its hint says why.
-    tray_->SetIcon(open ? ProgramIcon() : InactiveIcon());
-    tray_->SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
+    tray_.SetIcon(open ? ProgramIcon() : InactiveIcon());
+    tray_.SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
     setWindowTitle(status);
 }
 
@@ -264,7 +264,7 @@ void TFicha::MenuSalirClick() {
 void TFicha::closeEvent(QCloseEvent* event) {
     // Closing never sends the window to the tray: it ends the program.
     event->accept();
-    tray_->SetShowIcon(false);
+    tray_.SetShowIcon(false);
     QCoreApplication::quit();
 }
 

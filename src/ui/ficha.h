@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "commands/notifier.h"
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 class QMenu;
 namespace Ui {
@@ -24,18 +24,20 @@ class CommandTreeEditor;
 class HelpViewer;
 class MainWindowServices;
 class MessageBoxes;
-class PortActivation;
+class NotificationIcon;
+class PortSwitch;
 class ProgramState;
 class TAcercaDe;
-class TrayIcon;
 
 class TFicha : public QMainWindow {
     Q_OBJECT
 public:
     // All are referenced and must outlive the window. state holds EditMode,
     // Sonido, AdvancedKeyPress and the paths; the window's menu checks follow it.
-    TFicha(MainWindowServices& services, ProgramState& state, PortActivation& port,
-           TranslateFn translate, MessageBoxes& boxes, HelpViewer& help, QWidget* parent = nullptr);
+    // tray is the icon of running mode, which the window takes over.
+    TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& port,
+           NotificationIcon& tray, TranslateFn translate, MessageBoxes& boxes, HelpViewer& help,
+           QWidget* parent = nullptr);
     ~TFicha() override;
 
     // Start-up: shows the window, or with "Load minimized" saved goes straight
@@ -66,7 +68,7 @@ public:
     void setCommandTable(CommandTable* table);
     CommandTreeEditor& treeEditor() const;
     ActionEditor& actionEditor() const;
-    TrayIcon& TrayIcon1() const { return *tray_; }
+    NotificationIcon& TrayIcon1() const { return tray_; }
     TAcercaDe& AcercaDe() const { return *about_; }
     QMenu* PopupMenu() const { return popupMenu_; }
 
@@ -99,11 +101,11 @@ private:
     std::unique_ptr<Ui::TFicha> ui_;
     MainWindowServices& services_;
     ProgramState& state_;
-    PortActivation& port_;
+    PortSwitch& port_;
     TranslateFn translate_;
     MessageBoxes& boxes_;
     HelpViewer& help_;
-    TrayIcon* tray_;
+    NotificationIcon& tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
     bool activated_ = false;

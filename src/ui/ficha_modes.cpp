@@ -2,22 +2,22 @@
 // tray (or minimised where there is none), and the steps between them.
 #include <QTimer>
 
-#include "action_editor.h"
 #include "commands/program_state.h"
-#include "ficha.h"
-#include "main_window_services.h"
-#include "message_boxes.h"
-#include "minimise_on_screen.h"
-#include "text_edge.h"
-#include "tray_icon.h"
+#include "ui/action_editor.h"
+#include "ui/ficha.h"
+#include "ui/main_window_services.h"
+#include "ui/message_boxes.h"
+#include "ui/minimise_on_screen.h"
+#include "ui/notification_icon.h"
+#include "ui/text_edge.h"
 #include "ui_Principal.h"
 
 namespace tavrel {
 
 void TFicha::AppMinimize() {
     running_ = true;
-    tray_->SetShowIcon(true);
-    if (tray_->Available()) {
+    tray_.SetShowIcon(true);
+    if (tray_.Available()) {
         hide();
     } else {
         // Without a notification area a hidden window could never come back.
@@ -27,7 +27,7 @@ void TFicha::AppMinimize() {
 
 void TFicha::AppRestore() {
     running_ = false;
-    tray_->SetShowIcon(false);
+    tray_.SetShowIcon(false);
     showNormal();
     raise();
     activateWindow();
@@ -38,7 +38,7 @@ void TFicha::AppRestore() {
 // Running mode follows a notification area that comes or goes: into it when
 // it comes, back to the minimised window (restored from the task bar) when it goes.
 void TFicha::minimiseOnScreen() {
-    MinimiseOnScreen(*this, [this] { return running_ && !tray_->Available(); });
+    MinimiseOnScreen(*this, [this] { return running_ && !tray_.Available(); });
 }
 
 void TFicha::trayAvailabilityChanged(bool available) {
@@ -60,7 +60,7 @@ void TFicha::changeEvent(QEvent* event) {
                 AppMinimize();
             }
         });
-    } else if (running_ && !tray_->Available() && !isMinimized() && isVisible()) {
+    } else if (running_ && !tray_.Available() && !isMinimized() && isVisible()) {
         // Restored from the task bar without a tray: back to editing, like
         // the icon's double click.
         ConfigurarClick();

@@ -1,5 +1,5 @@
 // Widening fixed-position controls to their texts.
-#include "fit_text.h"
+#include "ui/fit_text.h"
 
 #include <QAbstractButton>
 #include <QLabel>

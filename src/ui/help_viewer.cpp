@@ -1,5 +1,5 @@
 // The F1 key and the help context numbers.
-#include "help_viewer.h"
+#include "ui/help_viewer.h"
 
 #include <QShortcut>
 #include <QWidget>

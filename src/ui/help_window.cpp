@@ -1,5 +1,5 @@
 // The help window over QTextBrowser.
-#include "help_window.h"
+#include "ui/help_window.h"
 
 #include <QDesktopServices>
 #include <QDir>

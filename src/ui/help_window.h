@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "help_viewer.h"
+#include "ui/help_viewer.h"
 
 class QTextBrowser;
 

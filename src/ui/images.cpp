@@ -1,6 +1,6 @@
 // Draws the node images with QPainter, so the pictures live in the source as
 // code; the program's icons come from the drawings in packaging/icons.
-#include "images.h"
+#include "ui/images.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,5 +1,5 @@
 // The Qt message boxes.
-#include "message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QMessageBox>
 

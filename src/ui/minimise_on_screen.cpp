@@ -1,5 +1,5 @@
 // MinimiseOnScreen with a short retry timer.
-#include "minimise_on_screen.h"
+#include "ui/minimise_on_screen.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,5 +1,5 @@
 // The configuration dialog TSelPuerto.
-#include "sel_puerto.h"
+#include "ui/sel_puerto.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -7,12 +7,12 @@
 #include <limits>
 
 #include "commands/program_state.h"
-#include "configuration_services.h"
-#include "help_viewer.h"
-#include "message_boxes.h"
-#include "port_activation.h"
+#include "ui/configuration_services.h"
+#include "ui/help_viewer.h"
+#include "ui/message_boxes.h"
+#include "ui/port_switch.h"
+#include "ui/up_down.h"
 #include "ui_SelecPuerto.h"
-#include "up_down.h"
 
 namespace tavrel {
 namespace {
@@ -31,7 +31,7 @@ void ShowOrdinal(QComboBox* list, std::int32_t position) {
 
 }  // namespace
 
-TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, PortActivation& port,
+TSelPuerto::TSelPuerto(ConfigurationServices& services, ProgramState& state, PortSwitch& port,
                        SequenceSettings& sequence, TranslateFn translate, MessageBoxes& boxes,
                        HelpViewer& help, QWidget* parent)
     : QDialog(parent),

@@ -13,7 +13,7 @@
 #include "commands/commands_file.h"
 #include "commands/notifier.h"
 #include "commands/sequence_settings.h"
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 class QComboBox;
 class QLineEdit;
@@ -26,7 +26,7 @@ namespace tavrel {
 class ConfigurationServices;
 class HelpViewer;
 class MessageBoxes;
-class PortActivation;
+class PortSwitch;
 class ProgramState;
 class UpDown;
 
@@ -35,7 +35,7 @@ class TSelPuerto : public QDialog {
 public:
     // All are referenced and must outlive the dialog. sequence is the setting
     // in effect, shared with capture; the paths live in state.
-    TSelPuerto(ConfigurationServices& services, ProgramState& state, PortActivation& port,
+    TSelPuerto(ConfigurationServices& services, ProgramState& state, PortSwitch& port,
                SequenceSettings& sequence, TranslateFn translate, MessageBoxes& boxes,
                HelpViewer& help, QWidget* parent = nullptr);
     ~TSelPuerto() override;
@@ -91,7 +91,7 @@ private:
     std::unique_ptr<Ui::TSelPuerto> ui_;
     ConfigurationServices& services_;
     ProgramState& state_;
-    PortActivation& port_;
+    PortSwitch& port_;
     SequenceSettings& sequence_;
     TranslateFn translate_;
     MessageBoxes& boxes_;

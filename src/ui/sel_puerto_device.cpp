@@ -2,9 +2,9 @@
 // port opens, whether it is there, and the serial devices this machine has.
 #include <QFileInfo>
 
-#include "configuration_services.h"
-#include "message_boxes.h"
-#include "sel_puerto.h"
+#include "ui/configuration_services.h"
+#include "ui/message_boxes.h"
+#include "ui/sel_puerto.h"
 #include "ui_SelecPuerto.h"
 
 namespace tavrel {

@@ -3,11 +3,11 @@
 #include <QScopedValueRollback>
 
 #include "commands/program_state.h"
-#include "configuration_services.h"
-#include "message_boxes.h"
 #include "platform/posix/program_directory.h"
 #include "platform/text_encoding.h"
-#include "sel_puerto.h"
+#include "ui/configuration_services.h"
+#include "ui/message_boxes.h"
+#include "ui/sel_puerto.h"
 #include "ui_SelecPuerto.h"
 
 namespace tavrel {

@@ -5,9 +5,9 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 
-#include "action_editor.h"
 #include "actions/action_string.h"
 #include "commands/command_table.h"
+#include "ui/action_editor.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 

@@ -1,5 +1,5 @@
 // Conversions between the widgets' text and the core's Windows-1252 text.
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 #include "platform/text_encoding.h"
 

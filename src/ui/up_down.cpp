@@ -1,5 +1,5 @@
 // The up-down control.
-#include "up_down.h"
+#include "ui/up_down.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "acerca_de.h"
+#include "ui/acerca_de.h"
 #include "ui_fakes.h"
 
 namespace tavrel {

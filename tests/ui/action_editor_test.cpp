@@ -16,11 +16,11 @@
 #include <QToolButton>
 #include <QToolTip>
 
-#include "action_editor.h"
 #include "actions/action_string.h"
 #include "actions/named_keys.h"
 #include "commands/command_table.h"
-#include "up_down.h"
+#include "ui/action_editor.h"
+#include "ui/up_down.h"
 
 namespace tavrel {
 namespace {

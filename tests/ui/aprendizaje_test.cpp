@@ -1,7 +1,7 @@
 // The learning dialog through the real capture on a virtual clock: the port
 // check, the three outcomes, the dialog staying open after a failure, the
 // detail line, the collision warning, and every way out ending learning.
-#include "aprendizaje.h"
+#include "ui/aprendizaje.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The command tree editor's rules: menu preparation, insert, delete, the two
 // toggles, drag and drop, learning requests and label editing.
-#include "command_tree_editor.h"
+#include "ui/command_tree_editor.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "action_editor.h"
 #include "commands/command_table.h"
+#include "ui/action_editor.h"
 
 namespace tavrel {
 namespace {

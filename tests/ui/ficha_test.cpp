@@ -16,16 +16,16 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "acerca_de.h"
-#include "action_editor.h"
-#include "command_tree_editor.h"
+#include "app/port_activation.h"
+#include "app/tray_icon.h"
 #include "commands/command_table.h"
 #include "commands/program_state.h"
-#include "ficha.h"
-#include "images.h"
-#include "main_window_services.h"
-#include "port_activation.h"
-#include "tray_icon.h"
+#include "ui/acerca_de.h"
+#include "ui/action_editor.h"
+#include "ui/command_tree_editor.h"
+#include "ui/ficha.h"
+#include "ui/images.h"
+#include "ui/main_window_services.h"
 #include "ui_fakes.h"
 
 namespace tavrel {
@@ -106,7 +106,8 @@ protected:
     ProgramState state;
     bool advancedKeyPress = true;
     PortActivation activation{port, boxes, testing::TableTranslate(&table)};
-    TFicha ficha{services, state, activation, testing::TableTranslate(&table), boxes, help};
+    TrayIcon tray;
+    TFicha ficha{services, state, activation, tray, testing::TableTranslate(&table), boxes, help};
     Notifier<>::Subscription stateHeard;
     ProgramSettings& settings = services.settings;
     ProgramSettings& written = services.written;
@@ -193,7 +194,7 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
     ficha.ActivarClick();
     EXPECT_EQ(log, (Log{"OpenPort"}));
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Activated - COM2)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(tray.Hint(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_FALSE(action("Activar")->isEnabled());
     EXPECT_TRUE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Deactivate port");
@@ -216,7 +217,7 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
               "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
               "user must be a member of it)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(),
+    EXPECT_EQ(tray.Hint(),
               "Tavrel 3.0 (Inactive)\n/dev/ttyS1: permission denied (the device belongs to the "
               "group dialout; your user must be a member of it)");
     EXPECT_TRUE(action("Activar")->isEnabled());
@@ -238,9 +239,7 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
 }
 
 TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
-    const auto shown = [this] {
-        return ficha.TrayIcon1().systemTrayIcon()->icon().pixmap(22, 22).toImage();
-    };
+    const auto shown = [this] { return tray.systemTrayIcon()->icon().pixmap(22, 22).toImage(); };
     const QImage open = ProgramIcon().pixmap(22, 22).toImage();
     const QImage closed = InactiveIcon().pixmap(22, 22).toImage();
     EXPECT_EQ(shown(), closed);
@@ -249,13 +248,12 @@ TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
     activation.deviceGone();
     EXPECT_EQ(shown(), closed);
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(),
-              "Tavrel 3.0 (Inactive)\nThe receiver is gone; waiting for it.");
+    EXPECT_EQ(tray.Hint(), "Tavrel 3.0 (Inactive)\nThe receiver is gone; waiting for it.");
     ficha.ActivarClick();
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(tray.Hint(), "Tavrel 3.0 (Activated - COM2)");
     ficha.DesactivarClick();
     EXPECT_EQ(shown(), closed);
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(tray.Hint(), "Tavrel 3.0 (Inactive)");
 }
 
 TEST_F(FichaTest, DeactivateAndTheTrayPortItemToggle) {
@@ -265,7 +263,7 @@ TEST_F(FichaTest, DeactivateAndTheTrayPortItemToggle) {
     action("PPuerto")->trigger();
     EXPECT_EQ(log, (Log{"ClosePort"}));  // the lines stay as they are
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
-    EXPECT_EQ(ficha.TrayIcon1().Hint(), "Tavrel 3.0 (Inactive)");
+    EXPECT_EQ(tray.Hint(), "Tavrel 3.0 (Inactive)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
@@ -362,18 +360,18 @@ public:
 };
 
 TEST_F(FichaTest, LoadMinimizedStartsStraightInTheTrayWithoutShowingTheWindow) {
-    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    tray.SetAvailabilityProbe([] { return true; });
     settings.Arranque = true;
     ShowCounter counter(ficha);
     ficha.start();
     QCoreApplication::processEvents();
     EXPECT_TRUE(ficha.Running());
-    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(tray.Visible());
     EXPECT_EQ(counter.shows, 0);
 }
 
 TEST_F(FichaTest, StartShowsTheWindowWhenLoadMinimizedCannotSave) {
-    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    tray.SetAvailabilityProbe([] { return true; });
     settings.Arranque = true;
     writeFailure = "Unable to write to /ro/tavrel.ini";
     ficha.start();
@@ -385,29 +383,29 @@ TEST_F(FichaTest, StartShowsTheWindowWhenLoadMinimizedCannotSave) {
 // A panel that comes after Tavrel, or goes: running mode follows it.
 TEST_F(FichaTest, RunningModeMovesBetweenTrayAndMinimisedWindowAsTheTrayComesAndGoes) {
     bool area = false;
-    ficha.TrayIcon1().SetAvailabilityProbe([&area] { return area; });
+    tray.SetAvailabilityProbe([&area] { return area; });
     ficha.show();
     ficha.BotonCancelarClick();
     EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
     area = true;
-    ficha.TrayIcon1().CheckAvailability();
+    tray.CheckAvailability();
     EXPECT_FALSE(ficha.isVisible());
-    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(tray.Visible());
     area = false;
-    ficha.TrayIcon1().CheckAvailability();
+    tray.CheckAvailability();
     EXPECT_TRUE(ficha.isVisible());
     EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
     EXPECT_TRUE(ficha.Running());
 }
 
 TEST_F(FichaTest, MinimisingFromTheWindowManagerIsTheApplicationsMinimise) {
-    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    tray.SetAvailabilityProbe([] { return true; });
     ficha.show();
     ficha.setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
     EXPECT_TRUE(ficha.Running());
     EXPECT_FALSE(ficha.isVisible());
-    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(tray.Visible());
     EXPECT_TRUE(state.EditMode());
 }
 
@@ -456,7 +454,7 @@ TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
     EXPECT_TRUE(ficha.isVisible());
     // Once the window is on screen, where a window manager can minimise it.
     EXPECT_TRUE(QTest::qWaitFor([this] { return ficha.isMinimized(); }));
-    EXPECT_FALSE(ficha.TrayIcon1().Visible());
+    EXPECT_FALSE(tray.Visible());
     EXPECT_TRUE(log.empty());  // Cancel writes nothing
 
     ficha.showNormal();  // the user brings it back from the taskbar
@@ -466,23 +464,23 @@ TEST_F(FichaTest, WithoutTrayRunningModeMinimisesAndRestoringReturnsToEditing) {
 }
 
 TEST_F(FichaTest, WithTrayRunningModeHidesAndDoubleClickBringsEditingBack) {
-    ficha.TrayIcon1().SetAvailabilityProbe([] { return true; });
+    tray.SetAvailabilityProbe([] { return true; });
     ficha.show();
     find<QAbstractButton>("BotonCancelar")->click();
     EXPECT_FALSE(ficha.isVisible());
-    EXPECT_TRUE(ficha.TrayIcon1().ShowIcon());
-    EXPECT_TRUE(ficha.TrayIcon1().Visible());
+    EXPECT_TRUE(tray.ShowIcon());
+    EXPECT_TRUE(tray.Visible());
 
-    QSystemTrayIcon* tray = ficha.TrayIcon1().systemTrayIcon();
-    emit tray->activated(QSystemTrayIcon::Trigger);  // a left click does nothing
+    QSystemTrayIcon* icon = tray.systemTrayIcon();
+    emit icon->activated(QSystemTrayIcon::Trigger);  // a left click does nothing
     EXPECT_FALSE(ficha.isVisible());
-    EXPECT_EQ(tray->contextMenu(), ficha.PopupMenu());
+    EXPECT_EQ(icon->contextMenu(), ficha.PopupMenu());
 
-    emit tray->activated(QSystemTrayIcon::DoubleClick);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(ficha.isVisible());
     EXPECT_TRUE(state.EditMode());
-    EXPECT_FALSE(ficha.TrayIcon1().ShowIcon());
-    EXPECT_FALSE(ficha.TrayIcon1().Visible());
+    EXPECT_FALSE(tray.ShowIcon());
+    EXPECT_FALSE(tray.Visible());
     EXPECT_EQ(ficha.focusWidget(), find<QWidget>("BotonAceptar"));
 
     // The keyword restore shows the window without entering editing mode.

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
-#include "help_window.h"
+#include "ui/help_window.h"
 
 namespace tavrel {
 namespace {

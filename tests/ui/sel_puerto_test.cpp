@@ -12,12 +12,12 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/port_activation.h"
 #include "commands/program_state.h"
-#include "configuration_services.h"
-#include "port_activation.h"
-#include "sel_puerto.h"
+#include "ui/configuration_services.h"
+#include "ui/sel_puerto.h"
+#include "ui/up_down.h"
 #include "ui_fakes.h"
-#include "up_down.h"
 
 namespace tavrel {
 namespace {

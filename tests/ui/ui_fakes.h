@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "help_viewer.h"
-#include "message_boxes.h"
 #include "platform/fake/fake_desktop.h"
-#include "port_control.h"
-#include "text_edge.h"
+#include "ui/help_viewer.h"
+#include "ui/message_boxes.h"
+#include "ui/port_control.h"
+#include "ui/text_edge.h"
 
 namespace tavrel::testing {
 

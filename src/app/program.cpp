@@ -1,21 +1,21 @@
 // The program's parts and the wiring between them.
-#include "program.h"
+#include "app/program.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "action_editor.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
-#include "aprendizaje.h"
-#include "command_tree_editor.h"
-#include "ficha.h"
-#include "message_boxes.h"
 #include "platform/desktop.h"
 #include "platform/posix/program_directory.h"
 #include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
-#include "sel_puerto.h"
+#include "ui/action_editor.h"
+#include "ui/aprendizaje.h"
+#include "ui/command_tree_editor.h"
+#include "ui/ficha.h"
+#include "ui/message_boxes.h"
+#include "ui/sel_puerto.h"
 
 namespace tavrel {
 namespace {
@@ -117,7 +117,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     });
 
     // --- the main window's creation (FormCreate)
-    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, translate_, boxes, help);
+    tray_ = std::make_unique<TrayIcon>();
+    tray_->setObjectName(QStringLiteral("TrayIcon1"));
+    ficha_ = std::make_unique<TFicha>(*this, state_, activation_, *tray_, translate_, boxes, help);
     ficha_->setObjectName(QStringLiteral("Ficha"));
     TFicha& ficha = *ficha_;
     ficha.setCommandTable(&table_);

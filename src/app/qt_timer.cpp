@@ -1,6 +1,6 @@
 // A Timer over QTimer with the restart rules of the Timer interface, and a
 // ReadWatch over QSocketNotifier.
-#include "qt_timer.h"
+#include "app/qt_timer.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

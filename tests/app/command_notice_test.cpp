@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "command_notice.h"
+#include "app/command_notice.h"
 #include "commands/command_table.h"
 #include "commands/program_state.h"
 

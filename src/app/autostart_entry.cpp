@@ -1,5 +1,5 @@
 // AutostartEntry over the file system.
-#include "autostart_entry.h"
+#include "app/autostart_entry.h"
 
 #include <filesystem>
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "autostart_entry.h"
+#include "app/autostart_entry.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tavrel {

@@ -6,7 +6,7 @@
 #include <QSessionManager>
 #include <csignal>
 
-#include "session_end.h"
+#include "app/session_end.h"
 
 namespace tavrel {
 namespace {

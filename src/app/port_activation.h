@@ -4,40 +4,37 @@
 // hears (the window's captions, code capture's start-up bytes).
 #pragma once
 
-#include "commands/notifier.h"
-#include "text_edge.h"
+#include "ui/port_switch.h"
+#include "ui/text_edge.h"
 
 namespace tavrel {
 
 class MessageBoxes;
 class PortControl;
 
-class PortActivation {
+class PortActivation final : public PortSwitch {
 public:
     PortActivation(PortControl& port, MessageBoxes& boxes, TranslateFn translate);
 
     // Opens the port (also when it is open already) or reports the conflict
     // with the driver's reason; announces the state either way.
-    void ActivarClick();
+    void ActivarClick() override;
     // Closes the port and announces it closed; the lines stay as they are.
-    void DesactivarClick();
-    void PPuertoClick();
+    void DesactivarClick() override;
+    void PPuertoClick() override;
     // Closes an open port without announcing it: the program is ending.
-    void closeForExit();
+    void closeForExit() override;
     // The device went away and the driver closed the port: announced closed,
     // with that as the reason.
     void deviceGone();
     // Why the port is closed, for the tray icon's hint: the driver's reason
     // after a failed open, the device gone; empty while open or when closed
     // by the user.
-    const QString& why() const { return why_; }
+    const QString& why() const override { return why_; }
 
-    bool IsOpen() const;
+    bool IsOpen() const override;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
-    int PortNumber() const;
-
-    // After every open attempt and every close: true when the port is open.
-    Notifier<bool> changed;
+    int PortNumber() const override;
 
 private:
     PortControl& port_;

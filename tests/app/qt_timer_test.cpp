@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
-#include "qt_timer.h"
+#include "app/qt_timer.h"
 
 namespace tavrel {
 namespace {

@@ -1,5 +1,5 @@
 // SingleInstance over a local socket.
-#include "single_instance.h"
+#include "app/single_instance.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

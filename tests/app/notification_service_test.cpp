@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "command_notice.h"
+#include "app/command_notice.h"
 
 namespace tavrel {
 namespace {

@@ -8,24 +8,25 @@
 
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
-#include "autostart_entry.h"
+#include "app/autostart_entry.h"
+#include "app/command_notice.h"
+#include "app/port_activation.h"
+#include "app/qt_timer.h"
+#include "app/tray_icon.h"
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
-#include "command_notice.h"
 #include "commands/command_table.h"
 #include "commands/commands_file.h"
 #include "commands/program_settings.h"
 #include "commands/program_state.h"
 #include "commands/sequence_settings.h"
-#include "configuration_services.h"
-#include "main_window_services.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
-#include "port_activation.h"
-#include "port_control.h"
-#include "qt_timer.h"
 #include "serial/ComDrv32.h"
 #include "translation/translation_table.h"
+#include "ui/configuration_services.h"
+#include "ui/main_window_services.h"
+#include "ui/port_control.h"
 
 namespace tavrel {
 
@@ -64,6 +65,7 @@ public:
 
     TFicha& Ficha() const { return *ficha_; }
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
+    TrayIcon& Tray() const { return *tray_; }
     ProgramState& state() { return state_; }
     TCommPortDriver& CommPort() { return commPort_; }
     CodeCapture& Capture() { return capture_; }
@@ -157,6 +159,8 @@ private:
     // would be written and looked for elsewhere, so it is not.
     bool configHomeStorable_ = true;
     AutostartEntry autostart_;
+    // The icon of running mode, handed to the window; it outlives the window.
+    std::unique_ptr<TrayIcon> tray_;
     // Last: the window goes first, while everything it shows still exists.
     std::unique_ptr<TFicha> ficha_;
     TSelPuerto* selPuerto_ = nullptr;  // owned by the window

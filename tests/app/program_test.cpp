@@ -24,14 +24,14 @@
 #include <string>
 #include <vector>
 
-#include "acerca_de.h"
-#include "ficha.h"
-#include "fit_text.h"
+#include "app/program.h"
+#include "app/tray_icon.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/file_system.h"
-#include "program.h"
-#include "sel_puerto.h"
-#include "tray_icon.h"
+#include "ui/acerca_de.h"
+#include "ui/ficha.h"
+#include "ui/fit_text.h"
+#include "ui/sel_puerto.h"
 #include "ui_fakes.h"
 
 namespace tavrel {
@@ -147,7 +147,7 @@ TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
     EXPECT_FALSE(program->CommPort().IsOpen());
     EXPECT_EQ(ficha().windowTitle(), "Tavrel");
     EXPECT_EQ(program->state().commandsPath(), file("vorkumel.ini").toStdString());
-    EXPECT_EQ(ficha().TrayIcon1().Hint(), "");
+    EXPECT_EQ(program->Tray().Hint(), "");
     EXPECT_TRUE(program->state().EditMode());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(program->Sequence().ShortestCodeLength, 100000);
@@ -164,7 +164,7 @@ TEST_F(ProgramTest, FileWithoutEntriesKeepsPortClosedUntilActivated) {
     action("Activar")->trigger();
     EXPECT_TRUE(program->CommPort().IsOpen());
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Activated - COM2)");
-    EXPECT_EQ(ficha().TrayIcon1().Hint(), "Tavrel 3.0 (Activated - COM2)");
+    EXPECT_EQ(program->Tray().Hint(), "Tavrel 3.0 (Activated - COM2)");
     EXPECT_FALSE(action("Activar")->isEnabled());
     EXPECT_TRUE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Deactivate port");

@@ -5,8 +5,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include "images.h"
-#include "tray_icon.h"
+#include "app/tray_icon.h"
+#include "ui/images.h"
 
 namespace tavrel {
 namespace {

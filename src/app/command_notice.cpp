@@ -1,5 +1,5 @@
 // CommandNotice through org.freedesktop.Notifications or a popup of our own.
-#include "command_notice.h"
+#include "app/command_notice.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 #include "commands/command_table.h"
 #include "commands/program_state.h"
-#include "text_edge.h"
+#include "ui/text_edge.h"
 
 #ifdef TAVREL_HAVE_DBUS
 #include <QDBusConnection>

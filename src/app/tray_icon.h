@@ -9,13 +9,15 @@
 #include <QString>
 #include <functional>
 
+#include "ui/notification_icon.h"
+
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 
 namespace tavrel {
 
-class TrayIcon : public QObject {
+class TrayIcon : public QObject, public NotificationIcon {
     Q_OBJECT
 public:
     // The longest tip the icon shows; longer hints are cut to it.
@@ -25,29 +27,26 @@ public:
     ~TrayIcon() override;
 
     // Whether a notification area is there to hold the icon. Replaceable for tests.
-    bool Available() const;
+    bool Available() const override;
     void SetAvailabilityProbe(std::function<bool()> probe) { probe_ = std::move(probe); }
     // How often the notification area is looked for while the icon is wanted.
     static constexpr int kWatchIntervalMs = 1000;
     // Checks at once what the watch checks on every tick.
     void CheckAvailability();
 
-    void SetShowIcon(bool show);
+    void SetShowIcon(bool show) override;
     bool ShowIcon() const { return show_; }
     // True while the icon really sits in the notification area.
     bool Visible() const;
 
-    void SetHint(const QString& hint);
+    void SetHint(const QString& hint) override;
     const QString& Hint() const { return hint_; }
     QString Tip() const;
 
-    void SetIcon(const QIcon& icon);
-    void SetPopupMenu(QMenu* menu);
+    void SetIcon(const QIcon& icon) override;
+    void SetPopupMenu(QMenu* menu) override;
 
     std::function<void()> OnClick;
-    std::function<void()> OnDblClick;
-    // The notification area arrived (true) or left (false) while the icon was wanted.
-    std::function<void(bool available)> OnAvailabilityChanged;
 
     QSystemTrayIcon* systemTrayIcon() const { return tray_; }
 

@@ -1,7 +1,7 @@
 // tavrel's command line.
-#include "command_line.h"
+#include "app/command_line.h"
 
-#include "acerca_de.h"
+#include "ui/acerca_de.h"
 
 namespace tavrel {
 namespace {

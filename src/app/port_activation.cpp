@@ -1,8 +1,8 @@
 // Port activation and its report.
-#include "port_activation.h"
+#include "app/port_activation.h"
 
-#include "message_boxes.h"
-#include "port_control.h"
+#include "ui/message_boxes.h"
+#include "ui/port_control.h"
 
 namespace tavrel {
 namespace {

@@ -1,5 +1,5 @@
 // TrayIcon over QSystemTrayIcon.
-#include "tray_icon.h"
+#include "app/tray_icon.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>

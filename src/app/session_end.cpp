@@ -1,6 +1,6 @@
 // A signal handler may only write to a pipe; the GUI thread reads it through a
 // socket notifier and ends the program from the message loop.
-#include "session_end.h"
+#include "app/session_end.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
