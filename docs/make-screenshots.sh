@@ -41,7 +41,7 @@ printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
     '[6]' 'Level=0' \
     '[7]' 'Level=1' >"$work/vorkumel.ini"
 
-"$build/tools/irsim/irsim" --link "$work/ttyIR" --log "$work/irsim.log" \
+"$build/tools/irsim/tavrel-irsim" --link "$work/ttyIR" --log "$work/irsim.log" \
     'wait 1500; press 0A2F3C; wait 600000' &
 pids+=($!)
 wait_for test -e "$work/ttyIR"
