@@ -110,28 +110,37 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
             return device + say("not a serial port", "notaserialport");
         case OpenFailure::PermissionDenied: {
             std::string text = device + say("permission denied", "permissiondenied");
+            // For a kernel receiver the advice names what to run as well.
+            const bool kernel = ChooseReceiver(failure.path).kind == ReceiverKind::KernelScancode;
             if (!failure.group.empty()) {
                 text += " (" +
                         with(say("the device belongs to the group %s; your user must be a member "
                                  "of it",
                                  "joingroup"),
                              failure.group) +
+                        (kernel ? ": sudo usermod -aG " + failure.group + " $USER" : "") + ")";
+            } else if (kernel) {
+                text += " (" +
+                        say("install the udev rule that comes with Tavrel, which gives the user "
+                            "at the screen access to infrared receivers",
+                            "installudevrule") +
                         ")";
             }
             return text;
         }
         case OpenFailure::NoDecoder: {
             // The kernel loads the decoders itself once they are asked for.
-            const std::string protocols =
-                "/sys/class/rc/" + (failure.systemText.empty() ? "rc*" : failure.systemText) +
-                "/protocols";
+            // Its protocols file takes no "all" (a list of names only);
+            // ir-keytable (package ir-keytable) does.
+            const std::string receiver =
+                failure.systemText.empty() ? std::string() : "-s " + failure.systemText + " ";
             return device +
                    say("no protocol decoder is enabled for this receiver", "nodecoderenabled") +
                    " (" +
                    with(say("learn in raw mode by choosing %s:raw, or enable the decoders:",
                             "learninrawmode"),
                         failure.path) +
-                   " echo all | sudo tee " + protocols + ")";
+                   " sudo ir-keytable " + receiver + "-p all)";
         }
         case OpenFailure::NotGrabbed: {
             std::string text =
@@ -143,6 +152,12 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
             }
             return text;
         }
+        case OpenFailure::NotReceiver:
+            return device + say("not an infrared receiver", "notaninfraredreceiver");
+        case OpenFailure::NoRawTimings:
+            return device + say("this receiver decodes in hardware and gives no raw timings; "
+                                "choose it without :raw",
+                                "norawtimings");
         case OpenFailure::DaemonNotRunning:
             return device + say("the LIRC daemon is not running there", "daemonnotrunning");
         case OpenFailure::BadAddress:

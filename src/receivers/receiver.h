@@ -30,7 +30,13 @@ struct OpenFailure {
         NoDecoder,
         // A kernel receiver's input event device could not be taken for
         // Tavrel alone, so its keys would reach the desktop as well.
+        // systemText: that device and the system's words.
         NotGrabbed,
+        // A kernel receiver's path is no LIRC device, or one that cannot
+        // receive.
+        NotReceiver,
+        // Raw timings asked of a kernel receiver that decodes in hardware.
+        NoRawTimings,
         // Nothing answers at the daemon's socket or address.
         DaemonNotRunning,
         // A daemon address that is neither a path nor HOST:PORT.

@@ -4,47 +4,24 @@
 #include "serial/ComDrv32.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/device_access.h"
 #include "platform/trace.h"
 #include "serial/line_settings.h"
 
 namespace tavrel {
 
 namespace {
-
-std::string GroupName(gid_t gid) {
-    std::vector<char> scratch(4096);
-    group entry{};
-    group* found = nullptr;
-    if (getgrgid_r(gid, &entry, scratch.data(), scratch.size(), &found) == 0 && found != nullptr) {
-        return found->gr_name;
-    }
-    return std::to_string(gid);
-}
-
-// Advice to join the group helps only when that group may read and write the
-// device: a root-only 0600 line belongs to group root for nothing.
-std::string GroupThatMayUse(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 ||
-        (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) {
-        return {};
-    }
-    return GroupName(info.st_gid);
-}
 
 OpenFailure FailureOf(const std::string& path, int error) {
     OpenFailure failure;
@@ -69,11 +46,7 @@ OpenFailure FailureOf(const std::string& path, int error) {
             break;
         default:
             failure.kind = OpenFailure::Other;
-            failure.systemText = std::strerror(error);
-            if (!failure.systemText.empty()) {
-                failure.systemText[0] = static_cast<char>(
-                    std::tolower(static_cast<unsigned char>(failure.systemText[0])));
-            }
+            failure.systemText = SystemErrorText(error);
             break;
     }
     return failure;

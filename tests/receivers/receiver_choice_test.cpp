@@ -43,8 +43,7 @@ TEST(DescribeOpenFailure, TheReceiversOwnReasonsSayWhatToDo) {
     OpenFailure noDecoder{OpenFailure::NoDecoder, "/dev/lirc1", {}, "rc2"};
     EXPECT_EQ(DescribeOpenFailure(noDecoder),
               "/dev/lirc1: no protocol decoder is enabled for this receiver (learn in raw mode by "
-              "choosing /dev/lirc1:raw, or enable the decoders: echo all | sudo tee "
-              "/sys/class/rc/rc2/protocols)");
+              "choosing /dev/lirc1:raw, or enable the decoders: sudo ir-keytable -s rc2 -p all)");
     OpenFailure daemon{OpenFailure::DaemonNotRunning, "/run/lirc/lircd", {}, {}};
     EXPECT_EQ(
         DescribeOpenFailure(
