@@ -25,4 +25,7 @@ ExternalProject_Add(vm_programs
 add_test(NAME kernel_vm_tests
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/vmtest --build ${TAVREL_VM_BUILD}
                  --cache ${CMAKE_BINARY_DIR}/vmtest-cache)
-set_tests_properties(kernel_vm_tests PROPERTIES LABELS vm TIMEOUT 600)
+# One VM at a time (they share the kernel cache), and none beside the tests
+# that time the desktop: an emulated machine takes a whole core.
+set_tests_properties(kernel_vm_tests PROPERTIES LABELS vm TIMEOUT 600
+                     RESOURCE_LOCK "vm;x11_desktop")

@@ -55,6 +55,10 @@ int FromCodePoint(char32_t cp) {
 
 }  // namespace
 
+char32_t Cp1252ToCodePoint(unsigned char byte) {
+    return ToCodePoint(byte);
+}
+
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -26,6 +26,23 @@ constexpr std::uint32_t MOUSEEVENTF_MOVE = 0x0001, MOUSEEVENTF_LEFTDOWN = 0x0002
                         MOUSEEVENTF_RIGHTUP = 0x0010, MOUSEEVENTF_MIDDLEDOWN = 0x0020,
                         MOUSEEVENTF_MIDDLEUP = 0x0040;
 
+// The button events that mouse_event flags ask for, in the order a backend
+// sends them.
+enum class MouseButton { Left, Right, Middle };
+struct MouseButtonEvent {
+    std::uint32_t flag;
+    MouseButton button;
+    bool press;
+};
+constexpr MouseButtonEvent kMouseButtonEvents[] = {
+    {MOUSEEVENTF_LEFTDOWN, MouseButton::Left, true},
+    {MOUSEEVENTF_LEFTUP, MouseButton::Left, false},
+    {MOUSEEVENTF_RIGHTDOWN, MouseButton::Right, true},
+    {MOUSEEVENTF_RIGHTUP, MouseButton::Right, false},
+    {MOUSEEVENTF_MIDDLEDOWN, MouseButton::Middle, true},
+    {MOUSEEVENTF_MIDDLEUP, MouseButton::Middle, false},
+};
+
 // Window messages that a backend gives a meaning of its own.
 constexpr std::uint32_t WM_CLOSE = 0x0010, WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102,
                         WM_SYSCOMMAND = 0x0112;

@@ -135,19 +135,11 @@ void X11Input::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
         XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
     }
-    struct ButtonFlag {
-        std::uint32_t flag;
-        unsigned button;
-        Bool press;
-    };
-    constexpr ButtonFlag kButtons[] = {
-        {MOUSEEVENTF_LEFTDOWN, Button1, True},   {MOUSEEVENTF_LEFTUP, Button1, False},
-        {MOUSEEVENTF_RIGHTDOWN, Button3, True},  {MOUSEEVENTF_RIGHTUP, Button3, False},
-        {MOUSEEVENTF_MIDDLEDOWN, Button2, True}, {MOUSEEVENTF_MIDDLEUP, Button2, False},
-    };
-    for (const ButtonFlag& button : kButtons) {
-        if ((flags & button.flag) != 0) {
-            XTestFakeButtonEvent(display, button.button, button.press, CurrentTime);
+    for (const MouseButtonEvent& event : kMouseButtonEvents) {
+        if ((flags & event.flag) != 0) {
+            constexpr unsigned kButtons[] = {Button1, Button3, Button2};  // left, right, middle
+            XTestFakeButtonEvent(display, kButtons[static_cast<int>(event.button)],
+                                 event.press ? True : False, CurrentTime);
         }
     }
 }
