@@ -1,9 +1,11 @@
-// The tavrel program: answers --help and --version, makes sure there is an X
-// display and no other Tavrel on it, puts the parts together, shows the main
-// window and runs the message loop until Exit, the close box, a log-off or SIGTERM.
+// The tavrel program: answers --help and --version, chooses how it reaches the
+// desktop (Wayland or X11), makes sure no other Tavrel runs on that display,
+// puts the parts together, shows the main window and runs the message loop
+// until Exit, the close box, a log-off or SIGTERM.
 #include <unistd.h>
 
 #include <QApplication>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,14 +14,16 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/desktop_backends.h"
+#include "app/desktop_choice.h"
 #include "app/null_desktop.h"
 #include "app/program.h"
+#include "app/qt_timer.h"
 #include "app/session_end.h"
 #include "app/single_instance.h"
 #include "platform/posix/demo_setup.h"
 #include "platform/posix/program_directory.h"
 #include "platform/posix/stderr_trace.h"
-#include "platform/x11/x11_backend.h"
 #include "ui/ficha.h"
 #include "ui/help_window.h"
 #include "ui/message_boxes.h"
@@ -32,16 +36,18 @@ int Answer(const tavrel::CommandLineAnswer& answer) {
     return answer.exitCode;
 }
 
-// Qt's X11 platform is the one that would abort without a display; a platform
-// chosen on purpose (offscreen for tests) runs on with the message box.
-bool QtWillUseX11(int argc, char* argv[]) {
+// Qt's X11 and Wayland platforms are the ones that would abort without a
+// display; a platform chosen on purpose (offscreen for tests) runs on with
+// the message box.
+bool QtNeedsDisplay(int argc, char* argv[]) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "-platform") == 0) {
-            return std::strncmp(argv[i + 1], "xcb", 3) == 0;
+            platform = argv[i + 1];
         }
     }
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    return platform == nullptr || *platform == '\0' || std::strncmp(platform, "xcb", 3) == 0;
+    return platform == nullptr || *platform == '\0' || std::strncmp(platform, "xcb", 3) == 0 ||
+           std::strncmp(platform, "wayland", 7) == 0;
 }
 
 }  // namespace
@@ -54,9 +60,15 @@ int main(int argc, char* argv[]) {
     // Before any part exists, so that every event of the run is traced.
     const std::unique_ptr<tavrel::Trace> trace = tavrel::TraceFromEnvironment();
     tavrel::InstallTrace(trace.get());
-    tavrel::X11Backend::OpenResult x11 = tavrel::X11Backend::Open();
-    if (!x11.backend && QtWillUseX11(argc, argv)) {
-        std::fputs(tavrel::NoDisplayMessage(std::getenv("DISPLAY")).c_str(), stderr);
+    const tavrel::DesktopEnvironment environment = tavrel::DesktopEnvironment::FromProcess();
+    tavrel::DesktopChoice chosen =
+        tavrel::ChooseDesktop(environment, [&environment](tavrel::BackendKind kind) {
+            return tavrel::OpenDesktopBackend(kind, environment);
+        });
+    if (!chosen.backend && QtNeedsDisplay(argc, argv)) {
+        std::fputs(tavrel::NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))
+                       .c_str(),
+                   stderr);
         return 1;
     }
 
@@ -88,27 +100,34 @@ int main(int argc, char* argv[]) {
         return Answer(answer);
     }
 
-    // A demo runs beside the user's own Tavrel and takes no part in handing over.
-    tavrel::SingleInstance instance(tavrel::InstanceServerName(
-        getuid(), qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("XDG_RUNTIME_DIR")));
+    // A Wayland session's X display (XWayland) belongs to it: the session is
+    // named by its Wayland display. A demo runs beside the user's own Tavrel
+    // and takes no part in handing over.
+    const QString display = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                ? qEnvironmentVariable("DISPLAY")
+                                : qEnvironmentVariable("WAYLAND_DISPLAY");
+    tavrel::SingleInstance instance(
+        tavrel::InstanceServerName(getuid(), display, qEnvironmentVariable("XDG_RUNTIME_DIR")));
     if (!demo && instance.HandOver()) {
         std::fputs("tavrel: Tavrel already runs on this display; its window was brought forward.\n",
                    stdout);
         return 0;
     }
 
-    if (x11.backend) {
-        // Waits for the window manager must not freeze the window, the
-        // serial port or the timers.
-        x11.backend->setMessagePump([] { QCoreApplication::processEvents(); });
+    tavrel::QtReadWatchFactory watches;
+    if (chosen.backend) {
+        // Waits for the window manager or the compositor must not freeze the
+        // window, the serial port or the timers.
+        chosen.backend->setMessagePump([] { QCoreApplication::processEvents(); });
+        chosen.backend->watchEvents(watches);
     }
     tavrel::NullInput noInput;
     tavrel::NullDesktop noDesktop;
     tavrel::NullSound noSound;
     const tavrel::DesktopParts desktop =
-        x11.backend ? tavrel::DesktopParts{x11.backend->input(), x11.backend->desktop(),
-                                           x11.backend->sound()}
-                    : tavrel::DesktopParts{noInput, noDesktop, noSound};
+        chosen.backend ? tavrel::DesktopParts{chosen.backend->input(), chosen.backend->desktop(),
+                                              chosen.backend->sound()}
+                       : tavrel::DesktopParts{noInput, noDesktop, noSound};
 
     tavrel::QtMessageBoxes boxes;
     tavrel::HelpWindow help(tavrel::DefaultHelpIndex());
@@ -121,9 +140,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "tavrel: a second start cannot find this one (%s)\n",
                      qPrintable(instance.error()));
     }
-    if (!x11.problem.empty()) {
-        // Told once; the program goes on without keystrokes or window actions.
-        boxes.Error(QStringLiteral("Tavrel"), QString::fromStdString(x11.problem));
+    if (!chosen.problems.empty()) {
+        // Told once; the program goes on without what the desktop refused.
+        QStringList lines;
+        for (const std::string& problem : chosen.problems) {
+            lines << QString::fromStdString(problem);
+        }
+        boxes.Error(QStringLiteral("Tavrel"), lines.join(QLatin1Char('\n')));
     }
 
     tavrel::InstallSessionEnd(app, [] { QCoreApplication::exit(0); });

@@ -24,7 +24,7 @@
 #include "commands/sequence_settings.h"
 #include "event_loop.h"
 #include "irsim_process.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 #include "smoke.h"
 
 #ifdef TAVREL_BENCH_X11
@@ -32,8 +32,8 @@
 // The core's headers before Xlib's, whose macros clash with their names.
 #include "actions/action_runner.h"
 #include "actions/send_keys.h"
-#include "capture/recognizer.h"
 #include "commands/program_state.h"
+#include "road/receiving_road.h"
 #include "bench_target.h"
 #include "quiet_recognition_host.h"
 // clang-format on
@@ -133,7 +133,7 @@ void BM_BurstToReceiveEvent(benchmark::State& state) {
     tavrel::TCommPortDriver driver(loop, loop);
     Clock::time_point deliveredAt;
     std::size_t received = 0;
-    driver.SetOnReceiveData([&](tavrel::TCommPortDriver&, const std::uint8_t*, std::int32_t size) {
+    driver.SetOnReceiveData([&](tavrel::Receiver&, const std::uint8_t*, std::int32_t size) {
         deliveredAt = Clock::now();
         received += static_cast<std::size_t>(size);
     });
@@ -200,11 +200,11 @@ struct CountedLine {
     // Skips the benchmark when the line does not open.
     bool open(benchmark::State& state, tavrel::TComPortBaudRate rate) {
         driver.SetOnReceiveData(
-            [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            [this](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
                 counting.capture.CommPortReceiveData(data, size);
             });
         driver.SetOnBatchSoFar(
-            [this](tavrel::TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+            [this](tavrel::Receiver&, const std::uint8_t* data, std::int32_t size) {
                 counting.capture.CommPortBatchSoFar(data, size);
             });
         if (!OpenOn(driver, device.slavePath(), rate)) {
@@ -297,11 +297,9 @@ void BM_PressToKeyPress(benchmark::State& state) {
     mode.setEditMode(false);
     mode.setSonido(false);
     tavrel::ActionRunner runner(input, desktop, processes, sendKeys, table, mode, loop);
-    tavrel::CodeCapture capture(loop, table, settings);
     tavrel::bench::QuietRecognitionHost host;
-    tavrel::Recognizer recognizer(table, settings, mode, target.backend->sound(), runner, host);
-    capture.reconocer = [&](const tavrel::TSecuencia& s) { recognizer.Reconocer(s); };
-    capture.outcomeSettled = [&](const tavrel::TSecuencia& s) { return recognizer.Settled(s); };
+    tavrel::ReceivingRoad road(
+        {loop, loop, table, settings, mode, target.backend->sound(), runner, runner, host});
     const int pos = table.appendCommand(table.appendRemote("TV"), "k", 2);
     tavrel::TComando& command = table.record(pos);
     for (std::size_t i = 0; i < kBurst.size(); ++i) {
@@ -311,16 +309,12 @@ void BM_PressToKeyPress(benchmark::State& state) {
     command.Acciones->push_back("0=\xA1SendKeys\xA1NNNNk");
     settings.ShortestCodeLength = command.Codigo.NumValores;
 
-    tavrel::TCommPortDriver driver(loop, loop);
-    driver.SetOnReceiveData([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
-                                std::int32_t size) { capture.CommPortReceiveData(data, size); });
-    driver.SetOnBatchSoFar([&](tavrel::TCommPortDriver&, const std::uint8_t* data,
-                               std::int32_t size) { capture.CommPortBatchSoFar(data, size); });
-    if (!OpenOn(driver, device.slavePath(), baud == 9600 ? tavrel::br9600 : tavrel::br19200)) {
-        state.SkipWithError(driver.LastError().c_str());
+    if (!OpenOn(road.serial(), device.slavePath(),
+                baud == 9600 ? tavrel::br9600 : tavrel::br19200)) {
+        state.SkipWithError(road.receiver().LastError().c_str());
         return;
     }
-    capture.PortActivated();
+    road.receiverOpened();
 
     std::mt19937 random(4242);
     std::uniform_int_distribution<int> phase(0, 50'000);

@@ -153,7 +153,14 @@ bool ActionRunner::RunNextAction(TComando& command) {
     const WindowHandle prev = hasTarget ? desktop_->GetForegroundWindow() : kNoWindow;
     if (hasTarget) {
         const WindowHandle found = FindWindowByTitlePart(command.TargetWindow);
-        if (found != kNoWindow) {
+        if (found == kNoWindow) {
+            TraceEvent([&] {
+                const std::string refused = desktop_->windowsUnavailable();
+                return "destination window \"" + command.TargetWindow + "\" " +
+                       (refused.empty() ? std::string("not found") : "not looked for: " + refused) +
+                       "; the action goes where the focus is";
+            });
+        } else {
             const std::string title = desktop_->GetWindowText(found).substr(0, kFoundTitleLength);
             if (!title.empty()) {
                 // A title cut at the buffer's length names no window; the
@@ -255,7 +262,13 @@ WindowHandle ActionRunner::FindWindowByTitlePart(std::string_view text) {
 
 bool ActionRunner::performPostMessage(std::string_view action, WindowHandle prev) {
     if (prev == kNoWindow) {
-        return false;  // there is no window that had the foreground to receive it
+        // There is no window that had the foreground to receive it.
+        TraceEvent([&] {
+            const std::string refused = desktop_->windowsUnavailable();
+            return "message not posted: " +
+                   (refused.empty() ? std::string("no window has the focus") : refused);
+        });
+        return false;
     }
     const PostMessageFields f = ReadPostMessage(action);
     const std::uint32_t message = MessageNumber(f.message);

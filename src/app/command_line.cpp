@@ -8,10 +8,11 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: tavrel [--demo | --help | --version]\n"
-    "Lets an infrared remote control on a serial receiver drive the X desktop.\n"
+    "Lets an infrared remote control on a serial receiver drive the desktop.\n"
     "Without options Tavrel starts in its main window; with \"Load minimized\"\n"
     "saved it starts in the notification area. A second start on the same\n"
     "display brings the running Tavrel's window forward instead.\n"
+    "TAVREL_INPUT=x11, wayland or uinput chooses how keys reach the desktop.\n"
     "Files: tavrel.ini and the commands file in the program directory, or in\n"
     "$XDG_CONFIG_HOME/tavrel (default ~/.config/tavrel) for an installed copy.\n"
     "\n"
@@ -56,12 +57,18 @@ bool DemoRequested(const std::vector<std::string>& arguments) {
     return false;
 }
 
-std::string NoDisplayMessage(const char* displayName) {
-    const std::string which = displayName == nullptr || *displayName == '\0'
-                                  ? std::string("DISPLAY is not set")
-                                  : "DISPLAY is \"" + std::string(displayName) + "\"";
-    return "tavrel: Tavrel needs an X display, and none could be opened (" + which +
-           "); start it inside an X session.\n";
+std::string NoDisplayMessage(const char* displayName, const char* waylandDisplay) {
+    const auto describe = [](const char* name, const char* value) {
+        return value == nullptr || *value == '\0' ? std::string(name) + " is not set"
+                                                  : std::string(name) + " is \"" + value + "\"";
+    };
+    if (waylandDisplay == nullptr || *waylandDisplay == '\0') {
+        return "tavrel: Tavrel needs an X display, and none could be opened (" +
+               describe("DISPLAY", displayName) + "); start it inside an X session.\n";
+    }
+    return "tavrel: Tavrel needs a Wayland or X display, and none could be opened (" +
+           describe("WAYLAND_DISPLAY", waylandDisplay) + ", " + describe("DISPLAY", displayName) +
+           "); start it inside a desktop session.\n";
 }
 
 }  // namespace tavrel

@@ -23,7 +23,8 @@ CommandLineAnswer RejectLeftoverArguments(const std::vector<std::string>& argume
 // --demo: a run on the simulated receiver in a private program directory.
 bool DemoRequested(const std::vector<std::string>& arguments);
 
-// One line for a start without an X display; displayName is DISPLAY (may be null).
-std::string NoDisplayMessage(const char* displayName);
+// One line for a start without a display; displayName is DISPLAY,
+// waylandDisplay WAYLAND_DISPLAY (either may be null).
+std::string NoDisplayMessage(const char* displayName, const char* waylandDisplay = nullptr);
 
 }  // namespace tavrel

@@ -1,4 +1,4 @@
-// Stand-ins for the desktop when no X display can be reached: the program
+// Stand-ins for the desktop when no display can be reached: the program
 // still receives, learns and edits, and the actions do nothing.
 #pragma once
 
@@ -28,6 +28,9 @@ public:
     void RaiseAndActivate(WindowHandle) override {}
     bool PostMessage(WindowHandle, std::uint32_t, std::uint32_t, std::uint32_t) override {
         return false;
+    }
+    std::string windowsUnavailable() const override {
+        return "Tavrel reaches no desktop whose windows it could list.";
     }
 };
 

@@ -10,6 +10,7 @@
 #include "platform/posix/program_directory.h"
 #include "platform/posix/serial_devices.h"
 #include "platform/text_encoding.h"
+#include "receivers/receiver_devices.h"
 #include "ui/action_editor.h"
 #include "ui/aprendizaje.h"
 #include "ui/command_tree_editor.h"
@@ -62,42 +63,24 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       // Paths are kept in Windows-1252 like those in tavrel.ini; the file
       // system turns them back into the system's at its edge.
       settingsFile_(files_, Utf8ToCp1252(programDirectory)),
-      commPort_(timers_, watches_),
-      comPortOrdinal_(commPort_.ComPort()),
-      capture_(timers_, table_, sequence_),
+      comPortOrdinal_(pnCOM2),
       sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
       announcingRunner_(runner_, table_, state_, notice_),
-      recognizer_(table_, sequence_, state_, desktop.sound, announcingRunner_, *this),
+      road_({timers_, watches_, table_, sequence_, state_, desktop.sound, runner_,
+             announcingRunner_, *this}),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
       activation_(*this, boxes, translate_),
       reapTimer_(timers_.createTimer()),
       reopenTimer_(timers_.createTimer()),
       autostart_(files_, Utf8ToCp1252(ConfigHome().string(), &configHomeStorable_)) {
-    // The receiver is powered by the lines the program raises after the open.
-    commPort_.SetEnableDTROnOpen(false);
-    commPort_.SetComPortSpeed(br19200);
-    commPort_.SetOnReceiveData(
-        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-            capture_.CommPortReceiveData(data, size);
-        });
-    commPort_.SetOnBatchSoFar(
-        [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-            capture_.CommPortBatchSoFar(data, size);
-        });
-    commPort_.SetOnHangup([this](TCommPortDriver&) { DeviceGone(); });
+    // A serial receiver is powered by the lines the program raises after the open.
+    TCommPortDriver& serial = road_.serial();
+    serial.SetEnableDTROnOpen(false);
+    serial.SetComPortSpeed(br19200);
+    hangupHeard_ = road_.hungUp.subscribe([this] { DeviceGone(); });
     reopenTimer_->setInterval(kReopenInterval);
     reopenTimer_->setTickHandler([this] { TryReopen(); });
-    capture_.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
-        return commPort_.SendBytes(data, size);
-    };
-    capture_.setDTR = [this](bool on) { commPort_.SetDTR(on); };
-    capture_.setRTS = [this](bool on) { commPort_.SetRTS(on); };
-    capture_.reconocer = [this](const TSecuencia& secuencia) { recognizer_.Reconocer(secuencia); };
-    capture_.outcomeSettled = [this](const TSecuencia& soFar) {
-        return recognizer_.Settled(soFar);
-    };
-    runner_.setMouseStepProvider([this] { return capture_.MouseStep; });
 
     // Only while started programs run: an idle program has no reason to wake up.
     reapTimer_->setInterval(kReapInterval);
@@ -108,11 +91,11 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     });
     processes_.onStarted = [this] { reapTimer_->setEnabled(true); };
 
-    // A successful open: capture waits for a new sequence, raises DTR and RTS
-    // and starts the receiver's start-up bytes.
+    // A successful open: capture waits for a new sequence; a serial receiver
+    // gets DTR and RTS raised and its start-up bytes.
     portHeard_ = activation_.changed.subscribe([this](bool open) {
         if (open) {
-            capture_.PortActivated();
+            road_.receiverOpened();
         }
     });
 
@@ -137,23 +120,20 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     QObject::connect(selPuerto_, &TSelPuerto::translationChanged, &ficha,
                      &TFicha::ApplyTranslation);
     auto* learning =
-        new TAprendizaje(capture_, table_, sequence_, *this, boxes, translate_, &ficha);
+        new TAprendizaje(road_.capture(), table_, sequence_, *this, boxes, translate_, &ficha);
     learning->setObjectName(QStringLiteral("Aprendizaje"));
     QObject::connect(&ficha, &TFicha::learningRequested, learning, &TAprendizaje::LearnClick);
     QObject::connect(learning, &TAprendizaje::learned, &actions, &ActionEditor::ShowActions);
 
     sequence_.ShortestCodeLength = kShortestCodeLengthAtStart;
     state_.setEditMode(true);
-    capture_.Reset();
+    road_.capture().Reset();
     // The device of each port is known before anything can open one.
     readSettings();
 }
 
 Program::~Program() {
     ficha_.reset();
-    commPort_.SetOnReceiveData({});
-    commPort_.SetOnBatchSoFar({});
-    commPort_.SetOnHangup({});
 }
 
 ProgramSettings Program::readSettings() {
@@ -167,18 +147,22 @@ ProgramSettings Program::readSettings() {
     return settings;
 }
 
+// The selected port's value also names the kind of receiver it is.
 void Program::mapPorts(const ProgramSettings& settings) {
     DevicePathTable paths;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         paths[i] = Cp1252ToUtf8(settings.Ports[i]);
     }
-    commPort_.SetDevicePaths(paths);
+    road_.serial().SetDevicePaths(paths);
+    if (comPortOrdinal_ >= 0 && comPortOrdinal_ < kComPortCount) {
+        road_.choose(paths[static_cast<std::size_t>(comPortOrdinal_)]);
+    }
 }
 
 // --- recognition's host
 
 bool Program::Aprendiendo() const {
-    return capture_.Aprendiendo;
+    return road_.capture().Aprendiendo;
 }
 
 void Program::ShowActions(TComando&) {
@@ -196,7 +180,7 @@ void Program::reportError(const std::string& text) {
 // --- the port
 
 bool Program::IsOpen() const {
-    return commPort_.IsOpen();
+    return road_.receiver().IsOpen();
 }
 
 void Program::DesactivarClick() {
@@ -214,10 +198,10 @@ bool Program::OpenPort() {
     }
     // [Ports] is read at every open, so a device picked in the dialog or
     // mapped by hand in the file is used from the next open on.
-    if (!commPort_.IsOpen()) {
+    if (!road_.receiver().IsOpen()) {
         mapPorts(settingsFile_.read());
     }
-    if (!commPort_.OpenPort()) {
+    if (!road_.receiver().OpenPort()) {
         return false;
     }
     reopenTimer_->setEnabled(false);
@@ -226,7 +210,7 @@ bool Program::OpenPort() {
 
 void Program::ClosePort() {
     reopenTimer_->setEnabled(false);  // closed on purpose: nothing to come back to
-    commPort_.ClosePort();
+    road_.receiver().ClosePort();
 }
 
 // The receiver was unplugged or its line went away: the window and the icon
@@ -237,7 +221,7 @@ void Program::DeviceGone() {
 }
 
 void Program::TryReopen() {
-    if (commPort_.OpenPort()) {
+    if (road_.receiver().OpenPort()) {
         reopenTimer_->setEnabled(false);
         // Shows the open port and has the start-up bytes sent again.
         activation_.ActivarClick();
@@ -252,34 +236,36 @@ OpenFailure Program::LastFailure() const {
     if (noPortSelected_) {
         return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}};
     }
-    return commPort_.LastFailure();
+    return road_.receiver().LastFailure();
 }
 
 PortOrdinals Program::portOrdinals() const {
     PortOrdinals ordinals;
     ordinals.ComPort = comPortOrdinal_;
-    ordinals.ComPortSpeed = commPort_.ComPortSpeed();
-    ordinals.ComPortParity = commPort_.ComPortParity();
-    ordinals.ComPortDataBits = commPort_.ComPortDataBits();
-    ordinals.ComPortStopBits = commPort_.ComPortStopBits();
+    const TCommPortDriver& serial = road_.serial();
+    ordinals.ComPortSpeed = serial.ComPortSpeed();
+    ordinals.ComPortParity = serial.ComPortParity();
+    ordinals.ComPortDataBits = serial.ComPortDataBits();
+    ordinals.ComPortStopBits = serial.ComPortStopBits();
     return ordinals;
 }
 
 // An ordinal the driver has no value for leaves that setting as it was.
 void Program::setPortOrdinals(const PortOrdinals& ordinals) {
-    if (!commPort_.IsOpen()) {
+    TCommPortDriver& serial = road_.serial();
+    if (!road_.receiver().IsOpen()) {
         comPortOrdinal_ = ordinals.ComPort;
         SetOrdinal<TComPortNumber>(ordinals.ComPort, kComPortCount,
-                                   [this](TComPortNumber port) { commPort_.SetComPort(port); });
+                                   [&serial](TComPortNumber port) { serial.SetComPort(port); });
     }
     SetOrdinal<TComPortBaudRate>(ordinals.ComPortSpeed, kBaudRateCount,
-                                 [this](TComPortBaudRate v) { commPort_.SetComPortSpeed(v); });
+                                 [&serial](TComPortBaudRate v) { serial.SetComPortSpeed(v); });
     SetOrdinal<TComPortParity>(ordinals.ComPortParity, 5,
-                               [this](TComPortParity v) { commPort_.SetComPortParity(v); });
+                               [&serial](TComPortParity v) { serial.SetComPortParity(v); });
     SetOrdinal<TComPortDataBits>(ordinals.ComPortDataBits, 4,
-                                 [this](TComPortDataBits v) { commPort_.SetComPortDataBits(v); });
+                                 [&serial](TComPortDataBits v) { serial.SetComPortDataBits(v); });
     SetOrdinal<TComPortStopBits>(ordinals.ComPortStopBits, 3,
-                                 [this](TComPortStopBits v) { commPort_.SetComPortStopBits(v); });
+                                 [&serial](TComPortStopBits v) { serial.SetComPortStopBits(v); });
 }
 
 // --- the rest of the host
@@ -297,7 +283,7 @@ void Program::showSequenceSettings(const SequenceSettings& settings) {
 }
 
 void Program::resetCapture() {
-    capture_.Reset();
+    road_.capture().Reset();
 }
 
 // --- the main window's services
@@ -360,6 +346,10 @@ std::string Program::portDevice(int comNumber) const {
 
 std::vector<SerialDeviceEntry> Program::serialDevices() const {
     return ListSerialDevices(deviceSearch);
+}
+
+std::vector<SerialDeviceEntry> Program::receiverDevices() const {
+    return ListReceiverDevices({deviceSearch, sysRoot, daemonSocket});
 }
 
 std::optional<std::string> Program::setPortDevice(int comNumber, const std::string& device) {

@@ -22,7 +22,7 @@
 #include "commands/sequence_settings.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
-#include "serial/ComDrv32.h"
+#include "road/receiving_road.h"
 #include "translation/translation_table.h"
 #include "ui/configuration_services.h"
 #include "ui/main_window_services.h"
@@ -67,8 +67,9 @@ public:
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
     TrayIcon& Tray() const { return *tray_; }
     ProgramState& state() { return state_; }
-    TCommPortDriver& CommPort() { return commPort_; }
-    CodeCapture& Capture() { return capture_; }
+    // The receiver in use.
+    Receiver& CommPort() { return road_.receiver(); }
+    CodeCapture& Capture() { return road_.capture(); }
     CommandTable& Table() { return table_; }
     const SequenceSettings& Sequence() const { return sequence_; }
     ActionRunner& Runner() { return runner_; }
@@ -110,10 +111,14 @@ public:
     void switchTranslationFile(const std::string& path) override;
     std::string portDevice(int comNumber) const override;
     std::vector<SerialDeviceEntry> serialDevices() const override;
+    std::vector<SerialDeviceEntry> receiverDevices() const override;
     std::optional<std::string> setPortDevice(int comNumber, const std::string& device) override;
 
-    // Where the receiver picker looks for serial devices.
+    // Where the receiver picker looks for serial devices, kernel receivers
+    // and the LIRC daemon.
     SerialDeviceSearch deviceSearch;
+    std::string sysRoot = "/sys";
+    std::string daemonSocket = kLircdDefaultSocket;
 
 private:
     // COM1..COM8 to their devices, from the settings file as it is now.
@@ -135,19 +140,20 @@ private:
     SequenceSettings sequence_;
     QtTimerFactory timers_;
     QtReadWatchFactory watches_;
-    TCommPortDriver commPort_;
     // The file's Puerto - 1 as read, so a port outside COM1..COM8 stays
     // unusable and is written back as it came.
     std::int32_t comPortOrdinal_;
     bool noPortSelected_ = false;
     bool settingsProblemReported_ = false;
-    CodeCapture capture_;
     PosixProcesses processes_;
     TSendKeys sendKeys_;
     ActionRunner runner_;
     CommandNotice notice_;
     AnnouncingRunner announcingRunner_;
-    Recognizer recognizer_;
+    // The receiver in use, capture and recognition, handing commands to the
+    // runner through the notice.
+    ReceivingRoad road_;
+    Notifier<>::Subscription hangupHeard_;
     CommandsFile commandsFile_;
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;

@@ -219,8 +219,8 @@ std::string CodeCapture::DescribeBurstEnd() const {
 }
 
 void CodeCapture::SendByte(std::uint8_t byte) {
-    if (sendBytes) {
-        sendBytes(&byte, 1);
+    if (lines != nullptr) {
+        lines->SendBytes(&byte, 1);
     }
 }
 
@@ -238,11 +238,9 @@ void CodeCapture::TimerTimer() {
 void CodeCapture::PortActivated() {
     EsperandoSecuencia = true;
     LotesRepetidos = 0;
-    if (setDTR) {
-        setDTR(true);
-    }
-    if (setRTS) {
-        setRTS(true);
+    if (lines != nullptr) {
+        lines->SetDTR(true);
+        lines->SetRTS(true);
     }
     EstadoInicio = kPowerOn;
     // A fresh period even when Timer still runs from its creation or from an

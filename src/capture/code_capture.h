@@ -14,6 +14,7 @@
 #include "commands/notifier.h"
 #include "commands/secuencia.h"
 #include "commands/sequence_settings.h"
+#include "platform/receiver_lines.h"
 #include "platform/timer.h"
 
 namespace tavrel {
@@ -76,10 +77,9 @@ public:
     // for every longer sequence that begins with it? Unset: never asked, and
     // every batch waits for the line to fall silent.
     std::function<bool(const TSecuencia& soFar)> outcomeSettled;
-    // The driver's SendBytes; does nothing while the port is closed.
-    std::function<std::int32_t(const std::uint8_t* data, std::int32_t size)> sendBytes;
-    std::function<void(bool on)> setDTR;
-    std::function<void(bool on)> setRTS;
+    // The receiver's lines, for a receiver that has them (a serial one): the
+    // start-up bytes and DTR and RTS go there. Null: nothing is sent.
+    ReceiverLines* lines = nullptr;
     // The learning dialog's progress bar, 0..kProgressMaximum.
     std::function<void(std::int32_t value)> showReceivedValue;
     // Raised after a burst ended while learning (stored as a sample or, past

@@ -35,6 +35,10 @@ public:
     // PostMessage; false when the message could not be delivered.
     virtual bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                              std::uint32_t lParam) = 0;
+
+    // Empty when this desktop lets a program list, activate and message other
+    // programs' windows; otherwise why not, one line of English for the user.
+    virtual std::string windowsUnavailable() const { return {}; }
 };
 
 }  // namespace tavrel

@@ -164,9 +164,6 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
             return device + say("not an address of the LIRC daemon (lircd:PATH or "
                                 "lircd:HOST:PORT)",
                                 "notadaemonaddress");
-        case OpenFailure::NotAvailable:
-            return device + say("this kind of receiver is not available in this build",
-                                "receivernotavailable");
         case OpenFailure::Other:
             break;
     }

@@ -41,8 +41,6 @@ struct OpenFailure {
         DaemonNotRunning,
         // A daemon address that is neither a path nor HOST:PORT.
         BadAddress,
-        // This build has no such kind of receiver.
-        NotAvailable,
     };
     Kind kind = None;
     std::string path;        // the device file, the socket, or HOST:PORT; UTF-8

@@ -11,9 +11,8 @@
 
 namespace tavrel {
 
-// The kernel kinds (KernelScancode, KernelRaw) on choice.path. Provided by
-// lirc_device/ when the build has it; otherwise a receiver whose every open
-// fails with OpenFailure::NotAvailable.
+// The kernel kinds (KernelScancode, KernelRaw) on choice.path, from
+// lirc_device/.
 std::unique_ptr<Receiver> CreateLircDeviceReceiver(const ReceiverChoice& choice,
                                                    TimerFactory& timers, ReadWatchFactory& watches);
 

@@ -35,7 +35,9 @@ public:
     // The table whose current command the editor shows; nullptr shows none.
     void setCommandTable(CommandTable* table) { table_ = table; }
     // Where FillTargetWindowList finds the top-level windows; none leaves the list as it is.
-    void setDesktop(Desktop* desktop) { desktop_ = desktop; }
+    // What that desktop does not allow (another program's window as the
+    // destination, posted messages) stays greyed, its reason on the control.
+    void setDesktop(Desktop* desktop);
 
     // Fills the lists: the named keys in table order, the message names sorted.
     // Texts in Windows-1252.
@@ -74,6 +76,8 @@ private:
     // Enables the controls of kind and disables those of the other kinds.
     void enableKindControls(Kind kind);
     void setKindChecked(Kind kind);
+    // Greys what the desktop does not allow, with the reason as its tip.
+    void applyDesktopLimits();
     // UDLoop and ELoop with the run settings.
     void setLoopControlsEnabled(bool enabled);
     // CBoxAll, the delay and CBoxMultiKey.

@@ -1,12 +1,15 @@
 // The action editor's special settings: moving among a command's actions,
 // adding and removing the last one, run all at once, key multiplying, the
 // delay and the preferred destination window.
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 #include "commands/comando.h"
 #include "platform/desktop.h"
 #include "ui/action_editor.h"
 #include "ui_action_options_group.h"
+#include "ui_actions_group.h"
 
 namespace tavrel {
 
@@ -65,6 +68,28 @@ void ActionEditor::CBoxMultiKeyClick() {
 void ActionEditor::CBTargetWinChange() {
     if (TComando* command = edited(); command != nullptr) {
         command->TargetWindow = FromQt(special_->CBTargetWin->currentText());
+    }
+}
+
+void ActionEditor::setDesktop(Desktop* desktop) {
+    desktop_ = desktop;
+    applyDesktopLimits();
+}
+
+void ActionEditor::applyDesktopLimits() {
+    const QString refused =
+        desktop_ != nullptr ? QString::fromStdString(desktop_->windowsUnavailable()) : QString();
+    QComboBox* box = special_->CBTargetWin;
+    box->setToolTip(refused);
+    special_->LTargetWin->setToolTip(refused);
+    actions_->RadioButton3->setToolTip(refused);
+    if (box->lineEdit() != nullptr) {
+        box->lineEdit()->setPlaceholderText(refused);
+    }
+    if (!refused.isEmpty()) {
+        // A destination or a message stored for another desktop stays as it is.
+        box->setEnabled(false);
+        actions_->RadioButton3->setEnabled(false);
     }
 }
 

@@ -31,6 +31,10 @@ public:
     // The device COMn (1..8) opens now, from tavrel.ini; UTF-8.
     virtual std::string portDevice(int comNumber) const = 0;
     virtual std::vector<SerialDeviceEntry> serialDevices() const = 0;
+    // Every receiver to offer: the serial devices, and kernel receivers and a
+    // running LIRC daemon where the program finds them; each path is the
+    // value that chooses it.
+    virtual std::vector<SerialDeviceEntry> receiverDevices() const { return serialDevices(); }
     // Maps COMn to device in tavrel.ini; the next open of the port uses it.
     // Returns the message to show when the file could not be written.
     virtual std::optional<std::string> setPortDevice(int comNumber, const std::string& device) = 0;

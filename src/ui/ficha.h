@@ -110,6 +110,10 @@ private:
     QMenu* popupMenu_ = nullptr;
     bool activated_ = false;
     bool running_ = false;
+    // On Wayland a window learns nothing of being minimised or restored:
+    // running mode without a tray ends when the window, having been left
+    // since it was minimised, is activated again.
+    bool leftSinceMinimise_ = false;
     bool centred_ = false;
     Notifier<bool>::Subscription portHeard_;
     Notifier<>::Subscription stateHeard_;

@@ -1,5 +1,6 @@
 // The main window's modes: editing with the window shown, running in the
 // tray (or minimised where there is none), and the steps between them.
+#include <QGuiApplication>
 #include <QTimer>
 
 #include "commands/program_state.h"
@@ -14,8 +15,17 @@
 
 namespace tavrel {
 
+namespace {
+
+bool MinimiseUnreported() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+}  // namespace
+
 void TFicha::AppMinimize() {
     running_ = true;
+    leftSinceMinimise_ = false;
     tray_.SetShowIcon(true);
     if (tray_.Available()) {
         hide();
@@ -49,6 +59,18 @@ void TFicha::trayAvailabilityChanged(bool available) {
 
 void TFicha::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (MinimiseUnreported() && running_ && !tray_.Available()) {
+        // The window's state says nothing here (a compositor may even ignore
+        // the minimise): back to editing when the user comes back to it.
+        if (event->type() == QEvent::ActivationChange && isVisible()) {
+            if (!isActiveWindow()) {
+                leftSinceMinimise_ = true;
+            } else if (leftSinceMinimise_) {
+                ConfigurarClick();
+            }
+        }
+        return;
+    }
     if (event->type() != QEvent::WindowStateChange) {
         return;
     }

@@ -1,8 +1,8 @@
-// What the main window needs of the serial port driver: open, close and the
-// words that report it. The program implements it over the driver.
+// What the main window needs of the receiver: open, close and the words that
+// report it. The program implements it over the receiver in use.
 #pragma once
 
-#include "serial/ComDrv32.h"
+#include "receivers/receiver.h"
 
 namespace tavrel {
 

@@ -1,7 +1,8 @@
-// The configuration dialog's receiver finder: which device the chosen COM
-// port opens, whether it is there, and the serial devices this machine has.
+// The configuration dialog's receiver finder: which receiver the chosen COM
+// port opens, whether it is there, and the receivers this machine has.
 #include <QFileInfo>
 
+#include "receivers/receiver.h"
 #include "ui/configuration_services.h"
 #include "ui/message_boxes.h"
 #include "ui/sel_puerto.h"
@@ -10,14 +11,27 @@
 namespace tavrel {
 
 // "COM2 = /dev/ttyUSB0 (present)": users of USB receivers cannot guess that
-// COM2 means /dev/ttyS1 unless they are told.
+// COM2 means /dev/ttyS1 unless they are told. The line settings mean nothing
+// to a receiver of another kind, so they are greyed for it.
 void TSelPuerto::showDevice() {
     const int comNumber = ui_->CBPortNumber->currentIndex() + 1;
-    const QString device = QString::fromStdString(services_.portDevice(comNumber));
-    const QString state = QFileInfo::exists(device)
-                              ? translated(QStringLiteral("present"), "devicepresent")
-                              : translated(QStringLiteral("not present"), "devicemissing");
-    ui_->LDevice->setText(QStringLiteral("COM%1 = %2 (%3)").arg(comNumber).arg(device, state));
+    const std::string value = services_.portDevice(comNumber);
+    const ReceiverChoice choice = ChooseReceiver(value);
+    // The device, or the daemon's socket; nothing to look at for a daemon
+    // over the network.
+    const QString presence = QString::fromStdString(choice.path);
+    QString text = QStringLiteral("COM%1 = %2").arg(comNumber).arg(QString::fromStdString(value));
+    if (!presence.isEmpty()) {
+        text += QStringLiteral(" (%1)").arg(
+            QFileInfo::exists(presence)
+                ? translated(QStringLiteral("present"), "devicepresent")
+                : translated(QStringLiteral("not present"), "devicemissing"));
+    }
+    ui_->LDevice->setText(text);
+    const bool serial = choice.kind == ReceiverKind::Serial;
+    for (QComboBox* line : {ui_->CBVelocidad, ui_->CBParidad, ui_->CBDataBits, ui_->CBStopbits}) {
+        line->setEnabled(serial);
+    }
 }
 
 // The first item only invites a choice, so picking any device, even the one
@@ -27,7 +41,7 @@ void TSelPuerto::fillDevices() {
     const QSignalBlocker quiet(list);
     list->clear();
     list->addItem(translated(QStringLiteral("Choose a device..."), "choosedevice"));
-    for (const SerialDeviceEntry& device : services_.serialDevices()) {
+    for (const SerialDeviceEntry& device : services_.receiverDevices()) {
         list->addItem(QString::fromStdString(device.name), QString::fromStdString(device.path));
     }
     list->setEnabled(list->count() > 1);

@@ -87,6 +87,7 @@ void ActionEditor::ShowActions() {
             shown = showAction(action);
         }
     }
+    applyDesktopLimits();
     // The shown action is stored again as the controls encode it.
     switch (shown) {
         case Kind::TapKey:

@@ -11,6 +11,7 @@
 #include "key_events.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
+#include "platform/trace.h"
 
 namespace tavrel {
 namespace {
@@ -400,6 +401,45 @@ TEST_F(WindowsTest, DestinationFoundByPartOfItsTitle) {
 
     c.TargetWindow = "NOTES";  // case-sensitive: nothing found, prev still comes back
     EXPECT_EQ(press(c), (Events{Down(75, 0x25), Up(75, 0x25), "RaiseAndActivate(1)"}));
+}
+
+// A desktop that keeps its windows to itself (Wayland without a window
+// list): keys go where the focus is and a message goes nowhere, each said.
+TEST_F(WindowsTest, WhatNoWindowCouldBeFoundForIsTraced) {
+    struct Lines final : Trace {
+        std::vector<std::string> lines;
+        void line(std::string_view event) override {
+            if (event.substr(0, 7) != "action ") {
+                lines.emplace_back(event);
+            }
+        }
+    } trace;
+    const ScopedTrace installed(trace);
+    const struct {
+        std::string refused;
+        std::string action;
+        std::string target;
+        std::string said;
+    } cases[] = {
+        {"", Text("k"), "Player",
+         "destination window \"Player\" not found; the action goes where the focus is"},
+        {"No list.", Text("k"), "Editor",
+         "destination window \"Editor\" not looked for: No list.; the action goes where the focus "
+         "is"},
+        {"No list.", MakePostMessageAction("WM_CLOSE", "", ""), "", "message not posted: No list."},
+        {"", MakePostMessageAction("WM_CLOSE", "", ""), "",
+         "message not posted: no window has the focus"},
+    };
+    for (const auto& c : cases) {
+        fake.desktop.windowsRefused = c.refused;
+        // Only a desktop that tells its windows names one with the focus.
+        fake.desktop.setForeground(c.refused.empty() && !c.target.empty() ? shell : kNoWindow);
+        TComando& cmd = command({c.action});
+        cmd.TargetWindow = c.target;
+        trace.lines.clear();
+        press(cmd);
+        EXPECT_EQ(trace.lines, std::vector<std::string>{c.said}) << c.said;
+    }
 }
 
 TEST_F(WindowsTest, TitleSearchUsesTheFirst200CharactersInStackingOrder) {

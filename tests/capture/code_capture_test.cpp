@@ -26,7 +26,7 @@ struct Recognition {
     std::int64_t at;
 };
 
-class CodeCaptureTest : public ::testing::Test {
+class CodeCaptureTest : public ::testing::Test, public ReceiverLines {
 protected:
     CodeCaptureTest() {
         const int remote = table.appendRemote("TV");
@@ -35,17 +35,20 @@ protected:
             recognitions.push_back({ValuesOf(s), capture.MouseStep, clock.now()});
             table.setCurrent(command);
         };
-        capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
-            for (std::int32_t i = 0; i < size; ++i) {
-                sent.push_back(std::string(1, static_cast<char>(data[i])) + "@" +
-                               std::to_string(clock.now()));
-            }
-            return size;
-        };
-        capture.setDTR = [this](bool on) { lines.push_back(on ? "DTR on" : "DTR off"); };
-        capture.setRTS = [this](bool on) { lines.push_back(on ? "RTS on" : "RTS off"); };
+        capture.lines = this;
         capture.showReceivedValue = [this](std::int32_t v) { progress.push_back(v); };
     }
+
+    // The receiver's lines, recorded.
+    std::int32_t SendBytes(const void* data, std::int32_t size) override {
+        for (std::int32_t i = 0; i < size; ++i) {
+            sent.push_back(std::string(1, static_cast<const char*>(data)[i]) + "@" +
+                           std::to_string(clock.now()));
+        }
+        return size;
+    }
+    void SetDTR(bool on) override { lines.push_back(on ? "DTR on" : "DTR off"); }
+    void SetRTS(bool on) override { lines.push_back(on ? "RTS on" : "RTS off"); }
 
     void Batch(const Bytes& bytes) {
         capture.CommPortReceiveData(bytes.data(), static_cast<std::int32_t>(bytes.size()));

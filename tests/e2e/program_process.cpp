@@ -33,7 +33,8 @@ ProgramProcess::ProgramProcess(const std::string& directory)
 bool ProgramProcess::start(const std::vector<std::string>& arguments,
                            const std::vector<std::string>& environment) {
     // The tray icon must go to the X tray host, not to a desktop bus, and
-    // the program must use the X display, whatever the test runs under.
+    // the program must use the X display, whatever the test runs under,
+    // unless the test names a Wayland display.
     // Qt's X11 platform reads its keymap through a strndup of a buffer that
     // is not terminated, which strict string checks take for an overflow.
     std::vector<std::string> variables;
@@ -59,7 +60,9 @@ bool ProgramProcess::start(const std::vector<std::string>& arguments,
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
             variables.push_back(entry + ":strict_string_checks=0");
         } else if (entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) != 0 &&
-                   entry.rfind("QT_QPA_PLATFORM=", 0) != 0) {
+                   entry.rfind("QT_QPA_PLATFORM=", 0) != 0 &&
+                   entry.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
+                   entry.rfind("TAVREL_INPUT=", 0) != 0) {
             variables.push_back(entry);
         }
     }

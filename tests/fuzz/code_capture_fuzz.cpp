@@ -31,9 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         fits(s);
         return settles;
     };
-    capture.sendBytes = [](const std::uint8_t*, std::int32_t n) { return n; };
-    capture.setDTR = [](bool) {};
-    capture.setRTS = [](bool) {};
     capture.showReceivedValue = [](std::int32_t) {};
     while (data.remaining_bytes() > 0) {
         switch (data.ConsumeIntegralInRange(0, 6)) {

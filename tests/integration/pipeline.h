@@ -1,5 +1,6 @@
-// The receiving side of the program put together as the main window does:
-// capture, recognition and the action runner on one clock and one platform.
+// The receiving side of the program put together as the program does, by the
+// receiving road: a receiver, capture, recognition and the action runner on
+// one clock and one platform.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "commands/sequence_settings.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/virtual_clock.h"
+#include "road/receiving_road.h"
 
 namespace tavrel::testing {
 
@@ -26,15 +28,14 @@ struct Pipeline : RecognitionHost {
     ProgramState mode;
     ActionRunner runner{platform.input, platform.desktop, platform.processes, sendKeys, table, mode,
                         clock};
-    Recognizer recognizer{table, settings, mode, platform.sound, runner, *this};
-    CodeCapture capture{clock, table, settings};
+    ReceivingRoad road{
+        {clock, clock, table, settings, mode, platform.sound, runner, runner, *this}};
+    CodeCapture& capture = road.capture();
+    Recognizer& recognizer = road.recognizer();
     std::vector<std::string> errors;
     TComando* shown = nullptr;  // the command last shown in editing mode
 
     Pipeline() {
-        capture.reconocer = [this](const TSecuencia& s) { recognizer.Reconocer(s); };
-        capture.outcomeSettled = [this](const TSecuencia& s) { return recognizer.Settled(s); };
-        runner.setMouseStepProvider([this] { return capture.MouseStep; });
         mode.setEditMode(false);
         capture.PortActivated();  // as after the port opened: the next batch starts a press
     }

@@ -13,7 +13,7 @@
 #include "irsim_process.h"
 #include "pipeline.h"
 #include "pty_pair.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 namespace tavrel::testing {
 namespace {
@@ -30,16 +30,10 @@ protected:
         driver.SetComPort(pnCOM2);
         driver.SetComPortSpeed(br19200);
         driver.SetEnableDTROnOpen(false);
-        driver.SetOnReceiveData(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                received += static_cast<std::size_t>(size);
-                p.capture.CommPortReceiveData(data, size);
-            });
-        p.capture.sendBytes = [this](const std::uint8_t* data, std::int32_t size) {
-            return driver.SendBytes(data, size);
-        };
-        p.capture.setDTR = [this](bool on) { driver.SetDTR(on); };
-        p.capture.setRTS = [this](bool on) { driver.SetRTS(on); };
+        driver.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            received += static_cast<std::size_t>(size);
+            p.capture.CommPortReceiveData(data, size);
+        });
         p.mode.setLogPath(dir.file("tavrel.log"));
     }
     void TearDown() override {
@@ -81,7 +75,7 @@ protected:
     int watcher = -1;
     std::size_t received = 0;
     Pipeline p;
-    TCommPortDriver driver{p.clock, p.clock};
+    TCommPortDriver& driver = p.road.serial();
 };
 
 TEST_F(ReceiverToRecognition, ActivationSendsTheStartUpBytesAndAPressIsRecognisedAndLogged) {
@@ -120,15 +114,13 @@ struct PipelineOnALine {
         DevicePathTable paths = DefaultDevicePaths();
         paths[pnCOM2] = pty.slavePath();
         driver.SetDevicePaths(paths);
-        driver.SetOnReceiveData(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                ++batches;
-                p.capture.CommPortReceiveData(data, size);
-            });
-        driver.SetOnBatchSoFar(
-            [this](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
-                p.capture.CommPortBatchSoFar(data, size);
-            });
+        driver.SetOnReceiveData([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            ++batches;
+            p.capture.CommPortReceiveData(data, size);
+        });
+        driver.SetOnBatchSoFar([this](Receiver&, const std::uint8_t* data, std::int32_t size) {
+            p.capture.CommPortBatchSoFar(data, size);
+        });
     }
 
     // The press's bytes a millisecond apart.
@@ -147,7 +139,7 @@ struct PipelineOnALine {
 
     Pipeline p;
     PtyPair pty;
-    TCommPortDriver driver{p.clock, p.clock};
+    TCommPortDriver& driver = p.road.serial();
     int batches = 0;
 };
 

@@ -1,7 +1,7 @@
 // TCommPortDriver against real pseudo-terminals: opening, line settings read
 // back from the kernel, exclusivity, batches framed on the virtual clock, hang-ups, sending,
 // the setter rules and the reasons a port does not open.
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -18,8 +18,8 @@
 #include "irsim_process.h"
 #include "platform/fake/virtual_clock.h"
 #include "pty_pair.h"
+#include "receivers/serial/line_settings.h"
 #include "run_as_nobody.h"
-#include "serial/line_settings.h"
 
 namespace tavrel::testing {
 namespace {
@@ -38,7 +38,7 @@ protected:
         paths[pnCOM2] = pty.slavePath();
         driver.SetDevicePaths(paths);
         driver.SetOnReceiveData(
-            [this](TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size) {
+            [this](Receiver& sender, const std::uint8_t* data, std::int32_t size) {
                 EXPECT_EQ(&sender, &driver);
                 batches.emplace_back(data, data + size);
             });
@@ -244,10 +244,10 @@ TEST_F(CommPortDriverTest, BatchesAreFramedBySilence) {
         // Each batch is announced whole by the read that completed it.
         Bytes soFar;
         int unannounced = 0;
-        driver.SetOnBatchSoFar([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+        driver.SetOnBatchSoFar([&](Receiver&, const std::uint8_t* data, std::int32_t size) {
             soFar.assign(data, data + size);
         });
-        driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+        driver.SetOnReceiveData([&](Receiver&, const std::uint8_t* data, std::int32_t size) {
             batches.emplace_back(data, data + size);
             times.push_back(clock.now());
             unannounced += batches.back() != soFar ? 1 : 0;
@@ -281,7 +281,7 @@ TEST_F(CommPortDriverTest, BatchesAreFramedBySilence) {
 
 TEST_F(CommPortDriverTest, AHangUpHandsOverWhatCameClosesAndTellsAtOnce) {
     int hangups = 0;
-    driver.SetOnHangup([&](TCommPortDriver& sender) {
+    driver.SetOnHangup([&](Receiver& sender) {
         EXPECT_FALSE(sender.IsOpen());
         ++hangups;
     });
@@ -302,7 +302,7 @@ TEST_F(CommPortDriverTest, AHangUpHandsOverWhatCameClosesAndTellsAtOnce) {
 
 TEST_F(CommPortDriverTest, ADeviceThatGoesAwayClosesThePortAndIsReportedOnce) {
     int hangups = 0;
-    driver.SetOnHangup([&](TCommPortDriver& sender) {
+    driver.SetOnHangup([&](Receiver& sender) {
         EXPECT_EQ(&sender, &driver);
         EXPECT_FALSE(driver.IsOpen());
         ++hangups;
@@ -429,7 +429,7 @@ TEST_F(CommPortDriverTest, ModemLinesALineCannotSetAreIgnored) {
 }
 
 TEST_F(CommPortDriverTest, HandlerMayCloseThePortDuringTheEvent) {
-    driver.SetOnReceiveData([this](TCommPortDriver& sender, const std::uint8_t*, std::int32_t) {
+    driver.SetOnReceiveData([this](Receiver& sender, const std::uint8_t*, std::int32_t) {
         sender.ClosePort();
         batches.emplace_back();
     });

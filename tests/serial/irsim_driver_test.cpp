@@ -7,7 +7,7 @@
 
 #include "irsim_process.h"
 #include "platform/fake/virtual_clock.h"
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 namespace tavrel::testing {
 namespace {
@@ -30,7 +30,7 @@ TEST(DriverWithIrsim, StartUpBytesAreAnsweredAndEveryBurstIsOneBatch) {
     driver.SetComPort(pnCOM3);
     driver.SetComPortSpeed(br19200);
     std::vector<Bytes> batches;
-    driver.SetOnReceiveData([&](TCommPortDriver&, const std::uint8_t* data, std::int32_t size) {
+    driver.SetOnReceiveData([&](Receiver&, const std::uint8_t* data, std::int32_t size) {
         batches.emplace_back(data, data + size);
     });
     ASSERT_TRUE(driver.OpenPort()) << driver.LastError();

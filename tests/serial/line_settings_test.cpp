@@ -1,6 +1,6 @@
 // The termios block built for the line settings that a pseudo-terminal would
 // not keep: data bits, stop bits and the five parities.
-#include "serial/line_settings.h"
+#include "receivers/serial/line_settings.h"
 
 #include <gtest/gtest.h>
 

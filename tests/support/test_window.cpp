@@ -51,16 +51,6 @@ unsigned long TypedKeysym(Display* display, unsigned keycode, unsigned state) {
 
 }  // namespace
 
-std::vector<unsigned long> WindowRecords::pressedKeysyms() const {
-    std::vector<unsigned long> keysyms;
-    for (const KeyRecord& key : keys) {
-        if (key.press) {
-            keysyms.push_back(key.keysym);
-        }
-    }
-    return keysyms;
-}
-
 TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus)
     : display_(XOpenDisplay(nullptr)) {
     if (display_ == nullptr) {
@@ -220,17 +210,6 @@ void TestWindow::SetShown(bool shown) {
     }
     XSync(display, False);
     XCloseDisplay(display);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        poll(nullptr, 0, 5);  // poll interval
-    }
-    return true;
 }
 
 void X11Test::SetUp() {

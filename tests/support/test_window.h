@@ -9,6 +9,8 @@
 #include <X11/Xlib.h>
 // clang-format on
 
+#include "client_records.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -20,41 +22,7 @@
 
 namespace tavrel::test {
 
-struct KeyRecord {
-    bool press = false;
-    unsigned long keysym = 0;  // Shift applied; Lock, Num Lock and third level ignored
-    unsigned long typed = 0;   // what a client reads: every modifier and the group applied
-    unsigned keycode = 0;
-    unsigned state = 0;      // modifier mask at the event
-    bool synthetic = false;  // sent with XSendEvent
-    std::chrono::steady_clock::time_point at;
-};
-
-struct ButtonRecord {
-    bool press = false;
-    unsigned button = 0;
-};
-
-struct ClientMessageRecord {
-    std::string type;
-    long data[5] = {};
-};
-
-struct WindowRecords {
-    std::vector<KeyRecord> keys;
-    std::vector<ButtonRecord> buttons;
-    std::vector<int> motionX;  // root x of every pointer motion
-    std::vector<ClientMessageRecord> messages;
-    bool mapped = false;
-    bool focused = false;         // has the keyboard focus
-    bool closeRequested = false;  // WM_DELETE_WINDOW arrived (the window then closes)
-    bool destroyed = false;
-
-    // Keysyms of the key presses, in order.
-    std::vector<unsigned long> pressedKeysyms() const;
-};
-
-class TestWindow {
+class TestWindow final : public TestClient {
 public:
     enum class TitleKind { Utf8, Latin1Only };
     enum class Focus { Accepts, Declines };
@@ -64,7 +32,7 @@ public:
     // does) is never made active by the window manager.
     explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8,
                         Focus focus = Focus::Accepts);
-    ~TestWindow();
+    ~TestWindow() override;
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
 
@@ -72,9 +40,9 @@ public:
 
     // Waits until ready(records) holds; false after timeout.
     bool WaitFor(const std::function<bool(const WindowRecords&)>& ready,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    WindowRecords records() const;
-    void ClearRecords();
+                 std::chrono::milliseconds timeout = std::chrono::seconds(5)) override;
+    WindowRecords records() const override;
+    void ClearRecords() override;
     // Hides (unmaps) or shows the window again, as a program leaving or
     // entering its tray does.
     void SetShown(bool shown);
@@ -93,10 +61,6 @@ private:
     void Pump();
     void Handle(XEvent& event);
 };
-
-// Polls condition until it holds; false after timeout.
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // Tests that need an X server: skipped without DISPLAY, failed instead when
 // TAVREL_REQUIRE_X=1 (as under scripts/xstack).

@@ -19,6 +19,7 @@
 #include "actions/action_string.h"
 #include "actions/named_keys.h"
 #include "commands/command_table.h"
+#include "platform/fake/fake_desktop.h"
 #include "ui/action_editor.h"
 #include "ui/up_down.h"
 
@@ -230,6 +231,29 @@ TEST_F(ActionEditorTest, EnabledControlsFollowTheActionsOfTheCommand) {
     steps("CBUp|CBRight");
     EXPECT_TRUE(enabled("CBUp") && enabled("CBDown"));
     EXPECT_FALSE(enabled("CBLeft"));
+}
+
+// A desktop that keeps its windows to itself: the destination and posted
+// messages are greyed with the reason, a stored destination kept.
+TEST_F(ActionEditorTest, WhatTheDesktopDoesNotAllowIsGreyedWithItsReason) {
+    FakeEventLog log;
+    FakeDesktop desktop(log);
+    desktop.windowsRefused = "This desktop does not let programs list windows.";
+    editor.setDesktop(&desktop);
+    command().TargetWindow = "Player";
+    show({kTap + "NNNNa"});
+    for (const char* name : {"CBTargetWin", "RadioButton3"}) {
+        EXPECT_FALSE(enabled(name)) << name;
+        EXPECT_EQ(find(name)->toolTip().toStdString(), desktop.windowsRefused) << name;
+    }
+    EXPECT_TRUE(enabled("RadioButton1") && enabled("RBMouse"));
+    EXPECT_EQ(find<QComboBox>("CBTargetWin")->currentText(), "Player");
+    EXPECT_EQ(command().TargetWindow, "Player");
+
+    desktop.windowsRefused.clear();
+    editor.ShowActions();
+    EXPECT_TRUE(enabled("CBTargetWin") && enabled("RadioButton3"));
+    EXPECT_TRUE(find("CBTargetWin")->toolTip().isEmpty());
 }
 
 TEST_F(ActionEditorTest, TextWindows1252CannotHoldIsRefusedWithAHint) {

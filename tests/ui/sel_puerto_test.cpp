@@ -38,12 +38,15 @@ public:
     void switchTranslationFile(const std::string& path) override {
         log_.push_back("Translation " + path);
     }
-    std::string portDevice(int n) const override { return "/dev/ttyS" + std::to_string(n - 1); }
+    std::string portDevice(int n) const override {
+        return device.empty() ? "/dev/ttyS" + std::to_string(n - 1) : device;
+    }
     std::vector<SerialDeviceEntry> serialDevices() const override { return {}; }
     std::optional<std::string> setPortDevice(int, const std::string&) override { return {}; }
 
     PortOrdinals ordinals{1, 8, 0, 3, 0};
     bool modified = false;
+    std::string device;  // every port's, when set
 
 private:
     Log& log_;
@@ -103,6 +106,28 @@ TEST_F(SelPuertoTest, APickedPortSettingIsInForceAtOnce) {
     find<QPushButton>("BotonCancelar")->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(services.ordinals.ComPort, 2);
+}
+
+// Speed, parity, data and stop bits mean nothing to a kernel receiver or the
+// daemon; a daemon over the network has no file to be present.
+TEST_F(SelPuertoTest, LineSettingsAreGreyedForReceiversOfAnotherKind) {
+    const struct {
+        const char* device;
+        bool lineSettings;
+        const char* shown;
+    } cases[] = {
+        {"/nonexistent/ttyUSB0", true, "COM2 = /nonexistent/ttyUSB0 (not present)"},
+        {"/nonexistent/lirc0:raw", false, "COM2 = /nonexistent/lirc0:raw (not present)"},
+        {"lircd:mediapc:8765", false, "COM2 = lircd:mediapc:8765"},
+    };
+    for (const auto& c : cases) {
+        services.device = c.device;
+        dialog.FormActivate();
+        EXPECT_EQ(find<QLabel>("LDevice")->text(), c.shown);
+        for (const char* list : {"CBVelocidad", "CBParidad", "CBDataBits", "CBStopbits"}) {
+            EXPECT_EQ(find<QComboBox>(list)->isEnabled(), c.lineSettings) << c.device << list;
+        }
+    }
 }
 
 TEST_F(SelPuertoTest, TheLoadersValuesAreShownWithoutRunningHandlers) {

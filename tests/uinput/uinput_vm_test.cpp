@@ -135,13 +135,13 @@ protected:
         return decoder.text();
     }
 
-    static X11Wait wait_;
+    static EventLoopWait wait_;
     static UinputInput* input_;
     std::unique_ptr<EventReader> keyboard_;
     std::unique_ptr<EventReader> pointer_;
 };
 
-X11Wait UinputOnKernel::wait_;
+EventLoopWait UinputOnKernel::wait_;
 UinputInput* UinputOnKernel::input_ = nullptr;
 
 TEST_F(UinputOnKernel, DevicesAreAKeyboardAndAPointer) {

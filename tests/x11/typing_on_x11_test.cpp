@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keys/keysyms.h"
 
 namespace tavrel::test {
 namespace {

@@ -24,6 +24,9 @@ void FakeDesktop::setIconic(WindowHandle window, bool iconic) {
 
 std::vector<WindowHandle> FakeDesktop::TopLevelWindows() {
     std::vector<WindowHandle> result;
+    if (!windowsRefused.empty()) {
+        return result;
+    }
     for (const Window& w : windows_) {
         result.push_back(w.handle);
     }

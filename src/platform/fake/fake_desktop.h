@@ -47,6 +47,9 @@ public:
     void RaiseAndActivate(WindowHandle window) override;
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
+    std::string windowsUnavailable() const override { return windowsRefused; }
+    // Set: a desktop that keeps its windows to itself (it still answers).
+    std::string windowsRefused;
 
 private:
     Window* find(WindowHandle window);

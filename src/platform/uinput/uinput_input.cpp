@@ -8,10 +8,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/keys/keysyms.h"
 #include "platform/text_encoding.h"
 #include "platform/trace.h"
 #include "platform/windows.h"
-#include "platform/x11/x11_keysyms.h"
 
 namespace tavrel {
 namespace {
@@ -31,7 +31,7 @@ std::unique_ptr<XkbLayout> DefaultLayout(std::string* problem) {
 
 }  // namespace
 
-UinputInput::OpenResult UinputInput::Open(X11Wait& wait, const std::string& path) {
+UinputInput::OpenResult UinputInput::Open(EventLoopWait& wait, const std::string& path) {
     UinputDevices::OpenResult devices = UinputDevices::Open(path);
     OpenResult result;
     if (!devices.devices) {
@@ -48,7 +48,7 @@ UinputInput::OpenResult UinputInput::Open(X11Wait& wait, const std::string& path
 }
 
 UinputInput::UinputInput(std::unique_ptr<UinputDevices> devices, std::unique_ptr<XkbLayout> layout,
-                         X11Wait& wait)
+                         EventLoopWait& wait)
     : devices_(std::move(devices)), layout_(std::move(layout)), wait_(wait) {}
 
 std::string UinputInput::SetKeymap(std::string_view xkbText) {

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/event_loop_wait.h"
 #include "platform/input.h"
 #include "platform/uinput/uinput_devices.h"
 #include "platform/uinput/xkb_layout.h"
-#include "platform/x11/x11_wait.h"
 
 namespace tavrel {
 
@@ -23,11 +23,11 @@ public:
 
     // Makes the devices, with the layout of the XKB_DEFAULT_* environment
     // (else the system's) until SetKeymap names the desktop's own.
-    static OpenResult Open(X11Wait& wait, const std::string& path = "/dev/uinput");
+    static OpenResult Open(EventLoopWait& wait, const std::string& path = "/dev/uinput");
 
     // layout may be null: then only keys named by position are sent.
     UinputInput(std::unique_ptr<UinputDevices> devices, std::unique_ptr<XkbLayout> layout,
-                X11Wait& wait);
+                EventLoopWait& wait);
 
     // The desktop's keymap as XKB text, as a compositor sends it with
     // wl_keyboard.keymap, and again whenever it sends a new one. Returns
@@ -58,7 +58,7 @@ private:
 
     std::unique_ptr<UinputDevices> devices_;
     std::unique_ptr<XkbLayout> layout_;
-    X11Wait& wait_;
+    EventLoopWait& wait_;
     unsigned activeLayout_ = 0;
     KeyLocks textLocks_;  // for VkKeyScan, noted at the start of a run of keys
     // The key each virtual key went down on, so its release matches even if

@@ -3,11 +3,11 @@
 
 #include <X11/extensions/XTest.h>
 
+#include "platform/event_loop_wait.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_input.h"
 #include "platform/x11/x11_keymap.h"
-#include "platform/x11/x11_wait.h"
 
 namespace tavrel {
 
@@ -15,6 +15,13 @@ void X11Sound::Beep() {
     X11ErrorTrap trap(connection_.display());
     XBell(connection_.display(), 0);
 }
+
+namespace {
+
+constexpr char kNoXTest[] =
+    "The X server lacks the XTEST extension: keystrokes and pointer actions are not sent.";
+
+}  // namespace
 
 X11Backend::OpenResult X11Backend::Open(const char* displayName) {
     OpenResult result;
@@ -32,8 +39,7 @@ X11Backend::OpenResult X11Backend::Open(const char* displayName) {
     int minor = 0;
     const bool haveXTest = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
     if (!haveXTest) {
-        result.problem =
-            "The X server lacks the XTEST extension: keystrokes and pointer actions are not sent.";
+        result.problem = kNoXTest;
     }
     result.backend.reset(new X11Backend(std::make_unique<X11Connection>(display), haveXTest));
     return result;
@@ -43,7 +49,7 @@ X11Backend::X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest
     : connection_(std::move(connection)),
       haveXTest_(haveXTest),
       keymap_(std::make_unique<X11Keymap>(connection_->display())),
-      wait_(std::make_unique<X11Wait>()),
+      wait_(std::make_unique<EventLoopWait>()),
       input_(std::make_unique<X11Input>(*connection_, *keymap_, *wait_, haveXTest)),
       desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_, *wait_)),
       sound_(std::make_unique<X11Sound>(*connection_)) {
@@ -54,6 +60,14 @@ X11Backend::~X11Backend() = default;
 
 void X11Backend::setMessagePump(std::function<void()> processMessages) {
     wait_->setMessagePump(std::move(processMessages));
+}
+
+DesktopCapabilities X11Backend::capabilities() const {
+    DesktopCapabilities can;
+    if (!haveXTest_) {
+        can.keys = can.pointer = Ability::No(kNoXTest);
+    }
+    return can;
 }
 
 Input& X11Backend::input() {

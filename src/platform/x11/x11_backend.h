@@ -6,9 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/desktop.h"
-#include "platform/input.h"
-#include "platform/sound.h"
+#include "platform/desktop_backend.h"
 
 namespace tavrel {
 
@@ -16,7 +14,7 @@ class X11Connection;
 class X11Keymap;
 class X11Input;
 class X11Desktop;
-class X11Wait;
+class EventLoopWait;
 
 class X11Sound final : public Sound {
 public:
@@ -27,7 +25,7 @@ private:
     X11Connection& connection_;
 };
 
-class X11Backend {
+class X11Backend final : public DesktopBackend {
 public:
     struct OpenResult;
 
@@ -36,18 +34,20 @@ public:
     // it holds a backend whose input sends nothing, and a warning text.
     static OpenResult Open(const char* displayName = nullptr);
 
-    ~X11Backend();
+    ~X11Backend() override;
     X11Backend(const X11Backend&) = delete;
     X11Backend& operator=(const X11Backend&) = delete;
 
-    Input& input();
-    Desktop& desktop();
-    Sound& sound();
+    std::string description() const override { return "X11 (XTest, EWMH)"; }
+    Input& input() override;
+    Desktop& desktop() override;
+    Sound& sound() override;
+    DesktopCapabilities capabilities() const override;
     bool canSendInput() const { return haveXTest_; }
 
     // Runs while the backend waits for the window manager or for clients to
-    // read a remapped key, so that the program's event loop never stalls.
-    void setMessagePump(std::function<void()> processMessages);
+    // read a remapped key.
+    void setMessagePump(std::function<void()> processMessages) override;
 
 private:
     X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest);
@@ -55,7 +55,7 @@ private:
     std::unique_ptr<X11Connection> connection_;
     bool haveXTest_;
     std::unique_ptr<X11Keymap> keymap_;
-    std::unique_ptr<X11Wait> wait_;
+    std::unique_ptr<EventLoopWait> wait_;
     std::unique_ptr<X11Input> input_;
     std::unique_ptr<X11Desktop> desktop_;
     std::unique_ptr<X11Sound> sound_;

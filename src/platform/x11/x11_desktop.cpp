@@ -24,7 +24,7 @@ constexpr long kIconicState = 3;  // WM_STATE value
 
 }  // namespace
 
-X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap, X11Wait& wait)
+X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap, EventLoopWait& wait)
     : connection_(connection), keymap_(keymap), wait_(wait) {}
 
 std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, const char* name,

@@ -11,13 +11,13 @@
 #include "platform/desktop.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keymap.h"
-#include "platform/x11/x11_wait.h"
+#include "platform/event_loop_wait.h"
 
 namespace tavrel {
 
 class X11Desktop final : public Desktop {
 public:
-    X11Desktop(X11Connection& connection, X11Keymap& keymap, X11Wait& wait);
+    X11Desktop(X11Connection& connection, X11Keymap& keymap, EventLoopWait& wait);
 
     WindowHandle GetForegroundWindow() override;
     std::vector<WindowHandle> TopLevelWindows() override;
@@ -36,7 +36,7 @@ public:
 private:
     X11Connection& connection_;
     X11Keymap& keymap_;
-    X11Wait& wait_;
+    EventLoopWait& wait_;
 
     // The 32-bit items of a window property of the given type; nullopt when
     // the property is missing or the window is gone.

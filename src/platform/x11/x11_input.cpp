@@ -19,7 +19,7 @@ bool IsShift(std::uint8_t vk) {
 
 }  // namespace
 
-X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, X11Wait& wait, bool haveXTest)
+X11Input::X11Input(X11Connection& connection, X11Keymap& keymap, EventLoopWait& wait, bool haveXTest)
     : connection_(connection), keymap_(keymap), wait_(wait), haveXTest_(haveXTest) {}
 
 void X11Input::FakeKey(unsigned keycode, bool press) {

@@ -8,14 +8,14 @@
 #include "platform/input.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keymap.h"
-#include "platform/x11/x11_wait.h"
+#include "platform/event_loop_wait.h"
 
 namespace tavrel {
 
 class X11Input final : public Input {
 public:
     // Without XTest (haveXTest false) nothing is sent; the keymap queries work.
-    X11Input(X11Connection& connection, X11Keymap& keymap, X11Wait& wait, bool haveXTest);
+    X11Input(X11Connection& connection, X11Keymap& keymap, EventLoopWait& wait, bool haveXTest);
 
     void keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
     void mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) override;
@@ -36,7 +36,7 @@ public:
 private:
     X11Connection& connection_;
     X11Keymap& keymap_;
-    X11Wait& wait_;
+    EventLoopWait& wait_;
     bool haveXTest_;
     // The keycode each virtual key went down on, so its release matches even
     // if the keymap changed in between; and whether that was a remapped spare.

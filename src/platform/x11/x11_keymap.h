@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keys/keysyms.h"
 
 namespace tavrel {
 

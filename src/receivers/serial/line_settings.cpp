@@ -1,5 +1,5 @@
 // Builds the termios block for the driver's line settings.
-#include "serial/line_settings.h"
+#include "receivers/serial/line_settings.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // TCommPortDriver on termios: exclusive non-blocking open, raw line settings,
 // reads when the line has data, batches framed by silence, hang-up detection,
 // sending with a time limit, DTR and RTS.
-#include "serial/ComDrv32.h"
+#include "receivers/serial/ComDrv32.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +17,7 @@
 
 #include "platform/posix/device_access.h"
 #include "platform/trace.h"
-#include "serial/line_settings.h"
+#include "receivers/serial/line_settings.h"
 
 namespace tavrel {
 

@@ -13,25 +13,18 @@
 #include "platform/read_watch.h"
 #include "platform/timer.h"
 #include "receivers/receiver.h"
-#include "serial/com_port_types.h"
+#include "receivers/serial/com_port_types.h"
 
 namespace tavrel {
 
-class TCommPortDriver;
+// The receiver's events with the driver as their sender.
+using TComPortReceiveDataEvent = ReceiveDataEvent;
+using TComPortHangupEvent = HangupEvent;
 
-// The bytes are valid only during the call; size is at least 1 (but see
-// OnBatchSoFar).
-using TComPortReceiveDataEvent =
-    std::function<void(TCommPortDriver& sender, const std::uint8_t* data, std::int32_t size)>;
-// Raised once the port has been closed because the device went away.
-using TComPortHangupEvent = std::function<void(TCommPortDriver& sender)>;
-
-class TCommPortDriver {
+class TCommPortDriver final : public Receiver, public ReceiverLines {
 public:
     TCommPortDriver(TimerFactory& timers, ReadWatchFactory& watches);
-    ~TCommPortDriver();
-    TCommPortDriver(const TCommPortDriver&) = delete;
-    TCommPortDriver& operator=(const TCommPortDriver&) = delete;
+    ~TCommPortDriver() override;
 
     // --- properties; the line settings apply at once while open
     TComPortNumber ComPort() const { return comPort_; }
@@ -60,16 +53,9 @@ public:
     void SetEnableDTROnOpen(bool enable) { enableDtrOnOpen_ = enable; }
     std::uint16_t OutputTimeout() const { return outputTimeout_; }
     void SetOutputTimeout(std::uint16_t milliseconds) { outputTimeout_ = milliseconds; }
-    const TComPortReceiveDataEvent& OnReceiveData() const { return onReceiveData_; }
-    void SetOnReceiveData(TComPortReceiveDataEvent handler) { onReceiveData_ = std::move(handler); }
-    // Raised after every read that leaves a batch still waiting for the line
-    // to fall silent, with all its bytes so far; valid until the handler
-    // returns or runs the message loop. The batch itself still follows,
-    // unless a close or a purge drops it: that is raised with size 0.
-    const TComPortReceiveDataEvent& OnBatchSoFar() const { return onBatchSoFar_; }
-    void SetOnBatchSoFar(TComPortReceiveDataEvent handler) { onBatchSoFar_ = std::move(handler); }
-    const TComPortHangupEvent& OnHangup() const { return onHangup_; }
-    void SetOnHangup(TComPortHangupEvent handler) { onHangup_ = std::move(handler); }
+    // OnReceiveData, OnBatchSoFar and OnHangup are the receiver's: a batch is
+    // what arrived before the line fell silent; a batch so far is raised after
+    // every read that leaves one still waiting for the silence.
 
     // --- where COM1..COM8 live; takes effect at the next open
     void SetDevicePaths(const DevicePathTable& paths) { devicePaths_ = paths; }
@@ -77,23 +63,23 @@ public:
     const std::string& DevicePath(TComPortNumber port) const { return devicePaths_.at(port); }
 
     // --- operations
-    bool OpenPort();  // true when open afterwards; on failure LastError() says why
-    void ClosePort();
-    bool IsOpen() const { return static_cast<bool>(fd_); }
+    bool OpenPort() override;  // true when open afterwards; on failure LastError() says why
+    void ClosePort() override;
+    bool IsOpen() const override { return static_cast<bool>(fd_); }
     void ApplySettings();
     void PurgeBuffers(bool input, bool output);
     std::uint16_t OutputFreeSpace() const;
     // Bytes written; 0 while closed; minus the bytes written when the output
     // stayed full for longer than OutputTimeout or the device failed.
-    std::int32_t SendBytes(const void* data, std::int32_t count);
-    void SetDTR(bool on);
-    void SetRTS(bool on);
+    std::int32_t SendBytes(const void* data, std::int32_t count) override;
+    void SetDTR(bool on) override;
+    void SetRTS(bool on) override;
+    ReceiverLines* Lines() override { return this; }
 
     // Why the last OpenPort failed ("<path>: no such device", "<path>: in use
-    // by another program", "<path>: permission denied (...)"); empty after a
-    // successful open. LastFailure holds the same in parts.
-    std::string LastError() const { return DescribeOpenFailure(lastFailure_); }
-    const OpenFailure& LastFailure() const { return lastFailure_; }
+    // by another program", "<path>: permission denied (...)"), in parts; kind
+    // None after a successful open. LastError() says it in English.
+    const OpenFailure& LastFailure() const override { return lastFailure_; }
 
     // The line settings as the next ApplySettings will build them.
     const LineSettings& CurrentLineSettings() const { return line_; }
@@ -121,9 +107,6 @@ private:
     std::uint16_t pollingDelay_ = 50;
     bool enableDtrOnOpen_ = true;
     std::uint16_t outputTimeout_ = 4000;
-    TComPortReceiveDataEvent onReceiveData_;
-    TComPortReceiveDataEvent onBatchSoFar_;
-    TComPortHangupEvent onHangup_;
     DevicePathTable devicePaths_ = DefaultDevicePaths();
 
     ReadWatchFactory& watches_;

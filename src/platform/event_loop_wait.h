@@ -1,5 +1,5 @@
-// Waiting for the X server or the window manager without keeping the
-// program's event loop waiting: the pending events run every few
+// Waiting for a display server, a window manager or a compositor without
+// keeping the program's event loop waiting: the pending events run every few
 // milliseconds while a condition is polled.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-class X11Wait {
+class EventLoopWait {
 public:
     // processMessages lets pending events run and returns; empty means none.
     void setMessagePump(std::function<void()> processMessages) {

@@ -5,7 +5,7 @@
 
 #include <asm/termbits.h>
 
-#include "serial/com_port_types.h"
+#include "receivers/serial/com_port_types.h"
 
 namespace tavrel {
 

@@ -1,11 +1,7 @@
 // Virtual key and character tables for keysym-based input.
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keys/keysyms.h"
 
-// Typographic symbols sit in keysym groups that keysym.h leaves out.
-#define XK_PUBLISHING
-#define XK_TECHNICAL
-#include <X11/XF86keysym.h>
-#include <X11/keysym.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <array>
 #include <string>
@@ -18,104 +14,104 @@ namespace {
 
 // Virtual keys that are not letters, digits, keypad digits or function keys.
 constexpr std::pair<std::uint8_t, KeysymValue> kVirtualKeys[] = {
-    {0x08, XK_BackSpace},
-    {0x09, XK_Tab},
-    {0x0C, XK_Clear},
-    {0x0D, XK_Return},
-    {0x10, XK_Shift_L},
-    {0x11, XK_Control_L},
-    {0x12, XK_Alt_L},
-    {0x13, XK_Pause},
-    {0x14, XK_Caps_Lock},
-    {0x1B, XK_Escape},
-    {0x20, XK_space},
-    {0x21, XK_Prior},
-    {0x22, XK_Next},
-    {0x23, XK_End},
-    {0x24, XK_Home},
-    {0x25, XK_Left},
-    {0x26, XK_Up},
-    {0x27, XK_Right},
-    {0x28, XK_Down},
-    {0x29, XK_Select},
-    {0x2B, XK_Execute},
-    {0x2C, XK_Print},
-    {0x2D, XK_Insert},
-    {0x2E, XK_Delete},
-    {0x2F, XK_Help},
-    {0x5B, XK_Super_L},
-    {0x5C, XK_Super_R},
-    {0x5D, XK_Menu},
-    {0x5F, XF86XK_Sleep},
-    {0x6A, XK_KP_Multiply},
-    {0x6B, XK_KP_Add},
-    {0x6C, XK_KP_Separator},
-    {0x6D, XK_KP_Subtract},
-    {0x6E, XK_KP_Decimal},
-    {0x6F, XK_KP_Divide},
-    {0x90, XK_Num_Lock},
-    {0x91, XK_Scroll_Lock},
-    {0xA0, XK_Shift_L},
-    {0xA1, XK_Shift_R},
-    {0xA2, XK_Control_L},
-    {0xA3, XK_Control_R},
-    {0xA4, XK_Alt_L},
-    {0xA5, XK_Alt_R},
-    {0xA6, XF86XK_Back},
-    {0xA7, XF86XK_Forward},
-    {0xA8, XF86XK_Refresh},
-    {0xA9, XF86XK_Stop},
-    {0xAA, XF86XK_Search},
-    {0xAB, XF86XK_Favorites},
-    {0xAC, XF86XK_HomePage},
-    {0xAD, XF86XK_AudioMute},
-    {0xAE, XF86XK_AudioLowerVolume},
-    {0xAF, XF86XK_AudioRaiseVolume},
-    {0xB0, XF86XK_AudioNext},
-    {0xB1, XF86XK_AudioPrev},
-    {0xB2, XF86XK_AudioStop},
-    {0xB3, XF86XK_AudioPlay},
-    {0xB4, XF86XK_Mail},
-    {0xBA, XK_semicolon},
-    {0xBB, XK_equal},
-    {0xBC, XK_comma},
-    {0xBD, XK_minus},
-    {0xBE, XK_period},
-    {0xBF, XK_slash},
-    {0xC0, XK_grave},
-    {0xDB, XK_bracketleft},
-    {0xDC, XK_backslash},
-    {0xDD, XK_bracketright},
-    {0xDE, XK_apostrophe},
-    {0xE2, XK_less},
+    {0x08, XKB_KEY_BackSpace},
+    {0x09, XKB_KEY_Tab},
+    {0x0C, XKB_KEY_Clear},
+    {0x0D, XKB_KEY_Return},
+    {0x10, XKB_KEY_Shift_L},
+    {0x11, XKB_KEY_Control_L},
+    {0x12, XKB_KEY_Alt_L},
+    {0x13, XKB_KEY_Pause},
+    {0x14, XKB_KEY_Caps_Lock},
+    {0x1B, XKB_KEY_Escape},
+    {0x20, XKB_KEY_space},
+    {0x21, XKB_KEY_Prior},
+    {0x22, XKB_KEY_Next},
+    {0x23, XKB_KEY_End},
+    {0x24, XKB_KEY_Home},
+    {0x25, XKB_KEY_Left},
+    {0x26, XKB_KEY_Up},
+    {0x27, XKB_KEY_Right},
+    {0x28, XKB_KEY_Down},
+    {0x29, XKB_KEY_Select},
+    {0x2B, XKB_KEY_Execute},
+    {0x2C, XKB_KEY_Print},
+    {0x2D, XKB_KEY_Insert},
+    {0x2E, XKB_KEY_Delete},
+    {0x2F, XKB_KEY_Help},
+    {0x5B, XKB_KEY_Super_L},
+    {0x5C, XKB_KEY_Super_R},
+    {0x5D, XKB_KEY_Menu},
+    {0x5F, XKB_KEY_XF86Sleep},
+    {0x6A, XKB_KEY_KP_Multiply},
+    {0x6B, XKB_KEY_KP_Add},
+    {0x6C, XKB_KEY_KP_Separator},
+    {0x6D, XKB_KEY_KP_Subtract},
+    {0x6E, XKB_KEY_KP_Decimal},
+    {0x6F, XKB_KEY_KP_Divide},
+    {0x90, XKB_KEY_Num_Lock},
+    {0x91, XKB_KEY_Scroll_Lock},
+    {0xA0, XKB_KEY_Shift_L},
+    {0xA1, XKB_KEY_Shift_R},
+    {0xA2, XKB_KEY_Control_L},
+    {0xA3, XKB_KEY_Control_R},
+    {0xA4, XKB_KEY_Alt_L},
+    {0xA5, XKB_KEY_Alt_R},
+    {0xA6, XKB_KEY_XF86Back},
+    {0xA7, XKB_KEY_XF86Forward},
+    {0xA8, XKB_KEY_XF86Refresh},
+    {0xA9, XKB_KEY_XF86Stop},
+    {0xAA, XKB_KEY_XF86Search},
+    {0xAB, XKB_KEY_XF86Favorites},
+    {0xAC, XKB_KEY_XF86HomePage},
+    {0xAD, XKB_KEY_XF86AudioMute},
+    {0xAE, XKB_KEY_XF86AudioLowerVolume},
+    {0xAF, XKB_KEY_XF86AudioRaiseVolume},
+    {0xB0, XKB_KEY_XF86AudioNext},
+    {0xB1, XKB_KEY_XF86AudioPrev},
+    {0xB2, XKB_KEY_XF86AudioStop},
+    {0xB3, XKB_KEY_XF86AudioPlay},
+    {0xB4, XKB_KEY_XF86Mail},
+    {0xBA, XKB_KEY_semicolon},
+    {0xBB, XKB_KEY_equal},
+    {0xBC, XKB_KEY_comma},
+    {0xBD, XKB_KEY_minus},
+    {0xBE, XKB_KEY_period},
+    {0xBF, XKB_KEY_slash},
+    {0xC0, XKB_KEY_grave},
+    {0xDB, XKB_KEY_bracketleft},
+    {0xDC, XKB_KEY_backslash},
+    {0xDD, XKB_KEY_bracketright},
+    {0xDE, XKB_KEY_apostrophe},
+    {0xE2, XKB_KEY_less},
 };
 
 // Windows-1252 characters above Latin-1's range that keymaps name with
 // traditional keysyms rather than Unicode ones.
 constexpr std::pair<char32_t, KeysymValue> kTraditionalKeysyms[] = {
-    {0x20AC, XK_EuroSign},
-    {0x201A, XK_singlelowquotemark},
-    {0x0192, XK_function},
-    {0x201E, XK_doublelowquotemark},
-    {0x2026, XK_ellipsis},
-    {0x2020, XK_dagger},
-    {0x2021, XK_doubledagger},
-    {0x2030, XK_permille},
-    {0x0160, XK_Scaron},
-    {0x0152, XK_OE},
-    {0x017D, XK_Zcaron},
-    {0x2018, XK_leftsinglequotemark},
-    {0x2019, XK_rightsinglequotemark},
-    {0x201C, XK_leftdoublequotemark},
-    {0x201D, XK_rightdoublequotemark},
-    {0x2022, XK_enfilledcircbullet},
-    {0x2013, XK_endash},
-    {0x2014, XK_emdash},
-    {0x2122, XK_trademark},
-    {0x0161, XK_scaron},
-    {0x0153, XK_oe},
-    {0x017E, XK_zcaron},
-    {0x0178, XK_Ydiaeresis},
+    {0x20AC, XKB_KEY_EuroSign},
+    {0x201A, XKB_KEY_singlelowquotemark},
+    {0x0192, XKB_KEY_function},
+    {0x201E, XKB_KEY_doublelowquotemark},
+    {0x2026, XKB_KEY_ellipsis},
+    {0x2020, XKB_KEY_dagger},
+    {0x2021, XKB_KEY_doubledagger},
+    {0x2030, XKB_KEY_permille},
+    {0x0160, XKB_KEY_Scaron},
+    {0x0152, XKB_KEY_OE},
+    {0x017D, XKB_KEY_Zcaron},
+    {0x2018, XKB_KEY_leftsinglequotemark},
+    {0x2019, XKB_KEY_rightsinglequotemark},
+    {0x201C, XKB_KEY_leftdoublequotemark},
+    {0x201D, XKB_KEY_rightdoublequotemark},
+    {0x2022, XKB_KEY_enfilledcircbullet},
+    {0x2013, XKB_KEY_endash},
+    {0x2014, XKB_KEY_emdash},
+    {0x2122, XKB_KEY_trademark},
+    {0x0161, XKB_KEY_scaron},
+    {0x0153, XKB_KEY_oe},
+    {0x017E, XKB_KEY_zcaron},
+    {0x0178, XKB_KEY_Ydiaeresis},
 };
 
 // US positions by evdev key code (main block, rows from the digits down).
@@ -148,13 +144,13 @@ KeysymValue VirtualKeyToKeysym(std::uint8_t vk) {
         return vk;
     }
     if (vk >= 'A' && vk <= 'Z') {
-        return XK_a + (vk - 'A');
+        return XKB_KEY_a + (vk - 'A');
     }
     if (vk >= 0x60 && vk <= 0x69) {
-        return XK_KP_0 + (vk - 0x60);
+        return XKB_KEY_KP_0 + (vk - 0x60);
     }
     if (vk >= 0x70 && vk <= 0x87) {
-        return XK_F1 + (vk - 0x70);
+        return XKB_KEY_F1 + (vk - 0x70);
     }
     for (const auto& [key, keysym] : kVirtualKeys) {
         if (key == vk) {
@@ -165,7 +161,7 @@ KeysymValue VirtualKeyToKeysym(std::uint8_t vk) {
 }
 
 std::uint8_t KeysymToVirtualKey(KeysymValue keysym) {
-    if (keysym >= XK_A && keysym <= XK_Z) {
+    if (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z) {
         return static_cast<std::uint8_t>(keysym);
     }
     for (int vk = 1; vk < 256; ++vk) {
@@ -191,14 +187,14 @@ KeysymValue Cp1252ToKeysym(unsigned char ch, KeysymValue* alternative) {
     }
     switch (ch) {
         case 8:
-            return XK_BackSpace;
+            return XKB_KEY_BackSpace;
         case 9:
-            return XK_Tab;
+            return XKB_KEY_Tab;
         case 10:
         case 13:
-            return XK_Return;
+            return XKB_KEY_Return;
         case 27:
-            return XK_Escape;
+            return XKB_KEY_Escape;
         default:
             break;
     }

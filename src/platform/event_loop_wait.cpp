@@ -1,4 +1,5 @@
-#include "platform/x11/x11_wait.h"
+// Polling a condition with the event loop running in between.
+#include "platform/event_loop_wait.h"
 
 #include <thread>
 
@@ -11,7 +12,8 @@ constexpr std::chrono::milliseconds kSlice{2};
 
 }  // namespace
 
-bool X11Wait::Until(const std::function<bool()>& condition, std::chrono::milliseconds longest) {
+bool EventLoopWait::Until(const std::function<bool()>& condition,
+                          std::chrono::milliseconds longest) {
     const auto deadline = std::chrono::steady_clock::now() + longest;
     for (;;) {
         if (condition()) {

@@ -1,4 +1,4 @@
-// The tables between Windows virtual keys, Windows-1252 characters and X
+// The tables between Windows virtual keys, Windows-1252 characters and
 // keysyms. Pure lookups, shared by every backend that speaks keysyms.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 namespace tavrel {
 
-using KeysymValue = unsigned long;  // an X KeySym; 0 is NoSymbol
+using KeysymValue = unsigned long;  // a keysym (X11 and XKB share them); 0 is none
 
 // The keysym of the key a virtual key names (VK_RETURN -> Return, 'A' -> a,
 // VK_NUMPAD0 -> KP_0 ...); 0 for an unknown virtual key.

@@ -1,5 +1,5 @@
 // Port names and the device paths they stand for.
-#include "serial/com_port_types.h"
+#include "receivers/serial/com_port_types.h"
 
 #include "platform/serial_device.h"
 

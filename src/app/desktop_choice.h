@@ -1,0 +1,54 @@
+// Which desktop backend the program drives, chosen once at start: the one
+// TAVREL_INPUT names, then Wayland when WAYLAND_DISPLAY is set, then X11 when
+// DISPLAY is; one that cannot be opened gives way to the next, and without
+// any the program runs on the stand-ins. The trace says what was chosen and why.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/desktop_backend.h"
+
+namespace tavrel {
+
+enum class BackendKind { X11, Wayland, Uinput };
+
+// The variables the choice depends on; empty when unset.
+struct DesktopEnvironment {
+    std::string input;           // TAVREL_INPUT: x11, wayland or uinput
+    std::string waylandDisplay;  // WAYLAND_DISPLAY
+    std::string display;         // DISPLAY
+
+    static DesktopEnvironment FromProcess();
+};
+
+struct BackendCandidate {
+    BackendKind kind;
+    std::string why;  // for the trace: "WAYLAND_DISPLAY is \"wayland-1\"" ...
+};
+
+// The backends to try, in order, each once. An unknown TAVREL_INPUT is
+// described in *problem (a line for the user) and otherwise ignored.
+std::vector<BackendCandidate> BackendOrder(const DesktopEnvironment& environment,
+                                           std::string* problem);
+
+const char* BackendName(BackendKind kind);
+
+using BackendOpener = std::function<DesktopBackendOpen(BackendKind)>;
+
+struct DesktopChoice {
+    std::unique_ptr<DesktopBackend> backend;  // null: nothing could be opened
+    // Told to the user once: a wrong TAVREL_INPUT, each backend that failed
+    // before another was taken, what the chosen one warned of. English.
+    std::vector<std::string> problems;
+};
+
+// Tries the backends of BackendOrder with open until one opens.
+DesktopChoice ChooseDesktop(const DesktopEnvironment& environment, const BackendOpener& open);
+
+// One line for the trace: what a backend can and cannot do.
+std::string DescribeCapabilities(const DesktopCapabilities& can);
+
+}  // namespace tavrel

@@ -1,0 +1,52 @@
+// Top-level windows on Wayland: through the compositor's foreign-toplevel
+// list where it offers one; elsewhere the window functions find nothing and
+// say why. Window messages map onto what the protocol allows.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace tavrel {
+
+class EventLoopWait;
+class ForeignToplevels;
+class Input;
+class WaylandConnection;
+
+class WaylandDesktop final : public Desktop {
+public:
+    // toplevels may be null (the compositor has no such list). Key messages
+    // posted to the active window are typed with input.
+    WaylandDesktop(WaylandConnection& connection, std::unique_ptr<ForeignToplevels> toplevels,
+                   Input& input, EventLoopWait& wait);
+    ~WaylandDesktop() override;
+
+    WindowHandle GetForegroundWindow() override;
+    std::vector<WindowHandle> TopLevelWindows() override;
+    std::string GetWindowText(WindowHandle window) override;
+    WindowHandle FindWindow(const std::string& title) override;
+    bool IsIconic(WindowHandle window) override;
+    void RestoreWindow(WindowHandle window) override;
+    void RaiseAndActivate(WindowHandle window) override;
+    bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                     std::uint32_t lParam) override;
+    std::string windowsUnavailable() const override;
+
+    // The app id of a window, for the trace and for tests; empty when unknown.
+    std::string AppId(WindowHandle window);
+
+private:
+    // Reads what the compositor announced since the last call.
+    void Refresh();
+    void AwaitActivation(WindowHandle window);
+    bool Refuse(WindowHandle window, std::uint32_t message, const char* why);
+
+    WaylandConnection& connection_;
+    std::unique_ptr<ForeignToplevels> toplevels_;
+    Input& input_;
+    EventLoopWait& wait_;
+};
+
+}  // namespace tavrel

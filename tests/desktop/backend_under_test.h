@@ -1,0 +1,45 @@
+// A desktop backend with the kind of client it drives: the X11 backend with X
+// windows on the X display, the Wayland backend with Wayland windows on the
+// compositor. The contract tests run the same against each.
+#pragma once
+
+// GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "client_records.h"
+#include "platform/desktop_backend.h"
+
+namespace tavrel::test {
+
+enum class Target { X11, Wayland };
+
+std::string TargetName(Target target);
+
+class BackendUnderTest {
+public:
+    virtual ~BackendUnderTest() = default;
+    virtual DesktopBackend& backend() = 0;
+    // A new client window titled title (UTF-8).
+    virtual std::unique_ptr<TestClient> NewClient(const std::string& title) = 0;
+    // The client's window as the backend's Desktop names it; kNoWindow when
+    // it is not listed (yet).
+    virtual WindowHandle HandleOf(const TestClient& client) = 0;
+    // Puts the pointer over the client's window, where it sees the pointer.
+    virtual void PointerInto(TestClient& client) = 0;
+    // Whether the desktop carries out a posted minimise (sway does not).
+    virtual bool Minimises() const = 0;
+};
+
+// Empty when the target's desktop is there; else why not. Under
+// TAVREL_REQUIRE_X=1 or TAVREL_REQUIRE_WAYLAND=1 (as scripts/xstack and
+// scripts/waystack set) a missing desktop is a failure, not a skip.
+std::string MissingDesktop(Target target);
+bool DesktopRequired(Target target);
+
+// Null (after a failure of the calling test) when the backend cannot be opened.
+std::unique_ptr<BackendUnderTest> OpenBackendUnderTest(Target target);
+
+}  // namespace tavrel::test
