@@ -24,8 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # a dependency the Qt libraries only recommend) and the Wayland one.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 # The X server needs XTEST for keystrokes; the window manager hints come from
-# any EWMH window manager and are not a package dependency.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# any EWMH window manager and are not a package dependency. Qt's own texts
+# (Yes, No, the file dialog) follow a translation only where Qt's translations
+# are installed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

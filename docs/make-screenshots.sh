@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the built program on a headless desktop,
-# its COM2 on the simulated receiver; the tray icon with the port open and closed. Run it as
+# its COM2 on the simulated receiver: a first start without commands, then the
+# window, help and dialog with commands, and the tray icon with the port open
+# and closed. Run it as
 #   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,6 +11,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-shots.XXXXXX")
 pids=()
 cleanup() {
     local i
+    exec 3>&- 2>/dev/null || true
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         kill "${pids[i]}" 2>/dev/null || true
         wait "${pids[i]}" 2>/dev/null || true
@@ -41,13 +44,26 @@ printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
     '[6]' 'Level=0' \
     '[7]' 'Level=1' >"$work/vorkumel.ini"
 
-"$build/tools/irsim/tavrel-irsim" --link "$work/ttyIR" --log "$work/irsim.log" \
-    'wait 1500; press 0A2F3C; wait 600000' &
+# A first start: a program directory of its own with no commands file, its
+# COM2 on the simulated receiver as well.
+mkdir "$work/first"
+ln "$build/tavrel" "$work/first/tavrel" 2>/dev/null || cp "$build/tavrel" "$work/first/tavrel"
+cp -r "$root/help" "$work/first/help"
+printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/first/tavrel.ini"
+
+# irsim reads its script from a pipe held open here, to press when asked.
+mkfifo "$work/irsim.in"
+"$build/tools/irsim/tavrel-irsim" --link "$work/ttyIR" --log "$work/irsim.log" <"$work/irsim.in" &
 pids+=($!)
+exec 3>"$work/irsim.in"
 wait_for test -e "$work/ttyIR"
-(cd "$work" && exec env -u DBUS_SESSION_BUS_ADDRESS ASAN_OPTIONS=detect_leaks=0 ./tavrel \
-    >"$work/tavrel.out" 2>&1) &
-pids+=($!)
+
+# Starts the program of a directory in the background.
+start_tavrel() {
+    (cd "$1" && exec env -u DBUS_SESSION_BUS_ADDRESS ASAN_OPTIONS=detect_leaks=0 ./tavrel \
+        >"$1/tavrel.out" 2>&1) &
+    pids+=($!)
+}
 
 # A window with its frame, into docs/NAME.png.
 shoot() {
@@ -58,6 +74,22 @@ shoot() {
              /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$2.png"
 }
+
+# The first start: the guide in the tree's place. Then that program ends, as
+# only one Tavrel runs per display.
+start_tavrel "$work/first"
+wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
+window=$(xdotool search --onlyvisible --name 'Tavrel 3\.0' | head -1)
+sleep 0.5
+shoot "$window" first-start
+xdotool windowactivate --sync "$window" key alt+f x
+wait_for sh -c "! xdotool search --onlyvisible --name 'Tavrel 3\.0'"
+sleep 0.5
+
+# The demo commands; irsim presses "Volume up" once the port is open.
+start_tavrel "$work"
+wait_for grep -q rx "$work/irsim.log"
+printf 'wait 500\npress 0A2F3C\n' >&3
 
 # Editing mode, after the press has selected "Volume up"; the frame included.
 wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0'
@@ -112,6 +144,6 @@ xdotool key Down Return
 sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon-inactive.png"
-echo "make-screenshots: docs/main-window-editing.png, docs/help-window.png," \
+echo "make-screenshots: docs/first-start.png, docs/main-window-editing.png, docs/help-window.png," \
     "docs/configuration-dialog.png, docs/action-editor.png, docs/tray-icon.png" \
     "and docs/tray-icon-inactive.png written"

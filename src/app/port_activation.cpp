@@ -23,14 +23,21 @@ PortActivation::PortActivation(PortControl& port, MessageBoxes& boxes, Translate
 void PortActivation::ActivarClick() {
     if (port_.OpenPort()) {
         why_.clear();
+        reopening_ = false;
         changed.notify(true);
         return;
     }
-    QString text = Tr(
-        translate_, QStringLiteral("The serial port selected is being used by another application"),
-        "theserialportselectedisbeingusedbyanotherapplication");
+    const OpenFailure failure = port_.LastFailure();
+    // A newcomer whose device is missing must not look for a program holding it.
+    QString text =
+        failure.kind == OpenFailure::InUse
+            ? Tr(translate_,
+                 QStringLiteral("The serial port selected is being used by another application"),
+                 "theserialportselectedisbeingusedbyanotherapplication")
+            : Tr(translate_, QStringLiteral("The serial port selected could not be opened"),
+                 "theserialportselectedcouldnotbeopened");
     // The driver's reason tells the user what to change (device, permissions).
-    const QString reason = Reason(translate_, port_.LastFailure());
+    const QString reason = Reason(translate_, failure);
     why_ = reason.isEmpty() ? QStringLiteral("The port cannot be opened.") : reason;
     if (!reason.isEmpty()) {
         text += '\n' + reason;
@@ -40,19 +47,22 @@ void PortActivation::ActivarClick() {
     changed.notify(false);
 }
 
+// Also stops the looking for a device that went away.
 void PortActivation::DesactivarClick() {
     port_.ClosePort();
     why_.clear();
+    reopening_ = false;
     changed.notify(false);
 }
 
 void PortActivation::deviceGone() {
     why_ = Tr(translate_, QStringLiteral("The receiver is gone; waiting for it."), "receivergone");
+    reopening_ = true;
     changed.notify(false);
 }
 
 void PortActivation::PPuertoClick() {
-    if (port_.IsOpen()) {
+    if (port_.IsOpen() || reopening_) {
         DesactivarClick();
     } else {
         ActivarClick();
@@ -71,6 +81,10 @@ bool PortActivation::IsOpen() const {
 
 int PortActivation::PortNumber() const {
     return port_.PortNumber();
+}
+
+QString PortActivation::device() const {
+    return QString::fromStdString(port_.DevicePath());
 }
 
 }  // namespace tavrel

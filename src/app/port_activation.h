@@ -25,22 +25,25 @@ public:
     // Closes an open port without announcing it: the program is ending.
     void closeForExit() override;
     // The device went away and the driver closed the port: announced closed,
-    // with that as the reason.
+    // with that as the reason, while the program looks for it again.
     void deviceGone();
     // Why the port is closed, for the tray icon's hint: the driver's reason
     // after a failed open, the device gone; empty while open or when closed
     // by the user.
     const QString& why() const override { return why_; }
+    bool reopening() const override { return reopening_; }
 
     bool IsOpen() const override;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     int PortNumber() const override;
+    QString device() const override;
 
 private:
     PortControl& port_;
     MessageBoxes& boxes_;
     TranslateFn translate_;
     QString why_;
+    bool reopening_ = false;
 };
 
 }  // namespace tavrel

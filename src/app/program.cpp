@@ -174,7 +174,7 @@ void Program::reportLogError(const std::string& text) {
 }
 
 void Program::reportError(const std::string& text) {
-    boxes_.Error(QStringLiteral("Tavrel"), ToQt(text));
+    boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, text));
 }
 
 // --- the port
@@ -220,9 +220,10 @@ void Program::DeviceGone() {
     reopenTimer_->setEnabled(true);
 }
 
+// Each attempt opens as every open does: [Ports] is read again, so a device
+// picked meanwhile is the one looked for.
 void Program::TryReopen() {
-    if (road_.receiver().OpenPort()) {
-        reopenTimer_->setEnabled(false);
+    if (OpenPort()) {
         // Shows the open port and has the start-up bytes sent again.
         activation_.ActivarClick();
     }
@@ -234,9 +235,13 @@ int Program::PortNumber() const {
 
 OpenFailure Program::LastFailure() const {
     if (noPortSelected_) {
-        return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}};
+        return OpenFailure{OpenFailure::NoPortSelected, {}, {}, {}, {}};
     }
     return road_.receiver().LastFailure();
+}
+
+std::string Program::DevicePath() const {
+    return portDevice(PortNumber());
 }
 
 PortOrdinals Program::portOrdinals() const {
@@ -316,6 +321,10 @@ void Program::loadCommandsFile() {
 
 bool Program::commandsModified() const {
     return table_.modified() && !table_.empty();
+}
+
+std::optional<std::string> Program::commandsFileUnusable(const std::string& path) const {
+    return commandsFile_.Unusable(path);
 }
 
 void Program::switchCommandsFile(const std::string& path) {

@@ -90,6 +90,7 @@ public:
     void ClosePort() override;
     int PortNumber() const override;
     OpenFailure LastFailure() const override;
+    std::string DevicePath() const override;
 
     // --- RecognitionHost
     bool Aprendiendo() const override;
@@ -107,6 +108,7 @@ public:
 
     // --- ConfigurationServices (the port's settings are above)
     bool commandsModified() const override;
+    std::optional<std::string> commandsFileUnusable(const std::string& path) const override;
     void switchCommandsFile(const std::string& path) override;
     void switchTranslationFile(const std::string& path) override;
     std::string portDevice(int comNumber) const override;

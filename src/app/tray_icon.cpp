@@ -61,8 +61,12 @@ void TrayIcon::CheckAvailability() {
     }
 }
 
+// The title line keeps to the tip's classic length; the reason below it is
+// what the user acts on, and desktops here show a tip of any length.
 QString TrayIcon::Tip() const {
-    return hint_.left(kMaxTipLength);
+    const qsizetype lineEnd = hint_.indexOf(u'\n');
+    const QString title = hint_.left(lineEnd < 0 ? hint_.size() : lineEnd).left(kMaxTipLength);
+    return lineEnd < 0 ? title : title + hint_.mid(lineEnd);
 }
 
 void TrayIcon::SetHint(const QString& hint) {

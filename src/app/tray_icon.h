@@ -1,5 +1,5 @@
-// The notification-area icon: shown or removed on request, a hint that never
-// overruns the tip, a double click, a left click and the right button's menu.
+// The notification-area icon: shown or removed on request, a hint whose title
+// line never overruns the tip, a double click, a left click and the right button's menu.
 // While it is wanted, it watches for the notification area arriving or leaving
 // (a panel started after Tavrel, as at login, or restarted).
 #pragma once
@@ -20,7 +20,8 @@ namespace tavrel {
 class TrayIcon : public QObject, public NotificationIcon {
     Q_OBJECT
 public:
-    // The longest tip the icon shows; longer hints are cut to it.
+    // The longest title line the tip shows; a longer one is cut to it. The
+    // lines below it (why the port is closed) are shown in full.
     static constexpr int kMaxTipLength = 63;
 
     explicit TrayIcon(QObject* parent = nullptr);

@@ -139,6 +139,13 @@ LoadResult CommandsFile::LoadFrom(const std::string& path) {
     return loadFile(path);
 }
 
+std::optional<std::string> CommandsFile::Unusable(const std::string& path) const {
+    if (IniFileRead read = ReadIniFile(files_, path); !read.problem.empty()) {
+        return UnableToRead(path, read.problem);
+    }
+    return std::nullopt;
+}
+
 LoadResult CommandsFile::loadFile(const std::string& path) {
     LoadResult result;
     result.path = path;

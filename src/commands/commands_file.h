@@ -70,6 +70,10 @@ public:
     LoadResult Load();
     // Load started by the configuration dialog's commands-file field.
     LoadResult LoadFrom(const std::string& path);
+    // Why the file at path cannot be loaded as commands (it exists but cannot
+    // be read, or is no commands file), as UnableToRead words it; nothing
+    // when it can be, or is missing. Reads the file and changes nothing.
+    std::optional<std::string> Unusable(const std::string& path) const;
 
     // Writes the settings file, then the commands file, and on success
     // reloads the table from what it wrote. Nothing is returned on success;

@@ -110,15 +110,24 @@ std::string DescribeOpenFailure(const OpenFailure& failure, const FailureWords& 
             return device + say("not a serial port", "notaserialport");
         case OpenFailure::PermissionDenied: {
             std::string text = device + say("permission denied", "permissiondenied");
-            // For a kernel receiver the advice names what to run as well.
+            // Without a group that may use it, a kernel receiver wants the udev rule.
             const bool kernel = ChooseReceiver(failure.path).kind == ReceiverKind::KernelScancode;
             if (!failure.group.empty()) {
-                text += " (" +
-                        with(say("the device belongs to the group %s; your user must be a member "
-                                 "of it",
-                                 "joingroup"),
-                             failure.group) +
-                        (kernel ? ": sudo usermod -aG " + failure.group + " $USER" : "") + ")";
+                // The command that helps, with this user's name, and the new
+                // login it needs before it takes effect.
+                std::string advice =
+                    say("the device belongs to the group %1; add your user to it with \"sudo "
+                        "adduser %2 %1\", then log out and in again",
+                        "addtogroup");
+                const auto fill = [&advice](const std::string& mark, const std::string& value) {
+                    for (auto at = advice.find(mark); at != std::string::npos;
+                         at = advice.find(mark, at + value.size())) {
+                        advice.replace(at, mark.size(), value);
+                    }
+                };
+                fill("%1", failure.group);
+                fill("%2", failure.user.empty() ? "$USER" : failure.user);
+                text += " (" + advice + ")";
             } else if (kernel) {
                 text += " (" +
                         say("install the udev rule that comes with Tavrel, which gives the user "

@@ -46,6 +46,9 @@ struct OpenFailure {
     std::string path;        // the device file, the socket, or HOST:PORT; UTF-8
     std::string group;       // PermissionDenied: a group that may read and write it, if any
     std::string systemText;  // Other, NotGrabbed: the system's words; NoDecoder: see there
+    // PermissionDenied: the name of the user who asked, for the command that
+    // adds it to the group; "$USER" when empty.
+    std::string user{};
 };
 
 // A text in the user's language for an English text and its translation key.

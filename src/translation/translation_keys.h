@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 111> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 137> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -97,7 +97,6 @@ inline constexpr std::array<std::string_view, 111> kTranslationKeys = {
     "inusebyanotherprogram",
     "notaserialport",
     "permissiondenied",
-    "joingroup",
     "notavalidinteger",
     "valuesizerange",
     "unsavedchanges",
@@ -120,7 +119,34 @@ inline constexpr std::array<std::string_view, 111> kTranslationKeys = {
     "learningtoleranceneeded",
     "learningnotolerance",
     "learningalsorecognised",
-    "learningpressruns",
+    "learningcommandnumber",
+    "learningthisruns",
+    "learningthisrunsothers",
+    "learningotherruns",
+    "theserialportselectedcouldnotbeopened",
+    "addtogroup",
+    "devicenopermission",
+    "locale",
+    "paritynone",
+    "parityodd",
+    "parityeven",
+    "paritymark",
+    "parityspace",
+    "unabletoread",
+    "unabletowrite",
+    "aboutdescription",
+    "guideintro",
+    "guideinsertremote",
+    "guideremotefor",
+    "guideinsertcommand",
+    "guidecommandfor",
+    "guidelearn",
+    "guidelearnhow",
+    "guidehelp",
+    "guidereceiver",
+    "guideopen",
+    "guideclosed",
+    "guideactivate",
 };
 
 }  // namespace tavrel

@@ -42,9 +42,10 @@ void TAcercaDe::FormShow() {
     const QString title = QString::fromLatin1(kProgramTitle);
     setWindowTitle(Tr(translate_, QStringLiteral("About"), "about2") + ' ' + title);
     ui_->LTitulo->setText(title + ' ' + Tr(translate_, QStringLiteral("for"), "for") +
-                          QStringLiteral(" Windows 95"));
+                          QStringLiteral(" Linux"));
 
-    QString text = QString::fromLatin1(kDescription) + QStringLiteral("\n\n") +
+    QString text = Tr(translate_, QString::fromLatin1(kDescription), "aboutdescription") +
+                   QStringLiteral("\n\n") +
                    Tr(translate_, QString::fromLatin1(kLicence), "licence") +
                    QStringLiteral("\n\n");
     // An empty default gives back exactly the table's value, or nothing.

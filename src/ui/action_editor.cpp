@@ -8,6 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui/cp1252_input.h"
+#include "ui/window_list_box.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 
@@ -21,8 +22,7 @@ ActionEditor::ActionEditor(QWidget* parent)
       gbSpecialSettings_(new QGroupBox(this)),
       kinds_(new QButtonGroup(this)),
       clicks_(new QButtonGroup(this)),
-      refusedHint_(QStringLiteral("Only characters of Windows-1252 (Western European) can be "
-                                  "stored; this one was not taken.")) {
+      refusedHint_(RefusedCharacterHint({})) {
     actions_->setupUi(gbActions_);
     special_->setupUi(gbSpecialSettings_);
     // The special settings sit 2 pixels below the actions.
@@ -47,7 +47,8 @@ ActionEditor::~ActionEditor() = default;
 void ActionEditor::prepareInputs() {
     const Ui::ActionsGroup& a = *actions_;
     auto hint = [this] { return refusedHint_; };
-    for (QComboBox* box : {a.ComboBox, a.CBMessage, special_->CBTargetWin}) {
+    for (QComboBox* box :
+         {a.ComboBox, a.CBMessage, static_cast<QComboBox*>(special_->CBTargetWin)}) {
         // Typed text is what is stored: no completion, no items added by Enter.
         box->setCompleter(nullptr);
         box->setInsertPolicy(QComboBox::NoInsert);
@@ -121,6 +122,8 @@ void ActionEditor::connectHandlers() {
     connect(s.CBoxAll, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxAllClick));
     connect(s.CBoxMultiKey, &QAbstractButton::clicked, this, on(&ActionEditor::CBoxMultiKeyClick));
     connect(s.CBTargetWin, &QComboBox::editTextChanged, this, on(&ActionEditor::CBTargetWinChange));
+    // A window opened since the last fill can be picked too.
+    connect(s.CBTargetWin, &WindowListBox::aboutToOpen, this, &ActionEditor::FillTargetWindowList);
 }
 
 void ActionEditor::setKeyNames(const std::vector<std::string>& names) {
@@ -195,7 +198,7 @@ void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
     tr(gbSpecialSettings_, "SpecialSettings");
     tr(s.LDelay, "Delay");
     tr(s.LTargetWin, "PreferredDestinationWindow");
-    refusedHint_ = Tr(translate, refusedHint_, "charactersrefused_hint");
+    refusedHint_ = RefusedCharacterHint(translate);
 }
 
 }  // namespace tavrel

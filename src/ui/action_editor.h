@@ -56,6 +56,9 @@ public slots:
     // After a node was deleted: the action kinds lose their check and, with
     // the controls that edit an action, are disabled until a command is shown.
     void DisableActions();
+    // Nothing is selected in the tree: no control edits a command, and the
+    // current command stays what it was (a run in progress goes on).
+    void showNothingSelected();
 
 private:
     enum class Kind { None, TapKey, Mouse, RunProgram, PostMessage };

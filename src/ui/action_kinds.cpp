@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSortFilterProxyModel>
 #include <algorithm>
 
 #include "actions/action_string.h"
@@ -37,6 +39,26 @@ QString DialogTitle(QString caption) {
     }
     return caption;
 }
+
+// Folders, so that every folder can be opened, and the files that may be run.
+class ProgramsOnly final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setOn(bool on) {
+        on_ = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = static_cast<const QFileSystemModel*>(sourceModel());
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return !on_ || info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool on_ = true;
+};
 
 }  // namespace
 
@@ -152,12 +174,12 @@ void ActionEditor::BotonExaminarClick() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     const QString programs = QStringLiteral("Programs (*)");
     dialog.setNameFilters({programs, QStringLiteral("All files (*)")});
-    const auto showOnly = [&dialog, &programs](const QString& filter) {
-        const QDir::Filters always = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
-        dialog.setFilter(filter == programs ? always | QDir::Executable : always);
-    };
-    showOnly(programs);
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, showOnly);
+    // The dialog's own permission filter hides every readable file, folders
+    // included: the listing is narrowed here instead.
+    auto* listing = new ProgramsOnly(&dialog);
+    dialog.setProxyModel(listing);
+    connect(&dialog, &QFileDialog::filterSelected, listing,
+            [listing, &programs](const QString& filter) { listing->setOn(filter == programs); });
     const QFileInfo shown(a.Programa->text());
     dialog.setDirectory(shown.isAbsolute() && shown.dir().exists() ? shown.absolutePath()
                                                                    : QDir::homePath());

@@ -8,6 +8,7 @@
 #include "capture/code_capture.h"
 #include "capture/learning.h"
 #include "commands/command_table.h"
+#include "ui/fit_text.h"
 #include "ui/images.h"
 #include "ui/message_boxes.h"
 #include "ui/port_control.h"
@@ -27,7 +28,16 @@ TAprendizaje::TAprendizaje(CodeCapture& capture, CommandTable& table, SequenceSe
       boxes_(boxes),
       translate_(std::move(translate)) {
     ui_->setupUi(this);
-    setFixedSize(size());
+    const Ui::TAprendizaje& f = *ui_;
+    designed_ = {size(),
+                 f.LInstrucc1->geometry(),
+                 f.Linstrucc2->geometry(),
+                 f.LReceived->geometry(),
+                 f.ValorEntrada->geometry(),
+                 f.LDetail->geometry(),
+                 f.BotonAceptar->geometry(),
+                 f.BotonCancelar->geometry()};
+    fitToTexts();
     ui_->Image1->setPixmap(LearningPicture());
     connect(ui_->BotonAceptar, &QPushButton::clicked, this, &TAprendizaje::BotonAceptarClick);
     connect(ui_->BotonCancelar, &QPushButton::clicked, this, &TAprendizaje::BotonCancelarClick);
@@ -64,11 +74,11 @@ void TAprendizaje::LearnClick() {
 // Once per opening, not at every activation: coming back from another
 // window must not throw the samples away.
 void TAprendizaje::showEvent(QShowEvent* event) {
+    FormActivate();  // first: its texts set the dialog's size
     if (const QScreen* shownOn = screen()) {
         move(shownOn->availableGeometry().center() - rect().center());
     }
     QDialog::showEvent(event);
-    FormActivate();
 }
 
 void TAprendizaje::FormActivate() {
@@ -86,6 +96,40 @@ void TAprendizaje::FormActivate() {
     f.BotonAceptar->setFocus();
 }
 
+// A translation or a desktop's larger font makes texts longer than the form
+// was drawn for: the dialog grows to the right for its caption and downwards
+// for the wrapped instructions and detail line, never smaller than drawn.
+void TAprendizaje::fitToTexts() {
+    Ui::TAprendizaje& f = *ui_;
+    const Places& d = designed_;
+    const int width = std::max(d.dialog.width(),
+                               fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarAllowance);
+    const int wider = width - d.dialog.width();
+    int lower = 0;
+    const auto place = [&](QWidget* control, QRect area, bool wraps) {
+        area.translate(0, lower);
+        area.setWidth(area.width() + wider);
+        if (wraps) {
+            const int needed = control->heightForWidth(area.width());
+            if (needed > area.height()) {
+                lower += needed - area.height();
+                area.setHeight(needed);
+            }
+        }
+        control->setGeometry(area);
+    };
+    place(f.LInstrucc1, d.instructions1, true);
+    place(f.Linstrucc2, d.instructions2, false);
+    place(f.LReceived, d.received, false);
+    place(f.ValorEntrada, d.value, false);
+    place(f.LDetail, d.detail, true);
+    // The buttons stay centred below the detail line.
+    f.BotonAceptar->setGeometry(d.ok.translated(wider / 2, lower));
+    f.BotonCancelar->setGeometry(d.cancel.translated(wider / 2, lower));
+    setFixedSize(width, d.dialog.height() + lower);
+    FitTexts(this);
+}
+
 void TAprendizaje::BotonAceptarClick() {
     TComando* command = table_.current();
     if (command == nullptr) {
@@ -100,14 +144,23 @@ void TAprendizaje::BotonAceptarClick() {
     }));
     if (result.outcome != LearningOutcome::TooFewSamples) {
         table_.markModified();  // a code stored, or the old one cleared
+        // The tree shows the code's state at once, whatever the dialog does next.
+        if (const int pos = table_.positionOf(command); pos != kNoNode) {
+            table_.applyImageRule(pos);
+        }
     }
     const bool stored =
         result.outcome == LearningOutcome::Agrees && command->Codigo.NumValores != 0;
+    QString warning;
     if (stored) {
-        text += collisionWarning();
+        warning = collisionWarning();
+        text += warning;
     }
-    boxes_.Show(result.icon == MessageIcon::Information ? BoxIcon::Information : BoxIcon::Stop,
-                translated(QStringLiteral("Learning process info"), "learningprocessinfo"), text);
+    const BoxIcon icon = !warning.isEmpty()                        ? BoxIcon::Exclamation
+                         : result.icon == MessageIcon::Information ? BoxIcon::Information
+                                                                   : BoxIcon::Stop;
+    boxes_.Show(icon, translated(QStringLiteral("Learning process info"), "learningprocessinfo"),
+                text);
     if (stored) {
         capture_.Aprendiendo = false;
         emit learned();
@@ -140,6 +193,7 @@ void TAprendizaje::showSamples() {
                 QLatin1Char(' ') + lengths.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     ui_->LDetail->setText(text);
+    fitToTexts();
 }
 
 // "Sample 3, position 2: differs by 5. Tolerance that accepts every sample: 6".
@@ -166,11 +220,16 @@ void TAprendizaje::showDifference(const LearningResult& result) {
             translated(QStringLiteral("No tolerance accepts every sample."), "learningnotolerance");
     }
     ui_->LDetail->setText(text);
+    fitToTexts();
 }
 
+// "TV, command 2 (Stop)": commands often share a name, never a place.
 QString TAprendizaje::nodeName(int pos) const {
-    return ToQt(table_.label(table_.parentRemote(pos))) + QStringLiteral(", ") +
-           ToQt(table_.label(pos));
+    const int remote = table_.parentRemote(pos);
+    return ToQt(table_.label(remote)) + QStringLiteral(", ") +
+           translated(QStringLiteral("command %1"), "learningcommandnumber")
+               .replace(QStringLiteral("%1"), QString::number(pos - remote)) +
+           QStringLiteral(" (") + ToQt(table_.label(pos)) + QLatin1Char(')');
 }
 
 // Recognition runs the first match in tree order, so of the commands that
@@ -186,13 +245,27 @@ QString TAprendizaje::collisionWarning() const {
         names << nodeName(pos);
     }
     const int own = table_.positionOf(command);
-    const int runs = std::min(own, others.front());
+    QString runs;
+    if (own < others.front()) {
+        runs = others.size() == 1
+                   ? translated(QStringLiteral("A press of it runs this command, %1; the other one "
+                                               "never runs."),
+                                "learningthisruns")
+                   : translated(QStringLiteral("A press of it runs this command, %1; the others "
+                                               "never run."),
+                                "learningthisrunsothers");
+        runs.replace(QStringLiteral("%1"), nodeName(own));
+    } else {
+        runs = translated(QStringLiteral("A press of it runs the other one, %1; this command, %2, "
+                                         "never runs."),
+                          "learningotherruns");
+        runs.replace(QStringLiteral("%1"), nodeName(others.front()))
+            .replace(QStringLiteral("%2"), nodeName(own));
+    }
     return QStringLiteral("\r\r") +
            translated(QStringLiteral("Warning: this button is also recognised as"),
                       "learningalsorecognised") +
-           QLatin1Char(' ') + names.join(QStringLiteral("; ")) + QStringLiteral(".\r") +
-           translated(QStringLiteral("A press of it runs"), "learningpressruns") +
-           QLatin1Char(' ') + nodeName(runs) + QLatin1Char('.');
+           QLatin1Char(' ') + names.join(QStringLiteral("; ")) + QStringLiteral(".\r") + runs;
 }
 
 }  // namespace tavrel

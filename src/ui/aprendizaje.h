@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
+#include <QSize>
 #include <memory>
 
 #include "commands/notifier.h"
@@ -32,6 +34,10 @@ public:
                  QWidget* parent = nullptr);
     ~TAprendizaje() override;
 
+    // Room the window manager's title bar takes besides the caption (icon,
+    // buttons), so the caption is never cut.
+    static constexpr int kTitleBarAllowance = 120;
+
     // Learn now...: with the port open, captions the dialog with the port and
     // shows it modally; otherwise says that the port must be activated.
     void LearnClick();
@@ -57,6 +63,9 @@ private:
     void showSamples();
     void showDifference(const LearningResult& result);
     QString collisionWarning() const;
+    // Places the controls for the texts they now hold, from the designed
+    // places: wider for the caption, taller for wrapped texts.
+    void fitToTexts();
     QString nodeName(int pos) const;
 
     std::unique_ptr<Ui::TAprendizaje> ui_;
@@ -67,6 +76,11 @@ private:
     MessageBoxes& boxes_;
     TranslateFn translate_;
     Notifier<>::Subscription samplesHeard_;
+    // Where the form puts each control for its built-in texts.
+    struct Places {
+        QSize dialog;
+        QRect instructions1, instructions2, received, value, detail, ok, cancel;
+    } designed_;
 };
 
 }  // namespace tavrel

@@ -2,15 +2,21 @@
 // directions, and the mouse and key events of the tree.
 #include "ui/command_tree_editor.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <unordered_set>
 #include <vector>
 
 #include "commands/command_table.h"
+#include "ui/cp1252_input.h"
+#include "ui/first_start_guide.h"
 #include "ui/images.h"
 #include "ui_command_tree_editor.h"
 
@@ -41,11 +47,33 @@ std::vector<QTreeWidgetItem*> ItemsOfSameShape(QTreeWidget* tree, const CommandT
     return items;
 }
 
+// Labels are edited in a box that refuses what Windows-1252 cannot hold,
+// with the hint the action editor gives, instead of storing it as '?'.
+class LabelDelegate final : public QStyledItemDelegate {
+public:
+    LabelDelegate(std::function<QString()> hint, QObject* parent)
+        : QStyledItemDelegate(parent), hint_(std::move(hint)) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            RefuseNonCp1252(edit, hint_);
+        }
+        return editor;
+    }
+
+private:
+    std::function<QString()> hint_;
+};
+
 }  // namespace
 
 CommandTreeEditor::CommandTreeEditor(QWidget* parent)
-    : QGroupBox(parent), ui_(std::make_unique<Ui::CommandTreeEditor>()) {
+    : QGroupBox(parent),
+      ui_(std::make_unique<Ui::CommandTreeEditor>()),
+      refusedHint_(RefusedCharacterHint({})) {
     ui_->setupUi(this);
+    ui_->TreeView->setItemDelegate(new LabelDelegate([this] { return refusedHint_; }, this));
     const Ui::CommandTreeEditor& f = *ui_;
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
@@ -71,12 +99,23 @@ CommandTreeEditor::CommandTreeEditor(QWidget* parent)
     connect(f.Addremote, &QAction::triggered, this, &CommandTreeEditor::AddremoteClick);
     connect(f.Rename, &QAction::triggered, this, &CommandTreeEditor::RenameClick);
     connect(f.Delete, &QAction::triggered, this, &CommandTreeEditor::DeleteClick);
+
+    FirstStartGuide* guide = f.FirstStartGuide;
+    connect(guide, &FirstStartGuide::insertRemoteRequested, this,
+            &CommandTreeEditor::AddremoteClick);
+    connect(guide, &FirstStartGuide::insertCommandRequested, this,
+            &CommandTreeEditor::insertFirstCommand);
+    connect(guide, &FirstStartGuide::learnRequested, this, &CommandTreeEditor::learnFirstCommand);
 }
 
 CommandTreeEditor::~CommandTreeEditor() = default;
 
 QTreeWidget* CommandTreeEditor::TreeView() const {
     return ui_->TreeView;
+}
+
+FirstStartGuide& CommandTreeEditor::guide() const {
+    return *ui_->FirstStartGuide;
 }
 
 QTreeWidgetItem* CommandTreeEditor::itemOf(const TComando* record) const {
@@ -93,6 +132,12 @@ void CommandTreeEditor::setCommandTable(CommandTable* table) {
         selectionHeard_ = table_->selectionChanged.subscribe([this] { selectInTree(); });
     }
     refreshTree();
+}
+
+// A load replaces the records: a name being typed goes to its record first.
+void CommandTreeEditor::suspendRefresh() {
+    commitOpenEdit();
+    suspended_ = true;
 }
 
 void CommandTreeEditor::resumeRefresh() {
@@ -134,6 +179,17 @@ void CommandTreeEditor::refreshTree() {
         return;
     }
     outdated_ = false;
+    if (commitOpenEdit()) {
+        return;  // the new name has refreshed the tree
+    }
+    // An empty table: the guide in the tree's place says how to fill it.
+    const bool empty = table_ != nullptr && table_->empty();
+    const bool guideFocused = ui_->FirstStartGuide->isAncestorOf(QApplication::focusWidget());
+    ui_->FirstStartGuide->setVisible(empty);
+    ui_->TreeView->setVisible(!empty);
+    if (!empty && guideFocused) {
+        ui_->TreeView->setFocus();  // the keyboard goes on where the guide's step led
+    }
     syncing_ = true;
     if (table_ == nullptr || table_->empty()) {
         ui_->TreeView->clear();
@@ -188,14 +244,21 @@ void CommandTreeEditor::selectInTree() {
         outdated_ = true;  // the refresh selects as well
         return;
     }
+    // Moving the current item would commit the open editor while the tree
+    // is being synchronised, where nothing reaches the table.
+    commitOpenEdit();
     const TComando* selected = table_->selectedRecord();
     QTreeWidgetItem* match = selected == nullptr ? nullptr : itemOf(selected);
+    const bool cleared = match == nullptr && ui_->TreeView->currentItem() != nullptr;
     syncing_ = true;
     ui_->TreeView->setCurrentItem(match);
     if (match == nullptr) {
         ui_->TreeView->clearSelection();
     }
     syncing_ = false;
+    if (cleared) {
+        emit selectionCleared();
+    }
 }
 
 void CommandTreeEditor::TreeViewChange() {
@@ -212,11 +275,35 @@ void CommandTreeEditor::TreeViewEdited(QTreeWidgetItem* item) {
     if (syncing_ || table_ == nullptr) {
         return;
     }
-    const int pos = item->data(0, Qt::UserRole).toInt();
-    const std::string name = FromQt(item->text(0));
+    // The editor is still open while its text is committed: the refresh that
+    // the new name brings must not commit it a second time.
+    const QScopedValueRollback committing(committing_, true);
+    rename(item->data(0, Qt::UserRole).toInt(), FromQt(item->text(0)));
+}
+
+void CommandTreeEditor::rename(int pos, const std::string& name) {
     if (pos >= 0 && pos < table_->count() && table_->label(pos) != name) {
         table_->setLabel(pos, name);
     }
+}
+
+// The name typed so far is the name: the editor closes without writing into
+// the item, the record takes the text and the tree follows the table.
+bool CommandTreeEditor::commitOpenEdit() {
+    QTreeWidget* tree = ui_->TreeView;
+    const QModelIndex index = tree->currentIndex();
+    auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(index));
+    if (table_ == nullptr || editor == nullptr || committing_) {
+        return false;
+    }
+    const std::string name = FromQt(editor->text());
+    emit tree->itemDelegateForIndex(index)->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const int pos = table_->positionOf(renamed_);
+    if (pos == kNoNode || table_->label(pos) == name) {
+        return false;
+    }
+    table_->setLabel(pos, name);
+    return true;
 }
 
 // A click on another node announces it through TreeViewChange; one that
@@ -294,6 +381,8 @@ bool CommandTreeEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void CommandTreeEditor::ApplyTranslation(const TranslateFn& translate) {
     Recaption(translate, static_cast<QGroupBox*>(this), "assignedcommands");
+    refusedHint_ = RefusedCharacterHint(translate);
+    ui_->FirstStartGuide->ApplyTranslation(translate);
 }
 
 void CommandTreeEditor::ApplyMenuTranslation(const TranslateFn& translate) {

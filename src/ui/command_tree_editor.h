@@ -24,6 +24,7 @@ class CommandTreeEditor;
 namespace tavrel {
 
 class CommandTable;
+class FirstStartGuide;
 struct TComando;
 
 class CommandTreeEditor : public QGroupBox {
@@ -37,7 +38,7 @@ public:
     void refreshTree();
     // Holds back refreshes while the table is rebuilt in one go (a load), so
     // the tree is built once instead of once per node.
-    void suspendRefresh() { suspended_ = true; }
+    void suspendRefresh();
     void resumeRefresh();
 
     // The group's caption, then (called later, in the window's order) the menu's.
@@ -45,6 +46,8 @@ public:
     void ApplyMenuTranslation(const TranslateFn& translate);
 
     QTreeWidget* TreeView() const;
+    // Stands in the tree's place while the table is empty.
+    FirstStartGuide& guide() const;
     QMenu* PopupMenu1() const { return popupMenu1_; }
     // The item that shows a record; nullptr when the tree does not show it.
     QTreeWidgetItem* itemOf(const TComando* record) const;
@@ -71,6 +74,9 @@ signals:
     void learnRequested();
     // A node was deleted: the action editor disables and clears its controls.
     void nodeDeleted();
+    // The program cleared the selection (a press no command answers to): the
+    // action editor edits nothing until a node is selected again.
+    void selectionCleared();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +91,14 @@ private:
     int selectedPosition() const;
     int dropTarget(const QPoint& at) const;
     void selectAfterDelete(int pos, int level);
+    // Commits a label being edited, before the program changes the tree; true
+    // when that changed the table (which has refreshed the tree).
+    bool commitOpenEdit();
+    void rename(int pos, const std::string& name);
+    // The guide's steps build on each other: a command needs a remote, and
+    // learning needs a command.
+    void insertFirstCommand();
+    void learnFirstCommand();
 
     std::unique_ptr<Ui::CommandTreeEditor> ui_;
     QMenu* popupMenu1_ = nullptr;
@@ -96,6 +110,11 @@ private:
     std::unordered_map<const TComando*, QTreeWidgetItem*> items_;
     // Every pair of node images is drawn once and shared by all items.
     std::array<QIcon, 25> icons_;
+    // The record whose label F2 or Rename opened for editing.
+    const TComando* renamed_ = nullptr;
+    bool committing_ = false;
+    // Shown when a name gets a character Windows-1252 cannot hold.
+    QString refusedHint_;
     bool syncing_ = false;
     bool suspended_ = false;
     bool outdated_ = false;

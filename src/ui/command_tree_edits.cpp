@@ -21,6 +21,7 @@ int CommandTreeEditor::selectedPosition() const {
 
 void CommandTreeEditor::PopupMenu1Popup() {
     const Ui::CommandTreeEditor& f = *ui_;
+    commitOpenEdit();  // every item of the menu changes the table
     if (table_ == nullptr || table_->empty()) {
         for (QAction* item : {f.Activado, f.Typematic, f.Learn, f.Delete, f.Addcommand}) {
             item->setEnabled(false);
@@ -76,11 +77,14 @@ void CommandTreeEditor::LearnClick() {
     }
 }
 
+// A new command is not selected, but for the first one of the table: it is
+// selected so that "Learn now..." works at once.
 void CommandTreeEditor::AddcommandClick() {
     const int selected = selectedPosition();
     if (selected == kNoNode) {
         return;
     }
+    const bool first = table_->findCommand([](const TComando&) { return true; }) == kNoNode;
     const int numero = table_->count() + 1;
     const int pos = table_->isCommand(selected)
                         ? table_->insertCommand(selected, kNewCommand, numero)
@@ -89,6 +93,28 @@ void CommandTreeEditor::AddcommandClick() {
     if (item != nullptr && item->parent() != nullptr && !item->parent()->isExpanded()) {
         ui_->TreeView->expandAll();
     }
+    if (first) {
+        table_->select(pos);
+        emit selectionChanged();
+    }
+}
+
+void CommandTreeEditor::insertFirstCommand() {
+    if (table_ == nullptr) {
+        return;
+    }
+    if (table_->empty()) {
+        AddremoteClick();
+    }
+    table_->select(table_->parentRemote(table_->count() - 1));
+    AddcommandClick();
+}
+
+void CommandTreeEditor::learnFirstCommand() {
+    if (table_ != nullptr && table_->findCommand([](const TComando&) { return true; }) == kNoNode) {
+        insertFirstCommand();
+    }
+    LearnClick();
 }
 
 void CommandTreeEditor::AddremoteClick() {
@@ -103,6 +129,7 @@ void CommandTreeEditor::RenameClick() {
         return;
     }
     if (QTreeWidgetItem* item = itemOf(&table_->record(selected))) {
+        renamed_ = &table_->record(selected);
         ui_->TreeView->editItem(item, 0);
     }
 }
@@ -114,8 +141,9 @@ void CommandTreeEditor::DeleteClick() {
     }
     const int level = table_->level(selected);
     table_->remove(selected);
-    selectAfterDelete(selected, level);
+    // Disabled first: the selection that follows shows its command, enabled.
     emit nodeDeleted();
+    selectAfterDelete(selected, level);
 }
 
 // As a tree does by itself when its selected node goes: the next node of the

@@ -22,6 +22,9 @@ public:
 
     // The table holds edits that are not in the commands file.
     virtual bool commandsModified() const = 0;
+    // Why the existing file at path cannot be loaded as commands, as a
+    // message; nothing when it can be.
+    virtual std::optional<std::string> commandsFileUnusable(const std::string& path) const = 0;
     // Clears the table and loads it from the existing file at path (Windows-1252).
     virtual void switchCommandsFile(const std::string& path) = 0;
     // Empties the translation table when no file exists at path; an existing

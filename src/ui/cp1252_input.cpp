@@ -54,6 +54,13 @@ void RefuseNonCp1252(QLineEdit* edit, std::function<QString()> hint) {
                      [edit, hint = std::move(hint)] { ShowInputHint(edit, hint()); });
 }
 
+QString RefusedCharacterHint(const TranslateFn& translate) {
+    return Tr(translate,
+              QStringLiteral("Only characters of Windows-1252 (Western European) can be stored; "
+                             "this one was not taken."),
+              "charactersrefused_hint");
+}
+
 void ShowInputHint(QWidget* widget, const QString& text) {
     constexpr int kShownMs = 4000;
     QToolTip::showText(widget->mapToGlobal(QPoint(0, widget->height())), text, widget, QRect(),

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "ui/text_edge.h"
+
 class QLineEdit;
 class QWidget;
 
@@ -18,6 +20,9 @@ bool HoldsInCp1252(const QString& text);
 // Refuses typed or pasted text that Windows-1252 cannot hold; each refusal
 // shows hint() beside the box for a few seconds.
 void RefuseNonCp1252(QLineEdit* edit, std::function<QString()> hint);
+
+// The hint of a refusal, in the user's language.
+QString RefusedCharacterHint(const TranslateFn& translate);
 
 // Shows text as a passing hint just below widget.
 void ShowInputHint(QWidget* widget, const QString& text);

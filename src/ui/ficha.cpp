@@ -15,6 +15,7 @@
 #include "ui/acerca_de.h"
 #include "ui/action_editor.h"
 #include "ui/command_tree_editor.h"
+#include "ui/first_start_guide.h"
 #include "ui/fit_text.h"
 #include "ui/help_viewer.h"
 #include "ui/images.h"
@@ -75,6 +76,12 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& po
     connect(ui_->GBCommands, &CommandTreeEditor::learnRequested, this, &TFicha::learningRequested);
     connect(ui_->GBCommands, &CommandTreeEditor::nodeDeleted, ui_->ActionEditor,
             &ActionEditor::DisableActions);
+    connect(ui_->GBCommands, &CommandTreeEditor::selectionCleared, ui_->ActionEditor,
+            &ActionEditor::showNothingSelected);
+    FirstStartGuide& guide = ui_->GBCommands->guide();
+    connect(&guide, &FirstStartGuide::activateRequested, this, &TFicha::ActivarClick);
+    connect(&guide, &FirstStartGuide::helpRequested, this,
+            [this] { help_.OpenTopic(QStringLiteral("first-steps")); });
     portHeard_ = port_.changed.subscribe([this](bool open) { showPortState(open); });
     stateHeard_ = state_.changed.subscribe([this] { showState(); });
     showState();
@@ -190,6 +197,8 @@ void TFicha::FormActivate() {
     if (services_.commandTableEmpty()) {
         services_.loadCommandsFile();
     }
+    // The port's state shows from the first start, also before any open.
+    showPortState(port_.IsOpen());
     if (ui_->Startminimized->isChecked()) {
         BotonAceptarClick();
     }
@@ -197,26 +206,34 @@ void TFicha::FormActivate() {
 
 // --- the serial port
 
-// Every open attempt and every close, whoever asked for it.
+// Every open attempt and every close, whoever asked for it. While a receiver
+// that went away is waited for, the port is closed but Deactivate stops the wait.
 void TFicha::showPortState(bool open) {
+    const bool closable = open || port_.reopening();
     const QString title = QString::fromLatin1(kProgramTitle);
     QString status;
     if (open) {
         status = title + QStringLiteral(" (") +
                  translated(QStringLiteral("Activated"), "activated") + QStringLiteral(" - COM") +
                  QString::number(port_.PortNumber()) + ')';
-        ui_->PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         status =
             title + QStringLiteral(" (") + translated(QStringLiteral("Inactive"), "inactive") + ')';
-        ui_->PPuerto->setText(translated(QStringLiteral("Activate port"), "activateport"));
     }
+    ui_->PPuerto->setText(closable ? translated(QStringLiteral("Deactivate port"), "deactivateport")
+                                   : translated(QStringLiteral("Activate port"), "activateport"));
     ui_->Activar->setEnabled(!open);
-    ui_->Desactivar->setEnabled(open);
+    ui_->Desactivar->setEnabled(closable);
     // The icon tells the closed port at a glance, and its hint says why.
     tray_.SetIcon(open ? ProgramIcon() : InactiveIcon());
     tray_.SetHint(port_.why().isEmpty() ? status : status + '\n' + port_.why());
     setWindowTitle(status);
+    showReceiver();
+}
+
+void TFicha::showReceiver() {
+    ui_->GBCommands->guide().showReceiver(
+        {port_.PortNumber(), port_.device(), port_.IsOpen(), port_.why()});
 }
 
 void TFicha::ActivarClick() {
@@ -235,6 +252,7 @@ void TFicha::PPuertoClick() {
 
 void TFicha::ConfiguracionClick() {
     emit configurationRequested();
+    showReceiver();  // a device may have been picked
 }
 
 void TFicha::SoundClick() {
@@ -243,7 +261,7 @@ void TFicha::SoundClick() {
 
 void TFicha::StartAtLoginClick(bool on) {
     if (const std::optional<std::string> failure = services_.setStartAtLogin(on)) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));
     }
     ui_->StartAtLogin->setChecked(services_.startsAtLogin());
 }
@@ -301,11 +319,13 @@ void TFicha::ApplyTranslation() {
     f.GBCommands->ApplyMenuTranslation(translate_);
     tr(f.Configurar, "properties");
     tr(f.Cerrar, "close");
-    if (port_.IsOpen()) {
+    if (port_.IsOpen() || port_.reopening()) {
         f.PPuerto->setText(translated(QStringLiteral("Deactivate port"), "deactivateport"));
     } else {
         tr(f.PPuerto, "ActivatePort");
     }
+    // Qt's own texts (Yes and No, the file dialog) in the same language.
+    qtTexts_.follow(translated(QString(), "locale"));
     // The fixed form's controls grow with their texts; Save/Run and Cancel
     // keep to the right edge and grow to the left.
     FitRowRight({f.BotonAceptar, f.BotonCancelar}, kButtonGap);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "commands/notifier.h"
+#include "ui/qt_texts.h"
 #include "ui/text_edge.h"
 
 class QMenu;
@@ -90,6 +91,8 @@ private:
         return Tr(translate_, def, key);
     }
     void showPortState(bool open);
+    // The guide of an empty table says where the receiver is and how it is.
+    void showReceiver();
     void showState();
     void StartAtLoginClick(bool on);
     // Without a tray: minimised, once the window manager has it on screen.
@@ -108,6 +111,7 @@ private:
     NotificationIcon& tray_;
     TAcercaDe* about_;
     QMenu* popupMenu_ = nullptr;
+    QtTexts qtTexts_;
     bool activated_ = false;
     bool running_ = false;
     // On Wayland a window learns nothing of being minimised or restored:

@@ -109,7 +109,7 @@ void TFicha::BotonAceptarClick() {
     if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
         // Also at start-up with "Load minimized", which began in running mode.
         state_.setEditMode(true);
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));
         return;
     }
     AppMinimize();

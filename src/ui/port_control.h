@@ -19,6 +19,9 @@ public:
     // Why the last OpenPort failed, in parts (the device path, the kind, the
     // group that may use the device); kind None when unknown.
     virtual OpenFailure LastFailure() const = 0;
+    // The device file the selected port opens, as section Ports of the
+    // settings maps it now; empty when no usable port is selected.
+    virtual std::string DevicePath() const = 0;
 };
 
 }  // namespace tavrel

@@ -24,9 +24,14 @@ public:
     // Why the port is closed, for the tray icon's hint; empty while open or
     // when closed by the user.
     virtual const QString& why() const = 0;
+    // The device went away and the port opens again by itself once it is
+    // back: closed, yet Deactivate still has something to stop.
+    virtual bool reopening() const = 0;
     virtual bool IsOpen() const = 0;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.
     virtual int PortNumber() const = 0;
+    // The device file that port opens, as the settings map it now.
+    virtual QString device() const = 0;
 
     // After every open attempt and every close: true when the port is open.
     Notifier<bool> changed;

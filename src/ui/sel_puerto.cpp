@@ -270,6 +270,19 @@ void TSelPuerto::ApplyTranslation() {
     tr(f.LTolera, "Tolerance");
     tr(f.LValueSize, "ValueSize");
     tr(f.LDevices, "receiverdevices");
+    // Items take literal defaults: a table without their keys brings English back.
+    static const std::pair<const char*, const char*> kParities[] = {{"None", "paritynone"},
+                                                                    {"Odd", "parityodd"},
+                                                                    {"Even", "parityeven"},
+                                                                    {"Mark", "paritymark"},
+                                                                    {"Space", "parityspace"}};
+    for (int i = 0; i < f.CBParidad->count(); ++i) {
+        const auto& [english, key] = kParities[i];
+        f.CBParidad->setItemText(i, translated(QString::fromLatin1(english), key));
+    }
+    if (f.CBDevice->count() > 0) {
+        f.CBDevice->setItemText(0, chooseDeviceText());
+    }
     showDevice();
 }
 

@@ -87,6 +87,8 @@ private:
     void showPaths();
     void showDevice();
     void fillDevices();
+    // The device list's first item, which only invites a choice.
+    QString chooseDeviceText() const;
 
     std::unique_ptr<Ui::TSelPuerto> ui_;
     ConfigurationServices& services_;

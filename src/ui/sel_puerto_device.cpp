@@ -1,9 +1,8 @@
 // The configuration dialog's receiver finder: which receiver the chosen COM
 // port opens, whether it is there, and the receivers this machine has.
-#include <QFileInfo>
-
 #include "receivers/receiver.h"
 #include "ui/configuration_services.h"
+#include "ui/device_state.h"
 #include "ui/message_boxes.h"
 #include "ui/sel_puerto.h"
 #include "ui_SelecPuerto.h"
@@ -17,15 +16,12 @@ void TSelPuerto::showDevice() {
     const int comNumber = ui_->CBPortNumber->currentIndex() + 1;
     const std::string value = services_.portDevice(comNumber);
     const ReceiverChoice choice = ChooseReceiver(value);
+    QString text = QStringLiteral("COM%1 = %2").arg(comNumber).arg(QString::fromStdString(value));
     // The device, or the daemon's socket; nothing to look at for a daemon
     // over the network.
-    const QString presence = QString::fromStdString(choice.path);
-    QString text = QStringLiteral("COM%1 = %2").arg(comNumber).arg(QString::fromStdString(value));
-    if (!presence.isEmpty()) {
+    if (!choice.path.empty()) {
         text += QStringLiteral(" (%1)").arg(
-            QFileInfo::exists(presence)
-                ? translated(QStringLiteral("present"), "devicepresent")
-                : translated(QStringLiteral("not present"), "devicemissing"));
+            DeviceStateWords(QString::fromStdString(choice.path), translate_));
     }
     ui_->LDevice->setText(text);
     const bool serial = choice.kind == ReceiverKind::Serial;
@@ -34,13 +30,17 @@ void TSelPuerto::showDevice() {
     }
 }
 
+QString TSelPuerto::chooseDeviceText() const {
+    return translated(QStringLiteral("Choose a device..."), "choosedevice");
+}
+
 // The first item only invites a choice, so picking any device, even the one
 // already mapped, is a pick.
 void TSelPuerto::fillDevices() {
     QComboBox* list = ui_->CBDevice;
     const QSignalBlocker quiet(list);
     list->clear();
-    list->addItem(translated(QStringLiteral("Choose a device..."), "choosedevice"));
+    list->addItem(chooseDeviceText());
     for (const SerialDeviceEntry& device : services_.receiverDevices()) {
         list->addItem(QString::fromStdString(device.name), QString::fromStdString(device.path));
     }
@@ -61,7 +61,7 @@ void TSelPuerto::CBDeviceClick() {
     }
     const int comNumber = ui_->CBPortNumber->currentIndex() + 1;
     if (const auto failure = services_.setPortDevice(comNumber, device.toStdString())) {
-        boxes_.Error(QStringLiteral("Tavrel"), ToQt(*failure));
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));
     }
     showDevice();
 }

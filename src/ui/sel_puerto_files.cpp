@@ -41,6 +41,13 @@ void TSelPuerto::EFichConfigChange() {
         state_.setCommandsPath(path);
         return;
     }
+    // A file that is no commands file (a picture picked by mistake) is
+    // refused for that reason alone, as Save/Run would refuse to write it.
+    if (const std::optional<std::string> unusable = services_.commandsFileUnusable(path)) {
+        boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *unusable));
+        ui_->EFichConfig->setText(ToQt(state_.commandsPath()));
+        return;
+    }
     if (services_.commandsModified() &&
         !boxes_.Confirm(
             translated(QStringLiteral("Unsaved changes"), "unsavedchanges"),

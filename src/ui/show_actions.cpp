@@ -79,9 +79,9 @@ void ActionEditor::ShowActions() {
         s.CBTargetWin->setEditText(ToQt(command.TargetWindow));
 
         const std::string action = ReadAction(*command.Acciones, command.LoopActual);
-        if (action.empty()) {
-            clearKindControls();
-        }
+        // Whatever the action shown before set and this one does not set
+        // starts empty, so it cannot slip into this one when a kind is chosen.
+        clearKindControls();
         setLoopControlsEnabled(maximum > 0);
         if (!action.empty()) {
             shown = showAction(action);
@@ -107,6 +107,10 @@ void ActionEditor::ShowActions() {
     }
 }
 
+void ActionEditor::showNothingSelected() {
+    showNoCommand();
+}
+
 void ActionEditor::showNoCommand() {
     DisableActions();
     const QScopedValueRollback<bool> quiet(showing_, true);
@@ -125,11 +129,13 @@ void ActionEditor::DisableActions() {
     special_->Banyade->setEnabled(false);
 }
 
-// An empty action: no kind, every box empty, nothing to edit but the kind.
+// An empty action: no kind, every box empty, nothing to edit but the kind;
+// every action is shown from here.
 void ActionEditor::clearKindControls() {
     const Ui::ActionsGroup& a = *actions_;
     UncheckAll(kinds_);
     ClearBox(a.ComboBox);
+    setKeyBold(false);
     for (QAbstractButton* box :
          {a.MasAlt, a.MasCtrl, a.MasShift, a.CBUp, a.CBDown, a.CBLeft, a.CBRight}) {
         box->setChecked(false);

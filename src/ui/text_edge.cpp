@@ -20,4 +20,26 @@ QString Tr(const TranslateFn& translate, const QString& def, const char* key) {
     return ToQt(translate(FromQt(def), key));
 }
 
+QString TrFileProblem(const TranslateFn& translate, const std::string& message) {
+    static const struct {
+        QLatin1StringView prefix;
+        const char* english;
+        const char* key;
+    } kProblems[] = {
+        {QLatin1StringView("Unable to read "), "Unable to read %s", "unabletoread"},
+        {QLatin1StringView("Unable to write to "), "Unable to write to %s", "unabletowrite"}};
+    const QString text = ToQt(message);
+    for (const auto& problem : kProblems) {
+        if (text.startsWith(problem.prefix)) {
+            const qsizetype lineEnd = text.indexOf(u'\n');
+            const qsizetype fileEnd = lineEnd < 0 ? text.size() : lineEnd;
+            const QString file = text.mid(problem.prefix.size(), fileEnd - problem.prefix.size());
+            return Tr(translate, QString::fromLatin1(problem.english), problem.key)
+                       .replace(QStringLiteral("%s"), file) +
+                   text.mid(fileEnd);
+        }
+    }
+    return text;
+}
+
 }  // namespace tavrel

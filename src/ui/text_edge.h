@@ -18,6 +18,10 @@ std::string FromQt(const QString& text);
 // Translate with Qt text at both ends; an empty translate function keeps the default.
 QString Tr(const TranslateFn& translate, const QString& def, const char* key);
 
+// "Unable to read <file>\n<reason>" and "Unable to write to <file>...", as the
+// core words them, with the first line in the user's language.
+QString TrFileProblem(const TranslateFn& translate, const std::string& message);
+
 // ApplyTranslation's step for one control: caption := Translate(caption now
 // shown, key). Menus and groups have a title, everything else a text.
 template <typename Control>

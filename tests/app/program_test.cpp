@@ -28,6 +28,7 @@
 #include "app/tray_icon.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/file_system.h"
+#include "program_fixture.h"
 #include "ui/acerca_de.h"
 #include "ui/ficha.h"
 #include "ui/fit_text.h"
@@ -37,107 +38,11 @@
 namespace tavrel {
 namespace {
 
+using testing::kOneCommand;
 using testing::Log;
-
-// A pseudo-terminal whose slave stands in for the receiver's serial line.
-class Pty {
-public:
-    Pty() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
-            path_ = ::ptsname(master_);
-            // Kept open so the master never reads end-of-file between opens.
-            slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        }
-    }
-    ~Pty() {
-        for (int fd : {slave_, master_}) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    }
-    bool ok() const { return slave_ >= 0; }
-    const std::string& path() const { return path_; }
-    // Another program holds the line.
-    bool lockSlave() { return ::flock(slave_, LOCK_EX | LOCK_NB) == 0; }
-
-    void write(const std::vector<std::uint8_t>& bytes) {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // What the program sent the receiver so far, the event loop running meanwhile.
-    const std::string& received() {
-        char buffer[256];
-        ssize_t got = 0;
-        while ((got = ::read(master_, buffer, sizeof buffer)) > 0) {
-            received_.append(buffer, static_cast<std::size_t>(got));
-        }
-        return received_;
-    }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-    std::string received_;
-};
-
-std::string ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
-
-class ProgramTest : public ::testing::Test {
-protected:
-    ProgramTest() : boxes(boxLog) {}
-
-    QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void write(const char* name, const std::string& bytes) {
-        QFile out(file(name));
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    }
-    // tavrel.ini with COM2 on the pseudo-terminal and the lines given.
-    void writeSettings(const std::string& extra = "") {
-        write("tavrel.ini", extra + "[Ports]\r\nCOM2=" + pty.path() + "\r\n");
-    }
-
-    void start() {
-        program = std::make_unique<Program>(
-            dir.path().toStdString(),
-            DesktopParts{platform.input, platform.desktop, platform.sound}, boxes, help);
-        ficha().FormActivate();
-    }
-
-    TFicha& ficha() { return program->Ficha(); }
-    QAction* action(const char* name) {
-        return ficha().findChild<QAction*>(QString::fromLatin1(name));
-    }
-    QTreeWidget* tree() { return ficha().findChild<QTreeWidget*>(QStringLiteral("TreeView")); }
-    // Key events the runner sent to the desktop.
-    std::size_t keyEvents() const {
-        const auto& events = platform.log.events();
-        return static_cast<std::size_t>(std::count_if(
-            events.begin(), events.end(), [](auto& e) { return e.rfind("keybd_event", 0) == 0; }));
-    }
-
-    // A press of the learned code, as the receiver sends it.
-    void press() { pty.write({0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}); }
-
-    QTemporaryDir dir;
-    Pty pty;
-    FakePlatform platform;
-    Log boxLog;
-    testing::RecordingBoxes boxes;
-    testing::RecordingHelp help;
-    std::unique_ptr<Program> program;
-};
-
-const std::string kOneCommand =
-    "[Config]\r\nPuerto=2\r\nNumComandos=2\r\n"
-    "[Comandos]\r\n1=TV\r\n2=Power\r\n"
-    "[1]\r\nLevel=0\r\n"
-    "[2]\r\nLevel=1\r\nCodigo=0A1F3C0A1F3C\r\n0=\xA1SendKeys\xA1NNNNok\r\n";
+using testing::ProgramTest;
+using testing::Pty;
+using testing::ReadFile;
 
 TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
     ASSERT_TRUE(pty.ok());
@@ -145,9 +50,10 @@ TEST_F(ProgramTest, MissingCommandsFileLeavesTableEmptyAndPortClosed) {
     start();
     EXPECT_TRUE(program->Table().empty());
     EXPECT_FALSE(program->CommPort().IsOpen());
-    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+    // The port's state shows from the first start, also before any open.
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(program->state().commandsPath(), file("vorkumel.ini").toStdString());
-    EXPECT_EQ(program->Tray().Hint(), "");
+    EXPECT_EQ(program->Tray().Hint(), "Tavrel 3.0 (Inactive)");
     EXPECT_TRUE(program->state().EditMode());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(program->Sequence().ShortestCodeLength, 100000);
@@ -159,7 +65,7 @@ TEST_F(ProgramTest, FileWithoutEntriesKeepsPortClosedUntilActivated) {
     write("vorkumel.ini", "[Config]\r\nPuerto=2\r\nNumComandos=0\r\n");
     start();
     EXPECT_FALSE(program->CommPort().IsOpen());
-    EXPECT_EQ(ficha().windowTitle(), "Tavrel");
+    EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
 
     action("Activar")->trigger();
     EXPECT_TRUE(program->CommPort().IsOpen());
@@ -185,7 +91,8 @@ TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
     start();  // the load ends with an open of the missing device
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
-    EXPECT_EQ(boxes.texts[0], "The serial port selected is being used by another application\n" +
+    // Only a line in use is headed as used by another application.
+    EXPECT_EQ(boxes.texts[0], "The serial port selected could not be opened\n" +
                                   file("missing-tty") + ": no such device");
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_TRUE(action("Activar")->isEnabled());
@@ -206,7 +113,9 @@ TEST_F(ProgramTest, PortThatCannotOpenShowsTheConflictWithTheReason) {
     start();
     action("Activar")->trigger();
     ASSERT_EQ(boxes.texts.size(), 3u);
-    EXPECT_TRUE(boxes.texts[2].endsWith("\nNo serial port is selected (COM1 to COM8)."));
+    EXPECT_EQ(boxes.texts[2],
+              "The serial port selected could not be opened\n"
+              "No serial port is selected (COM1 to COM8).");
     EXPECT_EQ(ficha().windowTitle(), "Tavrel 3.0 (Inactive)");
 }
 

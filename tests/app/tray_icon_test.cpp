@@ -62,6 +62,13 @@ TEST(TrayIconTest, LongHintIsCutSoTheTipNeverOverruns) {
     EXPECT_EQ(tray.systemTrayIcon()->toolTip(), tray.Tip());
     tray.SetHint(QStringLiteral("Tavrel 3.0 (Inactive)"));
     EXPECT_EQ(tray.systemTrayIcon()->toolTip(), "Tavrel 3.0 (Inactive)");
+
+    // The reason below the title is shown in full: it says what to do.
+    const QString reason = QStringLiteral(
+        "/dev/ttyS1: permission denied (the device belongs to the group dialout; add your user "
+        "to it with \"sudo adduser alice dialout\", then log out and in again)");
+    tray.SetHint(hint + '\n' + reason);
+    EXPECT_EQ(tray.systemTrayIcon()->toolTip(), hint.left(TrayIcon::kMaxTipLength) + '\n' + reason);
 }
 
 TEST(TrayIconTest, ClicksReachTheirEventsAndTheMenuIsTheContextMenu) {

@@ -296,6 +296,35 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
               (std::vector<unsigned long>{XK_Return, XK_h, XK_i}));
 }
 
+// A name typed over a command's label, not yet ended with Enter, is the name:
+// a press the receiver sends meanwhile (here one no command answers to, which
+// clears the selection) keeps it, and Save/Run writes it.
+TEST_F(TavrelEditingEndToEnd, ARenameInProgressSurvivesAPressAndIsSaved) {
+    BellWatcher bells;
+    ASSERT_TRUE(bells.usable());
+    ASSERT_TRUE(waitForStartUp()) << program->output();
+    std::vector<std::string> shown;
+    ASSERT_TRUE(WaitUntil([&] {
+        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
+        return shown.size() == 1;
+    })) << program->output();
+    pressAfterSilence();  // selects "Type"
+    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; })) << program->output();
+
+    // The tree focused by a click on its empty part, F2, a new name typed.
+    RunCommand("xdotool windowactivate --sync " + shown[0] + " mousemove --window " + shown[0] +
+               " 100 300 click 1 sleep 0.3 key F2 sleep 0.3 type Renamed");
+    irsim->send("wait 300\npress 556677\n");
+    ASSERT_TRUE(irsim->waitForEvents("burst", 2, 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    RunCommand("xdotool key alt+r");
+    ASSERT_TRUE(WaitUntil([] {
+        return FindWindows("--onlyvisible --name 'Tavrel 3\\.0'").empty();
+    })) << "Save/Run leaves editing mode";
+    const std::string file = dir.get("vorkumel.ini");
+    EXPECT_NE(file.find("[Comandos]\r\n1=TV\r\n2=Renamed\r\n"), std::string::npos) << file;
+}
+
 TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsShownClosedAndOpenedAgainWhenItReturns) {
     ASSERT_TRUE(waitForStartUp()) << program->output();
     const std::string icon = waitForTrayIcon();

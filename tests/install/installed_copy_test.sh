@@ -61,9 +61,11 @@ mkdir -p "$tmp/home" "$tmp/config"
 env -u DBUS_SESSION_BUS_ADDRESS -u QT_QPA_PLATFORM HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" \
     ASAN_OPTIONS="${ASAN_OPTIONS:-}:strict_string_checks=0" "$usr/bin/tavrel" >"$tmp/out" 2>&1 &
 pid=$!
-if wait_for xdotool search --onlyvisible --name '^Tavrel$'; then
-    window=$(xdotool search --onlyvisible --name '^Tavrel$' | head -1)
-    # The command tree has the focus at start-up: F1 opens its topic.
+# A first start: no commands, the port closed, the guide in the tree's place.
+if wait_for xdotool search --onlyvisible --name '^Tavrel 3\.0 \(Inactive\)$'; then
+    window=$(xdotool search --onlyvisible --name '^Tavrel 3\.0 \(Inactive\)$' | head -1)
+    # The guide in the command tree's place has the focus at start-up: F1
+    # opens the tree's topic.
     xdotool key --window "$window" F1
     wait_for xdotool search --onlyvisible --name '^Tavrel 3\.0 help - Assigned commands$' ||
         fail "F1 did not open the help window at the command tree's topic"

@@ -14,9 +14,12 @@ TEST(KernelReceiverFailure, SaysWhatHappenedAndWhatToDo) {
         OpenFailure failure;
         const char* text;
     } cases[] = {
-        {{OpenFailure::PermissionDenied, "/dev/lirc1", "video", {}},
-         "/dev/lirc1: permission denied (the device belongs to the group video; your user must be "
-         "a member of it: sudo usermod -aG video $USER)"},
+        {{OpenFailure::PermissionDenied, "/dev/lirc1", "video", {}, "alice"},
+         "/dev/lirc1: permission denied (the device belongs to the group video; add your user to "
+         "it with \"sudo adduser alice video\", then log out and in again)"},
+        {{OpenFailure::PermissionDenied, "/dev/ttyS0", "dialout", {}},
+         "/dev/ttyS0: permission denied (the device belongs to the group dialout; add your user "
+         "to it with \"sudo adduser $USER dialout\", then log out and in again)"},
         {{OpenFailure::PermissionDenied, "/dev/lirc1", {}, {}},
          "/dev/lirc1: permission denied (install the udev rule that comes with Tavrel, which "
          "gives the user at the screen access to infrared receivers)"},

@@ -198,8 +198,10 @@ TEST_F(CommPortDriverTest, FailedOpensKeepTheSystemsReason) {
         child.SetDevicePaths(paths);
         return child.OpenPort() ? std::string("opened") : child.LastError();
     });
+    // The advice names the command, with this user's name, and the new login it needs.
     EXPECT_EQ(reason, paths[pnCOM2] + ": permission denied (the device belongs to the group " +
-                          groupName + "; your user must be a member of it)");
+                          groupName + "; add your user to it with \"sudo adduser nobody " +
+                          groupName + "\", then log out and in again)");
 
     // A device only its owner may use: joining its group would not help.
     ASSERT_EQ(chmod(paths[pnCOM2].c_str(), 0600), 0);

@@ -29,7 +29,7 @@ TEST_F(AcercaDeTest, ShowsBuiltInTextsWithoutCredit) {
     box.FormShow();
     EXPECT_EQ(box.windowTitle(), "About Tavrel 3.0");
     auto* title = box.findChild<QLabel*>("LTitulo");
-    EXPECT_EQ(title->text(), "Tavrel 3.0 for Windows 95");
+    EXPECT_EQ(title->text(), "Tavrel 3.0 for Linux");
     EXPECT_TRUE(title->font().bold());
     EXPECT_TRUE(
         memo().endsWith("\n\nTavrel is free software under the GNU General Public License, version "
@@ -40,14 +40,20 @@ TEST_F(AcercaDeTest, ShowsBuiltInTextsWithoutCredit) {
 }
 
 TEST_F(AcercaDeTest, CreditNeedsNameEmailAndLanguage) {
-    table = {{"name", "Juan P\xE9rez"}, {"email", "juan@example.org"},
-             {"about2", "Acerca de"},   {"for", "para"},
-             {"ok", "&Aceptar"},        {"licence", "Software libre"}};
+    table = {{"name", "Juan P\xE9rez"},
+             {"email", "juan@example.org"},
+             {"about2", "Acerca de"},
+             {"for", "para"},
+             {"ok", "&Aceptar"},
+             {"aboutdescription", "Tavrel deja que un mando a distancia maneje su escritorio."},
+             {"licence", "Software libre"}};
     box.FormShow();
+    EXPECT_TRUE(
+        memo().startsWith("Tavrel deja que un mando a distancia maneje su escritorio.\n\n"));
     EXPECT_FALSE(memo().contains("juan@example.org"));
     EXPECT_TRUE(memo().endsWith("\n\nSoftware libre\n\n"));
     EXPECT_EQ(box.windowTitle(), "Acerca de Tavrel 3.0");
-    EXPECT_EQ(box.findChild<QLabel*>("LTitulo")->text(), "Tavrel 3.0 para Windows 95");
+    EXPECT_EQ(box.findChild<QLabel*>("LTitulo")->text(), "Tavrel 3.0 para Linux");
     EXPECT_EQ(button("BAceptar")->text(), "&Aceptar");
 
     table["language"] = "Espa\xF1ol";

@@ -6,9 +6,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -175,6 +177,31 @@ TEST_F(ActionEditorTest, ShownActionIsStoredAgainAsTheControlsEncodeIt) {
     EXPECT_TRUE(enabled("Banyade"));
 }
 
+// What the action shown before set and the one shown now does not (modifier
+// checks, the click, directions and the boxes they grey) starts empty.
+TEST_F(ActionEditorTest, NothingOfTheActionShownBeforeLeaksIntoTheNext) {
+    const struct {
+        std::string before;
+        std::string shown;
+        const char* steps;
+        std::string expected;
+    } cases[] = {
+        {kTap + "ACSE15", kRun + "xterm", "RadioButton1", kTap + "NNNN"},
+        {kMouse + "RCursorNN", kPost + "WM_CLOSEwParam0lParam0", "RBMouse", kMouse + "NCursorNN"},
+        {kMouse + "NCursorUN", kRun + "xterm", "RBMouse|CBDown", kMouse + "NCursorDN"},
+    };
+    for (const auto& c : cases) {
+        TComando& before = table.record(other);
+        before.Acciones.emplace();
+        WriteAction(*before.Acciones, 0, c.before);
+        table.select(other);
+        editor.ShowActions();
+        show({c.shown});
+        steps(c.steps);
+        EXPECT_EQ(stored(), c.expected) << c.before;
+    }
+}
+
 // Showing is not editing: an action stored again unchanged leaves the table
 // as saved; one the controls encode otherwise is an edit.
 TEST_F(ActionEditorTest, ShowingACommandLeavesTheTableUnmodified) {
@@ -282,6 +309,75 @@ TEST_F(ActionEditorTest, BrowseStoresTheChosenPathAsOneWord) {
     });
     steps("RadioButton2|BotonExaminar");
     EXPECT_EQ(stored(), kRun + "'" + path.toStdString() + "'");
+}
+
+// The Programs filter lists folders and executables, a folder opens, and
+// "All files" adds the rest.
+TEST_F(ActionEditorTest, BrowseListsFoldersAndPrograms) {
+    QTemporaryDir dir;
+    const auto make = [&dir](const QString& name, bool executable) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                            (executable ? QFile::ExeOwner : QFile::Permissions()));
+    };
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    make("tool", true);
+    make("notes.txt", false);
+    make("sub/inner", true);
+    show({kRun + dir.filePath("tool").toStdString()});
+    std::vector<QStringList> listed;
+    QTimer::singleShot(0, &editor, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* view = dialog->findChild<QListView*>("listView");
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_TRUE(view != nullptr && types != nullptr);
+        const auto names = [view](int expected) {
+            // Listed as the folder is read; a wrong listing stays short.
+            static_cast<void>(QTest::qWaitFor(
+                [&] { return view->model()->rowCount(view->rootIndex()) >= expected; }, 2000));
+            QStringList found;
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                found << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            found.sort();
+            return found;
+        };
+        listed.push_back(names(2));
+        dialog->setDirectory(dir.filePath("sub"));
+        listed.push_back(names(1));
+        dialog->setDirectory(dir.path());
+        // Picked as the list picks: the index, then the text.
+        types->setCurrentIndex(1);
+        emit types->activated(1);
+        emit types->textActivated(types->itemText(1));
+        listed.push_back(names(3));
+        dialog->reject();
+    });
+    steps("BotonExaminar");
+    const std::vector<QStringList> expected{
+        {"sub", "tool"}, {"inner"}, {"notes.txt", "sub", "tool"}};
+    EXPECT_EQ(listed, expected);
+}
+
+// A window opened after the list was filled can be picked: opening the list
+// reads the windows again, and the text typed in the box stays.
+TEST_F(ActionEditorTest, OpeningTheDestinationListReadsTheWindowsAgain) {
+    FakeEventLog events;
+    FakeDesktop desktop(events);
+    editor.setDesktop(&desktop);
+    desktop.addWindow("Editor");
+    editor.FillTargetWindowList();
+    show({});
+    steps("CBTargetWin=term");
+    desktop.addWindow("Later window");
+    auto* list = find<QComboBox>("CBTargetWin");
+    list->showPopup();
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->findText("Later window"), 1);
+    EXPECT_EQ(list->currentText().toStdString(), "term");
+    list->hidePopup();
 }
 
 TEST_F(ActionEditorTest, NothingIsWrittenWithoutACurrentCommand) {

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "capture/code_capture.h"
 #include "commands/command_table.h"
 #include "platform/fake/virtual_clock.h"
+#include "platform/posix/posix_file_system.h"
+#include "translation/translation_table.h"
 #include "ui_fakes.h"
 
 namespace tavrel {
@@ -140,6 +144,23 @@ TEST_F(LearningDialogTest, FailedChecksKeepTheDialogOpenAndExplainWhy) {
     EXPECT_EQ(learned, 0);
 }
 
+// A failed check clears the code it checked: the tree shows the command as
+// one without a code, also when the dialog is then cancelled.
+TEST_F(LearningDialogTest, AClearedCodeShowsAsNoCodeAfterCancel) {
+    const int stop = 2;
+    table.applyImageRule(stop);
+    ASSERT_EQ(table.image(stop), node_image::kEnabled);
+    table.setCurrent(&table.record(stop));
+    open();
+    for (std::uint8_t value : {100, 105, 110}) {
+        press({1, value, 7});
+    }
+    ok();
+    ASSERT_EQ(table.record(stop).Codigo.NumValores, 0);
+    dialog.findChild<QPushButton*>("BotonCancelar")->click();
+    EXPECT_EQ(table.image(stop), node_image::kNoCode);
+}
+
 TEST_F(LearningDialogTest, TheCloseBoxEndsLearning) {
     open();
     press({1, 50, 60});
@@ -149,17 +170,74 @@ TEST_F(LearningDialogTest, TheCloseBoxEndsLearning) {
     EXPECT_EQ(recognised, 1);
 }
 
+// Commands often share a name ("New command"): the warning tells this command
+// from the other one by their places, and says which of them never runs.
 TEST_F(LearningDialogTest, ACodeAnotherCommandAnswersToIsStoredWithAWarning) {
-    open();
-    for (int i = 0; i < 3; ++i) {
-        press({1, 52, 61});
+    table.setLabel(1, "New command");
+    table.setLabel(2, "New command");
+    const struct {
+        int learned;
+        const char* second;
+    } cases[] = {
+        {1,
+         "A press of it runs this command, TV, command 1 (New command); the other one never "
+         "runs."},
+        {2,
+         "A press of it runs the other one, TV, command 1 (New command); this command, TV, "
+         "command 2 (New command), never runs."},
+    };
+    for (const auto& c : cases) {
+        table.setCurrent(&table.record(c.learned));
+        open();
+        for (int i = 0; i < 3; ++i) {
+            press({1, 50, 60});
+        }
+        ok();
+        EXPECT_EQ(boxes.icons.back(), BoxIcon::Exclamation);
+        EXPECT_EQ(boxes.texts.back(),
+                  QStringLiteral("Sample correctly recognized.\r\rWarning: this button is also "
+                                 "recognised as TV, command %1 (New command).\r")
+                          .arg(3 - c.learned) +
+                      c.second);
+        EXPECT_EQ(table.record(c.learned).Codigo.NumValores, 3);
     }
-    ok();
-    EXPECT_EQ(boxes.icons.back(), BoxIcon::Information);
-    EXPECT_EQ(boxes.texts.back(),
-              "Sample correctly recognized.\r\rWarning: this button is also recognised as TV, "
-              "Stop.\rA press of it runs TV, Play.");
-    EXPECT_EQ(play->Codigo.NumValores, 3);
+}
+
+// Longer translated texts, on a desktop with a larger font, make the dialog
+// grow: the caption is not cut, no wrapped text is cut, and the detail line
+// keeps clear of the buttons.
+TEST_F(LearningDialogTest, TheDialogGrowsWithTheShippedTranslation) {
+    const QFont usual = QApplication::font();
+    QFont larger = usual;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+    const auto restore = qScopeGuard([&usual] { QApplication::setFont(usual); });
+    PosixFileSystem files;
+    TranslationTable german;
+    ASSERT_TRUE(german.loadFile(files, TAVREL_TRANSLATIONS_DIR "/Deutsch.lng").ok());
+    TAprendizaje translated(
+        capture, table, sequence, port, boxes,
+        [&german](std::string def, std::string key) { return german.Translate(def, key); });
+    port.OpenPort();
+    ASSERT_TRUE(translated.prepareLearning());
+    translated.show();
+    for (std::uint8_t value : {100, 105, 110}) {
+        press({1, value, 7});
+    }
+    translated.findChild<QPushButton*>("BotonAceptar")->click();  // the longest detail line
+    const auto* detail = translated.findChild<QLabel*>("LDetail");
+    ASSERT_TRUE(detail->text().startsWith("Muster 1"));
+    EXPECT_GE(translated.width(),
+              translated.fontMetrics().horizontalAdvance(translated.windowTitle()) +
+                  TAprendizaje::kTitleBarAllowance);
+    for (const char* name : {"LInstrucc1", "LDetail"}) {
+        const auto* label = translated.findChild<QLabel*>(name);
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
+    }
+    EXPECT_LT(detail->geometry().bottom() + 2,
+              translated.findChild<QPushButton*>("BotonAceptar")->geometry().top());
+    EXPECT_LE(translated.findChild<QPushButton*>("BotonCancelar")->geometry().bottom(),
+              translated.height());
 }
 
 }  // namespace

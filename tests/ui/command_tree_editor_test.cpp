@@ -7,9 +7,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <string>
 #include <vector>
@@ -111,6 +113,45 @@ TEST_F(TreeEditorTest, InsertedNodesLandInPlaceUnselectedAndVisible) {
     EXPECT_EQ(table.label(table.selected()), "Radio");
 }
 
+// An empty table: the guide stands in the tree's place, and each of its steps
+// does what it says and what it needs first; the first command inserted is
+// selected, so learning can start at once.
+TEST_F(TreeEditorTest, TheGuideStandsInForAnEmptyTable) {
+    auto* guide = tree.findChild<QWidget*>("FirstStartGuide");
+    ASSERT_NE(guide, nullptr);
+    EXPECT_FALSE(guide->isVisible());
+    const struct {
+        const char* step;
+        const char* link;
+        Shape after;
+        int selected;
+        int learnsAfter;
+    } cases[] = {
+        {"LGuideRemote", "remote", {"New remote"}, kNoNode, 0},
+        {"LGuideCommand", "command", {"New remote", "  New command"}, 1, 0},
+        {"LGuideLearn", "learn", {"New remote", "  New command"}, 1, 1},
+    };
+    for (const auto& c : cases) {
+        learns = 0;
+        table.clear();
+        EXPECT_TRUE(guide->isVisible() && !tree.TreeView()->isVisible()) << c.step;
+        emit tree.findChild<QLabel*>(c.step)->linkActivated(c.link);
+        EXPECT_EQ(shape(), c.after) << c.step;
+        EXPECT_EQ(table.selected(), c.selected) << c.step;
+        EXPECT_EQ(learns, c.learnsAfter) << c.step;
+        EXPECT_TRUE(!guide->isVisible() && tree.TreeView()->isVisible()) << c.step;
+    }
+    EXPECT_EQ(table.current(), &table.record(1));
+
+    // The first command under a remote inserted from the menu is selected too.
+    table.clear();
+    menu("Addremote")->trigger();
+    tree.PopupMenu1Popup();
+    menu("Addcommand")->trigger();
+    EXPECT_EQ(table.selected(), 1);
+    EXPECT_EQ(table.current(), &table.record(1));
+}
+
 TEST_F(TreeEditorTest, TogglesChangeTheRecordAndTheEnabledImage) {
     select(1);
     tree.PopupMenu1Popup();
@@ -147,6 +188,7 @@ TEST_F(TreeEditorTest, DeletingARemoteTakesItsCommandsAndLeavesNoDanglingCurrent
     QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the next command is shown
     EXPECT_EQ(shape(), (Shape{"Radio", "  New command"}));
     EXPECT_EQ(table.current(), &table.record(1));
+    EXPECT_TRUE(kind->isEnabled()) << "editable, as a click on it shows it";
     QTest::keyClick(tree.TreeView(), Qt::Key_Delete);  // the last one: its remote is next
     EXPECT_EQ(table.selected(), 0);
     EXPECT_EQ(table.current(), nullptr);
@@ -169,7 +211,7 @@ TEST_F(TreeEditorTest, DropsKeepTwoLevels) {
         {"command on own remote", 2, 0, 8, true, {"TV", "  Stop", "  Play", "Radio", "  Louder"}},
         {"remote on remote", 3, 0, 8, true, {"Radio", "  Louder", "TV", "  Play", "  Stop"}},
         {"remote on command", 3, 1, 8, false, before},
-        {"right of the label", 4, 2, 250, true, before},
+        {"right of the label", 4, 2, 200, true, before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -204,6 +246,9 @@ TEST_F(TreeEditorTest, DoubleClickLearnsOnlyACommand) {
     select(0);
     tree.TreeViewDblClick();
     EXPECT_EQ(learns, 0);
+    // A double click folds a remote: its row keeps room for the fold marker
+    // that shows it holds commands.
+    EXPECT_GT(tree.TreeView()->visualItemRect(item(0)).left(), 0);
     select(1);
     tree.TreeViewDblClick();
     tree.PopupMenu1Popup();
@@ -235,6 +280,20 @@ TEST_F(TreeEditorTest, F2AndRenameEditTheLabelWhichBecomesTheName) {
     QTest::keyClick(editor(), Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(table.record(3).Nombre, "");
+
+    // A character Windows-1252 cannot hold is refused with a hint, not stored as '?'.
+    QToolTip::hideText();
+    menu("Rename")->trigger();
+    ASSERT_NE(editor(), nullptr);
+    editor()->clear();
+    for (QChar c : QStringLiteral("\u20ACx\u0142")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(editor(), &press);
+    }
+    EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text().contains("Windows-1252"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(table.record(3).Nombre, "\x80x");
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -207,19 +209,20 @@ TEST_F(FichaTest, ActivateOpensPortRaisesLinesAndShowsOpenState) {
 
 TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.opens = false;
-    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}};
+    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}, "alice"};
     ficha.ActivarClick();
     EXPECT_EQ(log, (Log{"OpenPort", "Error"}));
     ASSERT_EQ(boxes.captions.size(), 1u);
     EXPECT_EQ(boxes.captions[0], "Serial port conflict");
     EXPECT_EQ(boxes.texts[0],
-              "The serial port selected is being used by another application\n"
-              "/dev/ttyS1: permission denied (the device belongs to the group dialout; your "
-              "user must be a member of it)");
+              "The serial port selected could not be opened\n"
+              "/dev/ttyS1: permission denied (the device belongs to the group dialout; add "
+              "your user to it with \"sudo adduser alice dialout\", then log out and in again)");
     EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
     EXPECT_EQ(tray.Hint(),
               "Tavrel 3.0 (Inactive)\n/dev/ttyS1: permission denied (the device belongs to the "
-              "group dialout; your user must be a member of it)");
+              "group dialout; add your user to it with \"sudo adduser alice dialout\", then "
+              "log out and in again)");
     EXPECT_TRUE(action("Activar")->isEnabled());
     EXPECT_FALSE(action("Desactivar")->isEnabled());
     EXPECT_EQ(action("PPuerto")->text(), "Activate port");
@@ -230,12 +233,12 @@ TEST_F(FichaTest, FailedOpenShowsConflictWithTheDriversReason) {
     port.failure.group.clear();
     ficha.ActivarClick();
     EXPECT_EQ(boxes.texts[1],
-              "The serial port selected is being used by another application\n"
+              "The serial port selected could not be opened\n"
               "/dev/ttyS1: Zugriff verweigert");
 
     port.failure = {};
     ficha.ActivarClick();
-    EXPECT_EQ(boxes.texts[2], "The serial port selected is being used by another application");
+    EXPECT_EQ(boxes.texts[2], "The serial port selected could not be opened");
 }
 
 TEST_F(FichaTest, TheTrayIconShowsThePortStateAndItsHintSaysWhyItIsClosed) {
@@ -299,6 +302,53 @@ TEST_F(FichaTest, TranslationRecaptionsKeyedControlsAndStatusTexts) {
     table.clear();
     ficha.ApplyTranslation();
     EXPECT_EQ(find<QMenu>("Archivo")->title(), "&Archivo");
+}
+
+// Qt's own texts (the buttons of a question, the file dialog) follow the
+// language the translation names, where the system has Qt's translations.
+TEST_F(FichaTest, QtsOwnTextsFollowTheTranslationsLocale) {
+    const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm")) {
+        GTEST_SKIP() << "Qt's German translation is not installed (qt6-translations-l10n)";
+    }
+    table = {{"locale", "de"}};
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), "&Ja");
+    table = {{"locale", "es"}};
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), QString::fromUtf8("&S\u00ed"));
+    table.clear();
+    ficha.ApplyTranslation();
+    EXPECT_EQ(yes(), "&Yes");
+}
+
+// With an empty table the guide says which device the receiver is on and
+// whether the port is open, or why not with the advice; its links open the
+// port and the help. The title shows the port state from the first start.
+TEST_F(FichaTest, TheGuideShowsTheReceiverAndTheTitleThePortFromTheStart) {
+    CommandTable commands;
+    ficha.setCommandTable(&commands);
+    ficha.FormActivate();
+    EXPECT_EQ(ficha.windowTitle(), "Tavrel 3.0 (Inactive)");
+    auto* receiver = find<QLabel>("LGuideReceiver");
+    ASSERT_NE(receiver, nullptr);
+    const auto shown = [receiver] { return receiver->text().toStdString(); };
+    EXPECT_NE(shown().find("COM2 = /dev/ttyS1 (not present)"), std::string::npos) << shown();
+
+    port.opens = false;
+    port.failure = {OpenFailure::PermissionDenied, "/dev/ttyS1", "dialout", {}, "alice"};
+    emit receiver->linkActivated("activate");
+    EXPECT_EQ(log.back(), "Error");
+    EXPECT_NE(shown().find("sudo adduser alice dialout"), std::string::npos) << shown();
+
+    port.opens = true;
+    emit receiver->linkActivated("activate");
+    EXPECT_NE(shown().find("COM2 = /dev/ttyS1, open"), std::string::npos) << shown();
+    EXPECT_EQ(receiver->text().indexOf("activate"), -1) << shown();
+
+    emit find<QLabel>("LGuideHelp")->linkActivated("help");
+    EXPECT_EQ(help.topics, (std::vector<QString>{"first-steps"}));
+    ficha.setCommandTable(nullptr);
 }
 
 TEST_F(FichaTest, TranslationFileIsLoadedOnlyWhenItExists) {

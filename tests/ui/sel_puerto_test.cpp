@@ -1,20 +1,27 @@
 // The configuration dialog's rules: port settings in force at once, the
 // loader's values shown without handlers, the digit-only sequence fields, the
 // commands field that switches only when finished, the translation field.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/port_activation.h"
 #include "commands/program_state.h"
+#include "run_as_nobody.h"
 #include "ui/configuration_services.h"
+#include "ui/device_state.h"
 #include "ui/sel_puerto.h"
 #include "ui/up_down.h"
 #include "ui_fakes.h"
@@ -34,6 +41,9 @@ public:
                        std::to_string(o.ComPortSpeed));
     }
     bool commandsModified() const override { return modified; }
+    std::optional<std::string> commandsFileUnusable(const std::string&) const override {
+        return {};
+    }
     void switchCommandsFile(const std::string& path) override { log_.push_back("Load " + path); }
     void switchTranslationFile(const std::string& path) override {
         log_.push_back("Translation " + path);
@@ -231,6 +241,49 @@ TEST_F(SelPuertoTest, TheTranslationFieldRetranslatesBothWindows) {
     dialog.chooseFile = [](const QString&) { return QStringLiteral("x"); };
     find<QPushButton>("BExaminarFichLenguaje")->click();
     EXPECT_EQ(log, (Log{"Translation ", "Translation x"}));
+}
+
+// Texts of lists follow the language at once, and return to English with a
+// table that lacks them.
+TEST_F(SelPuertoTest, ListItemsFollowTheLanguageWithoutReopening) {
+    dialog.FormActivate();
+    const auto items = [this] {
+        return std::vector<QString>{find<QComboBox>("CBDevice")->itemText(0),
+                                    find<QComboBox>("CBParidad")->itemText(0),
+                                    find<QComboBox>("CBParidad")->itemText(4)};
+    };
+    table = {{"choosedevice", "Elija un dispositivo..."},
+             {"paritynone", "Ninguna"},
+             {"parityspace", "Espacio"}};
+    dialog.ApplyTranslation();
+    EXPECT_EQ(items(), (std::vector<QString>{"Elija un dispositivo...", "Ninguna", "Espacio"}));
+    table.clear();
+    dialog.ApplyTranslation();
+    EXPECT_EQ(items(), (std::vector<QString>{"Choose a device...", "None", "Space"}));
+}
+
+// The device line tells a device this user cannot open from one that works.
+TEST(DeviceStateTest, WordsFollowWhatThisUserMayDo) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a device away and drop privileges";
+    }
+    QTemporaryDir dir;
+    const QString owned = dir.filePath("owned-by-root");
+    QFile file(owned);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0755), 0);
+    const struct {
+        QString path;
+        const char* words;
+    } cases[] = {{QStringLiteral("/dev/null"), "present"},
+                 {owned, "present, no permission"},
+                 {dir.filePath("missing"), "not present"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(testing::RunAsNobody([&c] { return DeviceStateWords(c.path, {}).toStdString(); }),
+                  c.words)
+            << c.path.toStdString();
+    }
 }
 
 }  // namespace

@@ -34,9 +34,11 @@ public:
     bool IsOpen() const override { return open_; }
     int PortNumber() const override { return number; }
     OpenFailure LastFailure() const override { return failure; }
+    std::string DevicePath() const override { return device; }
 
     bool opens = true;
     int number = 2;
+    std::string device = "/dev/ttyS1";
     OpenFailure failure;
 
 private:

@@ -2,7 +2,9 @@
 #include "platform/posix/device_access.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstring>
@@ -31,6 +33,17 @@ std::string GroupThatMayUse(const std::string& path) {
         return {};
     }
     return GroupName(info.st_gid);
+}
+
+std::string CurrentUserName() {
+    std::vector<char> scratch(4096);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 &&
+        found != nullptr) {
+        return found->pw_name;
+    }
+    return "$USER";
 }
 
 std::string SystemErrorText(int error) {

@@ -11,6 +11,10 @@ namespace tavrel {
 // for nothing) or it cannot be looked at.
 std::string GroupThatMayUse(const std::string& path);
 
+// The name this program's user logs in with, for a command that names it;
+// "$USER", for the shell to fill in, when it cannot be found.
+std::string CurrentUserName();
+
 // strerror's text starting in lower case, to follow "<path>: ".
 std::string SystemErrorText(int error);
 

@@ -42,6 +42,7 @@ OpenFailure FailureOf(const std::string& path, int error) {
         case EPERM:
             failure.kind = OpenFailure::PermissionDenied;
             failure.group = GroupThatMayUse(path);
+            failure.user = CurrentUserName();
             break;
         default:
             failure.systemText = SystemErrorText(error);
