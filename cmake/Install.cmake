@@ -12,7 +12,16 @@ set(TAVREL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/tavrel)
 file(RELATIVE_PATH data_from_bin /root/${CMAKE_INSTALL_BINDIR} /root/${TAVREL_DATA_DIR})
 target_compile_definitions(tavrel_platform_posix PRIVATE TAVREL_INSTALLED_DATA="${data_from_bin}")
 
-install(TARGETS tavrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tavrel irsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package) also drops the compiler's notes, as the
+# distribution's tools do.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program tavrel tavrel-irsim)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+        endforeach()
+    endif()")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${TAVREL_DATA_DIR}/help)
 if(EXISTS ${PROJECT_SOURCE_DIR}/translations)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/translations/
@@ -22,6 +31,31 @@ endif()
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 install(FILES ${packaging}/org.tavrel.Tavrel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# CHANGELOG.md gives the release notes of the metainfo and the Debian
+# changelog; its newest release must be the version being built.
+include(${CMAKE_CURRENT_LIST_DIR}/Changelog.cmake)
+set(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
+# The package's maintainer, from the environment of the configure step.
+set(TAVREL_DEFAULT_MAINTAINER "Tavrel developers <packages@tavrel.org>")
+if(DEFINED ENV{TAVREL_MAINTAINER} AND NOT "$ENV{TAVREL_MAINTAINER}" STREQUAL "")
+    set(TAVREL_MAINTAINER "$ENV{TAVREL_MAINTAINER}")
+else()
+    set(TAVREL_MAINTAINER "${TAVREL_DEFAULT_MAINTAINER}")
+endif()
+if(NOT TAVREL_MAINTAINER MATCHES "^[^<>]+ <[^<>@ ]+@[^<>@ ]+\\.[^<>@ ]+>$")
+    message(FATAL_ERROR "TAVREL_MAINTAINER is \"${TAVREL_MAINTAINER}\"; it reads "
+                        "\"Full Name <address@example.org>\"")
+endif()
+set(TAVREL_DEBIAN_REVISION 1 CACHE STRING "Debian revision of the package version")
+tavrel_changelog(${changelog} tavrel ${TAVREL_DEBIAN_REVISION} "${TAVREL_MAINTAINER}" TAVREL_CHANGELOG)
+if(NOT TAVREL_CHANGELOG_VERSION VERSION_EQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "CHANGELOG.md's newest release is ${TAVREL_CHANGELOG_VERSION}, the "
+                        "project's version ${PROJECT_VERSION}: add the release to CHANGELOG.md")
+endif()
+set(TAVREL_RELEASE_DATE ${TAVREL_CHANGELOG_DATE})
+set(TAVREL_APPSTREAM_RELEASES "${TAVREL_CHANGELOG_APPSTREAM}")
 configure_file(${packaging}/org.tavrel.Tavrel.metainfo.xml
                ${CMAKE_CURRENT_BINARY_DIR}/org.tavrel.Tavrel.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.tavrel.Tavrel.metainfo.xml
@@ -33,5 +67,39 @@ foreach(size 16 22 24 32 48 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME tavrel.png)
 endforeach()
+
+# Gzipped as Debian wants them: most compression, no name or time stamp inside.
+set(packaging_out ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+function(tavrel_gzip source target)
+    execute_process(COMMAND gzip -9nc ${source} OUTPUT_FILE ${target} RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "gzip ${source}: ${failed}")
+    endif()
+endfunction()
+
+foreach(page tavrel.1 tavrel-irsim.1)
+    configure_file(${packaging}/man/${page} ${packaging_out}/${page} @ONLY)
+    tavrel_gzip(${packaging_out}/${page} ${packaging_out}/${page}.gz)
+    install(FILES ${packaging_out}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tavrel)
+file(WRITE ${packaging_out}/changelog.Debian "${TAVREL_CHANGELOG_DEBIAN}")
+tavrel_gzip(${packaging_out}/changelog.Debian ${packaging_out}/changelog.Debian.gz)
+tavrel_gzip(${changelog} ${packaging_out}/changelog.gz)
+install(FILES ${packaging}/copyright ${packaging_out}/changelog.gz ${packaging_out}/changelog.Debian.gz
+        DESTINATION ${doc_dir})
+install(FILES ${packaging}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME tavrel)
+
+# Device rules (access to receivers and the input device) go where udev reads
+# the system's rules; under a prefix other than /usr set the directory, for
+# example -DTAVREL_UDEV_RULES_DIR=/etc/udev/rules.d.
+set(TAVREL_UDEV_RULES_DIR ${CMAKE_INSTALL_PREFIX}/lib/udev/rules.d
+    CACHE PATH "Where the udev rules of packaging/udev are installed")
+file(GLOB udev_rules CONFIGURE_DEPENDS ${packaging}/udev/*.rules)
+if(udev_rules)
+    install(FILES ${udev_rules} DESTINATION ${TAVREL_UDEV_RULES_DIR})
+endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -53,7 +53,7 @@ printf '[Config]\r\nSonido=0\r\n[Ports]\r\nCOM2=%s\r\n' "$work/ttyIR" >"$work/fi
 
 # irsim reads its script from a pipe held open here, to press when asked.
 mkfifo "$work/irsim.in"
-"$build/tools/irsim/irsim" --link "$work/ttyIR" --log "$work/irsim.log" <"$work/irsim.in" &
+"$build/tools/irsim/tavrel-irsim" --link "$work/ttyIR" --log "$work/irsim.log" <"$work/irsim.in" &
 pids+=($!)
 exec 3>"$work/irsim.in"
 wait_for test -e "$work/ttyIR"

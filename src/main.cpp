@@ -21,6 +21,7 @@
 #include "app/qt_timer.h"
 #include "app/session_end.h"
 #include "app/single_instance.h"
+#include "platform/posix/demo_setup.h"
 #include "platform/posix/program_directory.h"
 #include "platform/posix/stderr_trace.h"
 #include "ui/ficha.h"
@@ -71,6 +72,19 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // The demo's receiver and directory outlive every part that uses them.
+    std::unique_ptr<tavrel::DemoSetup> demo;
+    if (tavrel::DemoRequested(arguments)) {
+        std::string problem;
+        demo = tavrel::DemoSetup::Start(tavrel::DemoSetup::DefaultRuntimeDirectory(), problem);
+        if (!demo) {
+            std::fprintf(stderr, "tavrel: the demo cannot start: %s\n", problem.c_str());
+            return 1;
+        }
+        std::fputs(demo->Description().c_str(), stdout);
+        std::fflush(stdout);
+    }
+
     QApplication app(argc, argv);
     // The application's title; no display name, which X11 would append to
     // every window caption.
@@ -87,13 +101,14 @@ int main(int argc, char* argv[]) {
     }
 
     // A Wayland session's X display (XWayland) belongs to it: the session is
-    // named by its Wayland display.
+    // named by its Wayland display. A demo runs beside the user's own Tavrel
+    // and takes no part in handing over.
     const QString display = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
                                 ? qEnvironmentVariable("DISPLAY")
                                 : qEnvironmentVariable("WAYLAND_DISPLAY");
     tavrel::SingleInstance instance(
         tavrel::InstanceServerName(getuid(), display, qEnvironmentVariable("XDG_RUNTIME_DIR")));
-    if (instance.HandOver()) {
+    if (!demo && instance.HandOver()) {
         std::fputs("tavrel: Tavrel already runs on this display; its window was brought forward.\n",
                    stdout);
         return 0;
@@ -116,11 +131,12 @@ int main(int argc, char* argv[]) {
 
     tavrel::QtMessageBoxes boxes;
     tavrel::HelpWindow help(tavrel::DefaultHelpIndex());
-    auto program = std::make_unique<tavrel::Program>(tavrel::ProgramDirectory().string(), desktop,
-                                                     boxes, help);
+    const std::string directory =
+        demo ? demo->directory().string() : tavrel::ProgramDirectory().string();
+    auto program = std::make_unique<tavrel::Program>(directory, desktop, boxes, help);
     boxes.setParent(&program->Ficha());
     help.setWindowIcon(program->Ficha().windowIcon());
-    if (!instance.Listen([&program] { program->Ficha().ConfigurarClick(); })) {
+    if (!demo && !instance.Listen([&program] { program->Ficha().ConfigurarClick(); })) {
         std::fprintf(stderr, "tavrel: a second start cannot find this one (%s)\n",
                      qPrintable(instance.error()));
     }

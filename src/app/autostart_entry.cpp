@@ -28,6 +28,23 @@ std::string QuotedExecArgument(const std::string& word) {
     return quoted + "\"";
 }
 
+// A string value: the path as it stands, only backslashes and line ends escaped.
+std::string EscapedValue(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 }  // namespace
 
 std::string AutostartDesktopEntry(const std::string& executable) {
@@ -35,6 +52,11 @@ std::string AutostartDesktopEntry(const std::string& executable) {
            "Type=Application\n"
            "Name=Tavrel\n"
            "Comment=Drive the desktop with an infrared remote control\n"
+           // A removed program is not started at login: the desktop skips an
+           // entry whose TryExec names no executable file.
+           "TryExec=" +
+           EscapedValue(executable) +
+           "\n"
            "Exec=" +
            QuotedExecArgument(executable) +
            "\n"

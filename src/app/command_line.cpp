@@ -7,7 +7,7 @@ namespace tavrel {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: tavrel [--help | --version]\n"
+    "Usage: tavrel [--demo | --help | --version]\n"
     "Lets an infrared remote control on a serial receiver drive the desktop.\n"
     "Without options Tavrel starts in its main window; with \"Load minimized\"\n"
     "saved it starts in the notification area. A second start on the same\n"
@@ -16,6 +16,8 @@ constexpr char kUsage[] =
     "Files: tavrel.ini and the commands file in the program directory, or in\n"
     "$XDG_CONFIG_HOME/tavrel (default ~/.config/tavrel) for an installed copy.\n"
     "\n"
+    "  --demo     try Tavrel without a receiver: a simulated one presses the\n"
+    "             buttons of a demo remote; your own files are not touched\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
 
@@ -28,17 +30,31 @@ CommandLineAnswer AnswerInformationOptions(const std::vector<std::string>& argum
             return {true, 0, kUsage, {}};
         }
         if (argument == "--version") {
-            return {true, 0, std::string(kProgramTitle) + "\n", {}};
+            return {true, 0, std::string(kProgramTitle) + "\n" + kLicence + "\n", {}};
         }
     }
     return {};
 }
 
 CommandLineAnswer RejectLeftoverArguments(const std::vector<std::string>& arguments) {
-    if (arguments.size() <= 1) {
-        return {};
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] != "--demo") {
+            return {true,
+                    2,
+                    {},
+                    "tavrel: unknown argument \"" + arguments[i] + "\"; try tavrel --help\n"};
+        }
     }
-    return {true, 2, {}, "tavrel: unknown argument \"" + arguments[1] + "\"; try tavrel --help\n"};
+    return {};
+}
+
+bool DemoRequested(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--demo") {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string NoDisplayMessage(const char* displayName, const char* waylandDisplay) {

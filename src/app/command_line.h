@@ -17,8 +17,11 @@ struct CommandLineAnswer {
 // whose own options (-display, -platform ...) it removes from the list.
 CommandLineAnswer AnswerInformationOptions(const std::vector<std::string>& arguments);
 
-// What is left after Qt took its options: anything is a mistake.
+// What is left after Qt took its options: anything but --demo is a mistake.
 CommandLineAnswer RejectLeftoverArguments(const std::vector<std::string>& arguments);
+
+// --demo: a run on the simulated receiver in a private program directory.
+bool DemoRequested(const std::vector<std::string>& arguments);
 
 // One line for a start without a display; displayName is DISPLAY,
 // waylandDisplay WAYLAND_DISPLAY (either may be null).

@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 145> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 146> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -91,6 +91,7 @@ inline constexpr std::array<std::string_view, 145> kTranslationKeys = {
     "about2",
     "for",
     "translatedto_X_by",
+    "licence",
     "noportselected",
     "nosuchdevice",
     "inusebyanotherprogram",

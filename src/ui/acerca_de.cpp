@@ -45,6 +45,8 @@ void TAcercaDe::FormShow() {
                           QStringLiteral(" Linux"));
 
     QString text = Tr(translate_, QString::fromLatin1(kDescription), "aboutdescription") +
+                   QStringLiteral("\n\n") +
+                   Tr(translate_, QString::fromLatin1(kLicence), "licence") +
                    QStringLiteral("\n\n");
     // An empty default gives back exactly the table's value, or nothing.
     const QString name = Tr(translate_, QString(), "name");

@@ -17,6 +17,8 @@ namespace tavrel {
 class HelpViewer;
 
 inline constexpr char kProgramTitle[] = "Tavrel 3.0";
+inline constexpr char kLicence[] =
+    "Tavrel is free software under the GNU General Public License, version 3 or later.";
 
 class TAcercaDe : public QDialog {
     Q_OBJECT

@@ -36,6 +36,8 @@ TEST(AutostartEntryTest, WrittenValidFoundAndRemoved) {
     }
     EXPECT_NE(AutostartDesktopEntry("/a b/tavrel").find("\nExec=\"/a b/tavrel\"\n"),
               std::string::npos);
+    EXPECT_NE(AutostartDesktopEntry("/a b\\c/tavrel").find("\nTryExec=/a b\\\\c/tavrel\n"),
+              std::string::npos);
 
     ASSERT_FALSE(entry.SetEnabled(false, "/usr/bin/tavrel"));
     EXPECT_FALSE(std::filesystem::exists(entry.path()));

@@ -28,8 +28,12 @@ TEST(ProgramStart, OptionsAndAMissingDisplayAreAnsweredOnOneLine) {
         std::string output;  // the start of what it prints
     };
     const std::vector<Case> cases = {
-        {{"--version"}, {"DISPLAY"}, 0, "Tavrel 3.0\n"},
-        {{"--help"}, {"DISPLAY"}, 0, "Usage: tavrel [--help | --version]\n"},
+        {{"--version"},
+         {"DISPLAY"},
+         0,
+         "Tavrel 3.0\nTavrel is free software under the GNU General Public License, version 3 or "
+         "later.\n"},
+        {{"--help"}, {"DISPLAY"}, 0, "Usage: tavrel [--demo | --help | --version]\n"},
         {{},
          {"DISPLAY"},
          1,

@@ -31,7 +31,9 @@ TEST_F(AcercaDeTest, ShowsBuiltInTextsWithoutCredit) {
     auto* title = box.findChild<QLabel*>("LTitulo");
     EXPECT_EQ(title->text(), "Tavrel 3.0 for Linux");
     EXPECT_TRUE(title->font().bold());
-    EXPECT_TRUE(memo().endsWith("\n\n"));
+    EXPECT_TRUE(
+        memo().endsWith("\n\nTavrel is free software under the GNU General Public License, version "
+                        "3 or later.\n\n"));
     EXPECT_FALSE(memo().contains("Translated"));
     EXPECT_EQ(button("BAceptar")->text(), "&Accept");
     EXPECT_EQ(button("BContacto")->text(), "Contact author");
@@ -43,11 +45,13 @@ TEST_F(AcercaDeTest, CreditNeedsNameEmailAndLanguage) {
              {"about2", "Acerca de"},
              {"for", "para"},
              {"ok", "&Aceptar"},
-             {"aboutdescription", "Tavrel deja que un mando a distancia maneje su escritorio."}};
+             {"aboutdescription", "Tavrel deja que un mando a distancia maneje su escritorio."},
+             {"licence", "Software libre"}};
     box.FormShow();
     EXPECT_TRUE(
         memo().startsWith("Tavrel deja que un mando a distancia maneje su escritorio.\n\n"));
     EXPECT_FALSE(memo().contains("juan@example.org"));
+    EXPECT_TRUE(memo().endsWith("\n\nSoftware libre\n\n"));
     EXPECT_EQ(box.windowTitle(), "Acerca de Tavrel 3.0");
     EXPECT_EQ(box.findChild<QLabel*>("LTitulo")->text(), "Tavrel 3.0 para Linux");
     EXPECT_EQ(button("BAceptar")->text(), "&Aceptar");

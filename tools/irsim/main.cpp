@@ -9,7 +9,7 @@
 
 namespace {
 
-const char kHelp[] = R"(Usage: irsim [OPTION]... [SCRIPT]...
+const char kHelp[] = R"(Usage: tavrel-irsim [OPTION]... [SCRIPT]...
 
 Simulates a serial infrared receiver on a pseudo-terminal. The program under
 test opens the line (or the link given with --link) as its serial port.
@@ -54,7 +54,7 @@ Log: one line per event, "MILLISECONDS KIND [DATA]":
   exit               the receiver stops
 
 Example:
-  irsim --link /tmp/ttyIR 'wait 1000; press 0A1F3C; wait 300; hold 0A1F3C 600; quit'
+  tavrel-irsim --link /tmp/ttyIR 'wait 1000; press 0A1F3C; wait 300; hold 0A1F3C 600; quit'
 )";
 
 bool ParseNumber(const char* text, int low, int high, int& value) {
@@ -64,7 +64,7 @@ bool ParseNumber(const char* text, int low, int high, int& value) {
 }
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "irsim: %s\nTry 'irsim --help'.\n", problem.c_str());
+    std::fprintf(stderr, "tavrel-irsim: %s\nTry 'tavrel-irsim --help'.\n", problem.c_str());
     return 2;
 }
 

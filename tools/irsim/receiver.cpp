@@ -95,7 +95,8 @@ private:
         logFile_ = tavrel::UniqueFd(
             open(options_.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (!logFile_) {
-            std::fprintf(stderr, "irsim: %s: %s\n", options_.logPath.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "tavrel-irsim: %s: %s\n", options_.logPath.c_str(),
+                         std::strerror(errno));
             return false;
         }
         return true;
@@ -139,7 +140,7 @@ private:
     }
 
     bool fail(const std::string& message) {
-        std::fprintf(stderr, "irsim: %s\n", message.c_str());
+        std::fprintf(stderr, "tavrel-irsim: %s\n", message.c_str());
         return false;
     }
 

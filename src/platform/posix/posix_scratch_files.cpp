@@ -75,8 +75,9 @@ void TakeOwnerAndMode(int fd, const std::string& modelFile) {
         return;
     }
     // Only root may give a file away; the group may still be kept.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Neither: the file stays the writer's, as a new file would be.
     }
     // After the owner: a change of owner clears the set-id bits.
     (void)::fchmod(fd, st.st_mode & 07777);
