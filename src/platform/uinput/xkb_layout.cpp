@@ -179,14 +179,14 @@ void XkbLayout::SetActiveLayout(unsigned index) {
     const xkb_keycode_t min = xkb_keymap_min_keycode(keymap_);
     const xkb_keycode_t max = xkb_keymap_max_keycode(keymap_);
     for (int i = 0; i < 5; ++i) {
-        const ModifierSpec& spec = kModifierSpecs[i];
+        const ModifierSpec& modifier = kModifierSpecs[i];
         auto gives = [&](xkb_keycode_t keycode) {
             const xkb_keysym_t keysym = PlainKeysym(keycode - kEvdevOffset);
-            return keysym != 0 && (keysym == spec.keysyms[0] || keysym == spec.keysyms[1]);
+            return keysym != 0 && (keysym == modifier.keysyms[0] || keysym == modifier.keysyms[1]);
         };
         modifierKeys_[i] = 0;
-        if (spec.preferred != 0 && gives(spec.preferred + kEvdevOffset)) {
-            modifierKeys_[i] = spec.preferred;
+        if (modifier.preferred != 0 && gives(modifier.preferred + kEvdevOffset)) {
+            modifierKeys_[i] = modifier.preferred;
             continue;
         }
         for (xkb_keycode_t keycode = std::max(min, kEvdevOffset);
