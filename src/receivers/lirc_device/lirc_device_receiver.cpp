@@ -18,38 +18,11 @@
 #include "platform/posix/device_access.h"
 #include "platform/trace.h"
 #include "receivers/lirc_device/rc_devices.h"
+#include "receivers/system_failure.h"
 
 namespace tavrel {
 
 namespace {
-
-OpenFailure Failure(OpenFailure::Kind kind, const std::string& path) {
-    OpenFailure failure;
-    failure.kind = kind;
-    failure.path = path;
-    return failure;
-}
-
-OpenFailure FailureOf(const std::string& path, int error) {
-    OpenFailure failure = Failure(OpenFailure::Other, path);
-    switch (error) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            failure.kind = OpenFailure::NoDevice;
-            break;
-        case EACCES:
-        case EPERM:
-            failure.kind = OpenFailure::PermissionDenied;
-            failure.group = GroupThatMayUse(path);
-            failure.user = CurrentUserName();
-            break;
-        default:
-            failure.systemText = SystemErrorText(error);
-            break;
-    }
-    return failure;
-}
 
 // Reads errno first, before anything can change it.
 void TraceFailure(const char* what) {
@@ -89,13 +62,13 @@ bool LircDeviceReceiver::OpenPort() {
     }
     fd_ = UniqueFd(open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd_) {
-        return Fail(FailureOf(path_, errno));
+        return Fail(SystemOpenFailure(path_, errno));
     }
     struct stat info {};
     std::uint32_t features = 0;
     if (fstat(fd_.get(), &info) != 0 || !S_ISCHR(info.st_mode) ||
         ioctl(fd_.get(), LIRC_GET_FEATURES, &features) != 0) {
-        return Fail(Failure(OpenFailure::NotReceiver, path_));
+        return Fail(FailureOfKind(OpenFailure::NotReceiver, path_));
     }
     const std::optional<RcDevice> receiver = RcDeviceOf(info.st_rdev);
     if (!SetReceiveMode(receiver ? &*receiver : nullptr, features)) {
@@ -120,7 +93,7 @@ bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver, std::uint32_t 
     std::uint32_t mode = mode_ == Mode::Raw ? LIRC_MODE_MODE2 : LIRC_MODE_SCANCODE;
     if (ioctl(fd_.get(), LIRC_SET_REC_MODE, &mode) != 0) {
         const bool receives = LIRC_CAN_REC(features) != 0;
-        return Fail(Failure(
+        return Fail(FailureOfKind(
             mode_ == Mode::Raw && receives ? OpenFailure::NoRawTimings : OpenFailure::NotReceiver,
             path_));
     }
@@ -133,7 +106,7 @@ bool LircDeviceReceiver::SetReceiveMode(const RcDevice* receiver, std::uint32_t 
     }
     // Decoded frames come only from the protocols switched on.
     if (receiver != nullptr && receiver->protocols.enabled.empty()) {
-        OpenFailure failure = Failure(OpenFailure::NoDecoder, path_);
+        OpenFailure failure = FailureOfKind(OpenFailure::NoDecoder, path_);
         failure.systemText = receiver->name;
         return Fail(std::move(failure));
     }
@@ -152,7 +125,7 @@ bool LircDeviceReceiver::GrabInputDevice(const std::string& eventDevice) {
         error = errno;
     }
     if (error != 0) {
-        OpenFailure failure = Failure(OpenFailure::NotGrabbed, path_);
+        OpenFailure failure = FailureOfKind(OpenFailure::NotGrabbed, path_);
         failure.systemText = eventDevice + ": " + SystemErrorText(error);
         return Fail(std::move(failure));
     }

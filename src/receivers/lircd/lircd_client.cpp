@@ -15,8 +15,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/posix/device_access.h"
 #include "platform/trace.h"
+#include "receivers/system_failure.h"
 
 namespace tavrel {
 namespace {
@@ -36,25 +36,12 @@ std::string ResolverText(int error) {
     return text;
 }
 
+// A socket that is not there, or nobody listening: the daemon does not run.
 OpenFailure FailureOf(const std::string& address, int error) {
-    OpenFailure failure;
-    failure.path = address;
-    switch (error) {
-        case ENOENT:
-        case ECONNREFUSED:
-            failure.kind = OpenFailure::DaemonNotRunning;
-            break;
-        case EACCES:
-        case EPERM:
-            failure.kind = OpenFailure::PermissionDenied;
-            failure.group = GroupThatMayUse(address);
-            break;
-        default:
-            failure.kind = OpenFailure::Other;
-            failure.systemText = SystemErrorText(error);
-            break;
+    if (error == ENOENT || error == ECONNREFUSED) {
+        return FailureOfKind(OpenFailure::DaemonNotRunning, address);
     }
-    return failure;
+    return SystemOpenFailure(address, error);
 }
 
 // Waits at most timeout ms for a non-blocking connect; 0 or its errno.

@@ -15,42 +15,24 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/posix/device_access.h"
 #include "platform/trace.h"
 #include "receivers/serial/line_settings.h"
+#include "receivers/system_failure.h"
 
 namespace tavrel {
 
 namespace {
 
 OpenFailure FailureOf(const std::string& path, int error) {
-    OpenFailure failure;
-    failure.path = path;
     switch (error) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            failure.kind = OpenFailure::NoDevice;
-            break;
         case EBUSY:
         case EWOULDBLOCK:
-            failure.kind = OpenFailure::InUse;
-            break;
+            return FailureOfKind(OpenFailure::InUse, path);
         case ENOTTY:
-            failure.kind = OpenFailure::NotSerial;
-            break;
-        case EACCES:
-        case EPERM:
-            failure.kind = OpenFailure::PermissionDenied;
-            failure.group = GroupThatMayUse(path);
-            failure.user = CurrentUserName();
-            break;
+            return FailureOfKind(OpenFailure::NotSerial, path);
         default:
-            failure.kind = OpenFailure::Other;
-            failure.systemText = SystemErrorText(error);
-            break;
+            return SystemOpenFailure(path, error);
     }
-    return failure;
 }
 
 // A raw line with no minimum count answers an empty read with 0 bytes, so
