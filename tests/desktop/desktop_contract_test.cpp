@@ -10,11 +10,9 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <algorithm>
-#include <map>
 #include <utility>
 #include <vector>
 
-#include "platform/keys/keysyms.h"
 #include "platform/windows.h"
 
 namespace tavrel::test {
@@ -22,45 +20,6 @@ namespace {
 
 constexpr unsigned kShortcutMods = kShiftBit | kControlBit | kAltBit;
 using KeyPresses = std::vector<std::pair<unsigned long, unsigned>>;
-
-// The Windows-1252 character a keysym types; 0 for keys that type none.
-char CharacterOf(unsigned long keysym) {
-    static const std::map<unsigned long, char> table = [] {
-        std::map<unsigned long, char> t;
-        for (int ch = 32; ch < 256; ++ch) {
-            KeysymValue alternative = 0;
-            const auto c = static_cast<unsigned char>(ch);
-            if (const KeysymValue own = Cp1252ToKeysym(c, &alternative); own != 0) {
-                t.emplace(own, static_cast<char>(ch));
-            }
-            if (alternative != 0) {
-                t.emplace(alternative, static_cast<char>(ch));
-            }
-        }
-        return t;
-    }();
-    const auto found = table.find(keysym);
-    return found != table.end() ? found->second : '\0';
-}
-
-// The characters the client read, with the Shift, Ctrl and Alt state of each.
-std::vector<std::pair<char, unsigned>> Typed(const WindowRecords& records) {
-    std::vector<std::pair<char, unsigned>> typed;
-    for (const KeyRecord& key : records.keys) {
-        if (const char c = CharacterOf(key.typed); key.press && c != '\0') {
-            typed.emplace_back(c, key.state & kShortcutMods);
-        }
-    }
-    return typed;
-}
-
-std::string TypedText(const WindowRecords& records) {
-    std::string text;
-    for (const auto& [c, mods] : Typed(records)) {
-        text += c;
-    }
-    return text;
-}
 
 KeyPresses PressesWithModifiers(const WindowRecords& records) {
     KeyPresses presses;

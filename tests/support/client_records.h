@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrel::test {
@@ -45,6 +46,12 @@ struct WindowRecords {
     // Keysyms of the key presses, in order.
     std::vector<unsigned long> pressedKeysyms() const;
 };
+
+// The Windows-1252 characters the client read, in order, each with the
+// Shift, Ctrl and Alt bits held when it came.
+std::vector<std::pair<char, unsigned>> Typed(const WindowRecords& records);
+// The same characters as a text.
+std::string TypedText(const WindowRecords& records);
 
 // Polls condition until it holds; false after timeout.
 bool WaitUntil(const std::function<bool()>& condition,
