@@ -244,23 +244,29 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     if (auto failure = CheckReplaceable(files_, target, ReadCheck::ByCaller)) {
         return failure;
     }
-    // A file that is there but cannot be read, or is no commands file (see
-    // NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
-    IniFileRead old = ReadIniFile(files_, target);
-    if (!old.problem.empty()) {
-        return WriteFailure{target, std::move(old.problem)};
-    }
-    // Before anything is written: what the file holds and the table no
-    // longer does is kept in a copy, or nothing is saved.
+    const std::string bytes = Serialize(table_, sequence_, host_.portOrdinals());
+    // A file that already holds exactly these bytes loses nothing, and is
+    // neither read as INI nor copied: a start at every login saves a large
+    // file that has not changed.
     std::string backup;
-    if (old.found && WouldLose(old.ini, table_.count())) {
-        backup = target + kBackupSuffix;
-        FileContents bytes = files_.readFile(target);
-        if (!bytes.status.ok()) {
-            return WriteFailure{target, std::move(bytes.status.error)};
+    if (!Holds(target, bytes)) {
+        // A file that is there but cannot be read, or is no commands file (see
+        // NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
+        IniFileRead old = ReadIniFile(files_, target);
+        if (!old.problem.empty()) {
+            return WriteFailure{target, std::move(old.problem)};
         }
-        if (auto failure = KeepCopy(files_, backup, bytes.bytes, target)) {
-            return failure;
+        // Before anything is written: what the file holds and the table no
+        // longer does is kept in a copy, or nothing is saved.
+        if (old.found && WouldLose(old.ini, table_.count())) {
+            backup = target + kBackupSuffix;
+            FileContents held = files_.readFile(target);
+            if (!held.status.ok()) {
+                return WriteFailure{target, std::move(held.status.error)};
+            }
+            if (auto failure = KeepCopy(files_, backup, held.bytes, target)) {
+                return failure;
+            }
         }
     }
     if (auto failure = settingsFile_.write(settingsInEffect)) {
@@ -269,9 +275,7 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     // The file checked above is the one written and reloaded: reading its
     // name back from the settings file could give another (values are read
     // cut short, line breaks are written as blanks).
-    if (auto failure =
-            ReplaceFileContents(files_, target, Serialize(table_, sequence_, host_.portOrdinals()),
-                                ReadCheck::ByCaller)) {
+    if (auto failure = ReplaceFileContents(files_, target, bytes, ReadCheck::ByCaller)) {
         return failure;
     }
     table_.clear();
@@ -279,6 +283,14 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     loadFile(target);
     backupKept_ = std::move(backup);
     return std::nullopt;
+}
+
+bool CommandsFile::Holds(const std::string& path, std::string_view bytes) const {
+    if (!files_.exists(path)) {
+        return false;
+    }
+    const FileContents held = files_.readFile(path);
+    return held.status.ok() && held.bytes == bytes;
 }
 
 std::string CommandsFile::Serialize(const CommandTable& table, const SequenceSettings& sequence,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "commands/command_table.h"
 #include "commands/program_settings.h"
@@ -95,6 +96,8 @@ public:
 
 private:
     LoadResult loadFile(const std::string& path);
+    // Whether the file at path holds exactly bytes.
+    bool Holds(const std::string& path, std::string_view bytes) const;
 
     CommandTable& table_;
     SequenceSettings& sequence_;

@@ -24,27 +24,37 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 
 namespace {
 
-// target: the file path finally names.
-std::optional<WriteFailure> CheckTarget(const FileSystem& files, const std::string& path,
-                                        const std::string& target, ReadCheck readCheck) {
+// What a check of the file about to be replaced found: why it must not be,
+// or else whether it already holds the new bytes.
+struct TargetCheck {
+    std::optional<WriteFailure> failure;
+    bool holds = false;
+};
+
+// target: the file path finally names; bytes: what it is to hold, or nothing
+// when only whether it may be replaced is asked.
+TargetCheck CheckTarget(const FileSystem& files, const std::string& path, const std::string& target,
+                        ReadCheck readCheck, std::optional<std::string_view> bytes = std::nullopt) {
     if (FileStatus status = files.replaceable(target); !status.ok()) {
-        return WriteFailure{path, std::move(status.error)};
+        return {WriteFailure{path, std::move(status.error)}};
     }
-    // A file that cannot be read may hold what the user wrote: it is never
-    // replaced by what the program believes it holds.
-    if (readCheck == ReadCheck::Needed && files.exists(target)) {
-        if (FileContents old = files.readFile(target); !old.status.ok()) {
-            return WriteFailure{path, std::move(old.status.error)};
+    if ((readCheck == ReadCheck::Needed || bytes) && files.exists(target)) {
+        FileContents old = files.readFile(target);
+        // A file that cannot be read may hold what the user wrote: it is
+        // never replaced by what the program believes it holds.
+        if (!old.status.ok() && readCheck == ReadCheck::Needed) {
+            return {WriteFailure{path, std::move(old.status.error)}};
         }
+        return {std::nullopt, old.status.ok() && bytes && old.bytes == *bytes};
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
 
 std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std::string& path,
                                              ReadCheck readCheck) {
-    return CheckTarget(files, path, files.linkTarget(path), readCheck);
+    return CheckTarget(files, path, files.linkTarget(path), readCheck).failure;
 }
 
 namespace {
@@ -73,8 +83,15 @@ std::optional<WriteFailure> WriteThroughScratch(FileSystem& files, const std::st
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes, ReadCheck readCheck) {
     const std::string target = files.linkTarget(path);
-    if (auto failure = CheckTarget(files, path, target, readCheck)) {
-        return failure;
+    TargetCheck check = CheckTarget(files, path, target, readCheck, bytes);
+    if (check.failure) {
+        return check.failure;
+    }
+    // A file that already holds the bytes is left as it is: no scratch file,
+    // no rename, not even a new modification time (a start at every login
+    // would otherwise rewrite a large commands file for nothing).
+    if (check.holds) {
+        return std::nullopt;
     }
     // A link stays a link: its target is replaced.
     return WriteThroughScratch(files, path, target, bytes, target);

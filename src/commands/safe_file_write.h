@@ -41,8 +41,9 @@ std::optional<WriteFailure> CheckReplaceable(const FileSystem& files, const std:
 // Writes bytes to a new scratch file in the directory of the file path
 // finally names (through symbolic links), with that file's mode and owner, and
 // renames it onto that file. Scratch files that killed writers left there are
-// removed first. Refused as CheckReplaceable says. On failure the file keeps
-// its old contents and the scratch file is removed.
+// removed first. Refused as CheckReplaceable says. A file that already holds
+// exactly these bytes is not touched at all. On failure the file keeps its
+// old contents and the scratch file is removed.
 std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::string& path,
                                                 std::string_view bytes,
                                                 ReadCheck readCheck = ReadCheck::Needed);
