@@ -1,6 +1,7 @@
 // The INI rules shared by the settings file and the commands file.
 #include "commands/ini_file.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "commands/text_case.h"
@@ -79,17 +80,6 @@ std::string ValueAsRead(std::string_view raw) {
     return std::string(WholeValue(raw).substr(0, kIniValueReadLimit));
 }
 
-// A line break inside a value would end the entry and start a forged one.
-std::string OneLine(std::string_view value) {
-    std::string line(value);
-    for (char& c : line) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    return line;
-}
-
 std::string SectionLine(std::string_view name) {
     std::string line;
     line.reserve(name.size() + 2);
@@ -102,20 +92,34 @@ bool IsQuote(char c) {
 }
 
 // The reader drops blanks at the ends of a value and one pair of enclosing
-// quotes, so a value with such ends is written inside quotes to come back whole.
+// quotes, so a value with such ends is written inside quotes to come back
+// whole. A line break inside a value would end the entry and start a forged
+// one: it is written as a blank.
+void AppendEntryLine(std::string& out, std::string_view key, std::string_view value) {
+    out += key;
+    out += '=';
+    const bool quoted = !value.empty() &&
+                        (IsBlank(value.front()) || IsBlank(value.back()) ||
+                         IsQuote(value.front()) || IsQuote(value.back()) || value.front() == '\r' ||
+                         value.front() == '\n' || value.back() == '\r' || value.back() == '\n');
+    if (quoted) {
+        out += '"';
+    }
+    const std::size_t start = out.size();
+    out += value;
+    for (std::size_t i = start; i < out.size(); ++i) {
+        if (out[i] == '\r' || out[i] == '\n') {
+            out[i] = ' ';
+        }
+    }
+    if (quoted) {
+        out += '"';
+    }
+}
+
 std::string EntryLine(std::string_view key, std::string_view value) {
-    std::string line(key);
-    line += '=';
-    const std::string text = OneLine(value);
-    const bool quoted = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()) ||
-                                          IsQuote(text.front()) || IsQuote(text.back()));
-    if (quoted) {
-        line += '"';
-    }
-    line += text;
-    if (quoted) {
-        line += '"';
-    }
+    std::string line;
+    AppendEntryLine(line, key, value);
     return line;
 }
 
@@ -210,10 +214,15 @@ IniFile::IniFile(std::string_view bytes) {
         bytes.remove_prefix(kUtf8ByteOrderMark.size());
         byteOrderMark_ = true;
     }
+    // A commands file of ten thousand commands has some 170,000 lines: they
+    // are counted first and cut at their ends by a plain scan.
+    lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     while (!bytes.empty()) {
-        const auto end = bytes.find_first_of("\r\n");
+        const auto stop =
+            std::find_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
+        const auto end = static_cast<std::size_t>(stop - bytes.begin());
         lines_.emplace_back(bytes.substr(0, end));
-        if (end == std::string_view::npos) {
+        if (stop == bytes.end()) {
             break;
         }
         bytes.remove_prefix(end + LineEndLength(bytes.substr(end)));
@@ -232,6 +241,7 @@ std::string IniFile::bytes() const {
 
 void IniFile::index() {
     sections_.clear();
+    entries_.clear();
     firstSection_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (const auto name = SectionHeader(lines_[i])) {
@@ -239,18 +249,20 @@ void IniFile::index() {
                 sections_.back().end = i;
             }
             firstSection_.emplace(FoldCase1252(*name), sections_.size());
-            sections_.push_back(Section{std::string(*name), i, lines_.size(), {}, {}});
+            sections_.push_back(Section{
+                std::string(*name), i, lines_.size(), entries_.size(), entries_.size(), {}});
         } else if (!sections_.empty()) {
             if (const auto entry = SplitEntry(lines_[i])) {
                 const auto start = static_cast<std::size_t>(entry->key.data() - lines_[i].data());
-                sections_.back().entries.push_back(EntryRef{i, start, entry->key.size()});
+                entries_.push_back(EntryRef{i, start, entry->key.size()});
+                sections_.back().entryEnd = entries_.size();
             }
         }
     }
     constexpr std::size_t kScannedEntries = 32;
     for (auto& s : sections_) {
-        if (s.entries.size() > kScannedEntries) {
-            for (const auto& e : s.entries) {
+        if (s.entryEnd - s.firstEntry > kScannedEntries) {
+            for (const auto& e : entriesOf(s)) {
                 s.longIndex.emplace(FoldCase1252(lines_[e.line].substr(e.keyStart, e.keyLength)),
                                     e.line);
             }
@@ -280,7 +292,7 @@ std::optional<std::size_t> IniFile::findKey(SectionId section, std::string_view 
         }
         return found->second;
     }
-    for (const auto& e : s->entries) {
+    for (const auto& e : entriesOf(*s)) {
         if (EqualsIgnoringCase1252(std::string_view(lines_[e.line]).substr(e.keyStart, e.keyLength),
                                    key)) {
             return e.line;
@@ -318,7 +330,7 @@ bool IniFile::readBool(SectionId section, std::string_view key, bool fallback) c
 
 bool IniFile::valueCut() const {
     for (const auto& s : sections_) {
-        for (const auto& e : s.entries) {
+        for (const auto& e : entriesOf(s)) {
             if (WholeValue(SplitEntry(lines_[e.line])->value).size() > kIniValueReadLimit) {
                 return true;
             }
@@ -339,7 +351,9 @@ std::vector<std::string> IniFile::sectionNames() const {
 std::vector<std::string> IniFile::keys(SectionId section) const {
     std::vector<std::string> names;
     if (section != kNoSection) {
-        for (const auto& e : sections_[section].entries) {
+        const std::span<const EntryRef> entries = entriesOf(sections_[section]);
+        names.reserve(entries.size());
+        for (const auto& e : entries) {
             names.push_back(lines_[e.line].substr(e.keyStart, e.keyLength));
         }
     }
@@ -399,7 +413,7 @@ bool IniWriter::key(std::string_view name, std::string_view value) {
     if (!IsWritableIniName(name, false)) {
         return false;
     }
-    bytes_ += EntryLine(name, value);
+    AppendEntryLine(bytes_, name, value);
     bytes_ += kLineEnd;
     return true;
 }
@@ -413,7 +427,7 @@ std::string NotAnIniFile(std::string_view bytes, const IniFile& ini) {
         return "Not a text file";
     }
     const bool blank = bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
-    if (!blank && ini.sectionNames().empty()) {
+    if (!blank && ini.sectionCount() == 0) {
         return "No [section] line found";
     }
     return {};

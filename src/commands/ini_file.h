@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -63,6 +64,7 @@ public:
     bool valueCut() const;
 
     std::vector<std::string> sectionNames() const;  // in file order, repeats included
+    std::size_t sectionCount() const { return sections_.size(); }
     // The keys of the first such section, in file order.
     std::vector<std::string> keys(SectionId section) const;
     std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
@@ -85,13 +87,17 @@ private:
     };
     struct Section {
         std::string name;
-        std::size_t header = 0;         // line of "[name]"
-        std::size_t end = 0;            // one past its last line
-        std::vector<EntryRef> entries;  // in file order
+        std::size_t header = 0;      // line of "[name]"
+        std::size_t end = 0;         // one past its last line
+        std::size_t firstEntry = 0;  // its entries in entries_, in file order
+        std::size_t entryEnd = 0;
         // folded key -> first entry; only for long sections, where a scan costs
         std::unordered_map<std::string, std::size_t> longIndex;
     };
 
+    std::span<const EntryRef> entriesOf(const Section& s) const {
+        return std::span<const EntryRef>(entries_).subspan(s.firstEntry, s.entryEnd - s.firstEntry);
+    }
     const Section* findSection(std::string_view name) const;
     std::optional<std::size_t> findKey(SectionId section, std::string_view key) const;
     void index();
@@ -99,6 +105,7 @@ private:
     std::vector<std::string> lines_;
     bool byteOrderMark_ = false;
     std::vector<Section> sections_;
+    std::vector<EntryRef> entries_;  // of every section, one after the other
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
 };
 
