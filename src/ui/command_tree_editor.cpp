@@ -161,12 +161,21 @@ const QIcon& CommandTreeEditor::nodeIcon(int image, int selectedImage) {
     return icon;
 }
 
+// Only what differs is set: every change makes the view measure the row
+// again, which a reload of thousands of unchanged nodes would pay for each.
 void CommandTreeEditor::showNode(QTreeWidgetItem* item, int pos) {
     const QString label = ToQt(table_->label(pos));
-    item->setText(0, label);
-    item->setToolTip(0, label);  // a label cut off by the tree's width is read in full
-    item->setData(0, Qt::UserRole, pos);
-    item->setIcon(0, nodeIcon(table_->image(pos), table_->selectedImage(pos)));
+    if (item->text(0) != label) {
+        item->setText(0, label);
+        item->setToolTip(0, label);  // a label cut off by the tree's width is read in full
+    }
+    if (item->data(0, Qt::UserRole) != QVariant(pos)) {
+        item->setData(0, Qt::UserRole, pos);
+    }
+    const QIcon& icon = nodeIcon(table_->image(pos), table_->selectedImage(pos));
+    if (item->icon(0).cacheKey() != icon.cacheKey()) {
+        item->setIcon(0, icon);
+    }
     items_[&table_->record(pos)] = item;
 }
 
@@ -217,17 +226,22 @@ void CommandTreeEditor::rebuildTree() {
     }
     tree->clear();
     items_.clear();
+    // Built apart and handed to the tree at once: the view takes them in one
+    // step instead of one per node.
+    QList<QTreeWidgetItem*> remotes;
     QTreeWidgetItem* remote = nullptr;
     for (int pos = 0; pos < table_->count(); ++pos) {
-        QTreeWidgetItem* item = table_->level(pos) == 0 || remote == nullptr
-                                    ? new QTreeWidgetItem(tree)
-                                    : new QTreeWidgetItem(remote);
-        if (item->parent() == nullptr) {
-            remote = item;
+        QTreeWidgetItem* item = nullptr;
+        if (table_->level(pos) == 0 || remote == nullptr) {
+            item = remote = new QTreeWidgetItem();
+            remotes.append(remote);
+        } else {
+            item = new QTreeWidgetItem(remote);
         }
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         showNode(item, pos);
     }
+    tree->addTopLevelItems(remotes);
     tree->expandAll();
     for (const TComando* record : folded) {
         if (QTreeWidgetItem* item = itemOf(record)) {
