@@ -1,6 +1,9 @@
 // Recognition of a received sequence against the command table.
 #include "capture/recognizer.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "capture/capture_trace.h"
 #include "capture/comparar.h"
 #include "platform/trace.h"
@@ -18,9 +21,38 @@ Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
       runner_(runner),
       host_(host) {}
 
-void Recognizer::Reconocer(const TSecuencia& secuencia) {
-    const int match = table_.findCommand(
+namespace {
+
+bool SameSequence(const TSecuencia& a, const TSecuencia& b) {
+    if (a.NumValores != b.NumValores) {
+        return false;
+    }
+    for (std::int32_t i = 0; i < std::min(a.NumValores, kMaxValores); ++i) {
+        if (a.Valores[static_cast<std::size_t>(i)] != b.Valores[static_cast<std::size_t>(i)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int Recognizer::findMatch(const TSecuencia& secuencia) {
+    const SettledMatch settled = std::exchange(settled_, {});
+    // Settled proved that no command above this one can match and that this
+    // one does; the record is checked to be the same one in the same place.
+    if (settled.position != kNoNode && settled.position < table_.count() &&
+        &table_.record(settled.position) == settled.record &&
+        SameSequence(settled.sequence, secuencia) &&
+        Comparar(secuencia, settled.record->Codigo, settings_)) {
+        return settled.position;
+    }
+    return table_.findCommand(
         [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); });
+}
+
+void Recognizer::Reconocer(const TSecuencia& secuencia) {
+    const int match = findMatch(secuencia);
     TraceEvent([&] { return DescribeRecognition(table_, secuencia, settings_, match); });
     // Every node passed over clears the selection, and the first node is
     // always passed over: it is a remote.
@@ -54,11 +86,16 @@ bool Recognizer::Settled(const TSecuencia& soFar) const {
     // The first command that may still match decides: the outcome is settled
     // when it surely matches, and open while that depends on more values.
     Verdict verdict = Verdict::NoMatch;
-    table_.findCommand([&](const TComando& command) {
+    const int first = table_.findCommand([&](const TComando& command) {
         verdict = CompararSoFar(soFar, command.Codigo, settings_);
         return verdict != Verdict::NoMatch;
     });
-    return verdict == Verdict::Match;
+    settled_ = {};
+    if (verdict != Verdict::Match) {
+        return false;
+    }
+    settled_ = {soFar, first, &table_.record(first)};
+    return true;
 }
 
 std::string Recognizer::appendLogLine(int position) {

@@ -53,6 +53,9 @@ public:
 private:
     // Why the line could not be written, when that is news to the user.
     std::string appendLogLine(int position);
+    // The command found for sequence: the one Settled found for the same
+    // sequence just before, or else the first match of a walk.
+    int findMatch(const TSecuencia& secuencia);
 
     CommandTable& table_;
     const SequenceSettings& settings_;
@@ -63,6 +66,14 @@ private:
     RecognitionHost& host_;
     // The log file whose failure was last reported; empty while lines go in.
     std::string failingLog_;
+    // What the last Settled found, kept for the Reconocer of the same
+    // sequence that follows it at once: a press walks the table only once.
+    struct SettledMatch {
+        TSecuencia sequence;
+        int position = kNoNode;
+        const TComando* record = nullptr;
+    };
+    mutable SettledMatch settled_;
 };
 
 }  // namespace tavrel
