@@ -4,61 +4,24 @@
 // the last port activation, which is the last step of start-up, so irsim's
 // timestamp of it tells when start-up ended.
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
-#include "irsim_process.h"
+#include "program_run.h"
 
 namespace {
 
-using tavrel::testing::ChildProcess;
-using tavrel::testing::IrsimOptions;
-using tavrel::testing::IrsimProcess;
-using tavrel::testing::TempDir;
+using tavrel::bench::ProgramRun;
+using tavrel::bench::ProgramSetup;
 
 constexpr double kStartUpByteDelayMs = 100.0;
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A commands file of a few remotes with learned commands, as a user has it.
-std::string CommandsFile(int remotes, int commandsPerRemote) {
-    const int entries = remotes * (commandsPerRemote + 1);
-    std::string text =
-        "[Config]\r\nPuerto=2\r\nVelocidad=8\r\nParidad=0\r\nDataBits=3\r\n"
-        "StopBits=0\r\nSkipFirst=1\r\nTolerance=4\r\nValueSize=1\r\nNumComandos=" +
-        std::to_string(entries) + "\r\n\r\n[Comandos]\r\n";
-    for (int e = 1; e <= entries; ++e) {
-        text += std::to_string(e) + "=Entry " + std::to_string(e) + "\r\n";
-    }
-    for (int e = 1; e <= entries; ++e) {
-        const bool remote = (e - 1) % (commandsPerRemote + 1) == 0;
-        text += "\r\n[" + std::to_string(e) + "]\r\n";
-        if (remote) {
-            text += "Level=0\r\n";
-            continue;
-        }
-        char code[32];
-        std::snprintf(code, sizeof code, "%02X%02X%02X%02X%02X%02X", e & 0xFF, 0x1F, 0x3C, e & 0xFF,
-                      0x1F, 0x3C);
-        text +=
-            "Loop=1\r\nLoopActual=0\r\nDeVez=0\r\nMultiKey=0\r\nLevel=1\r\nTargetWindow=\r\n"
-            "Activado=1\r\nTypematic=1\r\nRetraso=0\r\nCodigo=" +
-            std::string(code) + "\r\n0=\xA1SendKeys\xA1NNNE9\r\n";
-    }
-    return text;
-}
 
 long ResidentKilobytes(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -77,34 +40,24 @@ struct Run {
 };
 
 Run StartOnce(bool loadMinimized, int remotes, int commandsPerRemote) {
-    TempDir dir;
-    const std::string program = dir.file("tavrel");
-    std::filesystem::copy_file(TAVREL_PROGRAM_PATH, program);
-    chmod(program.c_str(), 0755);
-    IrsimProcess irsim(IrsimOptions{.linkPath = dir.file("ttyIR"), .absoluteTime = true});
-    if (!irsim.started()) {
+    ProgramRun tavrel(ProgramSetup{loadMinimized, remotes, commandsPerRemote});
+    if (!tavrel.ready()) {
         return {};
     }
-    WriteFile(dir.file("tavrel.ini"),
-              std::string("[Files]\r\nSettings=") + dir.file("vorkumel.ini") +
-                  "\r\n[Config]\r\nArranque=" + (loadMinimized ? "1" : "0") +
-                  "\r\nSonido=0\r\n[Ports]\r\nCOM2=" + dir.file("ttyIR") + "\r\n");
-    WriteFile(dir.file("vorkumel.ini"), CommandsFile(remotes, commandsPerRemote));
-
     const double started = std::chrono::duration<double, std::milli>(
                                std::chrono::steady_clock::now().time_since_epoch())
                                .count();
-    ChildProcess tavrel;
-    if (!tavrel.start({program})) {
+    if (!tavrel.start()) {
         return {};
     }
     Run run;
-    if (irsim.waitForEvents("rx", 2, 20000)) {
-        run.startUpMs = irsim.events("rx").front().milliseconds - kStartUpByteDelayMs - started;
+    if (tavrel.waitForPortOpen()) {
+        run.startUpMs =
+            tavrel.irsim().events("rx").front().milliseconds - kStartUpByteDelayMs - started;
         usleep(500 * 1000);  // let the first paint and the tray settle before reading memory
-        run.residentKb = ResidentKilobytes(tavrel.pid());
+        run.residentKb = ResidentKilobytes(tavrel.program().pid());
     }
-    tavrel.stop(SIGTERM, 10000);
+    tavrel.program().stop(SIGTERM, 10000);
     return run;
 }
 
