@@ -14,25 +14,20 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "bench_target.h"
-#include "child_process.h"
 #include "irsim_process.h"
 #include "large_table.h"
+#include "program_run.h"
 #include "smoke.h"
-#include "temp_dir.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using tavrel::testing::ChildProcess;
-using tavrel::testing::IrsimOptions;
 using tavrel::testing::IrsimProcess;
-using tavrel::testing::TempDir;
 
 constexpr int kRemotes = 100;
 constexpr int kCommandsPerRemote = 100;
@@ -115,28 +110,18 @@ private:
     std::vector<Clock::time_point> stamps_;
 };
 
-// The program loaded minimized, its receiver irsim, its log a FIFO.
+// The program loaded minimized with 10,000 commands, its log a FIFO.
 struct RunningProgram {
-    TempDir dir;
-    IrsimProcess irsim{IrsimOptions{.linkPath = dir.file("ttyIR"), .absoluteTime = true}};
-    LogReader log{dir.file("tavrel.log")};
-    ChildProcess child;
+    tavrel::bench::ProgramRun run{
+        tavrel::bench::ProgramSetup{.loadMinimized = true,
+                                    .remotes = kRemotes,
+                                    .commandsPerRemote = kCommandsPerRemote,
+                                    .log = true}};
+    LogReader log{run.file("tavrel.log")};
 
-    bool start() {
-        const std::string program = dir.file("tavrel");
-        std::filesystem::copy_file(TAVREL_PROGRAM_PATH, program);
-        chmod(program.c_str(), 0755);
-        tavrel::bench::WriteFile(
-            dir.file("tavrel.ini"),
-            tavrel::bench::ProgramSettings(dir.file("vorkumel.ini"), true, dir.file("ttyIR"),
-                                           dir.file("tavrel.log")));
-        tavrel::bench::WriteFile(dir.file("vorkumel.ini"),
-                                 tavrel::bench::LargeCommandsFile(kRemotes, kCommandsPerRemote));
-        // Started: the receiver heard its start-up bytes.
-        return irsim.started() && log.ok() && child.start({program}) &&
-               irsim.waitForEvents("rx", 2, 20000);
-    }
-    ~RunningProgram() { child.stop(SIGTERM, 10000); }
+    bool start() { return run.ready() && log.ok() && run.start() && run.waitForPortOpen(); }
+    IrsimProcess& irsim() { return run.irsim(); }
+    ~RunningProgram() { run.program().stop(SIGTERM, 10000); }
 };
 
 // entry: the entry number of the command pressed; keysym: what it types.
@@ -158,16 +143,16 @@ void PressToKeyAndLog(benchmark::State& state, int entry, unsigned long keysym) 
     for (auto _ : state) {
         const std::size_t keysSeen = window.records().keys.size();
         const std::size_t linesSeen = program.log.count();
-        const std::size_t sent = program.irsim.events("send").size();
-        program.irsim.send("send " + tavrel::bench::CodeOfEntry(entry) + "\n");
+        const std::size_t sent = program.irsim().events("send").size();
+        program.irsim().send("send " + tavrel::bench::CodeOfEntry(entry) + "\n");
         double key = -1;
         double line = -1;
         tavrel::test::WaitUntil(
             [&] {
-                if (!program.irsim.waitForEvents("send", sent + 1, 5)) {
+                if (!program.irsim().waitForEvents("send", sent + 1, 5)) {
                     return false;
                 }
-                const double written = program.irsim.events("send")[sent].milliseconds;
+                const double written = program.irsim().events("send")[sent].milliseconds;
                 const auto keys = window.records().keys;
                 const auto press = std::find_if(
                     keys.begin() + static_cast<long>(std::min(keysSeen, keys.size())), keys.end(),

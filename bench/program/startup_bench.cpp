@@ -4,31 +4,22 @@
 // the last port activation, which is the last step of start-up, so irsim's
 // timestamp of it tells when start-up ended.
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
-#include "irsim_process.h"
-#include "large_table.h"
+#include "program_run.h"
 
 namespace {
 
-using tavrel::bench::LargeCommandsFile;
-using tavrel::bench::ProgramSettings;
-using tavrel::bench::WriteFile;
-using tavrel::testing::ChildProcess;
-using tavrel::testing::IrsimOptions;
-using tavrel::testing::IrsimProcess;
-using tavrel::testing::TempDir;
+using tavrel::bench::ProgramRun;
+using tavrel::bench::ProgramSetup;
 
 constexpr double kStartUpByteDelayMs = 100.0;
 
@@ -48,48 +39,23 @@ struct Run {
     long residentKb = -1;
 };
 
-// A program directory with its settings and a commands file, and the
-// receiver the settings name.
-class Setup {
-public:
-    Setup(bool loadMinimized, int remotes, int commandsPerRemote)
-        : program_(dir_.file("tavrel")),
-          irsim_(IrsimOptions{.linkPath = dir_.file("ttyIR"), .absoluteTime = true}) {
-        std::filesystem::copy_file(TAVREL_PROGRAM_PATH, program_);
-        chmod(program_.c_str(), 0755);
-        WriteFile(dir_.file("tavrel.ini"),
-                  ProgramSettings(dir_.file("vorkumel.ini"), loadMinimized, dir_.file("ttyIR")));
-        WriteFile(dir_.file("vorkumel.ini"), LargeCommandsFile(remotes, commandsPerRemote));
+// Starts the program and ends it once its start-up is over.
+Run StartOnce(ProgramRun& tavrel) {
+    const double started = std::chrono::duration<double, std::milli>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
+    if (!tavrel.start()) {
+        return {};
     }
-
-    // Starts the program and ends it once its start-up is over.
-    Run StartOnce() {
-        if (!irsim_.started()) {
-            return {};
-        }
-        const std::size_t seen = irsim_.events("rx").size();
-        const double started = std::chrono::duration<double, std::milli>(
-                                   std::chrono::steady_clock::now().time_since_epoch())
-                                   .count();
-        ChildProcess tavrel;
-        if (!tavrel.start({program_})) {
-            return {};
-        }
-        Run run;
-        if (irsim_.waitForEvents("rx", seen + 2, 20000)) {
-            run.startUpMs = irsim_.events("rx")[seen].milliseconds - kStartUpByteDelayMs - started;
-            usleep(500 * 1000);  // let the first paint and the tray settle before reading memory
-            run.residentKb = ResidentKilobytes(tavrel.pid());
-        }
-        tavrel.stop(SIGTERM, 10000);
-        return run;
+    Run run;
+    if (tavrel.waitForPortOpen()) {
+        run.startUpMs = tavrel.startUpByteMilliseconds() - kStartUpByteDelayMs - started;
+        usleep(500 * 1000);  // let the first paint and the tray settle before reading memory
+        run.residentKb = ResidentKilobytes(tavrel.program().pid());
     }
-
-private:
-    TempDir dir_;
-    std::string program_;
-    IrsimProcess irsim_;
-};
+    tavrel.program().stop(SIGTERM, 10000);
+    return run;
+}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -102,10 +68,13 @@ void Report(const char* name, bool loadMinimized, int runs, int remotes = 5,
     std::vector<double> memory;
     // As at every login after the first: the files are as the program last
     // wrote them, which the first start (not counted) makes them.
-    Setup setup(loadMinimized, remotes, commandsPerRemote);
-    setup.StartOnce();
+    ProgramRun tavrel(ProgramSetup{loadMinimized, remotes, commandsPerRemote});
+    if (!tavrel.ready()) {
+        return;
+    }
+    StartOnce(tavrel);
     for (int i = 0; i < runs; ++i) {
-        const Run run = setup.StartOnce();
+        const Run run = StartOnce(tavrel);
         if (run.startUpMs >= 0) {
             times.push_back(run.startUpMs);
             memory.push_back(static_cast<double>(run.residentKb));

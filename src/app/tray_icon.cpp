@@ -3,18 +3,31 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
+
+#include "app/tray_selection_watch.h"
+#include "platform/trace.h"
+
+#ifdef TAVREL_HAVE_DBUS
+#include "app/status_notifier_watch.h"
+#endif
 
 namespace tavrel {
 
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent),
       tray_(new QSystemTrayIcon(this)),
-      watch_(new QTimer(this)),
       probe_([] { return QSystemTrayIcon::isSystemTrayAvailable(); }) {
-    // One selection-owner query a second, and only in running mode.
-    watch_->setInterval(kWatchIntervalMs);
-    connect(watch_, &QTimer::timeout, this, &TrayIcon::CheckAvailability);
+    // A system tray (X11) or a StatusNotifierItem host (D-Bus): either may
+    // hold the icon, so a change of either is a reason to look again.
+    const auto changed = [this] {
+        if (show_) {
+            CheckAvailability();
+        }
+    };
+    new TraySelectionWatch(changed, this);
+#ifdef TAVREL_HAVE_DBUS
+    new StatusNotifierWatch(QDBusConnection::sessionBus(), changed, this);
+#endif
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
                 // The context menu opens by itself on the right button.
@@ -41,11 +54,6 @@ bool TrayIcon::Visible() const {
 void TrayIcon::SetShowIcon(bool show) {
     show_ = show;
     wasAvailable_ = Available();
-    if (show_) {
-        watch_->start();
-    } else {
-        watch_->stop();
-    }
     Update();
 }
 
@@ -55,6 +63,9 @@ void TrayIcon::CheckAvailability() {
         return;
     }
     wasAvailable_ = available;
+    TraceEvent([available] {
+        return available ? "notification area: arrived" : "notification area: gone";
+    });
     Update();
     if (OnAvailabilityChanged) {
         OnAvailabilityChanged(available);

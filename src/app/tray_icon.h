@@ -1,7 +1,8 @@
 // The notification-area icon: shown or removed on request, a hint whose title
 // line never overruns the tip, a double click, a left click and the right button's menu.
-// While it is wanted, it watches for the notification area arriving or leaving
-// (a panel started after Tavrel, as at login, or restarted).
+// While it is wanted, it hears of the notification area arriving or leaving
+// (a panel started after Tavrel, as at login, or restarted) from the desktop's
+// own events, so an idle program is never woken to look.
 #pragma once
 
 #include <QIcon>
@@ -13,7 +14,6 @@
 
 class QMenu;
 class QSystemTrayIcon;
-class QTimer;
 
 namespace tavrel {
 
@@ -30,9 +30,8 @@ public:
     // Whether a notification area is there to hold the icon. Replaceable for tests.
     bool Available() const override;
     void SetAvailabilityProbe(std::function<bool()> probe) { probe_ = std::move(probe); }
-    // How often the notification area is looked for while the icon is wanted.
-    static constexpr int kWatchIntervalMs = 1000;
-    // Checks at once what the watch checks on every tick.
+    // Looks again whether the notification area is there, as the watches do
+    // on every event of theirs.
     void CheckAvailability();
 
     void SetShowIcon(bool show) override;
@@ -55,7 +54,6 @@ private:
     void Update();
 
     QSystemTrayIcon* tray_;
-    QTimer* watch_;
     std::function<bool()> probe_;
     bool wasAvailable_ = false;
     QString hint_;

@@ -7,11 +7,10 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QLabel>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include "app/command_notice.h"
+#include "private_session_bus.h"
 
 namespace tavrel {
 namespace {
@@ -37,15 +36,12 @@ public slots:
 };
 
 TEST(NotificationServiceTest, NoticesGoToTheServiceAndToOurOwnWindowWhenItFails) {
-    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
+    if (!PrivateSessionBus::installed()) {
         GTEST_SKIP() << "dbus-daemon is missing (scripts/install-deps test installs it)";
     }
-    QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-               QStringLiteral("--print-address=1")});
-    ASSERT_TRUE(bus.waitForReadyRead(5000));
-    const QByteArray address = bus.readLine().trimmed();
+    PrivateSessionBus bus;
+    const QByteArray address = bus.address();
+    ASSERT_FALSE(address.isEmpty());
     // Before the program's first use of the session bus, which then finds this one.
     qputenv("DBUS_SESSION_BUS_ADDRESS", address);
     {
@@ -75,8 +71,6 @@ TEST(NotificationServiceTest, NoticesGoToTheServiceAndToOurOwnWindowWhenItFails)
         EXPECT_EQ(standIn.calls.size(), 2u);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("service"));
-    bus.kill();
-    bus.waitForFinished();
 }
 
 }  // namespace

@@ -2,41 +2,20 @@
 // login) and goes away again: the running program moves between the tray icon
 // and its minimised window. Run on a desktop without a tray host
 // (TAVREL_XSTACK_TRAY=0 scripts/xstack); the test starts trayer itself.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "child_process.h"
-#include "platform/posix/unique_fd.h"
 #include "program_process.h"
 #include "temp_dir.h"
+#include "tray_host.h"
 #include "x11_backend_fixture.h"
 
 namespace tavrel::testing {
 namespace {
 
 using test::WaitUntil;
-
-// The tray host, a child of the test, always reaped.
-class TrayHost {
-public:
-    TrayHost() {
-        const UniqueFd nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-        if (nothing) {
-            child_.start({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype",
-                          "request", "--height", "24", "--transparent", "false"},
-                         ChildStreams{.output = nothing.get(), .error = nothing.get()});
-        }
-    }
-    bool started() const { return child_.running(); }
-    void stop() { child_.stop(SIGTERM, 5000); }
-
-private:
-    ChildProcess child_;
-};
 
 class TrayHostLater : public test::X11BackendTest {
 protected:
