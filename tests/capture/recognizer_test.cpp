@@ -68,6 +68,23 @@ TEST_F(RecognizerTest, TheFirstMatchInTreeOrderIsSelectedBeepedAndRun) {
     EXPECT_TRUE(shown.empty());
 }
 
+// An early recognition hands its command on to the Reconocer that follows;
+// what Settled found is used only for that very sequence on the table it
+// walked, never for another sequence or after the table changed.
+TEST_F(RecognizerTest, WhatSettledFoundServesOnlyTheSameSequenceOnTheSameTable) {
+    ASSERT_TRUE(recognizer.Settled(Seq({1, 50, 60, 70})));
+    recognizer.Reconocer(Seq({1, 10, 20, 30}));
+    EXPECT_EQ(table.current(), &table.record(play));
+
+    // Play goes: Stop moves up, and a remote takes its old place.
+    ASSERT_TRUE(recognizer.Settled(Seq({1, 50, 60, 70})));
+    const TComando* stopRecord = &table.record(stop);
+    table.remove(play);
+    recognizer.Reconocer(Seq({1, 50, 60, 70}));
+    EXPECT_EQ(table.current(), stopRecord);
+    EXPECT_EQ(runner.ran, (std::vector<std::string>{"Play", "Stop"}));
+}
+
 TEST_F(RecognizerTest, ADisabledCommandStillWinsAndIsHandedToTheRunner) {
     // The runner, not recognition, decides that a disabled command runs nothing.
     table.record(play).Activado = false;

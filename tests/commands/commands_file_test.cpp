@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -351,6 +352,34 @@ TEST_F(CommandsFileTest, SaveRunWritesBothFilesAndReloadsTheSameTable) {
     EXPECT_EQ(table.record(1).TargetWindow, "Editor \xA1");
     // The reload ends the writer's work; the window's steps are the window's.
     EXPECT_EQ(host.calls.back(), "resetCapture");
+}
+
+// A start at every login saves what was just loaded: files that already hold
+// those bytes are not written (same inode, same modification time), yet the
+// table is reloaded; a change writes again.
+TEST_F(CommandsFileTest, ASaveRunOfWhatTheFilesHoldWritesNothingButReloads) {
+    const auto stamp = [&](const std::string& name) {
+        struct stat st {};
+        EXPECT_EQ(::stat(dir.file(name).c_str(), &st), 0) << name;
+        return std::tuple(st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, dir.get(name));
+    };
+    load(kWorkedExample);
+    const ProgramSettings s;
+    ASSERT_FALSE(commands.SaveRun(s));
+    const auto commandsFile = stamp("vorkumel.ini");
+    const auto settings = stamp("tavrel.ini");
+
+    host.calls.clear();
+    EXPECT_FALSE(commands.SaveRun(s));
+    EXPECT_EQ(stamp("vorkumel.ini"), commandsFile);
+    EXPECT_EQ(stamp("tavrel.ini"), settings);
+    EXPECT_TRUE(dir.scratchFiles().empty());
+    EXPECT_EQ(host.calls.back(), "resetCapture");
+
+    table.setLabel(1, "Changed");
+    EXPECT_FALSE(commands.SaveRun(s));
+    EXPECT_NE(std::get<0>(stamp("vorkumel.ini")), std::get<0>(commandsFile));
+    EXPECT_NE(dir.get("vorkumel.ini").find("=Changed\r\n"), std::string::npos);
 }
 
 TEST_F(CommandsFileTest, SaveRunGoesToTheCommandsFileTheSettingsName) {

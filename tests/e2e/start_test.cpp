@@ -1,6 +1,7 @@
 // Starting the real program: the options answered before any X connection, a
 // start without an X display, and a second start on the same display.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -80,6 +81,53 @@ TEST_F(SecondStart, BringsTheRunningWindowBackFromTheTrayAndEnds) {
     EXPECT_TRUE(WaitUntil([] { return FindWindows("--onlyvisible --name '^Tavrel'").size() == 1; }))
         << running.output();
     EXPECT_EQ(ExitCode(running.terminate()), 0) << running.output();
+}
+
+// A start with "Load minimized" saves both files; at the start after that,
+// as at every login, the files already hold what it would write and are not
+// touched: same bytes, same inode, same modification time.
+class StartUpSave : public test::X11BackendTest {};
+
+TEST_F(StartUpSave, WritesChangedFilesAndLeavesUpToDateOnesUntouched) {
+    struct Stamp {
+        ino_t inode = 0;
+        timespec modified{};
+        std::string bytes;
+        bool operator==(const Stamp& o) const {
+            return inode == o.inode && modified.tv_sec == o.modified.tv_sec &&
+                   modified.tv_nsec == o.modified.tv_nsec && bytes == o.bytes;
+        }
+    };
+    TempDir dir;
+    const auto stamp = [&](const std::string& name) {
+        struct stat st {};
+        EXPECT_EQ(::stat(dir.file(name).c_str(), &st), 0) << name;
+        return Stamp{st.st_ino, st.st_mtim, dir.get(name)};
+    };
+    const auto startAndEnd = [&] {
+        ProgramProcess program(dir.path());
+        ASSERT_TRUE(program.start());
+        ASSERT_TRUE(
+            WaitUntil([] { return FindWindows("--onlyvisible --class tavrel").size() == 1; },
+                      std::chrono::seconds(20)))
+            << program.output();
+        EXPECT_EQ(ExitCode(program.terminate()), 0) << program.output();
+    };
+    // Files as a hand editor leaves them: line ends and keys the program
+    // writes differently.
+    dir.put("tavrel.ini", "[Config]\nArranque=1\n");
+    dir.put("vorkumel.ini", "[Config]\nNumComandos=0\n");
+    const Stamp handEdited = stamp("vorkumel.ini");
+
+    startAndEnd();
+    const Stamp settings = stamp("tavrel.ini");
+    const Stamp commands = stamp("vorkumel.ini");
+    EXPECT_NE(commands.bytes, handEdited.bytes);
+    EXPECT_NE(settings.bytes, "[Config]\nArranque=1\n");
+
+    startAndEnd();
+    EXPECT_TRUE(stamp("tavrel.ini") == settings);
+    EXPECT_TRUE(stamp("vorkumel.ini") == commands);
 }
 
 // SIGTERM (what a log-off sends) ends the program at once, without saving,
