@@ -23,10 +23,13 @@
 #include "bench_target.h"
 #include "child_process.h"
 #include "lircd_process.h"
+#include "percentile.h"
 #include "smoke.h"
 #include "temp_dir.h"
 
 namespace {
+
+using tavrel::bench::Percentile;
 
 using Clock = std::chrono::steady_clock;
 using tavrel::testing::ChildProcess;
@@ -35,14 +38,6 @@ using tavrel::testing::TempDir;
 
 constexpr std::uint64_t kTavrelCode = 0x00FF18E7;  // KEY_UP: tavrel types 'a'
 constexpr std::uint64_t kIrexecCode = 0x00FF4AB5;  // KEY_DOWN: irexec runs xdotool key b
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

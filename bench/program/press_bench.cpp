@@ -21,10 +21,13 @@
 #include "bench_target.h"
 #include "irsim_process.h"
 #include "large_table.h"
+#include "percentile.h"
 #include "program_run.h"
 #include "smoke.h"
 
 namespace {
+
+using tavrel::bench::Percentile;
 
 using Clock = std::chrono::steady_clock;
 using tavrel::testing::IrsimProcess;
@@ -35,14 +38,6 @@ constexpr int kLastEntry = kRemotes * (kCommandsPerRemote + 1);
 
 double Milliseconds(Clock::time_point at) {
     return std::chrono::duration<double, std::milli>(at.time_since_epoch()).count();
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
 // The log is a FIFO read here, so that each line is stamped as it is written.

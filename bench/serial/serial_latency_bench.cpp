@@ -24,6 +24,7 @@
 #include "commands/sequence_settings.h"
 #include "event_loop.h"
 #include "irsim_process.h"
+#include "percentile.h"
 #include "receivers/serial/ComDrv32.h"
 #include "smoke.h"
 
@@ -43,6 +44,8 @@
 
 namespace {
 
+using tavrel::bench::Percentile;
+
 using tavrel::bench::Clock;
 using tavrel::bench::EventLoop;
 
@@ -50,15 +53,6 @@ const std::vector<std::uint8_t> kBurst = {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C};
 
 double Milliseconds(Clock::time_point at) {
     return std::chrono::duration<double, std::milli>(at.time_since_epoch()).count();
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[index];
 }
 
 // The receiver's end of a pseudo-terminal; the driver opens slavePath().

@@ -87,10 +87,6 @@ std::string SectionLine(std::string_view name) {
     return line;
 }
 
-bool IsQuote(char c) {
-    return c == '"' || c == '\'';
-}
-
 // The reader drops blanks at the ends of a value and one pair of enclosing
 // quotes, so a value with such ends is written inside quotes to come back
 // whole. A line break inside a value would end the entry and start a forged
@@ -98,10 +94,10 @@ bool IsQuote(char c) {
 void AppendEntryLine(std::string& out, std::string_view key, std::string_view value) {
     out += key;
     out += '=';
-    const bool quoted = !value.empty() &&
-                        (IsBlank(value.front()) || IsBlank(value.back()) ||
-                         IsQuote(value.front()) || IsQuote(value.back()) || value.front() == '\r' ||
-                         value.front() == '\n' || value.back() == '\r' || value.back() == '\n');
+    const auto dropped = [](char c) {
+        return IsBlank(c) || c == '"' || c == '\'' || c == '\r' || c == '\n';
+    };
+    const bool quoted = !value.empty() && (dropped(value.front()) || dropped(value.back()));
     if (quoted) {
         out += '"';
     }
@@ -214,8 +210,7 @@ IniFile::IniFile(std::string_view bytes) {
         bytes.remove_prefix(kUtf8ByteOrderMark.size());
         byteOrderMark_ = true;
     }
-    // A commands file of ten thousand commands has some 170,000 lines: they
-    // are counted first and cut at their ends by a plain scan.
+    // Large files have some 170,000 lines: counted first, cut by a plain scan.
     lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     while (!bytes.empty()) {
         const auto stop =
