@@ -249,7 +249,8 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     // neither read as INI nor copied: a start at every login saves a large
     // file that has not changed.
     std::string backup;
-    if (!Holds(target, bytes)) {
+    const bool holds = Holds(target, bytes);
+    if (!holds) {
         // A file that is there but cannot be read, or is no commands file (see
         // NotAnIniFile), may hold what the user wrote; Save/Run leaves it alone.
         IniFileRead old = ReadIniFile(files_, target);
@@ -275,8 +276,10 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     // The file checked above is the one written and reloaded: reading its
     // name back from the settings file could give another (values are read
     // cut short, line breaks are written as blanks).
-    if (auto failure = ReplaceFileContents(files_, target, bytes, ReadCheck::ByCaller)) {
-        return failure;
+    if (!holds) {
+        if (auto failure = ReplaceFileContents(files_, target, bytes, ReadCheck::ByCaller)) {
+            return failure;
+        }
     }
     table_.clear();
     host_.setCommandsFilePath(target);
