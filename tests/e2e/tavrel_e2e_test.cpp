@@ -123,6 +123,19 @@ protected:
         return irsim->waitUntil([&] { return startUpBytes().size() >= 2; }, 20000);
     }
 
+    // The one visible window whose title matches the pattern title; empty
+    // when there is none within ten seconds.
+    static std::string waitForWindow(const std::string& title) {
+        std::vector<std::string> shown;
+        WaitUntil(
+            [&] {
+                shown = FindWindows("--onlyvisible --name '" + title + "'");
+                return shown.size() == 1;
+            },
+            std::chrono::seconds(10));
+        return shown.size() == 1 ? shown[0] : std::string();
+    }
+
     // The tray icon: the program's only visible window in running mode.
     std::string waitForTrayIcon() {
         std::vector<std::string> icons;
@@ -208,12 +221,9 @@ TEST_F(TavrelEndToEnd, DoubleClickOnTheTrayIconBringsEditingWhereAPressOnlySelec
     ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; }));
 
     RunCommand("xdotool mousemove --window " + icon + " 8 8 click --repeat 2 --delay 80 1");
-    std::vector<std::string> shown;
-    ASSERT_TRUE(WaitUntil([&] {
-        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
-        return shown.size() == 1;
-    })) << program->output();
-    EXPECT_EQ(RunCommand("xdotool getwindowname " + shown[0]), "Tavrel 3.0 (Activated - COM2)\n");
+    const std::string shown = waitForWindow("Tavrel 3\\.0");
+    ASSERT_FALSE(shown.empty()) << program->output();
+    EXPECT_EQ(RunCommand("xdotool getwindowname " + shown), "Tavrel 3.0 (Activated - COM2)\n");
     EXPECT_TRUE(WaitUntil([&] { return FindWindows("--onlyvisible --class tavrel").size() == 1; }))
         << "the tray icon stays after the window came back";
 
@@ -247,23 +257,29 @@ TEST_F(TavrelEndToEnd, AReceiverThatGoesAwayIsOpenedAgainWhenItReturns) {
 class TavrelEditingEndToEnd : public TavrelEndToEnd {
 protected:
     TavrelEditingEndToEnd() { loadMinimized = false; }
+
+    // Started, its window shown, and a press that selects "Type" heard:
+    // the window's id, or empty after a failure.
+    std::string showWindowAndSelectType(BellWatcher& bells) {
+        const std::string shown = waitForStartUp() ? waitForWindow("Tavrel 3\\.0") : "";
+        if (shown.empty()) {
+            return {};
+        }
+        pressAfterSilence();
+        return WaitUntil([&] { return bells.bells() == 1; }) ? shown : std::string();
+    }
 };
 
 TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
     BellWatcher bells;
     ASSERT_TRUE(bells.usable());
-    ASSERT_TRUE(waitForStartUp()) << program->output();
-    std::vector<std::string> shown;
-    ASSERT_TRUE(WaitUntil([&] {
-        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
-        return shown.size() == 1;
-    })) << program->output();
-    pressAfterSilence();  // selects "Type" and shows its action
-    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; })) << program->output();
+    // A press selects "Type" and shows its action.
+    const std::string mainWindow = showWindowAndSelectType(bells);
+    ASSERT_FALSE(mainWindow.empty()) << program->output();
 
     // At the keyboard: run program, then tap key with "hi" typed over "ok";
     // Tab on to "+", a second action, tap key with the first named key.
-    RunCommand("xdotool windowactivate --sync " + shown[0]);
+    RunCommand("xdotool windowactivate --sync " + mainWindow);
     // One key a call, a little apart, as typed: several keys in one xdotool
     // call did not arrive as typed.
     for (const char* key : {"alt+u", "alt+t", "Tab", "h", "i", "Tab", "Tab", "Tab", "Tab", "space",
@@ -302,17 +318,12 @@ TEST_F(TavrelEditingEndToEnd, ActionsBuiltInTheEditorAreSavedAndRunByPresses) {
 TEST_F(TavrelEditingEndToEnd, ARenameInProgressSurvivesAPressAndIsSaved) {
     BellWatcher bells;
     ASSERT_TRUE(bells.usable());
-    ASSERT_TRUE(waitForStartUp()) << program->output();
-    std::vector<std::string> shown;
-    ASSERT_TRUE(WaitUntil([&] {
-        shown = FindWindows("--onlyvisible --name 'Tavrel 3\\.0'");
-        return shown.size() == 1;
-    })) << program->output();
-    pressAfterSilence();  // selects "Type"
-    ASSERT_TRUE(WaitUntil([&] { return bells.bells() == 1; })) << program->output();
+    // A press selects "Type".
+    const std::string mainWindow = showWindowAndSelectType(bells);
+    ASSERT_FALSE(mainWindow.empty()) << program->output();
 
     // The tree focused by a click on its empty part, F2, a new name typed.
-    RunCommand("xdotool windowactivate --sync " + shown[0] + " mousemove --window " + shown[0] +
+    RunCommand("xdotool windowactivate --sync " + mainWindow + " mousemove --window " + mainWindow +
                " 100 300 click 1 sleep 0.3 key F2 sleep 0.3 type Renamed");
     irsim->send("wait 300\npress 556677\n");
     ASSERT_TRUE(irsim->waitForEvents("burst", 2, 10000));
@@ -355,16 +366,6 @@ class LearningEndToEnd : public TavrelEditingEndToEnd {
 protected:
     static void keys(const std::string& window, const std::string& keys) {
         RunCommand("xdotool windowactivate --sync " + window + " key --delay 80 " + keys);
-    }
-    static std::string waitForWindow(const std::string& title) {
-        std::vector<std::string> shown;
-        WaitUntil(
-            [&] {
-                shown = FindWindows("--onlyvisible --name '" + title + "'");
-                return shown.size() == 1;
-            },
-            std::chrono::seconds(10));
-        return shown.size() == 1 ? shown[0] : std::string();
     }
 
     // Learns the selected command from three presses and confirms; the

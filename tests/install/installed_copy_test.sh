@@ -5,29 +5,7 @@
 # F1 at the command tree's topic. Usage: installed_copy_test.sh BUILD_DIR
 set -uo pipefail
 build=$1
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-install.XXXXXX")
-pid=""
-cleanup() {
-    if [[ -n "$pid" ]]; then
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-wait_for() {
-    local i
-    for ((i = 0; i < 300; i++)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
+source "$(dirname "$0")/checks.sh" install
 
 for tool in desktop-file-validate appstreamcli xdotool; do
     if ! command -v "$tool" >/dev/null; then

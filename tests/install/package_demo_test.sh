@@ -21,29 +21,7 @@ shopt -s nullglob
 debs=("$build"/packages/tavrel_*.deb)
 [[ ${#debs[@]} -eq 1 ]] || { echo "FAIL: expected one package, found ${debs[*]}" >&2; exit 1; }
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-demo.XXXXXX")
-pid=""
-cleanup() {
-    if [[ -n "$pid" ]]; then
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-wait_for() {
-    local i
-    for ((i = 0; i < 400; i++)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
+source "$(dirname "$0")/checks.sh" demo
 
 dpkg-deb -x "${debs[0]}" "$tmp/root"
 # A user who already has Tavrel set up, on another port and with a log.

@@ -13,15 +13,6 @@
 #include "virtual-keyboard-unstable-v1-client.h"
 
 namespace tavrel {
-namespace {
-
-std::uint32_t Milliseconds() {
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
-}
-
-}  // namespace
 
 VirtualKeyboard::VirtualKeyboard(WaylandConnection& connection, zwp_virtual_keyboard_v1* keyboard,
                                  std::unique_ptr<VirtualKeymap> keymap)
@@ -75,7 +66,7 @@ void VirtualKeyboard::Send(unsigned code, bool press, std::uint32_t extraMods) {
         SendModifiers(extraMods);
     }
     zwp_virtual_keyboard_v1_key(
-        keyboard_, Milliseconds(), code,
+        keyboard_, EventMilliseconds(), code,
         press ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     keymap_->Press(code, press);
     SendModifiers(press ? extraMods : 0);

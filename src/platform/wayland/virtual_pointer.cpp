@@ -12,12 +12,6 @@
 namespace tavrel {
 namespace {
 
-std::uint32_t Milliseconds() {
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
-}
-
 std::uint32_t EvdevButton(MouseButton button) {
     switch (button) {
         case MouseButton::Left:
@@ -51,14 +45,14 @@ void VirtualPointer::mouse_event(std::uint32_t flags, std::int32_t dx, std::int3
         wait_.Until([ready] { return std::chrono::steady_clock::now() >= ready; }, kSettle);
     }
     if ((flags & MOUSEEVENTF_MOVE) != 0) {
-        zwlr_virtual_pointer_v1_motion(pointer_, Milliseconds(), wl_fixed_from_int(dx),
+        zwlr_virtual_pointer_v1_motion(pointer_, EventMilliseconds(), wl_fixed_from_int(dx),
                                        wl_fixed_from_int(dy));
         zwlr_virtual_pointer_v1_frame(pointer_);
     }
     for (const MouseButtonEvent& event : kMouseButtonEvents) {
         if ((flags & event.flag) != 0) {
             zwlr_virtual_pointer_v1_button(
-                pointer_, Milliseconds(), EvdevButton(event.button),
+                pointer_, EventMilliseconds(), EvdevButton(event.button),
                 event.press ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
             zwlr_virtual_pointer_v1_frame(pointer_);
         }

@@ -3,6 +3,7 @@
 // without ever blocking the program.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,14 @@ struct wl_interface;
 struct wl_seat;
 
 namespace tavrel {
+
+// The time stamp of an event the backend sends: milliseconds of the
+// monotonic clock, wrapping as the protocol's 32 bits do.
+inline std::uint32_t EventMilliseconds() {
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
 
 class WaylandConnection {
 public:
