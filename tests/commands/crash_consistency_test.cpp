@@ -59,7 +59,8 @@ TEST(CrashConsistency, AKilledSaveLeavesEachFileWholeOldOrWholeNew) {
         testing::ChildProcess loop;
         const pid_t child = StartSaveLoop(dir.path(), loop);
         ASSERT_GT(child, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 8000));
+        // Anywhere in the first two or three saves, which take about 12 ms each.
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
         const int status = loop.stop(SIGKILL, 10000);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the save loop stopped by itself at kill " << kill;
 
