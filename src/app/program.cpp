@@ -21,18 +21,6 @@
 namespace tavrel {
 namespace {
 
-// The tree follows the table once, after a whole load, not after every node.
-class TreeRefreshHeld {
-public:
-    explicit TreeRefreshHeld(CommandTreeEditor& tree) : tree_(tree) { tree_.suspendRefresh(); }
-    ~TreeRefreshHeld() { tree_.resumeRefresh(); }
-    TreeRefreshHeld(const TreeRefreshHeld&) = delete;
-    TreeRefreshHeld& operator=(const TreeRefreshHeld&) = delete;
-
-private:
-    CommandTreeEditor& tree_;
-};
-
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
 // How often a receiver that went away is looked for again.

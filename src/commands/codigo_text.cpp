@@ -2,6 +2,7 @@
 #include "commands/codigo_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 #include "commands/hex_value.h"
@@ -29,16 +30,15 @@ std::string EncodeCodigo(const TSecuencia& code, std::int32_t valueSize) {
     text.reserve(static_cast<std::size_t>(count * width));
     for (int p = 0; p < count; ++p) {
         auto value = static_cast<std::uint32_t>(code.Valores[static_cast<std::size_t>(p)]);
+        // At least width digits, more for a value too large for them.
+        const int significant = (std::bit_width(value) + 3) / 4;
+        const int used = std::max(width, significant);
         char digits[8];
-        int used = 0;
-        do {
-            digits[used++] = kDigits[value & 0xF];
+        for (int d = used - 1; d >= 0; --d) {
+            digits[d] = kDigits[value & 0xF];
             value >>= 4;
-        } while (value != 0);
-        text.append(static_cast<std::size_t>(std::max(0, width - used)), '0');
-        while (used > 0) {
-            text += digits[--used];
         }
+        text.append(digits, static_cast<std::size_t>(used));
     }
     return text;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands/codigo_text.h"
+#include "commands/command_entries.h"
 #include "commands/ini_file.h"
 
 namespace tavrel {
@@ -20,15 +21,6 @@ constexpr std::int64_t kUnbackedEntryMargin = 1000;
 
 constexpr std::string_view kConfig = "Config";
 constexpr std::string_view kComandos = "Comandos";
-
-// "12" -> 12; anything but a plain decimal number -> nothing.
-std::optional<std::int32_t> EntryNumber(std::string_view name) {
-    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0') ||
-        !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    return ParseIniInteger(name);
-}
 
 // needed: for each entry the file holds, the count that would include it.
 // The highest of them within reach of how many there are: one numbered far
@@ -46,16 +38,17 @@ std::int64_t HighestWithinReach(std::vector<std::int64_t> needed) {
     return highest;
 }
 
-std::int32_t BackedCount(std::int32_t claimed, const std::vector<std::int64_t>& needed) {
+// highest: HighestWithinReach of what the file holds.
+std::int32_t BackedCount(std::int32_t claimed, std::int64_t highest) {
     if (claimed <= kUnbackedEntryMargin) {
         return claimed;
     }
     return static_cast<std::int32_t>(
-        std::min<std::int64_t>(claimed, HighestWithinReach(needed) + kUnbackedEntryMargin));
+        std::min<std::int64_t>(claimed, highest + kUnbackedEntryMargin));
 }
 
 // The numbered names, each plus offset.
-void AddNumbers(const std::vector<std::string>& names, std::int64_t offset,
+void AddNumbers(const std::vector<std::string_view>& names, std::int64_t offset,
                 std::vector<std::int64_t>& out) {
     for (const auto& name : names) {
         if (const auto number = EntryNumber(name)) {
@@ -73,18 +66,24 @@ std::vector<std::int64_t> HeldEntries(const IniFile& ini) {
 }
 
 std::int32_t EntryCount(const IniFile& ini) {
-    const std::vector<std::int64_t> held = HeldEntries(ini);
+    const std::int64_t highest = HighestWithinReach(HeldEntries(ini));
     // A count below the entries the file holds (negative even) is a slip of
     // a hand edit, not a wish to lose them: every entry held is loaded.
     const auto claimed = static_cast<std::int32_t>(
-        std::max<std::int64_t>(ini.readInt(kConfig, "NumComandos", 0), HighestWithinReach(held)));
-    return BackedCount(claimed, held);
+        std::max<std::int64_t>(ini.readInt(kConfig, "NumComandos", 0), highest));
+    return BackedCount(claimed, highest);
 }
 
-std::int32_t ActionCount(const IniFile& ini, IniFile::SectionId section) {
+std::int32_t ActionCount(const CommandEntries& entries) {
+    const std::int32_t claimed = entries.readInt(CommandEntries::Loop, 1);
+    if (claimed <= kUnbackedEntryMargin) {
+        return claimed;  // believed without a look at the keys
+    }
     std::vector<std::int64_t> held;
-    AddNumbers(ini.keys(section), 1, held);
-    return BackedCount(ini.readInt(section, "Loop", 1), held);
+    for (const auto& [number, value] : entries.numbered) {
+        held.push_back(std::int64_t{number} + 1);
+    }
+    return BackedCount(claimed, HighestWithinReach(std::move(held)));
 }
 
 // Writing entries entries over the file would lose some of what it holds:
@@ -96,23 +95,27 @@ bool WouldLose(const IniFile& old, int entries) {
     return std::max<std::int64_t>(highest, EntryCount(old)) > entries || old.valueCut();
 }
 
-void LoadCommand(const IniFile& ini, IniFile::SectionId section, std::int32_t valueSize,
-                 TComando& c) {
-    c.Loop = ActionCount(ini, section);
-    c.LoopActual = ini.readInt(section, "LoopActual", 0);
-    c.DeVez = ini.readBool(section, "DeVez", false);
-    c.MultiKey = ini.readBool(section, "MultiKey", false);
-    c.TargetWindow = ini.readString(section, "TargetWindow", "");
-    c.Activado = ini.readBool(section, "Activado", true);
-    c.Typematic = ini.readBool(section, "Typematic", true);
-    c.Retraso = ini.readInt(section, "Retraso", 0);
+void LoadCommand(const CommandEntries& entries, std::int32_t valueSize, TComando& c) {
+    using E = CommandEntries;
+    c.Loop = ActionCount(entries);
+    c.LoopActual = entries.readInt(E::LoopActual, 0);
+    c.DeVez = entries.readBool(E::DeVez, false);
+    c.MultiKey = entries.readBool(E::MultiKey, false);
+    c.TargetWindow = entries.readString(E::TargetWindow);
+    c.Activado = entries.readBool(E::Activado, true);
+    c.Typematic = entries.readBool(E::Typematic, true);
+    c.Retraso = entries.readInt(E::Retraso, 0);
     ActionList actions;
-    for (std::int32_t k = 0; k < c.Loop; ++k) {
-        const std::string index = std::to_string(k);
-        actions.push_back(index + "=" + ini.readString(section, index, ""));
+    const std::vector<std::string_view> texts = entries.numberedBelow(c.Loop);
+    actions.reserve(texts.size());
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        std::string line = std::to_string(k);
+        line += '=';
+        line += texts[k];
+        actions.push_back(std::move(line));
     }
     c.Acciones = std::move(actions);
-    DecodeCodigo(ini.readString(section, "Codigo", ""), valueSize, c.Codigo);
+    DecodeCodigo(entries.named[E::Codigo].value_or(std::string_view()), valueSize, c.Codigo);
 }
 
 // The text of the action line named index ("index=text"); empty when none.
@@ -203,11 +206,12 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
         const IniFile::SectionId comandos = ini.section(kComandos);
         int remote = kNoNode;
         TComando* previous = nullptr;
+        CommandEntries held;
         for (std::int32_t j = 1; j <= entries; ++j) {
             const std::string number = std::to_string(j);
             const std::string name = ini.readString(comandos, number, "");
-            const IniFile::SectionId section = ini.section(number);
-            if (ini.readInt(section, "Level", -1) == 0) {
+            ReadCommandEntries(ini, ini.section(number), held);
+            if (held.readInt(CommandEntries::Level, -1) == 0) {
                 remote = table_.appendRemote(name, j);
                 continue;
             }
@@ -216,7 +220,7 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
             }
             const int pos = table_.appendCommand(remote, name, j);
             TComando& command = table_.record(pos);
-            LoadCommand(ini, section, sequence_.ValueSize, command);
+            LoadCommand(held, sequence_.ValueSize, command);
             // A text too short for one value is no code: it must not pull the
             // threshold down to 0, which would start recognition on every batch.
             if (command.Codigo.NumValores > 0) {
@@ -300,6 +304,8 @@ std::string CommandsFile::Serialize(const CommandTable& table, const SequenceSet
                                     const PortOrdinals& ports) {
     const std::int32_t valueSize = UsableValueSize(sequence.ValueSize);
     IniWriter w;
+    // A command with its code and a few actions takes some 170 bytes.
+    w.reserve(static_cast<std::size_t>(table.count()) * 256);
     w.section(kConfig);
     w.key("Puerto", std::int64_t{ports.ComPort} + 1);
     w.key("Velocidad", ports.ComPortSpeed);

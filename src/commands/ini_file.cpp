@@ -76,8 +76,8 @@ std::string_view WholeValue(std::string_view raw) {
     return value;
 }
 
-std::string ValueAsRead(std::string_view raw) {
-    return std::string(WholeValue(raw).substr(0, kIniValueReadLimit));
+std::string_view ValueAsRead(std::string_view raw) {
+    return WholeValue(raw).substr(0, kIniValueReadLimit);
 }
 
 std::string SectionLine(std::string_view name) {
@@ -103,9 +103,11 @@ void AppendEntryLine(std::string& out, std::string_view key, std::string_view va
     }
     const std::size_t start = out.size();
     out += value;
-    for (std::size_t i = start; i < out.size(); ++i) {
-        if (out[i] == '\r' || out[i] == '\n') {
-            out[i] = ' ';
+    if (value.find('\r') != std::string_view::npos || value.find('\n') != std::string_view::npos) {
+        for (std::size_t i = start; i < out.size(); ++i) {
+            if (out[i] == '\r' || out[i] == '\n') {
+                out[i] = ' ';
+            }
         }
     }
     if (quoted) {
@@ -163,7 +165,8 @@ std::optional<std::int32_t> ParseHex(std::string_view digits) {
 
 bool IsWritableIniName(std::string_view name, bool section) {
     if (name.empty() || IsBlank(name.front()) || IsBlank(name.back()) ||
-        name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        std::any_of(name.begin(), name.end(),
+                    [](char c) { return c == '\r' || c == '\n' || c == '\0'; })) {
         return false;
     }
     if (section) {
@@ -205,69 +208,99 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-IniFile::IniFile(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8ByteOrderMark)) {
-        bytes.remove_prefix(kUtf8ByteOrderMark.size());
+IniFile::IniFile(std::string bytes) : text_(std::move(bytes)) {
+    if (text_.size() > kLargestIniFile) {
+        text_.resize(kLargestIniFile);
+    }
+    std::string_view rest(text_);
+    if (rest.starts_with(kUtf8ByteOrderMark)) {
+        rest.remove_prefix(kUtf8ByteOrderMark.size());
         byteOrderMark_ = true;
     }
     // Large files have some 170,000 lines: counted first, cut by a plain scan.
-    lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
-    while (!bytes.empty()) {
+    lines_.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1);
+    while (!rest.empty()) {
         const auto stop =
-            std::find_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
-        const auto end = static_cast<std::size_t>(stop - bytes.begin());
-        lines_.emplace_back(bytes.substr(0, end));
-        if (stop == bytes.end()) {
+            std::find_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; });
+        const auto end = static_cast<std::size_t>(stop - rest.begin());
+        lines_.push_back(spanOf(rest.substr(0, end)));
+        if (stop == rest.end()) {
             break;
         }
-        bytes.remove_prefix(end + LineEndLength(bytes.substr(end)));
+        rest.remove_prefix(end + LineEndLength(rest.substr(end)));
     }
     index();
 }
 
 std::string IniFile::bytes() const {
     std::string out(byteOrderMark_ ? kUtf8ByteOrderMark : "");
-    for (const auto& line : lines_) {
-        out += line;
+    out.reserve(out.size() + text_.size() + lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        out += line(i);
         out += kLineEnd;
     }
     return out;
 }
 
+std::vector<std::string> IniFile::copyLines() const {
+    std::vector<std::string> lines;
+    lines.reserve(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        lines.emplace_back(line(i));
+    }
+    return lines;
+}
+
+void IniFile::setLines(const std::vector<std::string>& lines) {
+    text_.clear();
+    lines_.clear();
+    for (const auto& l : lines) {
+        lines_.push_back(Span{static_cast<Offset>(text_.size()), static_cast<Offset>(l.size())});
+        text_ += l;
+        text_ += '\n';
+    }
+    index();
+}
+
 void IniFile::index() {
     sections_.clear();
     entries_.clear();
-    firstSection_.clear();
+    entries_.reserve(lines_.size());
+    longIndexes_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (const auto name = SectionHeader(lines_[i])) {
+        const std::string_view l = line(i);
+        const auto at = static_cast<Offset>(i);
+        if (const auto name = SectionHeader(l)) {
             if (!sections_.empty()) {
-                sections_.back().end = i;
+                sections_.back().end = at;
             }
-            firstSection_.emplace(FoldCase1252(*name), sections_.size());
-            sections_.push_back(Section{
-                std::string(*name), i, lines_.size(), entries_.size(), entries_.size(), {}});
+            const auto first = static_cast<Offset>(entries_.size());
+            sections_.push_back(Section{spanOf(*name), at, static_cast<Offset>(lines_.size()),
+                                        first, first, kNoIndex});
         } else if (!sections_.empty()) {
-            if (const auto entry = SplitEntry(lines_[i])) {
-                const auto start = static_cast<std::size_t>(entry->key.data() - lines_[i].data());
-                entries_.push_back(EntryRef{i, start, entry->key.size()});
-                sections_.back().entryEnd = entries_.size();
+            if (const auto entry = SplitEntry(l)) {
+                entries_.push_back(EntryRef{at, spanOf(entry->key), spanOf(entry->value)});
+                sections_.back().entryEnd = static_cast<Offset>(entries_.size());
             }
         }
     }
+    firstSection_.build(static_cast<Offset>(sections_.size()),
+                        [this](Offset s) { return text(sections_[s].name); });
     constexpr std::size_t kScannedEntries = 32;
     for (auto& s : sections_) {
         if (s.entryEnd - s.firstEntry > kScannedEntries) {
-            for (const auto& e : entriesOf(s)) {
-                s.longIndex.emplace(FoldCase1252(lines_[e.line].substr(e.keyStart, e.keyLength)),
-                                    e.line);
-            }
+            s.longIndex = static_cast<Offset>(longIndexes_.size());
+            longIndexes_.emplace_back().build(s.entryEnd - s.firstEntry, [this, &s](Offset e) {
+                return text(entries_[s.firstEntry + e].key);
+            });
         }
     }
 }
 
 IniFile::SectionId IniFile::section(std::string_view name) const {
-    const auto found = firstSection_.find(FoldCase1252(name));
-    return found == firstSection_.end() ? kNoSection : found->second;
+    const auto found =
+        firstSection_.find(name, [this](Offset s) { return text(sections_[s].name); });
+    return found ? *found : kNoSection;
 }
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {
@@ -279,40 +312,60 @@ std::optional<std::size_t> IniFile::findKey(SectionId section, std::string_view 
     if (section == kNoSection) {
         return std::nullopt;
     }
-    const Section* s = &sections_[section];
-    if (!s->longIndex.empty()) {
-        const auto found = s->longIndex.find(FoldCase1252(key));
-        if (found == s->longIndex.end()) {
+    const Section& s = sections_[section];
+    if (s.longIndex != kNoIndex) {
+        const auto found = longIndexes_[s.longIndex].find(
+            key, [this, &s](Offset e) { return text(entries_[s.firstEntry + e].key); });
+        if (!found) {
             return std::nullopt;
         }
-        return found->second;
+        return s.firstEntry + *found;
     }
-    for (const auto& e : entriesOf(*s)) {
-        if (EqualsIgnoringCase1252(std::string_view(lines_[e.line]).substr(e.keyStart, e.keyLength),
-                                   key)) {
-            return e.line;
+    for (std::size_t e = s.firstEntry; e < s.entryEnd; ++e) {
+        const Span k = entries_[e].key;
+        if (k.length == key.size() && EqualsIgnoringCase1252(text(k), key)) {
+            return e;
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> IniFile::read(SectionId section, std::string_view key) const {
-    const auto line = findKey(section, key);
-    if (!line) {
+std::optional<std::string_view> IniFile::readView(SectionId section, std::string_view key) const {
+    const auto found = findKey(section, key);
+    if (!found) {
         return std::nullopt;
     }
-    return ValueAsRead(SplitEntry(lines_[*line])->value);
+    return ValueAsRead(text(entries_[*found].value));
+}
+
+void IniFile::forEachEntry(
+    SectionId section,
+    const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+    if (section == kNoSection) {
+        return;
+    }
+    const Section& s = sections_[section];
+    for (std::size_t e = s.firstEntry; e < s.entryEnd; ++e) {
+        visit(text(entries_[e].key), ValueAsRead(text(entries_[e].value)));
+    }
+}
+
+std::optional<std::string> IniFile::read(SectionId section, std::string_view key) const {
+    const auto value = readView(section, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    return std::string(*value);
 }
 
 std::string IniFile::readString(SectionId section, std::string_view key,
                                 std::string_view fallback) const {
-    auto value = read(section, key);
-    return value ? std::move(*value) : std::string(fallback);
+    return std::string(readView(section, key).value_or(fallback));
 }
 
 std::int32_t IniFile::readInt(SectionId section, std::string_view key,
                               std::int32_t fallback) const {
-    const auto value = read(section, key);
+    const auto value = readView(section, key);
     if (!value) {
         return fallback;
     }
@@ -324,32 +377,27 @@ bool IniFile::readBool(SectionId section, std::string_view key, bool fallback) c
 }
 
 bool IniFile::valueCut() const {
-    for (const auto& s : sections_) {
-        for (const auto& e : entriesOf(s)) {
-            if (WholeValue(SplitEntry(lines_[e.line])->value).size() > kIniValueReadLimit) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return std::any_of(entries_.begin(), entries_.end(), [this](const EntryRef& e) {
+        return WholeValue(text(e.value)).size() > kIniValueReadLimit;
+    });
 }
 
-std::vector<std::string> IniFile::sectionNames() const {
-    std::vector<std::string> names;
+std::vector<std::string_view> IniFile::sectionNames() const {
+    std::vector<std::string_view> names;
     names.reserve(sections_.size());
     for (const auto& s : sections_) {
-        names.push_back(s.name);
+        names.push_back(text(s.name));
     }
     return names;
 }
 
-std::vector<std::string> IniFile::keys(SectionId section) const {
-    std::vector<std::string> names;
+std::vector<std::string_view> IniFile::keys(SectionId section) const {
+    std::vector<std::string_view> names;
     if (section != kNoSection) {
-        const std::span<const EntryRef> entries = entriesOf(sections_[section]);
-        names.reserve(entries.size());
-        for (const auto& e : entries) {
-            names.push_back(lines_[e.line].substr(e.keyStart, e.keyLength));
+        const Section& s = sections_[section];
+        names.reserve(s.entryEnd - s.firstEntry);
+        for (std::size_t e = s.firstEntry; e < s.entryEnd; ++e) {
+            names.push_back(text(entries_[e].key));
         }
     }
     return names;
@@ -359,28 +407,26 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
     if (!IsWritableIniName(section, true) || !IsWritableIniName(key, false)) {
         return false;
     }
-    if (const auto line = findKey(this->section(section), key)) {
+    std::vector<std::string> lines = copyLines();
+    if (const auto found = findKey(this->section(section), key)) {
         // The key keeps its own spelling; only the value changes. Its blanks
         // in front go, so every saved position after it is found again.
-        lines_[*line] = EntryLine(SplitEntry(lines_[*line])->key, value);
-        index();
-        return true;
-    }
-    const Section* s = findSection(section);
-    if (s == nullptr) {
-        if (!lines_.empty() && !Trim(lines_.back()).empty()) {
-            lines_.emplace_back();
+        const EntryRef& entry = entries_[*found];
+        lines[entry.line] = EntryLine(text(entry.key), value);
+    } else if (const Section* s = findSection(section); s == nullptr) {
+        if (!lines.empty() && !Trim(lines.back()).empty()) {
+            lines.emplace_back();
         }
-        lines_.push_back(SectionLine(section));
-        lines_.push_back(EntryLine(key, value));
+        lines.push_back(SectionLine(section));
+        lines.push_back(EntryLine(key, value));
     } else {
         std::size_t at = s->end;
-        while (at > s->header + 1 && Trim(lines_[at - 1]).empty()) {
+        while (at > s->header + 1 && Trim(lines[at - 1]).empty()) {
             --at;
         }
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), EntryLine(key, value));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), EntryLine(key, value));
     }
-    index();
+    setLines(lines);
     return true;
 }
 
@@ -437,6 +483,10 @@ IniFileRead ReadIniFile(const FileSystem& files, const std::string& path) {
     const FileContents contents = files.readFile(path);
     if (!contents.status.ok()) {
         result.problem = contents.status.error;
+        return result;
+    }
+    if (contents.bytes.size() > kLargestIniFile) {
+        result.problem = "Too large for a settings or commands file";
         return result;
     }
     IniFile ini(contents.bytes);

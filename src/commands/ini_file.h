@@ -3,19 +3,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "commands/folded_index.h"
 #include "platform/file_system.h"
 
 namespace tavrel {
 
 // A longer value is read as its first 1023 characters.
 constexpr std::size_t kIniValueReadLimit = 1023;
+// No settings or commands file comes near 4 GiB; a larger one is refused.
+constexpr std::size_t kLargestIniFile = 0xFFFF'FFFFu - 1;
 
 // Decimal with an optional sign; "0x"/"0X" followed by at least one digit, or
 // "$", for hexadecimal (up to 32 bits, read as two's complement). Anything else,
@@ -27,7 +29,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 class IniFile {
 public:
     IniFile() = default;
-    explicit IniFile(std::string_view bytes);
+    // Bytes beyond kLargestIniFile are not read (ReadIniFile refuses such a file).
+    explicit IniFile(std::string bytes);
 
     // Every line ended by CR LF, after the byte-order mark the text began with.
     std::string bytes() const;
@@ -59,15 +62,22 @@ public:
         return readBool(section(s), key, fallback);
     }
 
+    // Every entry of the section in file order, repeats included: its key
+    // and its value as read() gives it. One pass, for a reader of many keys.
+    void forEachEntry(
+        SectionId section,
+        const std::function<void(std::string_view key, std::string_view value)>& visit) const;
+
     // Some value in a section is longer than the read limit, so reading gives
     // back only its beginning.
     bool valueCut() const;
 
-    std::vector<std::string> sectionNames() const;  // in file order, repeats included
+    // Views into the file, valid until it changes or ends.
+    std::vector<std::string_view> sectionNames() const;  // in file order, repeats included
     std::size_t sectionCount() const { return sections_.size(); }
     // The keys of the first such section, in file order.
-    std::vector<std::string> keys(SectionId section) const;
-    std::vector<std::string> keys(std::string_view s) const { return keys(section(s)); }
+    std::vector<std::string_view> keys(SectionId section) const;
+    std::vector<std::string_view> keys(std::string_view s) const { return keys(section(s)); }
 
     // Values are written so that read() gives them back: one with a blank or a
     // quote at either end goes inside double quotes.
@@ -80,33 +90,54 @@ public:
     bool writeBool(std::string_view section, std::string_view key, bool value);
 
 private:
+    // Offsets into text_, which holds less than 4 GiB (see kLargestIniFile).
+    using Offset = std::uint32_t;
+    struct Span {
+        Offset start = 0;
+        Offset length = 0;
+    };
     struct EntryRef {
-        std::size_t line = 0;
-        std::size_t keyStart = 0;
-        std::size_t keyLength = 0;
+        Offset line = 0;
+        Span key;
+        Span value;  // as the line holds it, before blanks and quotes go
     };
     struct Section {
-        std::string name;
-        std::size_t header = 0;      // line of "[name]"
-        std::size_t end = 0;         // one past its last line
-        std::size_t firstEntry = 0;  // its entries in entries_, in file order
-        std::size_t entryEnd = 0;
-        // folded key -> first entry; only for long sections, where a scan costs
-        std::unordered_map<std::string, std::size_t> longIndex;
+        Span name;
+        Offset header = 0;      // line of "[name]"
+        Offset end = 0;         // one past its last line
+        Offset firstEntry = 0;  // its entries in entries_, in file order
+        Offset entryEnd = 0;
+        Offset longIndex = kNoIndex;  // in longIndexes_, for a long section
     };
+    static constexpr Offset kNoIndex = static_cast<Offset>(-1);
 
-    std::span<const EntryRef> entriesOf(const Section& s) const {
-        return std::span<const EntryRef>(entries_).subspan(s.firstEntry, s.entryEnd - s.firstEntry);
+    std::string_view text(Span span) const {
+        return std::string_view(text_).substr(span.start, span.length);
+    }
+    std::string_view line(std::size_t i) const { return text(lines_[i]); }
+    Span spanOf(std::string_view piece) const {
+        return Span{static_cast<Offset>(piece.data() - text_.data()),
+                    static_cast<Offset>(piece.size())};
     }
     const Section* findSection(std::string_view name) const;
+    // The entry read() finds, in entries_.
     std::optional<std::size_t> findKey(SectionId section, std::string_view key) const;
+    // The value as read() gives it, before it is copied.
+    std::optional<std::string_view> readView(SectionId section, std::string_view key) const;
+    // Replaces every line, for an update; the file is indexed again.
+    void setLines(const std::vector<std::string>& lines);
+    std::vector<std::string> copyLines() const;
     void index();
 
-    std::vector<std::string> lines_;
+    // The file's text after any byte-order mark; lines_ cut it, without line ends.
+    std::string text_;
+    std::vector<Span> lines_;
     bool byteOrderMark_ = false;
     std::vector<Section> sections_;
     std::vector<EntryRef> entries_;  // of every section, one after the other
-    std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> section
+    FoldedIndex firstSection_;       // section names
+    // For each long section, where a scan costs: its keys.
+    std::vector<FoldedIndex> longIndexes_;
 };
 
 // A section or key name reads back as it was written only when it is not
@@ -148,6 +179,8 @@ public:
     bool key(std::string_view name, bool value) { return key(name, std::int64_t{value ? 1 : 0}); }
     bool key(std::string_view name, std::int32_t value) { return key(name, std::int64_t{value}); }
 
+    // Room for about this many bytes, so a large file is not moved as it grows.
+    void reserve(std::size_t bytes) { bytes_.reserve(bytes); }
     const std::string& bytes() const { return bytes_; }
 
 private:

@@ -1,10 +1,13 @@
 // Letter case in Windows-1252.
 #include "commands/text_case.h"
 
+#include <array>
+
 namespace tavrel {
 
-char FoldCase1252(char c) {
-    const auto b = static_cast<unsigned char>(c);
+namespace {
+
+constexpr char FoldByte(unsigned char b) {
     if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
         return static_cast<char>(b + 0x20);
     }
@@ -16,8 +19,23 @@ char FoldCase1252(char c) {
         case 0x9F:  // Y diaeresis
             return static_cast<char>(0xFF);
         default:
-            return c;
+            return static_cast<char>(b);
     }
+}
+
+// Keys are compared many times over in every load: each byte's fold is looked up.
+constexpr std::array<char, 256> kFolded = [] {
+    std::array<char, 256> folded{};
+    for (std::size_t b = 0; b < folded.size(); ++b) {
+        folded[b] = FoldByte(static_cast<unsigned char>(b));
+    }
+    return folded;
+}();
+
+}  // namespace
+
+char FoldCase1252(char c) {
+    return kFolded[static_cast<unsigned char>(c)];
 }
 
 std::string FoldCase1252(std::string_view text) {

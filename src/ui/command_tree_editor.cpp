@@ -137,11 +137,13 @@ void CommandTreeEditor::setCommandTable(CommandTable* table) {
 // A load replaces the records: a name being typed goes to its record first.
 void CommandTreeEditor::suspendRefresh() {
     commitOpenEdit();
-    suspended_ = true;
+    ++suspended_;
 }
 
 void CommandTreeEditor::resumeRefresh() {
-    suspended_ = false;
+    if (--suspended_ > 0) {
+        return;
+    }
     if (outdated_) {
         // The records the map knew may be gone and their memory reused by
         // the load: forget them, so no new remote inherits an old fold.
@@ -183,7 +185,7 @@ void CommandTreeEditor::showNode(QTreeWidgetItem* item, int pos) {
 // scroll position survive (and no item disappears under a selection signal);
 // a change of shape rebuilds the tree.
 void CommandTreeEditor::refreshTree() {
-    if (suspended_) {
+    if (suspended_ > 0) {
         outdated_ = true;
         return;
     }
@@ -254,7 +256,7 @@ void CommandTreeEditor::selectInTree() {
     if (table_ == nullptr) {
         return;
     }
-    if (suspended_) {
+    if (suspended_ > 0) {
         outdated_ = true;  // the refresh selects as well
         return;
     }

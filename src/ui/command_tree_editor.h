@@ -37,7 +37,8 @@ public:
     void setCommandTable(CommandTable* table);
     void refreshTree();
     // Holds back refreshes while the table is rebuilt in one go (a load), so
-    // the tree is built once instead of once per node.
+    // the tree is built once instead of once per node. Holds nest: the tree
+    // follows when the outermost one ends.
     void suspendRefresh();
     void resumeRefresh();
 
@@ -116,8 +117,20 @@ private:
     // Shown when a name gets a character Windows-1252 cannot hold.
     QString refusedHint_;
     bool syncing_ = false;
-    bool suspended_ = false;
+    int suspended_ = 0;
     bool outdated_ = false;
+};
+
+// The tree follows the table once, after a whole load, not after every node.
+class TreeRefreshHeld {
+public:
+    explicit TreeRefreshHeld(CommandTreeEditor& tree) : tree_(tree) { tree_.suspendRefresh(); }
+    ~TreeRefreshHeld() { tree_.resumeRefresh(); }
+    TreeRefreshHeld(const TreeRefreshHeld&) = delete;
+    TreeRefreshHeld& operator=(const TreeRefreshHeld&) = delete;
+
+private:
+    CommandTreeEditor& tree_;
 };
 
 }  // namespace tavrel

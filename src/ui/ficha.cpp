@@ -194,13 +194,26 @@ void TFicha::FormActivate() {
     state_.setLogPath(settings.LogFile);
     ApplyTranslation();
     ui_->ActionEditor->FillTargetWindowList();
-    if (services_.commandTableEmpty()) {
-        services_.loadCommandsFile();
+    const bool loadMinimized = ui_->Startminimized->isChecked();
+    std::optional<std::string> failure;
+    {
+        // With "Load minimized" the table is loaded and at once saved and
+        // reloaded: the tree is built once, from what the reload leaves.
+        std::optional<TreeRefreshHeld> held;
+        if (loadMinimized) {
+            held.emplace(treeEditor());
+        }
+        if (services_.commandTableEmpty()) {
+            services_.loadCommandsFile();
+        }
+        // The port's state shows from the first start, also before any open.
+        showPortState(port_.IsOpen());
+        if (loadMinimized) {
+            failure = saveRun();
+        }
     }
-    // The port's state shows from the first start, also before any open.
-    showPortState(port_.IsOpen());
-    if (ui_->Startminimized->isChecked()) {
-        BotonAceptarClick();
+    if (loadMinimized) {
+        enterRunningMode(failure);
     }
 }
 

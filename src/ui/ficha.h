@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "commands/notifier.h"
 #include "ui/qt_texts.h"
@@ -91,6 +93,10 @@ private:
         return Tr(translate_, def, key);
     }
     void showPortState(bool open);
+    // BotonAceptarClick in two steps: the files written and the table
+    // reloaded, then running mode or, on a failure, editing mode and why.
+    std::optional<std::string> saveRun();
+    void enterRunningMode(const std::optional<std::string>& failure);
     // The guide of an empty table says where the receiver is and how it is.
     void showReceiver();
     void showState();

@@ -98,6 +98,10 @@ void TFicha::ConfigurarClick() {
 // The files are written and the table reloaded first; only a Save/Run that
 // worked leaves editing mode.
 void TFicha::BotonAceptarClick() {
+    enterRunningMode(saveRun());
+}
+
+std::optional<std::string> TFicha::saveRun() {
     ProgramSettings settings;
     settings.Settings = state_.commandsPath();
     settings.Language = state_.translationPath();
@@ -106,7 +110,11 @@ void TFicha::BotonAceptarClick() {
     settings.AdvancedKeyPress = state_.AdvancedKeyPress();
     settings.Arranque = ui_->Startminimized->isChecked();
     settings.ShowCommands = state_.ShowCommands();
-    if (const std::optional<std::string> failure = services_.SaveRun(settings)) {
+    return services_.SaveRun(settings);
+}
+
+void TFicha::enterRunningMode(const std::optional<std::string>& failure) {
+    if (failure) {
         // Also at start-up with "Load minimized", which began in running mode.
         state_.setEditMode(true);
         boxes_.Error(QStringLiteral("Tavrel"), TrFileProblem(translate_, *failure));

@@ -273,6 +273,19 @@ TEST_F(CommandsFileTest, HandEditedOdditiesGiveDefinedResults) {
     EXPECT_EQ(table.current(), nullptr);
 }
 
+TEST_F(CommandsFileTest, OfRepeatedKeysInACommandTheFirstCountsWhateverItsCase) {
+    load(
+        config("[Comandos]\n1=R\n2=C\n[1]\nLevel=0\n[2]\n"
+               "LOOP=2\nloop=5\n1=b\n0=a\n00=not an action\n+1=nor this\n1=again\n"
+               "MultiKey=1\nmultikey=0\nCODIGO=0102\nCodigo=0304\n",
+               2));
+    const TComando& c = table.record(1);
+    EXPECT_EQ(c.Loop, 2);
+    EXPECT_EQ(*c.Acciones, (ActionList{"0=a", "1=b"}));
+    EXPECT_TRUE(c.MultiKey);
+    EXPECT_EQ(code(1), (std::vector<std::int32_t>{1, 2}));
+}
+
 TEST_F(CommandsFileTest, AbsurdCountsAreCutToWhatTheFileHolds) {
     load(config("[Comandos]\n1=c\n[1]\nLoop=2000000000\n5=x\n", 2000000000));
     EXPECT_EQ(table.count(), 1 + 1001);

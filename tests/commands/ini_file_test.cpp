@@ -31,6 +31,30 @@ TEST(IniFile, SectionsAndKeysMatchWithoutCaseAndTheFirstOneWins) {
     EXPECT_EQ(ini.readString("Nowhere", "x", "fallback"), "fallback");
 }
 
+// Many sections, and a section of many keys, are looked up through an index
+// rather than a scan; the same rules hold there.
+TEST(IniFile, LargeFilesFollowTheSameRulesAsSmallOnes) {
+    std::string bytes = "[Keys]\r\n";
+    for (int k = 0; k < 50; ++k) {
+        bytes += "Key" + std::to_string(k) + "=" + std::to_string(k) + "\r\n";
+    }
+    bytes += "KEY7=repeat\r\n";
+    for (int s = 0; s < 100; ++s) {
+        bytes += "[Sec" + std::to_string(s) + "]\r\nv=" + std::to_string(s) + "\r\n";
+    }
+    bytes += "[SEC5]\r\nv=repeat\r\nw=only here\r\n";
+    const IniFile ini(bytes);
+    for (int k = 0; k < 50; ++k) {
+        EXPECT_EQ(ini.readInt("keys", "kEY" + std::to_string(k), -1), k);
+    }
+    for (int s = 0; s < 100; ++s) {
+        EXPECT_EQ(ini.readInt("sEC" + std::to_string(s), "V", -1), s);
+    }
+    EXPECT_FALSE(ini.read("Keys", "Key50"));
+    EXPECT_FALSE(ini.read("Sec5", "w"));
+    EXPECT_FALSE(ini.read("Sec100", "v"));
+}
+
 TEST(IniFile, ValuesLoseSurroundingBlanksAndMatchingQuotesAndStopAt1023Characters) {
     const std::string longValue(1500, 'A');
     const IniFile ini(
@@ -116,7 +140,7 @@ TEST(IniFile, AWrittenLineBreakCannotForgeAnotherEntry) {
     IniFile ini;
     ini.write("S", "name", "a\r\n[Config]\r\nPuerto=9");
     const IniFile back(ini.bytes());
-    EXPECT_EQ(back.sectionNames(), std::vector<std::string>{"S"});
+    EXPECT_EQ(back.sectionNames(), std::vector<std::string_view>{"S"});
     EXPECT_EQ(back.read("S", "name"), "a  [Config]  Puerto=9");
 
     IniWriter writer;

@@ -296,5 +296,21 @@ TEST_F(TreeEditorTest, F2AndRenameEditTheLabelWhichBecomesTheName) {
     EXPECT_EQ(table.record(3).Nombre, "\x80x");
 }
 
+// A start with "Load minimized" loads and at once reloads the table inside
+// an outer hold: only the outermost hold's end rebuilds the tree.
+TEST_F(TreeEditorTest, NestedHoldsRebuildTheTreeOnceAtTheOutermostEnd) {
+    {
+        const TreeRefreshHeld outer(tree);
+        {
+            const TreeRefreshHeld inner(tree);
+            table.clear();
+            table.appendRemote("Other", 1);
+        }
+        EXPECT_EQ(tree.TreeView()->topLevelItemCount(), 2);  // still the old tree
+    }
+    EXPECT_EQ(tree.TreeView()->topLevelItemCount(), 1);
+    EXPECT_NE(item(0), nullptr);
+}
+
 }  // namespace
 }  // namespace tavrel
