@@ -382,6 +382,8 @@ TEST_F(CommandsFileTest, ASaveRunOfWhatTheFilesHoldWritesNothingButReloads) {
     const auto commandsFile = stamp("vorkumel.ini");
     const auto settings = stamp("tavrel.ini");
 
+    // A scratch file a killed save left is cleared all the same.
+    dir.put("temporal-abcdefgh.tmp", "half a save");
     host.calls.clear();
     EXPECT_FALSE(commands.SaveRun(s));
     EXPECT_EQ(stamp("vorkumel.ini"), commandsFile);
