@@ -280,10 +280,10 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
     // The file checked above is the one written and reloaded: reading its
     // name back from the settings file could give another (values are read
     // cut short, line breaks are written as blanks).
-    if (!holds) {
-        if (auto failure = ReplaceFileContents(files_, target, bytes, ReadCheck::ByCaller)) {
-            return failure;
-        }
+    if (holds) {
+        ClearStaleScratchFiles(files_, target);
+    } else if (auto failure = ReplaceFileContents(files_, target, bytes, ReadCheck::ByCaller)) {
+        return failure;
     }
     table_.clear();
     host_.setCommandsFilePath(target);

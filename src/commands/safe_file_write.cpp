@@ -91,10 +91,15 @@ std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::st
     // no rename, not even a new modification time (a start at every login
     // would otherwise rewrite a large commands file for nothing).
     if (check.holds) {
+        files.removeStaleScratchFiles(DirectoryOf(target));
         return std::nullopt;
     }
     // A link stays a link: its target is replaced.
     return WriteThroughScratch(files, path, target, bytes, target);
+}
+
+void ClearStaleScratchFiles(FileSystem& files, const std::string& path) {
+    files.removeStaleScratchFiles(DirectoryOf(files.linkTarget(path)));
 }
 
 std::optional<WriteFailure> KeepCopy(FileSystem& files, const std::string& path,

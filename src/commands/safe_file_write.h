@@ -48,6 +48,11 @@ std::optional<WriteFailure> ReplaceFileContents(FileSystem& files, const std::st
                                                 std::string_view bytes,
                                                 ReadCheck readCheck = ReadCheck::Needed);
 
+// Removes the scratch files that killed writers left beside the file path
+// finally names; the file itself is not touched. ReplaceFileContents does it
+// whether it writes or not, and so must a caller that finds nothing to write.
+void ClearStaleScratchFiles(FileSystem& files, const std::string& path);
+
 // Writes bytes as the file path, whatever holds that name now (a link there
 // is replaced itself, never followed), with the mode and owner of the file
 // original names; through a scratch file and a rename like ReplaceFileContents.
