@@ -95,7 +95,7 @@ std::string LearningResult::DefaultMessage() const {
 LearningResult EvaluateLearning(TComando& command,
                                 const std::array<TSecuencia, kMaxMuestras>& muestras,
                                 std::int32_t numMuestras, const SequenceSettings& settings,
-                                const CommandTable& table, std::int32_t& shortestCodeLength) {
+                                CommandTable& table, std::int32_t& shortestCodeLength) {
     const auto count = static_cast<std::size_t>(std::clamp(numMuestras, 0, kMaxMuestras));
     if (count < kMinMuestras) {
         return {LearningOutcome::TooFewSamples,
@@ -131,10 +131,12 @@ LearningResult EvaluateLearning(TComando& command,
                                   std::nullopt};
             result.difference = Explain(code, muestras, count, k, settings);
             command.Codigo = TSecuencia{};
+            table.noteCodeChanged();
             return result;
         }
     }
     command.Codigo = std::move(code);
+    table.noteCodeChanged();
 
     for (int pos = 0; pos < table.count(); ++pos) {
         if (table.level(pos) != 1) {

@@ -66,12 +66,13 @@ struct LearningResult {
 // samples the command's code becomes, position by position up to the shortest
 // sample, the midpoint of the samples' values (truncated toward zero); it is
 // kept when it matches every sample under settings, and cleared (NumValores 0)
-// otherwise. After success shortestCodeLength is lowered to the shortest code
-// of the table's commands when that is smaller.
+// otherwise; either way the table hears of the change (noteCodeChanged).
+// After success shortestCodeLength is lowered to the shortest code of the
+// table's commands when that is smaller.
 LearningResult EvaluateLearning(TComando& command,
                                 const std::array<TSecuencia, kMaxMuestras>& muestras,
                                 std::int32_t numMuestras, const SequenceSettings& settings,
-                                const CommandTable& table, std::int32_t& shortestCodeLength);
+                                CommandTable& table, std::int32_t& shortestCodeLength);
 
 // Recognition takes the first match in tree order, so a code that another
 // learned command also answers to either never runs or takes that command's

@@ -19,7 +19,8 @@ Recognizer::Recognizer(CommandTable& table, const SequenceSettings& settings,
       sound_(sound),
       files_(files),
       runner_(runner),
-      host_(host) {}
+      host_(host),
+      index_(table) {}
 
 namespace {
 
@@ -47,8 +48,9 @@ int Recognizer::findMatch(const TSecuencia& secuencia) {
         Comparar(secuencia, settled.record->Codigo, settings_)) {
         return settled.position;
     }
-    return table_.findCommand(
-        [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); });
+    return search(
+        [&](const TComando& command) { return Comparar(secuencia, command.Codigo, settings_); },
+        secuencia);
 }
 
 void Recognizer::Reconocer(const TSecuencia& secuencia) {
@@ -86,10 +88,12 @@ bool Recognizer::Settled(const TSecuencia& soFar) const {
     // The first command that may still match decides: the outcome is settled
     // when it surely matches, and open while that depends on more values.
     Verdict verdict = Verdict::NoMatch;
-    const int first = table_.findCommand([&](const TComando& command) {
-        verdict = CompararSoFar(soFar, command.Codigo, settings_);
-        return verdict != Verdict::NoMatch;
-    });
+    const int first = search(
+        [&](const TComando& command) {
+            verdict = CompararSoFar(soFar, command.Codigo, settings_);
+            return verdict != Verdict::NoMatch;
+        },
+        soFar);
     settled_ = {};
     if (verdict != Verdict::Match) {
         return false;

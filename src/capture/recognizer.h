@@ -2,8 +2,10 @@
 // it going: selection, beep, log line, and the hand-over to the action runner.
 #pragma once
 
+#include <cassert>
 #include <string>
 
+#include "capture/code_index.h"
 #include "commands/command_runner.h"
 #include "commands/command_table.h"
 #include "commands/program_state.h"
@@ -56,6 +58,16 @@ private:
     // The command found for sequence: the one Settled found for the same
     // sequence just before, or else the first match of a walk.
     int findMatch(const TSecuencia& secuencia);
+    // The first command accept says yes to, in display order, found through
+    // the index, which asks accept only of commands whose code it cannot rule
+    // out for sequence. A build with assertions repeats the search as a plain
+    // walk: a code changed in place without noteCodeChanged shows there.
+    template <typename Accept>
+    int search(Accept&& accept, const TSecuencia& sequence) const {
+        const int found = index_.findCommand(sequence, settings_, accept);
+        assert(found == table_.findCommand(accept));
+        return found;
+    }
 
     CommandTable& table_;
     const SequenceSettings& settings_;
@@ -74,6 +86,8 @@ private:
         const TComando* record = nullptr;
     };
     mutable SettledMatch settled_;
+    // Both searches go through it; it follows the table by itself.
+    mutable CodeIndex index_;
 };
 
 }  // namespace tavrel

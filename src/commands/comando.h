@@ -16,7 +16,8 @@ using ActionList = std::vector<std::string>;
 struct TComando {
     std::string Nombre;                  // always equal to the node's label
     TComando* Siguiente = nullptr;       // next record in load order; never walked
-    TSecuencia Codigo;                   // learned code; Codigo.NumValores 0 = none
+    TSecuencia Codigo;                   // learned code; Codigo.NumValores 0 = none;
+                                         // a change in place: noteCodeChanged
     std::int32_t Numero = 0;             // entry number it was loaded from
     std::int32_t Loop = 1;               // number of actions
     std::int32_t LoopActual = 0;         // 0-based index of the action to run next

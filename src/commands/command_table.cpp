@@ -261,6 +261,7 @@ void CommandTable::select(int pos) {
 
 void CommandTable::announceChange() {
     modified_ = true;
+    ++revision_;
     changed.notify();
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +86,12 @@ public:
         return kNoNode;
     }
 
+    // Moves on with every change of shape, label or image, and with every
+    // code changed in place, which its writer reports (noteCodeChanged): a
+    // copy of the codes made at one revision holds until it moves.
+    std::uint64_t revision() const { return revision_; }
+    void noteCodeChanged() { ++revision_; }
+
     // Raised after the selection really changed.
     Notifier<> selectionChanged;
     // Raised after any change of shape, label or image.
@@ -121,6 +128,7 @@ private:
     mutable int lastRemote_ = kNoNode;  // cached: loads append under it
     mutable bool lastRemoteKnown_ = true;
     bool modified_ = false;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace tavrel
