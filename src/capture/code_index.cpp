@@ -6,7 +6,7 @@
 namespace tavrel {
 
 void CodeIndex::refresh() {
-    if (built_ && revision_ == table_.revision()) {
+    if (revision_ == table_.revision()) {
         return;
     }
     entries_.clear();
@@ -25,7 +25,6 @@ void CodeIndex::refresh() {
         entries_.push_back(entry);
     }
     revision_ = table_.revision();
-    built_ = true;
 }
 
 CodeIndex::Probe CodeIndex::probeOf(const TSecuencia& sequence, const SequenceSettings& settings) {

@@ -60,8 +60,9 @@ private:
 
     const CommandTable& table_;
     std::vector<Entry> entries_;
-    std::uint64_t revision_ = 0;
-    bool built_ = false;
+    // The table's revision the copies were made at; none yet at first.
+    static constexpr std::uint64_t kNotMade = ~std::uint64_t{0};
+    std::uint64_t revision_ = kNotMade;
 };
 
 }  // namespace tavrel
