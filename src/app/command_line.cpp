@@ -8,10 +8,12 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: tavrel [--demo | --help | --version]\n"
-    "Lets an infrared remote control on a serial receiver drive the desktop.\n"
+    "Lets an infrared remote control drive an X11 or Wayland desktop. The presses\n"
+    "come from a serial receiver, a receiver of the kernel (/dev/lircN) or the\n"
+    "LIRC daemon, as section [Ports] of tavrel.ini chooses.\n"
     "Without options Tavrel starts in its main window; with \"Load minimized\"\n"
-    "saved it starts in the notification area. A second start on the same\n"
-    "display brings the running Tavrel's window forward instead.\n"
+    "saved it starts in the notification area. A second start in the same\n"
+    "desktop session brings the running Tavrel's window forward instead.\n"
     "TAVREL_INPUT=x11, wayland or uinput chooses how keys reach the desktop.\n"
     "Files: tavrel.ini and the commands file in the program directory, or in\n"
     "$XDG_CONFIG_HOME/tavrel (default ~/.config/tavrel) for an installed copy.\n"
@@ -62,10 +64,6 @@ std::string NoDisplayMessage(const char* displayName, const char* waylandDisplay
         return value == nullptr || *value == '\0' ? std::string(name) + " is not set"
                                                   : std::string(name) + " is \"" + value + "\"";
     };
-    if (waylandDisplay == nullptr || *waylandDisplay == '\0') {
-        return "tavrel: Tavrel needs an X display, and none could be opened (" +
-               describe("DISPLAY", displayName) + "); start it inside an X session.\n";
-    }
     return "tavrel: Tavrel needs a Wayland or X display, and none could be opened (" +
            describe("WAYLAND_DISPLAY", waylandDisplay) + ", " + describe("DISPLAY", displayName) +
            "); start it inside a desktop session.\n";

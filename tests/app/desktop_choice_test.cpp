@@ -102,8 +102,9 @@ TEST(DesktopChoice, AFailedBackendGivesWayAndEveryStepIsTraced) {
 
 TEST(DesktopChoice, WithoutAnyDisplayOneLineNamesWhatWasLookedFor) {
     EXPECT_EQ(NoDisplayMessage(nullptr, nullptr),
-              "tavrel: Tavrel needs an X display, and none could be opened (DISPLAY is not set); "
-              "start it inside an X session.\n");
+              "tavrel: Tavrel needs a Wayland or X display, and none could be opened "
+              "(WAYLAND_DISPLAY is not set, DISPLAY is not set); start it inside a desktop "
+              "session.\n");
     EXPECT_EQ(NoDisplayMessage(":3", "wayland-9"),
               "tavrel: Tavrel needs a Wayland or X display, and none could be opened "
               "(WAYLAND_DISPLAY is \"wayland-9\", DISPLAY is \":3\"); start it inside a desktop "

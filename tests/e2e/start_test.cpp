@@ -38,11 +38,16 @@ TEST(ProgramStart, OptionsAndAMissingDisplayAreAnsweredOnOneLine) {
         {{},
          {"DISPLAY"},
          1,
-         "tavrel: Tavrel needs an X display, and none could be opened (DISPLAY is not set)"},
+         "tavrel: Tavrel needs a Wayland or X display, and none could be opened (WAYLAND_DISPLAY "
+         "is not set, DISPLAY is not set)"},
         {{},
          {"DISPLAY=:9876"},
          1,
-         "tavrel: Tavrel needs an X display, and none could be opened (DISPLAY is \":9876\")"},
+         "tavrel: Tavrel needs a Wayland or X display, and none could be opened (WAYLAND_DISPLAY "
+         "is not set, DISPLAY is \":9876\")"},
+        // The arguments are checked before the display is needed.
+        {{"--bogus"}, {"DISPLAY"}, 2, "tavrel: unknown argument \"--bogus\"; try tavrel --help\n"},
+        {{"--demo", "-x"}, {"DISPLAY"}, 2, "tavrel: unknown argument \"-x\""},
     };
     for (const Case& c : cases) {
         TempDir dir;
