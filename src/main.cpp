@@ -65,7 +65,35 @@ int main(int argc, char* argv[]) {
         tavrel::ChooseDesktop(environment, [&environment](tavrel::BackendKind kind) {
             return tavrel::OpenDesktopBackend(kind, environment);
         });
-    if (!chosen.backend && QtNeedsDisplay(argc, argv)) {
+    // Without a display Qt still takes its own options out of the arguments,
+    // on a platform that needs none, so that a wrong argument is told as such.
+    const bool noDisplay = !chosen.backend && QtNeedsDisplay(argc, argv);
+    std::vector<char*> qtArguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char offscreen[] = "offscreen";
+    if (noDisplay) {
+        qtArguments.insert(qtArguments.end(), {platformOption, offscreen});
+        // The one line below is all that such a start says.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    }
+    int qtArgumentCount = static_cast<int>(qtArguments.size());
+    qtArguments.push_back(nullptr);
+
+    QApplication app(qtArgumentCount, qtArguments.data());
+    // The application's title; no display name, which X11 would append to
+    // every window caption.
+    QApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tavrel.Tavrel"));
+    // In running mode the window is hidden and only the tray icon remains.
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::vector<std::string> left;
+    for (const QString& argument : QCoreApplication::arguments()) {
+        left.push_back(argument.toStdString());
+    }
+    if (const auto answer = tavrel::RejectLeftoverArguments(left); answer.exit) {
+        return Answer(answer);
+    }
+    if (noDisplay) {
         std::fputs(tavrel::NoDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))
                        .c_str(),
                    stderr);
@@ -83,21 +111,6 @@ int main(int argc, char* argv[]) {
         }
         std::fputs(demo->Description().c_str(), stdout);
         std::fflush(stdout);
-    }
-
-    QApplication app(argc, argv);
-    // The application's title; no display name, which X11 would append to
-    // every window caption.
-    QApplication::setApplicationName(QStringLiteral("Tavrel"));
-    QApplication::setDesktopFileName(QStringLiteral("org.tavrel.Tavrel"));
-    // In running mode the window is hidden and only the tray icon remains.
-    QApplication::setQuitOnLastWindowClosed(false);
-    std::vector<std::string> left;
-    for (const QString& argument : QCoreApplication::arguments()) {
-        left.push_back(argument.toStdString());
-    }
-    if (const auto answer = tavrel::RejectLeftoverArguments(left); answer.exit) {
-        return Answer(answer);
     }
 
     // A Wayland session's X display (XWayland) belongs to it: the session is
