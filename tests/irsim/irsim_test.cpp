@@ -1,6 +1,7 @@
 // The simulated receiver run as a child process over a real pseudo-terminal:
 // handshake, burst sizes, repeat timing, reopening, cleanup, and its script.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,6 +109,32 @@ TEST(Irsim, HeldButtonRepeatsItsBurstEveryPeriodWhileHeld) {
         const double offset = bursts[i].milliseconds - bursts[0].milliseconds;
         EXPECT_NEAR(offset, 110.0 * static_cast<double>(i), 45.0) << "burst " << i;
     }
+}
+
+// A looped script plays again from its first command for as long as the
+// receiver runs; a script that takes no time is played once, not spun.
+TEST(Irsim, LoopedScriptPlaysAgainUntilQuitOrForAScriptOfNoTime) {
+    TempDir dir;
+    IrsimProcess looped({.linkPath = dir.file("looped"), .loop = true});
+    IrsimProcess instant({.linkPath = dir.file("instant"), .loop = true});
+    ASSERT_TRUE(looped.started() && instant.started());
+    LineClient line(dir.file("looped"));
+
+    looped.send("press 01; wait 30; press 02; wait 30\n");
+    looped.closeInput();
+    ASSERT_TRUE(looped.waitForEvents("burst", 8));
+    const auto bursts = looped.events("burst");
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(bursts[i].bytes, Bytes(6, i % 2 == 0 ? 0x01 : 0x02)) << "burst " << i;
+    }
+    EXPECT_EQ(looped.waitExit(100), -1) << "a looped script ended by itself";
+    kill(looped.pid(), SIGTERM);
+    EXPECT_EQ(looped.waitExit(), 0);
+
+    instant.send("press 03\n");
+    instant.closeInput();
+    EXPECT_EQ(instant.waitExit(), 0);
+    EXPECT_EQ(instant.events("burst").size(), 1U);
 }
 
 TEST(Irsim, KeepsServingWhileTheProgramReopensAndRemovesItsLinkOnQuit) {

@@ -58,6 +58,9 @@ IrsimProcess::IrsimProcess(const IrsimOptions& options) {
     if (options.absoluteTime) {
         args.push_back("--absolute-time");
     }
+    if (options.loop) {
+        args.push_back("--loop");
+    }
     const bool spawned =
         child_.start(args, ChildStreams{.input = inputPipe[0], .error = logPipe[1]});
     close(inputPipe[0]);

@@ -28,6 +28,7 @@ struct IrsimOptions {
     int burstSize = 6;
     int repeatMilliseconds = 110;
     bool absoluteTime = false;  // stamps on CLOCK_MONOTONIC (std::chrono::steady_clock)
+    bool loop = false;          // --loop: the script plays again from its start at its end
     std::string executable = TAVREL_IRSIM_PATH;
 };
 

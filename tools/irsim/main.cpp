@@ -25,6 +25,9 @@ Options:
   --log FILE         write the log to FILE instead of standard error
   --absolute-time    stamp the log with the system's monotonic clock (CLOCK_MONOTONIC,
                      milliseconds) instead of the time since start
+  --loop             at its end play the script again from its start, for as
+                     long as the receiver runs (a script without a wait or a
+                     hold is played once)
   --help             show this text
 
 The script comes from the SCRIPT arguments if any are given, else from standard
@@ -82,6 +85,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--absolute-time") {
             options.absoluteTime = true;
+        } else if (arg == "--loop") {
+            options.loop = true;
         } else if (arg == "--link" || arg == "--log") {
             if (!hasValue) {
                 return Usage(arg + " needs a path");

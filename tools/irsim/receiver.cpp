@@ -59,8 +59,14 @@ public:
         while (stopRequested == 0) {
             double now = elapsed();
             runDueWork(now);
-            if (quit_ || (!inputOpen && idle() && script_.commands().empty())) {
+            if (quit_) {
                 break;
+            }
+            if (!inputOpen && idle() && script_.commands().empty()) {
+                if (!playAgain()) {
+                    break;
+                }
+                continue;
             }
             pollfd fds[2] = {{master_.get(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
             const nfds_t count = inputOpen ? 2 : 1;
@@ -240,6 +246,9 @@ private:
         while (idle() && !queue.empty() && !quit_) {
             const ScriptCommand command = queue.front();
             queue.pop_front();
+            if (options_.loop) {
+                played_.push_back(command);
+            }
             switch (command.kind) {
                 case ScriptCommand::Press:
                     transmit("burst", MakeBurst(command.bytes, options_.burstSize));
@@ -265,6 +274,24 @@ private:
                     break;
             }
         }
+    }
+
+    // A looped script, played to its end, is queued again; one that takes no
+    // time would only spin, and ends instead.
+    bool playAgain() {
+        bool takesTime = false;
+        for (const ScriptCommand& command : played_) {
+            takesTime =
+                takesTime ||
+                ((command.kind == ScriptCommand::Wait || command.kind == ScriptCommand::Hold) &&
+                 command.milliseconds > 0);
+        }
+        if (!takesTime) {
+            return false;
+        }
+        script_.commands().assign(played_.begin(), played_.end());
+        played_.clear();
+        return true;
     }
 
     // Milliseconds until the next scheduled event; -1 for none.
@@ -298,6 +325,7 @@ private:
     double nextBurst_ = 0;
     double holdEnd_ = 0;
     std::optional<double> waitingUntil_;
+    std::vector<ScriptCommand> played_;  // this round of a looped script
 };
 
 }  // namespace

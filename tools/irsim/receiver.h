@@ -15,9 +15,11 @@ struct ReceiverOptions {
     std::string logPath;        // empty: standard error
     bool absoluteTime = false;  // log CLOCK_MONOTONIC milliseconds instead of time since start
     bool readStandardInput = true;
+    bool loop = false;  // at its end the script plays again from its first command
 };
 
-// Runs until quit, the end of the script, or SIGINT/SIGTERM/SIGHUP; returns
+// Runs until quit, the end of the script (which a looped script never
+// reaches, unless it takes no time at all), or SIGINT/SIGTERM/SIGHUP; returns
 // the exit status. The script parser may already hold commands (from the
 // command line).
 int RunReceiver(const ReceiverOptions& options, ScriptParser& script);
