@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/posix/left_behind.h"
 #include "platform/posix/posix_file_helpers.h"
 #include "platform/posix/posix_file_system.h"
 
@@ -166,24 +167,14 @@ void PosixFileSystem::removeStaleScratchFiles(const std::string& storedDirectory
     if (listing == nullptr) {
         return;
     }
-    const uid_t self = ::geteuid();
     while (const dirent* entry = ::readdir(listing)) {
         if (!IsScratchName(entry->d_name)) {
             continue;
         }
         const std::string path = Join(directory, entry->d_name);
-        struct stat named {};
-        if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != self) {
-            continue;
+        if (LockIfLeftBehind(path, false)) {
+            (void)::unlink(path.c_str());
         }
-        const UniqueFd file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat opened {};
-        // In use (locked), or no longer the file looked at: left alone.
-        if (!file || ::fstat(file.get(), &opened) != 0 || opened.st_ino != named.st_ino ||
-            opened.st_dev != named.st_dev || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-            continue;
-        }
-        (void)::unlink(path.c_str());
     }
     ::closedir(listing);
 }
