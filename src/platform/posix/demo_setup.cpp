@@ -1,7 +1,9 @@
 // The demo's private program directory and its simulated receiver.
 #include "platform/posix/demo_setup.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/posix/left_behind.h"
 #include "platform/posix/program_directory.h"
 
 namespace tavrel {
@@ -34,13 +37,29 @@ constexpr char kCommandsFile[] =
     "[3]\r\nLevel=1\r\nLoop=1\r\nTypematic=1\r\nCodigo=2B2B2B2B2B2B\r\n"
     "0=\xA1RatonClick\xA1NCursorUR\r\n";
 
-// The two buttons in turn, a few seconds apart, for a good two hours.
-std::string ReceiverScript() {
-    std::string script = "wait 4000";
-    for (int i = 0; i < 1000; ++i) {
-        script += "; press 0A1F3C; wait 3000; hold 2B2B2B 1200; wait 3000";
+constexpr char kDemoPrefix[] = "tavrel-demo.";
+// The two buttons in turn, a few seconds apart, played again and again for as
+// long as the demo runs.
+constexpr char kReceiverScript[] = "wait 3000; press 0A1F3C; wait 3000; hold 2B2B2B 1200";
+
+// The directories of this user's demos that were killed: each is locked by its
+// run from before its files are written, so one unlocked that holds them is
+// no run's. One locked only for a moment by its run's start, before it holds
+// any file, is left for its run.
+void RemoveKilledRuns(const std::filesystem::path& runtimeDirectory) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(runtimeDirectory, error), end;
+         !error && entry != end; entry.increment(error)) {
+        const std::filesystem::path path = entry->path();
+        if (path.filename().string().rfind(kDemoPrefix, 0) != 0) {
+            continue;
+        }
+        const UniqueFd lock = LockIfLeftBehind(path.string(), true);
+        std::error_code ignored;
+        if (lock && std::filesystem::exists(path / "tavrel.ini", ignored)) {
+            std::filesystem::remove_all(path, ignored);
+        }
     }
-    return script;
 }
 
 bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
@@ -86,7 +105,8 @@ std::unique_ptr<DemoSetup> DemoSetup::Start(const std::filesystem::path& runtime
         problem = "the simulated receiver tavrel-irsim is not beside " + ExecutablePath().string();
         return nullptr;
     }
-    std::string pattern = (runtimeDirectory / "tavrel-demo.XXXXXX").string();
+    RemoveKilledRuns(runtimeDirectory);
+    std::string pattern = (runtimeDirectory / (std::string(kDemoPrefix) + "XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr) {
         problem =
             "cannot make a directory in " + runtimeDirectory.string() + ": " + std::strerror(errno);
@@ -95,6 +115,12 @@ std::unique_ptr<DemoSetup> DemoSetup::Start(const std::filesystem::path& runtime
     // From here on the destructor cleans up whatever exists.
     std::unique_ptr<DemoSetup> demo(new DemoSetup(pattern));
     const std::filesystem::path directory = demo->directory_;
+    // Waits only while another demo's start looks at it.
+    demo->lock_ = UniqueFd(open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!demo->lock_ || flock(demo->lock_.get(), LOCK_EX) != 0) {
+        problem = "cannot lock " + directory.string() + ": " + std::strerror(errno);
+        return nullptr;
+    }
     if (!WriteFile(directory / "tavrel.ini", SettingsFile(directory.string())) ||
         !WriteFile(directory / "vorkumel.ini", kCommandsFile)) {
         problem = "cannot write the demo's files in " + directory.string();
@@ -102,9 +128,13 @@ std::unique_ptr<DemoSetup> DemoSetup::Start(const std::filesystem::path& runtime
     }
 
     const std::filesystem::path link = directory / "ttyIR";
-    std::vector<std::string> arguments = {
-        receiverPath.string(), "--link", link.string(), "--log", (directory / "irsim.log").string(),
-        ReceiverScript()};
+    std::vector<std::string> arguments = {receiverPath.string(),
+                                          "--link",
+                                          link.string(),
+                                          "--log",
+                                          (directory / "irsim.log").string(),
+                                          "--loop",
+                                          kReceiverScript};
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());

@@ -2,6 +2,8 @@
 // one remote of two learned buttons and COM2 mapped to the simulated receiver,
 // which runs as a child pressing those buttons. The user's own files are never
 // read or written, and the receiver and the directory go when the run ends.
+// The run keeps its directory locked: the directory of a run that was killed
+// is not, and the next run removes it.
 #pragma once
 
 #include <sys/types.h>
@@ -10,11 +12,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/posix/unique_fd.h"
+
 namespace tavrel {
 
 class DemoSetup {
 public:
-    // Makes the directory under runtimeDirectory and starts the simulated
+    // Removes what killed runs left in runtimeDirectory, makes the directory
+    // there and starts the simulated
     // receiver (tavrel-irsim beside the program, or in the build tree), and
     // returns once its line is up. Null with the reason in problem otherwise.
     static std::unique_ptr<DemoSetup> Start(const std::filesystem::path& runtimeDirectory,
@@ -36,6 +41,7 @@ private:
     explicit DemoSetup(std::filesystem::path directory) : directory_(std::move(directory)) {}
 
     std::filesystem::path directory_;
+    UniqueFd lock_;  // the directory, locked for as long as the run lasts
     pid_t receiver_ = -1;
 };
 
