@@ -12,8 +12,9 @@ namespace tavrel {
 namespace {
 
 const char kDescription[] =
-    "Tavrel lets an infrared remote control drive your desktop. A receiver on a "
-    "serial port reports every button press; Tavrel recognises the button among "
+    "Tavrel lets an infrared remote control drive your desktop, on X11 or Wayland. A "
+    "receiver reports every button press: one on a serial line, one the kernel drives, "
+    "or the LIRC daemon; Tavrel recognises the button among "
     "the commands you have taught it and runs the actions you gave that command: "
     "keystrokes and typed text, mouse clicks and pointer moves, programs to start "
     "and messages for other windows.";
