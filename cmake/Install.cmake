@@ -7,6 +7,9 @@ if(NOT TARGET tavrel)
     return()
 endif()
 
+# Two packages: tavrel, and tavrel-uinput-access with the one device rule that
+# reaches beyond Tavrel (component uinput_access); everything else is tavrel's.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME tavrel)
 set(TAVREL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/tavrel)
 # The program finds its data from where its executable is, wherever the prefix.
 file(RELATIVE_PATH data_from_bin /root/${CMAKE_INSTALL_BINDIR} /root/${TAVREL_DATA_DIR})
@@ -37,8 +40,9 @@ install(FILES ${packaging}/org.tavrel.Tavrel.desktop
 include(${CMAKE_CURRENT_LIST_DIR}/Changelog.cmake)
 set(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
-# The package's maintainer, from the environment of the configure step.
-set(TAVREL_DEFAULT_MAINTAINER "Tavrel developers <packages@tavrel.org>")
+# The packages' maintainer, from the environment of the configure step. The
+# project has no public address: the default is one that cannot exist.
+set(TAVREL_DEFAULT_MAINTAINER "Tavrel developers <packages@tavrel.invalid>")
 if(DEFINED ENV{TAVREL_MAINTAINER} AND NOT "$ENV{TAVREL_MAINTAINER}" STREQUAL "")
     set(TAVREL_MAINTAINER "$ENV{TAVREL_MAINTAINER}")
 else()
@@ -50,6 +54,8 @@ if(NOT TAVREL_MAINTAINER MATCHES "^[^<>]+ <[^<>@ ]+@[^<>@ ]+\\.[^<>@ ]+>$")
 endif()
 set(TAVREL_DEBIAN_REVISION 1 CACHE STRING "Debian revision of the package version")
 tavrel_changelog(${changelog} tavrel ${TAVREL_DEBIAN_REVISION} "${TAVREL_MAINTAINER}" TAVREL_CHANGELOG)
+tavrel_changelog(${changelog} tavrel-uinput-access ${TAVREL_DEBIAN_REVISION} "${TAVREL_MAINTAINER}"
+                 TAVREL_UINPUT_CHANGELOG)
 if(NOT TAVREL_CHANGELOG_VERSION VERSION_EQUAL PROJECT_VERSION)
     message(FATAL_ERROR "CHANGELOG.md's newest release is ${TAVREL_CHANGELOG_VERSION}, the "
                         "project's version ${PROJECT_VERSION}: add the release to CHANGELOG.md")
@@ -89,17 +95,28 @@ tavrel_gzip(${packaging_out}/changelog.Debian ${packaging_out}/changelog.Debian.
 tavrel_gzip(${changelog} ${packaging_out}/changelog.gz)
 install(FILES ${packaging}/copyright ${packaging_out}/changelog.gz ${packaging_out}/changelog.Debian.gz
         DESTINATION ${doc_dir})
+# The rule's package carries its own copyright and Debian changelog, as every package does.
+set(uinput_out ${packaging_out}/uinput-access)
+file(WRITE ${uinput_out}/changelog.Debian "${TAVREL_UINPUT_CHANGELOG_DEBIAN}")
+tavrel_gzip(${uinput_out}/changelog.Debian ${uinput_out}/changelog.Debian.gz)
+install(FILES ${packaging}/copyright ${uinput_out}/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavrel-uinput-access COMPONENT uinput_access)
+install(FILES ${packaging}/uinput-access/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tavrel-uinput-access
+        COMPONENT uinput_access)
 install(FILES ${packaging}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME tavrel)
 
 # Device rules (access to receivers and the input device) go where udev reads
 # the system's rules; under a prefix other than /usr set the directory, for
-# example -DTAVREL_UDEV_RULES_DIR=/etc/udev/rules.d.
+# example -DTAVREL_UDEV_RULES_DIR=/etc/udev/rules.d. The receivers' rule,
+# read access to infrared receivers only, is tavrel's; the one that lets the
+# user at the screen type and point through /dev/uinput, with any program,
+# is a package of its own that a user chooses to install.
 set(TAVREL_UDEV_RULES_DIR ${CMAKE_INSTALL_PREFIX}/lib/udev/rules.d
     CACHE PATH "Where the udev rules of packaging/udev are installed")
-file(GLOB udev_rules CONFIGURE_DEPENDS ${packaging}/udev/*.rules)
-if(udev_rules)
-    install(FILES ${udev_rules} DESTINATION ${TAVREL_UDEV_RULES_DIR})
-endif()
+install(FILES ${packaging}/udev/70-tavrel-lirc.rules DESTINATION ${TAVREL_UDEV_RULES_DIR})
+install(FILES ${packaging}/udev/70-tavrel-uinput.rules DESTINATION ${TAVREL_UDEV_RULES_DIR}
+        COMPONENT uinput_access)
 
 include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

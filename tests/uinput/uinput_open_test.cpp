@@ -24,6 +24,7 @@ TEST(UinputOpen, SaysWhatToDoForEachReason) {
         std::string says;
     } const cases[] = {
         {dir.file("missing"), false, "modprobe uinput"},
+        {locked, true, "Install the package tavrel-uinput-access"},
         {locked, true, "70-tavrel-uinput.rules"},
         {locked, true, "log out and in again"},
         {plainFile, false, "Cannot make the virtual keyboard and pointer through"},

@@ -68,10 +68,12 @@ std::string OpenProblem(const std::string& path, int error) {
     const std::string consequence = "keystrokes and pointer actions are not sent.";
     if (error == EACCES || error == EPERM) {
         return "No permission to use " + path + ": " + consequence +
-               " The udev rule 70-tavrel-uinput.rules that comes with the package gives it to "
-               "the user at the screen (copy it to /etc/udev/rules.d when Tavrel was not "
-               "installed from the package), or add your user to a group that may write " +
-               path + "; then log out and in again, or restart the computer.";
+               " Install the package tavrel-uinput-access: its udev rule gives " + path +
+               " to the user at the screen, and so to every program of that user, which is why "
+               "it comes apart from Tavrel. Without the package, copy its rule "
+               "70-tavrel-uinput.rules to /etc/udev/rules.d and restart the computer, or add "
+               "your user to a group that may write " +
+               path + " and log out and in again.";
     }
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
         return path + " is missing: " + consequence +
