@@ -3,7 +3,7 @@
 
 #include "app/null_desktop.h"
 #include "platform/event_loop_wait.h"
-#include "platform/uinput/uinput_input.h"
+#include "platform/uinput/keymap_input.h"
 #include "platform/wayland/wayland_backend.h"
 #include "platform/x11/x11_backend.h"
 
@@ -14,7 +14,7 @@ namespace {
 // display when one can be opened.
 class UinputBackend final : public DesktopBackend {
 public:
-    UinputBackend(std::unique_ptr<UinputInput> input, std::unique_ptr<EventLoopWait> wait,
+    UinputBackend(std::unique_ptr<KeymapInput> input, std::unique_ptr<EventLoopWait> wait,
                   std::unique_ptr<X11Backend> windows)
         : wait_(std::move(wait)), input_(std::move(input)), windows_(std::move(windows)) {}
 
@@ -38,7 +38,7 @@ public:
 
 private:
     std::unique_ptr<EventLoopWait> wait_;
-    std::unique_ptr<UinputInput> input_;
+    std::unique_ptr<KeymapInput> input_;
     std::unique_ptr<X11Backend> windows_;
     NullDesktop noDesktop_;
     NullSound noSound_;
@@ -61,7 +61,7 @@ DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment
                 return WaylandBackend::Open(options);
             }
             auto wait = std::make_unique<EventLoopWait>();
-            UinputInput::OpenResult input = UinputInput::Open(*wait);
+            KeymapInput::OpenResult input = KeymapInput::OpenUinput(*wait);
             if (!input.input) {
                 return {nullptr, std::move(input.problem)};
             }

@@ -129,15 +129,30 @@ UinputDevices::UinputDevices(UniqueFd keyboard, UniqueFd pointer)
       created_(std::chrono::steady_clock::now()) {}
 
 bool UinputDevices::Key(unsigned code, bool press) {
-    return WriteFrame(keyboard_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)});
+    return Written(
+        WriteFrame(keyboard_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)}));
 }
 
 bool UinputDevices::Button(unsigned code, bool press) {
-    return WriteFrame(pointer_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)});
+    return Written(
+        WriteFrame(pointer_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)}));
 }
 
 bool UinputDevices::Move(int dx, int dy) {
-    return WriteFrame(pointer_.get(), {Event(EV_REL, REL_X, dx), Event(EV_REL, REL_Y, dy)});
+    return Written(
+        WriteFrame(pointer_.get(), {Event(EV_REL, REL_X, dx), Event(EV_REL, REL_Y, dy)}));
+}
+
+bool UinputDevices::Written(bool written) {
+    if (!written) {
+        error_ = errno;
+    }
+    return written;
+}
+
+std::string UinputDevices::Failure() const {
+    return std::string("the kernel refused an event of the virtual devices: ") +
+           std::strerror(error_);
 }
 
 KeyLocks UinputDevices::Locks() {

@@ -7,9 +7,10 @@
 #include "platform/read_watch.h"
 #include "platform/split_input.h"
 #include "platform/trace.h"
-#include "platform/uinput/uinput_input.h"
+#include "platform/uinput/keymap_input.h"
 #include "platform/wayland/foreign_toplevels.h"
 #include "platform/wayland/seat_keymap.h"
+#include "platform/wayland/silent_sound.h"
 #include "platform/wayland/virtual_keyboard.h"
 #include "platform/wayland/virtual_keymap.h"
 #include "platform/wayland/virtual_pointer.h"
@@ -24,12 +25,6 @@ namespace {
 
 constexpr char kNoWindowList[] =
     "This desktop does not let programs list or activate other programs' windows.";
-
-// Wayland has no bell a client may ring.
-class SilentSound final : public Sound {
-public:
-    void Beep() override {}
-};
 
 }  // namespace
 
@@ -108,20 +103,12 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
 
     std::string uinputProblem;
     if (!keyboard_ || !pointer_) {
-        UinputInput::OpenResult opened = UinputInput::Open(wait_, options.uinputPath);
+        KeymapInput::OpenResult opened = KeymapInput::OpenUinput(wait_, options.uinputPath);
         uinputProblem = opened.problem;
         uinput_ = std::move(opened.input);
         if (uinput_ && seat != nullptr) {
             // Kernel devices type on the keymap the compositor gives its clients.
-            seatKeymap_ = std::make_unique<SeatKeymap>(
-                seat,
-                [this](std::string_view text) {
-                    const std::string refused = uinput_->SetKeymap(text);
-                    if (!refused.empty()) {
-                        TraceEvent([&] { return "keys: the desktop's keymap: " + refused; });
-                    }
-                },
-                [this](unsigned layout) { uinput_->SetActiveLayout(layout); });
+            seatKeymap_ = SeatKeymap::Feeding(seat, *uinput_);
             connection.Roundtrip();
             connection.Roundtrip();
         }

@@ -17,7 +17,7 @@ class ForeignToplevels;
 class ReadWatch;
 class ReadWatchFactory;
 class SeatKeymap;
-class UinputInput;
+class KeymapInput;
 class VirtualKeyboard;
 class VirtualPointer;
 class WaylandConnection;
@@ -64,7 +64,7 @@ private:
     std::unique_ptr<WaylandConnection> connection_;
     std::unique_ptr<VirtualKeyboard> keyboard_;
     std::unique_ptr<VirtualPointer> pointer_;
-    std::unique_ptr<UinputInput> uinput_;
+    std::unique_ptr<KeymapInput> uinput_;
     std::unique_ptr<SeatKeymap> seatKeymap_;
     std::unique_ptr<Input> input_;
     std::unique_ptr<WaylandDesktop> desktop_;
