@@ -3,8 +3,11 @@
 
 #include "app/null_desktop.h"
 #include "platform/event_loop_wait.h"
+#include "platform/gnome/gnome_backend.h"
+#include "platform/plasma/plasma_backend.h"
 #include "platform/uinput/keymap_input.h"
 #include "platform/wayland/wayland_backend.h"
+#include "platform/wayland/wayland_connection.h"
 #include "platform/x11/x11_backend.h"
 
 namespace tavrel {
@@ -46,6 +49,32 @@ private:
 
 }  // namespace
 
+Compositor IdentifyCompositor(const std::string& waylandDisplay) {
+    std::string problem;
+    const std::unique_ptr<WaylandConnection> connection =
+        waylandDisplay.empty() ? nullptr
+                               : WaylandConnection::Connect(waylandDisplay.c_str(), &problem);
+    if (!connection) {
+        return Compositor::Other;
+    }
+    // mutter's own shell protocol; KWin's shell protocol, or its fake input
+    // for a program it trusts.
+    if (connection->Offers("gtk_shell1")) {
+        return Compositor::Gnome;
+    }
+    if (connection->Offers("org_kde_plasma_shell") ||
+        connection->Offers("org_kde_kwin_fake_input")) {
+        return Compositor::Plasma;
+    }
+    return Compositor::Other;
+}
+
+DesktopEnvironment ProbeDesktopEnvironment() {
+    DesktopEnvironment environment = DesktopEnvironment::FromProcess();
+    environment.compositor = IdentifyCompositor(environment.waylandDisplay);
+    return environment;
+}
+
 DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment& environment) {
     switch (kind) {
         case BackendKind::X11: {
@@ -54,6 +83,10 @@ DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment
         }
         case BackendKind::Wayland:
             return WaylandBackend::Open({});
+        case BackendKind::Gnome:
+            return GnomeBackend::Open({});
+        case BackendKind::Plasma:
+            return PlasmaBackend::Open({});
         case BackendKind::Uinput: {
             if (!environment.waylandDisplay.empty()) {
                 WaylandBackend::Options options;
