@@ -36,6 +36,7 @@ TEST_F(DesktopChoiceOnCompositor, TheDesktopsOwnWayIsChosenAndAFailedOneGivesWay
         const char* problem;  // in the first problem told; nullptr: none told
     } cases[] = {
         {"sway", "", BackendKind::Wayland, nullptr},
+        {"sway", "uinput", BackendKind::Wayland, "/dev/uinput"},
         {"sway", "gnome", BackendKind::Wayland, "GNOME's remote desktop"},
         {"sway", "plasma", BackendKind::Wayland, "KWin offers its fake input only"},
         {"mutter", "", BackendKind::Gnome, nullptr},
