@@ -52,7 +52,9 @@ DesktopBackendOpen WaylandBackend::Open(const Options& options) {
         backend.reset(new WaylandBackend());
         problem = backend->Build(options, false);
     }
-    if (!backend->connection_) {
+    // Without a display, or without the kernel devices asked for, another
+    // way in may serve: the chooser goes on.
+    if (!backend->connection_ || (options.useUinput && !backend->uinput_)) {
         result.problem = problem;
         return result;
     }

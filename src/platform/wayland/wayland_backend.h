@@ -33,8 +33,9 @@ public:
         std::string uinputPath = "/dev/uinput";
     };
 
-    // Null, with the reason, only when the display cannot be reached; a
-    // backend that cannot send keys or list windows comes with a warning.
+    // Null, with the reason, when the display cannot be reached, or when
+    // uinput was asked for and cannot be used; a backend that cannot send
+    // keys or list windows comes with a warning.
     static DesktopBackendOpen Open(const Options& options);
 
     ~WaylandBackend() override;
