@@ -68,5 +68,29 @@ TEST_F(X11OnWayland, NativeClientsGetNoKeysAndOnlyXWindowsAreListed) {
     EXPECT_EQ(windows.FindWindow("tavrel native client"), kNoWindow);
 }
 
+// The virtual keyboard has few spare keys (keycodes up to 255, for X
+// clients): a text that needs more characters than it has must not give a key
+// a new keysym before the X client has read what was typed on it, or the
+// client reads the old key through the new keymap.
+TEST_F(X11OnWayland, AnXClientReadsEveryCharacterOfALongTextOutsideTheLayout) {
+    TestWindow x("tavrel xwayland typing target");
+    Focus("tavrel xwayland typing target");
+    ASSERT_TRUE(x.WaitFor([](const WindowRecords& r) { return r.focused; }));
+    std::string text;
+    for (int c = 0xE0; c <= 0xFF; ++c) {
+        if (c != 0xF7) {
+            text += static_cast<char>(c);
+        }
+    }
+    text += text;
+    compositor->input().StartOfKeys();
+    for (const char c : text) {
+        compositor->input().TypeCharacter(static_cast<unsigned char>(c));
+    }
+    x.WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= text.size(); },
+              std::chrono::seconds(10));
+    EXPECT_EQ(TypedText(x.records()), text);
+}
+
 }  // namespace
 }  // namespace tavrel::test
