@@ -21,6 +21,7 @@
 #include <linux/input-event-codes.h>
 #include <systemd/sd-bus.h>
 
+#include "platform/event_loop_wait.h"
 #include "platform/gnome/remote_desktop.h"
 #include "platform/wayland/virtual_keyboard.h"
 #include "platform/wayland/virtual_keymap.h"
@@ -60,10 +61,11 @@ int HoldKeyboard() {
         std::fprintf(stderr, "wayland-helper: no virtual keyboard: %s\n", problem.c_str());
         return 1;
     }
+    tavrel::EventLoopWait wait;
     tavrel::VirtualKeyboard keyboard(
         *connection,
         zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, connection->seat()),
-        std::move(keymap));
+        std::move(keymap), wait);
     keyboard.SendKeymap();
     if (!connection->Roundtrip()) {
         return 1;

@@ -81,7 +81,7 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
         if (keymap && manager != nullptr) {
             keyboard_ = std::make_unique<VirtualKeyboard>(
                 connection, zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat),
-                std::move(keymap));
+                std::move(keymap), wait_);
             // The keymap goes first: a keyboard without one may not send keys.
             keyboard_->SendKeymap();
         }
