@@ -272,5 +272,40 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
     EXPECT_EQ(dir.get("tavrel.log"), logged);
 }
 
+// sway shows the window of a program in running mode without a tray (it
+// ignores the minimise), so the window can get the focus back.
+class ProgramOnSway : public ProgramOnWayland {
+protected:
+    void SetUp() override {
+        if (Compositor() != "sway") {
+            GTEST_SKIP() << "only sway hands the focus to a minimised window";
+        }
+        ProgramOnWayland::SetUp();
+    }
+};
+
+// Without a tray, the compositor hands the focus on when the remote closes
+// the active window, perhaps to the program's own: that is no user coming
+// back to it, and running mode goes on.
+TEST_F(ProgramOnSway, TheFocusHandedBackByAClosedWindowLeavesRunningModeAsItWas) {
+    ASSERT_TRUE(irsim->waitUntil([&] { return irsim->events("rx").size() >= 2; }, 20000))
+        << program->output();
+    // The program starts in running mode; its window, shown for want of a
+    // tray, had the focus last before the target came.
+    const WindowHandle own = Listed("Tavrel 3.0 (Activated - COM2)");
+    ASSERT_NE(own, kNoWindow) << program->output();
+    ASSERT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == own; }));
+    auto target = std::make_unique<test::WaylandTestWindow>(kTarget);
+    ASSERT_TRUE(target->WaitFor([](const WindowRecords& r) { return r.focused; }));
+
+    Press(kCommands[5].code);
+    ASSERT_TRUE(target->WaitFor([](const WindowRecords& r) { return r.closeRequested; }))
+        << program->output();
+    ASSERT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == own; }))
+        << "the compositor handed the focus elsewhere";
+    Press(kCommands[2].code);
+    EXPECT_TRUE(LogHas("Right")) << "the press ran in editing mode" << program->output();
+}
+
 }  // namespace
 }  // namespace tavrel::testing
