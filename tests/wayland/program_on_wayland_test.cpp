@@ -14,6 +14,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <thread>
+
+#include "app/focus_moves.h"
 #include "irsim_process.h"
 #include "platform/plasma/plasma_backend.h"
 #include "platform/wayland/wayland_backend.h"
@@ -261,7 +264,14 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
     EXPECT_EQ(program->output().find("not posted"), std::string::npos) << program->output();
 
     // Without a tray, coming back to the program's window is the way back to
-    // editing: a press then only selects its command.
+    // editing: a press then only selects its command. (KWin minimises the
+    // window, which Plasma's own tray would hide instead.)
+    if (compositor != "sway") {
+        return;
+    }
+    // The user comes back a while after the last press: a move of the focus
+    // right after one is the desktop's answer to what the command did.
+    std::this_thread::sleep_for(FocusMovesWatch::kHandOver);
     desktop->RaiseAndActivate(own);
     const std::string logged = dir.get("tavrel.log");
     Press(kCommands[0].code);
