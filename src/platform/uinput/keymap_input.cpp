@@ -88,11 +88,10 @@ void KeymapInput::Settle() {
 }
 
 void KeymapInput::Noted(bool handed) {
-    lastFailed_ = !handed;
     if (handed || std::exchange(failureTraced_, true)) {
         return;
     }
-    TraceEvent([this] { return "keys: " + devices_->Failure(); });
+    TraceEvent([this] { return "keys: not sent: " + devices_->Failure(); });
 }
 
 void KeymapInput::Send(unsigned code, bool press) {
@@ -247,6 +246,7 @@ bool KeymapInput::TypeCharacter(unsigned char ch) {
 }
 
 void KeymapInput::StartOfKeys() {
+    failureTraced_ = false;          // each run of keys says whether its keys were lost
     textLocks_ = devices_->Locks();  // Caps Lock may have changed since the last run
 }
 

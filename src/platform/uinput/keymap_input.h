@@ -53,10 +53,6 @@ public:
 
     KeyDevices& devices() { return *devices_; }
 
-    // Whether the last key or pointer event was handed on, and since when
-    // one was not (for the trace of a press whose keys were lost).
-    bool lastFailed() const { return lastFailed_; }
-
 private:
     KeyStroke ForVirtualKey(std::uint8_t vk);
     void Tap(const KeyStroke& stroke, bool release);
@@ -77,8 +73,7 @@ private:
     std::array<unsigned, 256> namedByPosition_{};
     bool shiftDown_ = false;
     bool settled_ = false;
-    bool failureTraced_ = false;
-    bool lastFailed_ = false;
+    bool failureTraced_ = false;  // in this run of keys
 };
 
 struct KeymapInput::OpenResult {

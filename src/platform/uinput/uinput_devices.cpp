@@ -69,9 +69,10 @@ std::string OpenProblem(const std::string& path, int error) {
     if (error == EACCES || error == EPERM) {
         return "No permission to use " + path + ": " + consequence +
                " The udev rule 70-tavrel-uinput.rules that comes with the package gives it to "
-               "the user at the screen (copy it to /etc/udev/rules.d when Tavrel was not "
-               "installed from the package), or add your user to a group that may write " +
-               path + "; then log out and in again, or restart the computer.";
+               "the user at the screen; a copy built from source has it in its source folder "
+               "as packaging/udev/70-tavrel-uinput.rules, to be copied to /etc/udev/rules.d. "
+               "Or add your user to a group that may write " +
+               path + ". Then log out and in again, or restart the computer.";
     }
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
         return path + " is missing: " + consequence +

@@ -128,29 +128,29 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
 
     Input* keys = keyboard_ ? static_cast<Input*>(keyboard_.get()) : uinput_.get();
     Input* pointer = pointer_ ? static_cast<Input*>(pointer_.get()) : uinput_.get();
-    input_ = std::make_unique<SplitInput>(keys, pointer);
     const bool windows = toplevels != nullptr;
-    desktop_ = std::make_unique<WaylandDesktop>(connection, std::move(toplevels), *input_, wait_);
-    sound_ = std::make_unique<SilentSound>();
-
     const std::string noDevices =
         (seat == nullptr ? std::string("The Wayland display has no seat. ") : std::string()) +
         uinputProblem;
     if (keys == nullptr) {
         capabilities_.keys = Ability::No(
-            options.useUinput ? noDevices
-                              : "The compositor offers no virtual keyboard, and " + noDevices);
+            (options.useUinput ? "" : "The compositor offers no virtual keyboard. ") + noDevices);
     }
     if (pointer == nullptr) {
         capabilities_.pointer = Ability::No(
-            options.useUinput ? noDevices
-                              : "The compositor offers no virtual pointer, and " + noDevices);
+            (options.useUinput ? "" : "The compositor offers no virtual pointer. ") + noDevices);
     }
     if (!windows) {
         capabilities_.windows = Ability::No(kNoWindowList);
     }
+    input_ = std::make_unique<SplitInput>(keys, pointer, capabilities_.keys.reason,
+                                          capabilities_.pointer.reason);
+    desktop_ = std::make_unique<WaylandDesktop>(connection, std::move(toplevels), *input_, wait_);
+    sound_ = std::make_unique<SilentSound>();
+
     if (keys == nullptr || pointer == nullptr) {
-        return keys == nullptr ? capabilities_.keys.reason : capabilities_.pointer.reason;
+        return (keys == nullptr ? capabilities_.keys.reason : capabilities_.pointer.reason) +
+               (windows ? "" : " Windows cannot be listed or activated either.");
     }
     return {};
 }
