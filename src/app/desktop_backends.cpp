@@ -57,9 +57,11 @@ Compositor IdentifyCompositor(const std::string& waylandDisplay) {
     if (!connection) {
         return Compositor::Other;
     }
-    // mutter's own shell protocol; KWin's shell protocol, or its fake input
-    // for a program it trusts.
-    if (connection->Offers("gtk_shell1")) {
+    // mutter's own shell protocol (phoc offers it too, beside the wlroots
+    // input protocols mutter lacks); KWin's shell protocol, or its fake
+    // input for a program it trusts.
+    if (connection->Offers("gtk_shell1") &&
+        !connection->Offers("zwp_virtual_keyboard_manager_v1")) {
         return Compositor::Gnome;
     }
     if (connection->Offers("org_kde_plasma_shell") ||
