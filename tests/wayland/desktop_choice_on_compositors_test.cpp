@@ -12,8 +12,12 @@
 
 #include "app/desktop_backends.h"
 #include "app/desktop_choice.h"
+#include "child_process.h"
+#include "platform/gnome/gnome_backend.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/trace.h"
 #include "platform/wayland/wayland_backend.h"
+#include "temp_dir.h"
 #include "wayland_test_window.h"
 
 namespace tavrel::test {
@@ -129,6 +133,27 @@ TEST_F(DesktopChoiceOnCompositor, EveryReasonToldReadsAsSentencesAndClaimsNoMore
     opened.backend->input().TypeCharacter('a');
     ASSERT_FALSE(trace.lines.empty());
     EXPECT_EQ(trace.lines.front().rfind("keys: not sent: ", 0), 0u) << trace.lines.front();
+}
+
+// A bus service that takes GNOME's name and never answers costs the start no
+// more than the backend's deadline, and the next way serves.
+TEST_F(DesktopChoiceOnCompositor, AGnomeServiceThatNeverAnswersIsGivenUpOnInTime) {
+    if (std::string(std::getenv("TAVREL_COMPOSITOR")) != "kwin") {
+        GTEST_SKIP() << "needs a session bus without mutter (scripts/waystack --kwin)";
+    }
+    testing::TempDir dir;
+    const UniqueFd out(open(dir.file("helper.out").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    testing::ChildProcess silent;
+    ASSERT_TRUE(silent.start({TAVREL_WAYLAND_HELPER, "silent-gnome"},
+                             testing::ChildStreams{.output = out.get()}));
+    ASSERT_TRUE(
+        WaitUntil([&] { return dir.get("helper.out").find("ready") != std::string::npos; }));
+    GnomeBackend::Options options;
+    options.longest = std::chrono::milliseconds(300);
+    const DesktopBackendOpen opened = GnomeBackend::Open(options);
+    EXPECT_EQ(opened.backend, nullptr);
+    EXPECT_NE(opened.problem.find("did not make a session"), std::string::npos) << opened.problem;
+    ExpectSentences(opened.problem);
 }
 
 }  // namespace

@@ -216,7 +216,9 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
         << ::testing::PrintToString(typed(target.records())) << program->output();
     // The window that had the focus has it back.
     if (desktop != nullptr) {
-        EXPECT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == otherId; }));
+        EXPECT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == otherId; }))
+            << "the active window is \"" << desktop->GetWindowText(desktop->GetForegroundWindow())
+            << "\"" << program->output();
     }
 
     target.ClearRecords();

@@ -4,6 +4,8 @@
 //   wayland-helper gnome-keyboard  the same through a GNOME remote desktop session
 //   wayland-helper locale LAYOUT   tells GNOME the keyboard layout, as the
 //                                  system's locale service does
+//   wayland-helper silent-gnome    holds GNOME's remote desktop name on the
+//                                  session bus and never answers a call
 // A seat whose only keyboard comes and goes makes clients drop keys and lose
 // the focus, so the desktop keeps one keyboard for the whole run, as a
 // physical one would be.
@@ -150,6 +152,24 @@ int ServeLocale(const char* layout) {
     return result;
 }
 
+// A hostile peer: GNOME's remote desktop service that takes every call and
+// answers none.
+int ServeSilence() {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0 ||
+        sd_bus_add_fallback(
+            bus, nullptr, "/",
+            [](sd_bus_message*, void*, sd_bus_error*) { return 1; },  // taken, never answered
+            nullptr) < 0 ||
+        sd_bus_request_name(bus, "org.gnome.Mutter.RemoteDesktop", 0) < 0) {
+        std::fprintf(stderr, "wayland-helper: the silent service cannot be offered\n");
+        return 1;
+    }
+    const int result = ServeUntilEnded(bus);
+    sd_bus_flush_close_unref(bus);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -165,8 +185,11 @@ int main(int argc, char* argv[]) {
     if (argc >= 3 && std::strcmp(argv[1], "locale") == 0) {
         return ServeLocale(argv[2]);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "silent-gnome") == 0) {
+        return ServeSilence();
+    }
     std::fprintf(stderr,
                  "usage: wayland-helper ready SECONDS | keyboard | gnome-keyboard | locale "
-                 "LAYOUT\n");
+                 "LAYOUT | silent-gnome\n");
     return 2;
 }
