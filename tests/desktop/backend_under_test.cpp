@@ -66,6 +66,9 @@ public:
     std::unique_ptr<TestClient> NewClient(const std::string& title) override {
         auto client = std::make_unique<WaylandTestWindow>(title);
         titles_[client.get()] = Utf8ToCp1252(title);
+        // A new window takes the focus once it is shown: it is waited for, so
+        // that it takes none away from a window a test activates afterwards.
+        client->WaitFor([](const WindowRecords& r) { return r.focused; });
         return client;
     }
     WindowHandle HandleOf(const TestClient& client) override {

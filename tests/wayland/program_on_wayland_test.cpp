@@ -188,12 +188,13 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
         otherId = Listed("Tavrel wayland other");
     }
     test::WaylandTestWindow target(kTarget);
+    // A new window takes the focus once it is shown: only after that does
+    // the other one come forward, or the target would take it back.
+    ASSERT_TRUE(target.WaitFor([](const WindowRecords& r) { return r.focused; }));
     if (desktop != nullptr) {
         ASSERT_NE(Listed(kTarget), kNoWindow);
         desktop->RaiseAndActivate(otherId);
         ASSERT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == otherId; }));
-    } else {
-        ASSERT_TRUE(target.WaitFor([](const WindowRecords& r) { return r.focused; }));
     }
 
     Press(kCommands[0].code);

@@ -41,7 +41,9 @@ WindowHandle WaylandDesktop::GetForegroundWindow() {
     if (!toplevels_) {
         return kNoWindow;
     }
-    Refresh();
+    // As on X11, a round trip: the window to give the focus back to is the
+    // one that has it now.
+    connection_.Roundtrip();
     for (const WindowList::Window* toplevel : toplevels_->Stacking()) {
         if (toplevel->activated) {
             return toplevel->id;
@@ -111,6 +113,9 @@ void WaylandDesktop::RaiseAndActivate(WindowHandle window) {
 // As on X11: the keys that follow must reach the window just activated. A
 // compositor that refuses costs at most this wait, the program's events running.
 void WaylandDesktop::AwaitActivation(WindowHandle window) {
+    // After a round trip the states told are the compositor's answer to the
+    // request, not what they were before it.
+    connection_.Roundtrip();
     const bool active = wait_.Until(
         [&] {
             Refresh();
