@@ -32,8 +32,17 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/translations)
 endif()
 
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
-install(FILES ${packaging}/org.tavrel.Tavrel.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# KWin lets a program use its fake input and window management when an
+# installed desktop file whose Exec names that very executable, by its full
+# path, asks for them (X-KDE-Wayland-Interfaces): the menu entry names the
+# program where it is installed, which only the install knows (--prefix).
+install(CODE "
+    file(READ \"${packaging}/org.tavrel.Tavrel.desktop\" entry)
+    string(REPLACE \"\nExec=tavrel\n\" \"\nExec=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tavrel\n\"
+           entry \"\${entry}\")
+    file(WRITE \"${CMAKE_BINARY_DIR}/install-desktop/org.tavrel.Tavrel.desktop\" \"\${entry}\")
+    file(INSTALL \"${CMAKE_BINARY_DIR}/install-desktop/org.tavrel.Tavrel.desktop\"
+         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")")
 
 # CHANGELOG.md gives the release notes of the metainfo and the Debian
 # changelog; its newest release must be the version being built.

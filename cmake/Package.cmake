@@ -34,8 +34,8 @@ set(CPACK_DEBIAN_TAVREL_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 # any EWMH window manager and are not a package dependency. Qt's own texts
 # (Yes, No, the file dialog) follow a translation only where Qt's translations
 # are installed. The uinput rule is what Tavrel types with on Wayland
-# desktops without virtual input protocols (GNOME, Plasma); recommended, not
-# required, since it gives the same power to every program of that user.
+# desktops that offer it no way in of their own (weston, cage); recommended,
+# not required, since it gives the same power to every program of that user.
 set(CPACK_DEBIAN_TAVREL_PACKAGE_RECOMMENDS
     "xdg-utils, qt6-translations-l10n, tavrel-uinput-access")
 
@@ -43,12 +43,12 @@ set(CPACK_DEBIAN_UINPUT_ACCESS_DESCRIPTION
     "let the user at the screen type and point through /dev/uinput\n\
 A udev rule that gives the user at the screen write access to /dev/uinput,\n\
 through which Tavrel makes the virtual keyboard and pointer it types and\n\
-points with on Wayland desktops that offer no virtual input of their own,\n\
-such as GNOME and KDE Plasma.\n\
+points with on Wayland desktops that offer it no way in of their own,\n\
+such as weston and cage.\n\
 .\n\
 Any program of that user may then type and point on the whole desktop as\n\
-well, so install this package only where that is wanted. X11 desktops and\n\
-wlroots compositors such as sway do not need it.")
+well, so install this package only where that is wanted. X11 desktops,\n\
+wlroots compositors such as sway, GNOME and KDE Plasma do not need it.")
 set(CPACK_DEBIAN_UINPUT_ACCESS_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_UINPUT_ACCESS_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_DEBIAN_UINPUT_ACCESS_PACKAGE_CONTROL_EXTRA

@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
     // Before any part exists, so that every event of the run is traced.
     const std::unique_ptr<tavrel::Trace> trace = tavrel::TraceFromEnvironment();
     tavrel::InstallTrace(trace.get());
-    const tavrel::DesktopEnvironment environment = tavrel::DesktopEnvironment::FromProcess();
+    const tavrel::DesktopEnvironment environment = tavrel::ProbeDesktopEnvironment();
     tavrel::DesktopChoice chosen =
         tavrel::ChooseDesktop(environment, [&environment](tavrel::BackendKind kind) {
             return tavrel::OpenDesktopBackend(kind, environment);

@@ -155,7 +155,10 @@ bool ActionRunner::RunNextAction(TComando& command) {
         const WindowHandle found = FindWindowByTitlePart(command.TargetWindow);
         if (found == kNoWindow) {
             TraceEvent([&] {
-                const std::string refused = desktop_->windowsUnavailable();
+                std::string refused = desktop_->windowsUnavailable();
+                if (!refused.empty() && refused.back() == '.') {
+                    refused.pop_back();  // the line goes on
+                }
                 return "destination window \"" + command.TargetWindow + "\" " +
                        (refused.empty() ? std::string("not found") : "not looked for: " + refused) +
                        "; the action goes where the focus is";

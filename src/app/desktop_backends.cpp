@@ -3,8 +3,11 @@
 
 #include "app/null_desktop.h"
 #include "platform/event_loop_wait.h"
-#include "platform/uinput/uinput_input.h"
+#include "platform/gnome/gnome_backend.h"
+#include "platform/plasma/plasma_backend.h"
+#include "platform/uinput/keymap_input.h"
 #include "platform/wayland/wayland_backend.h"
+#include "platform/wayland/wayland_connection.h"
 #include "platform/x11/x11_backend.h"
 
 namespace tavrel {
@@ -14,7 +17,7 @@ namespace {
 // display when one can be opened.
 class UinputBackend final : public DesktopBackend {
 public:
-    UinputBackend(std::unique_ptr<UinputInput> input, std::unique_ptr<EventLoopWait> wait,
+    UinputBackend(std::unique_ptr<KeymapInput> input, std::unique_ptr<EventLoopWait> wait,
                   std::unique_ptr<X11Backend> windows)
         : wait_(std::move(wait)), input_(std::move(input)), windows_(std::move(windows)) {}
 
@@ -38,13 +41,41 @@ public:
 
 private:
     std::unique_ptr<EventLoopWait> wait_;
-    std::unique_ptr<UinputInput> input_;
+    std::unique_ptr<KeymapInput> input_;
     std::unique_ptr<X11Backend> windows_;
     NullDesktop noDesktop_;
     NullSound noSound_;
 };
 
 }  // namespace
+
+Compositor IdentifyCompositor(const std::string& waylandDisplay) {
+    std::string problem;
+    const std::unique_ptr<WaylandConnection> connection =
+        waylandDisplay.empty() ? nullptr
+                               : WaylandConnection::Connect(waylandDisplay.c_str(), &problem);
+    if (!connection) {
+        return Compositor::Other;
+    }
+    // mutter's own shell protocol (phoc offers it too, beside the wlroots
+    // input protocols mutter lacks); KWin's shell protocol, or its fake
+    // input for a program it trusts.
+    if (connection->Offers("gtk_shell1") &&
+        !connection->Offers("zwp_virtual_keyboard_manager_v1")) {
+        return Compositor::Gnome;
+    }
+    if (connection->Offers("org_kde_plasma_shell") ||
+        connection->Offers("org_kde_kwin_fake_input")) {
+        return Compositor::Plasma;
+    }
+    return Compositor::Other;
+}
+
+DesktopEnvironment ProbeDesktopEnvironment() {
+    DesktopEnvironment environment = DesktopEnvironment::FromProcess();
+    environment.compositor = IdentifyCompositor(environment.waylandDisplay);
+    return environment;
+}
 
 DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment& environment) {
     switch (kind) {
@@ -54,6 +85,10 @@ DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment
         }
         case BackendKind::Wayland:
             return WaylandBackend::Open({});
+        case BackendKind::Gnome:
+            return GnomeBackend::Open({});
+        case BackendKind::Plasma:
+            return PlasmaBackend::Open({});
         case BackendKind::Uinput: {
             if (!environment.waylandDisplay.empty()) {
                 WaylandBackend::Options options;
@@ -61,7 +96,7 @@ DesktopBackendOpen OpenDesktopBackend(BackendKind kind, const DesktopEnvironment
                 return WaylandBackend::Open(options);
             }
             auto wait = std::make_unique<EventLoopWait>();
-            UinputInput::OpenResult input = UinputInput::Open(*wait);
+            KeymapInput::OpenResult input = KeymapInput::OpenUinput(*wait);
             if (!input.input) {
                 return {nullptr, std::move(input.problem)};
             }

@@ -36,6 +36,10 @@ const char* BackendName(BackendKind kind) {
             return "wayland";
         case BackendKind::Uinput:
             return "uinput";
+        case BackendKind::Gnome:
+            return "gnome";
+        case BackendKind::Plasma:
+            return "plasma";
     }
     return "";
 }
@@ -53,7 +57,8 @@ std::vector<BackendCandidate> BackendOrder(const DesktopEnvironment& environment
     };
     if (!environment.input.empty()) {
         bool known = false;
-        for (BackendKind kind : {BackendKind::X11, BackendKind::Wayland, BackendKind::Uinput}) {
+        for (BackendKind kind : {BackendKind::X11, BackendKind::Wayland, BackendKind::Uinput,
+                                 BackendKind::Gnome, BackendKind::Plasma}) {
             if (environment.input == BackendName(kind)) {
                 add(kind, Quoted("TAVREL_INPUT", environment.input));
                 known = true;
@@ -61,12 +66,18 @@ std::vector<BackendCandidate> BackendOrder(const DesktopEnvironment& environment
         }
         if (!known && problem != nullptr) {
             *problem = Quoted("TAVREL_INPUT", environment.input) +
-                       ", which names no way to reach the desktop (x11, wayland or uinput); "
-                       "it is ignored.";
+                       ", which names no way to reach the desktop (x11, wayland, uinput, gnome "
+                       "or plasma); it is ignored.";
         }
     }
     if (!environment.waylandDisplay.empty()) {
-        add(BackendKind::Wayland, Quoted("WAYLAND_DISPLAY", environment.waylandDisplay));
+        const std::string display = Quoted("WAYLAND_DISPLAY", environment.waylandDisplay);
+        if (environment.compositor == Compositor::Gnome) {
+            add(BackendKind::Gnome, display + ", GNOME's compositor");
+        } else if (environment.compositor == Compositor::Plasma) {
+            add(BackendKind::Plasma, display + ", Plasma's compositor");
+        }
+        add(BackendKind::Wayland, display);
     }
     if (!environment.display.empty()) {
         add(BackendKind::X11, Quoted("DISPLAY", environment.display));
@@ -93,6 +104,7 @@ DesktopChoice ChooseDesktop(const DesktopEnvironment& environment, const Backend
             continue;
         }
         choice.backend = std::move(opened.backend);
+        choice.kind = candidate.kind;
         const DesktopBackend& chosen = *choice.backend;
         TraceEvent([&] {
             return std::string("desktop: chose ") + BackendName(candidate.kind) + ", " +

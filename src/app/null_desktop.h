@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/sound.h"
+#include "platform/trace.h"
 
 namespace tavrel {
 
@@ -15,6 +16,9 @@ public:
     std::int16_t VkKeyScan(unsigned char) override { return -1; }
     std::uint32_t MapVirtualKey(std::uint32_t) override { return 0; }
     bool TypeCharacter(unsigned char) override { return false; }
+    void StartOfKeys() override {
+        TraceEvent([] { return "keys: not sent: no desktop could be reached"; });
+    }
 };
 
 class NullDesktop final : public Desktop {

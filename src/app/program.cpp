@@ -52,8 +52,9 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
       // system turns them back into the system's at its edge.
       settingsFile_(files_, Utf8ToCp1252(programDirectory)),
       comPortOrdinal_(pnCOM2),
-      sendKeys_(desktop.input, desktop.desktop, [] { QCoreApplication::processEvents(); }),
-      runner_(desktop.input, desktop.desktop, processes_, sendKeys_, table_, state_, timers_),
+      watchedDesktop_(desktop.desktop),
+      sendKeys_(desktop.input, watchedDesktop_, [] { QCoreApplication::processEvents(); }),
+      runner_(desktop.input, watchedDesktop_, processes_, sendKeys_, table_, state_, timers_),
       announcingRunner_(runner_, table_, state_, notice_),
       road_({timers_, watches_, table_, sequence_, state_, desktop.sound, files_, runner_,
              announcingRunner_, *this}),

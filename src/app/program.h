@@ -10,6 +10,7 @@
 #include "actions/send_keys.h"
 #include "app/autostart_entry.h"
 #include "app/command_notice.h"
+#include "app/focus_moves.h"
 #include "app/port_activation.h"
 #include "app/qt_timer.h"
 #include "app/tray_icon.h"
@@ -111,6 +112,7 @@ public:
     std::optional<std::string> SaveRun(const ProgramSettings& settings) override;
     bool startsAtLogin() const override;
     std::optional<std::string> setStartAtLogin(bool on) override;
+    bool focusMovedByCommand() const override { return watchedDesktop_.movedJustNow(); }
 
     // --- ConfigurationServices (the port's settings are above)
     bool commandsModified() const override;
@@ -155,6 +157,7 @@ private:
     bool ending_ = false;
     bool settingsProblemReported_ = false;
     PosixProcesses processes_;
+    FocusMovesWatch watchedDesktop_;
     TSendKeys sendKeys_;
     ActionRunner runner_;
     CommandNotice notice_;

@@ -61,11 +61,12 @@ void TFicha::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (MinimiseUnreported() && running_ && !tray_.Available()) {
         // The window's state says nothing here (a compositor may even ignore
-        // the minimise): back to editing when the user comes back to it.
+        // the minimise): back to editing when the user comes back to it, not
+        // when a window a command closed hands the focus on to it.
         if (event->type() == QEvent::ActivationChange && isVisible()) {
             if (!isActiveWindow()) {
                 leftSinceMinimise_ = true;
-            } else if (leftSinceMinimise_) {
+            } else if (leftSinceMinimise_ && !services_.focusMovedByCommand()) {
                 ConfigurarClick();
             }
         }

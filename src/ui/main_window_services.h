@@ -29,6 +29,9 @@ public:
     virtual bool startsAtLogin() const = 0;
     // Writes or removes the autostart entry; the message to show when that failed.
     virtual std::optional<std::string> setStartAtLogin(bool on) = 0;
+    // Whether a command moved the focus just now (a window it closed hands
+    // the focus on, perhaps to this window).
+    virtual bool focusMovedByCommand() const { return false; }
 };
 
 }  // namespace tavrel

@@ -424,7 +424,7 @@ TEST_F(WindowsTest, WhatNoWindowCouldBeFoundForIsTraced) {
         {"", Text("k"), "Player",
          "destination window \"Player\" not found; the action goes where the focus is"},
         {"No list.", Text("k"), "Editor",
-         "destination window \"Editor\" not looked for: No list.; the action goes where the focus "
+         "destination window \"Editor\" not looked for: No list; the action goes where the focus "
          "is"},
         {"No list.", MakePostMessageAction("WM_CLOSE", "", ""), "", "message not posted: No list."},
         {"", MakePostMessageAction("WM_CLOSE", "", ""), "",

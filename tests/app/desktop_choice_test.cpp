@@ -38,6 +38,13 @@ TEST(DesktopChoice, TheOverrideThenWaylandThenX11) {
         {{"x11", "wayland-0", ":0"}, "x11 wayland"},
         {{"uinput", "wayland-0", ":0"}, "uinput wayland x11"},
         {{"wayland", "", ""}, "wayland"},
+        // The desktop's own way in comes before the Wayland protocols.
+        {{"", "wayland-0", ":0", Compositor::Gnome}, "gnome wayland x11"},
+        {{"", "wayland-0", "", Compositor::Plasma}, "plasma wayland"},
+        {{"uinput", "wayland-0", "", Compositor::Plasma}, "uinput plasma wayland"},
+        {{"plasma", "wayland-0", "", Compositor::Gnome}, "plasma gnome wayland"},
+        // Without a Wayland display the compositor tells nothing.
+        {{"", "", ":0", Compositor::Gnome}, "x11"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Order(c.environment), c.order) << c.environment.input;
@@ -45,8 +52,8 @@ TEST(DesktopChoice, TheOverrideThenWaylandThenX11) {
     std::string problem;
     EXPECT_EQ(Order({"xtest", "", ":0"}, &problem), "x11");
     EXPECT_EQ(problem,
-              "TAVREL_INPUT is \"xtest\", which names no way to reach the desktop (x11, wayland or "
-              "uinput); it is ignored.");
+              "TAVREL_INPUT is \"xtest\", which names no way to reach the desktop (x11, wayland, "
+              "uinput, gnome or plasma); it is ignored.");
 }
 
 // A backend that only says what it is and what it cannot do.

@@ -9,6 +9,8 @@
 #include "test_window.h"
 #include "wayland_test_window.h"
 // clang-format off
+#include "platform/gnome/gnome_backend.h"
+#include "platform/plasma/plasma_backend.h"
 #include "platform/wayland/wayland_backend.h"
 #include "platform/x11/x11_backend.h"
 // clang-format on
@@ -58,12 +60,15 @@ private:
 
 class WaylandUnderTest final : public BackendUnderTest {
 public:
-    explicit WaylandUnderTest(std::unique_ptr<DesktopBackend> backend)
-        : backend_(std::move(backend)) {}
+    WaylandUnderTest(std::unique_ptr<DesktopBackend> backend, Target target)
+        : backend_(std::move(backend)), target_(target) {}
     DesktopBackend& backend() override { return *backend_; }
     std::unique_ptr<TestClient> NewClient(const std::string& title) override {
         auto client = std::make_unique<WaylandTestWindow>(title);
         titles_[client.get()] = Utf8ToCp1252(title);
+        // A new window takes the focus once it is shown: it is waited for, so
+        // that it takes none away from a window a test activates afterwards.
+        client->WaitFor([](const WindowRecords& r) { return r.focused; });
         return client;
     }
     WindowHandle HandleOf(const TestClient& client) override {
@@ -71,23 +76,45 @@ public:
         const auto title = titles_.find(&client);
         return title != titles_.end() ? backend_->desktop().FindWindow(title->second) : kNoWindow;
     }
-    // Every window covers the output (scripts/waystack): a nudge brings the
-    // pointer into the active one.
+    // Every window covers the output: a nudge brings the pointer into the
+    // active one.
     void PointerInto(TestClient&) override {
         backend_->input().mouse_event(MOUSEEVENTF_MOVE, 1, 1);
     }
-    bool Minimises() const override { return false; }
+    bool Minimises() const override { return target_ == Target::Plasma; }
+    bool ListsWindows() const override { return target_ != Target::Gnome; }
+    bool TypesOnUserLayout() const override { return target_ != Target::Wayland; }
 
 private:
     std::unique_ptr<DesktopBackend> backend_;
+    Target target_;
     std::map<const TestClient*, std::string> titles_;
 };
 
 }  // namespace
 
 std::string TargetName(Target target) {
-    return target == Target::X11 ? "X11" : "Wayland";
+    switch (target) {
+        case Target::X11:
+            return "X11";
+        case Target::Wayland:
+            return "Wayland";
+        case Target::Gnome:
+            return "Gnome";
+        case Target::Plasma:
+            return "Plasma";
+    }
+    return {};
 }
+
+namespace {
+
+// The compositor of scripts/waystack each Wayland target needs.
+const char* CompositorOf(Target target) {
+    return target == Target::Gnome ? "mutter" : target == Target::Plasma ? "kwin" : "sway";
+}
+
+}  // namespace
 
 std::string MissingDesktop(Target target) {
     if (target == Target::X11) {
@@ -98,7 +125,16 @@ std::string MissingDesktop(Target target) {
         }
         return {};
     }
-    return Set("WAYLAND_DISPLAY") ? "" : "no Wayland display (run under scripts/waystack)";
+    const char* compositor = std::getenv("TAVREL_COMPOSITOR");
+    const std::string needed = CompositorOf(target);
+    if (!Set("WAYLAND_DISPLAY") || (compositor != nullptr && needed != compositor)) {
+        return "no " + needed + " (run under scripts/waystack" +
+               (target == Target::Wayland
+                    ? ""
+                    : " --" + std::string(needed == "kwin" ? "kwin" : "mutter")) +
+               ")";
+    }
+    return {};
 }
 
 bool DesktopRequired(Target target) {
@@ -111,10 +147,13 @@ std::unique_ptr<BackendUnderTest> OpenBackendUnderTest(Target target) {
         EXPECT_NE(opened.backend, nullptr) << opened.problem;
         return opened.backend ? std::make_unique<X11UnderTest>(std::move(opened.backend)) : nullptr;
     }
-    DesktopBackendOpen opened = WaylandBackend::Open({});
+    DesktopBackendOpen opened = target == Target::Gnome    ? GnomeBackend::Open({})
+                                : target == Target::Plasma ? PlasmaBackend::Open({})
+                                                           : WaylandBackend::Open({});
     EXPECT_NE(opened.backend, nullptr) << opened.problem;
     EXPECT_EQ(opened.problem, "");
-    return opened.backend ? std::make_unique<WaylandUnderTest>(std::move(opened.backend)) : nullptr;
+    return opened.backend ? std::make_unique<WaylandUnderTest>(std::move(opened.backend), target)
+                          : nullptr;
 }
 
 }  // namespace tavrel::test

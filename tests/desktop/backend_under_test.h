@@ -14,7 +14,9 @@
 
 namespace tavrel::test {
 
-enum class Target { X11, Wayland };
+// The X11 backend; the Wayland backend on sway; the GNOME backend on mutter;
+// the Plasma backend on KWin.
+enum class Target { X11, Wayland, Gnome, Plasma };
 
 std::string TargetName(Target target);
 
@@ -31,11 +33,19 @@ public:
     virtual void PointerInto(TestClient& client) = 0;
     // Whether the desktop carries out a posted minimise (sway does not).
     virtual bool Minimises() const = 0;
+    // Whether the backend lists windows (GNOME lets none be listed: a new
+    // window there has the focus, and keys go to it).
+    virtual bool ListsWindows() const { return true; }
+    // Whether keys go as key codes of the user's own layout (GNOME, Plasma),
+    // which leaves out what that layout cannot type, dead keys included;
+    // else the backend places any character on a key of its own.
+    virtual bool TypesOnUserLayout() const { return false; }
 };
 
 // Empty when the target's desktop is there; else why not. Under
 // TAVREL_REQUIRE_X=1 or TAVREL_REQUIRE_WAYLAND=1 (as scripts/xstack and
-// scripts/waystack set) a missing desktop is a failure, not a skip.
+// scripts/waystack set) a missing desktop is a failure, not a skip; the
+// Wayland targets each need their own compositor (TAVREL_COMPOSITOR).
 std::string MissingDesktop(Target target);
 bool DesktopRequired(Target target);
 

@@ -10,6 +10,8 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -46,7 +48,7 @@ protected:
             desk_ = own_.get();
             return;
         }
-        // The Wayland backend is kept for the whole run, as the program keeps
+        // A Wayland backend is kept for the whole run, as the program keeps
         // its own: sway 1.7 with XWayland was seen to crash when virtual
         // keyboards came and went between tests.
         static std::unique_ptr<BackendUnderTest> kept;
@@ -67,7 +69,13 @@ protected:
     }
 
     // Waits until the desktop lists and shows the window, then activates it.
+    // Without a window list, a new window has the focus: it is waited for.
     WindowHandle Activate(TestClient& client) {
+        if (!desk_->ListsWindows()) {
+            EXPECT_TRUE(client.WaitFor([](const WindowRecords& r) { return r.focused; }))
+                << "window never got the focus";
+            return kNoWindow;
+        }
         const WindowHandle handle = Listed(client);
         EXPECT_NE(handle, kNoWindow) << "window never listed";
         EXPECT_TRUE(client.WaitFor([](const WindowRecords& r) { return r.mapped; }));
@@ -98,8 +106,15 @@ TEST_P(DesktopContract, LiteralTextArrivesAsTheCharactersItHolds) {
         "e sch\xF6n \xE4\xFF \xC4Zy!/@\x80";
     parts.runner.RunCommandActions(
         parts.Command(MakeTapKeyAction(false, false, false, true, text)));
-    window->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= text.size(); });
-    EXPECT_EQ(TypedText(window->records()), text);
+    // The US layout has none of the letters beyond ASCII, nor the euro
+    // sign; the German one has them all, on keys or through dead keys.
+    std::string expected = text;
+    const char* layout = std::getenv("TAVREL_XKB_LAYOUT");
+    if (desk_->TypesOnUserLayout() && (layout == nullptr || std::string(layout) != "de")) {
+        std::erase_if(expected, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    }
+    window->WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= expected.size(); });
+    EXPECT_EQ(TypedText(window->records()), expected);
 }
 
 TEST_P(DesktopContract, ShortcutsSendTheBaseKeyWithTheirModifiers) {
@@ -184,6 +199,9 @@ TEST_P(DesktopContract, PointerMovesAndClicksArrive) {
 }
 
 TEST_P(DesktopContract, WindowsAreListedActiveFirstAndFoundByExactTitle) {
+    if (!desk_->ListsWindows()) {
+        GTEST_SKIP() << "this desktop lets no program list windows";
+    }
     auto lower = desk_->NewClient("tavrel list lower");
     auto upper = desk_->NewClient("tavrel list upper \xE2\x82\xAC");  // euro sign: 0x80
     const WindowHandle lowerId = Activate(*lower);
@@ -205,6 +223,9 @@ TEST_P(DesktopContract, WindowsAreListedActiveFirstAndFoundByExactTitle) {
 // The destination window comes forward and gets the keys, with modifiers;
 // the window that had the focus gets none.
 TEST_P(DesktopContract, ANamedKeyWithModifiersReachesTheDestinationWindowOnly) {
+    if (!desk_->ListsWindows()) {
+        GTEST_SKIP() << "this desktop lets no program list windows";
+    }
     auto target = desk_->NewClient("tavrel runner target window");
     auto previous = desk_->NewClient("tavrel runner previous window");
     Activate(*target);
@@ -224,6 +245,9 @@ TEST_P(DesktopContract, ANamedKeyWithModifiersReachesTheDestinationWindowOnly) {
 }
 
 TEST_P(DesktopContract, CloseMessagesCloseRealWindows) {
+    if (!desk_->ListsWindows()) {
+        GTEST_SKIP() << "this desktop lets no program list windows";
+    }
     auto byClose = desk_->NewClient("tavrel close target");
     auto bySysCommand = desk_->NewClient("tavrel syscommand close target");
     const WindowHandle closeId = Listed(*byClose);
@@ -242,6 +266,9 @@ TEST_P(DesktopContract, CloseMessagesCloseRealWindows) {
 }
 
 TEST_P(DesktopContract, AMinimiseIsPostedAndUndoneByRestoring) {
+    if (!desk_->ListsWindows()) {
+        GTEST_SKIP() << "this desktop lets no program list windows";
+    }
     auto window = desk_->NewClient("tavrel iconic target");
     const WindowHandle id = Activate(*window);
     ASSERT_FALSE(desktop().IsIconic(id));
@@ -255,7 +282,9 @@ TEST_P(DesktopContract, AMinimiseIsPostedAndUndoneByRestoring) {
     EXPECT_TRUE(WaitUntil([&] { return desktop().GetForegroundWindow() == id; }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DesktopContract, ::testing::Values(Target::X11, Target::Wayland),
+INSTANTIATE_TEST_SUITE_P(Backends, DesktopContract,
+                         ::testing::Values(Target::X11, Target::Wayland, Target::Gnome,
+                                           Target::Plasma),
                          [](const auto& param) { return TargetName(param.param); });
 
 }  // namespace

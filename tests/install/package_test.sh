@@ -76,6 +76,13 @@ zcat "$doc/changelog.Debian.gz" | head -1 | grep -q '^tavrel (3\.0-1) ' ||
     fail "changelog.Debian does not begin with 3.0-1: $(zcat "$doc/changelog.Debian.gz" | head -1)"
 grep -q '^TryExec=tavrel$' "$tmp/root/usr/share/applications/org.tavrel.Tavrel.desktop" ||
     fail "the menu entry has no TryExec"
+# KWin trusts the program whose full path the entry's Exec names with its
+# fake input and window management.
+grep -q '^Exec=/usr/bin/tavrel$' "$tmp/root/usr/share/applications/org.tavrel.Tavrel.desktop" ||
+    fail "the menu entry does not name /usr/bin/tavrel"
+grep -q '^X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,org_kde_plasma_window_management$' \
+    "$tmp/root/usr/share/applications/org.tavrel.Tavrel.desktop" ||
+    fail "the menu entry asks KWin for no fake input and window management"
 "$tmp/root/usr/bin/tavrel-irsim" --help | grep -q '^Usage: tavrel-irsim' ||
     fail "tavrel-irsim does not answer --help"
 

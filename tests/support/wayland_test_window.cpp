@@ -6,12 +6,14 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
+#include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/uinput/xkb_layout.h"
 #include "xdg-shell-client.h"
 
 namespace tavrel::test {
@@ -35,6 +37,12 @@ struct WaylandTestWindow::Client {
     xkb_context* xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     xkb_keymap* keymap = nullptr;
     xkb_state* state = nullptr;
+    // Dead keys compose as in any real client, with the locale's table.
+    xkb_compose_table* composeTable = xkb_compose_table_new_from_locale(
+        xkb, tavrel::XkbComposeLocale(), XKB_COMPOSE_COMPILE_NO_FLAGS);
+    xkb_compose_state* compose =
+        composeTable != nullptr ? xkb_compose_state_new(composeTable, XKB_COMPOSE_STATE_NO_FLAGS)
+                                : nullptr;
 
     ~Client() {
         const auto destroy = [](auto* proxy) {
@@ -59,6 +67,8 @@ struct WaylandTestWindow::Client {
         if (keymap != nullptr) {
             xkb_keymap_unref(keymap);
         }
+        xkb_compose_state_unref(compose);
+        xkb_compose_table_unref(composeTable);
         xkb_context_unref(xkb);
         if (display != nullptr) {
             wl_display_disconnect(display);
@@ -201,6 +211,23 @@ const wl_keyboard_listener kKeyboard = {
         record.press = pressed == WL_KEYBOARD_KEY_STATE_PRESSED;
         record.keycode = key + 8;
         record.keysym = record.typed = xkb_state_key_get_one_sym(c->state, key + 8);
+        if (record.press && c->compose != nullptr &&
+            xkb_compose_state_feed(c->compose, record.keysym) == XKB_COMPOSE_FEED_ACCEPTED) {
+            switch (xkb_compose_state_get_status(c->compose)) {
+                case XKB_COMPOSE_COMPOSING:
+                    record.typed = XKB_KEY_NoSymbol;
+                    break;
+                case XKB_COMPOSE_COMPOSED:
+                    record.typed = xkb_compose_state_get_one_sym(c->compose);
+                    xkb_compose_state_reset(c->compose);
+                    break;
+                case XKB_COMPOSE_CANCELLED:
+                    xkb_compose_state_reset(c->compose);
+                    break;
+                default:
+                    break;
+            }
+        }
         record.state = c->Mods();
         c->owner->Record([&](WindowRecords& r) { r.keys.push_back(record); });
     },
@@ -284,6 +311,9 @@ WaylandTestWindow::WaylandTestWindow(const std::string& title, const std::string
     xdg_toplevel_add_listener(c.toplevel, &kToplevel, &c);
     xdg_toplevel_set_title(c.toplevel, title.c_str());
     xdg_toplevel_set_app_id(c.toplevel, appId.c_str());
+    // Over the whole output, so that the pointer is over it wherever it is
+    // (a tiling compositor fills the output anyway).
+    xdg_toplevel_set_maximized(c.toplevel);
     wl_surface_commit(c.surface);
     wl_display_flush(c.display);
     pump_ = std::thread(&WaylandTestWindow::Pump, this);

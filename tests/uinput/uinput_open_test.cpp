@@ -26,6 +26,8 @@ TEST(UinputOpen, SaysWhatToDoForEachReason) {
         {dir.file("missing"), false, "modprobe uinput"},
         {locked, true, "Install the package tavrel-uinput-access"},
         {locked, true, "70-tavrel-uinput.rules"},
+        // A copy built from source has the rule in its source tree.
+        {locked, true, "packaging/udev/70-tavrel-uinput.rules"},
         {locked, true, "log out and in again"},
         {plainFile, false, "Cannot make the virtual keyboard and pointer through"},
     };

@@ -18,7 +18,8 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/text_encoding.h"
 #include "platform/trace.h"
-#include "platform/uinput/uinput_input.h"
+#include "platform/uinput/keymap_input.h"
+#include "platform/uinput/uinput_devices.h"
 #include "platform/windows.h"
 
 namespace tavrel::test {
@@ -93,7 +94,7 @@ class UinputOnKernel : public ::testing::Test {
 protected:
     // One keyboard and one pointer for the whole run, as the program has.
     static void SetUpTestSuite() {
-        UinputInput::OpenResult opened = UinputInput::Open(wait_);
+        KeymapInput::OpenResult opened = KeymapInput::OpenUinput(wait_);
         ASSERT_TRUE(opened.input) << opened.problem;
         input_ = opened.input.release();
     }
@@ -101,8 +102,10 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(input_, nullptr);
-        keyboard_ = std::make_unique<EventReader>(input_->devices().KeyboardNode());
-        pointer_ = std::make_unique<EventReader>(input_->devices().PointerNode());
+        keyboard_ = std::make_unique<EventReader>(
+            static_cast<UinputDevices&>(input_->devices()).KeyboardNode());
+        pointer_ = std::make_unique<EventReader>(
+            static_cast<UinputDevices&>(input_->devices()).PointerNode());
         ASSERT_TRUE(keyboard_->open() && pointer_->open());
     }
 
@@ -136,13 +139,13 @@ protected:
     }
 
     static EventLoopWait wait_;
-    static UinputInput* input_;
+    static KeymapInput* input_;
     std::unique_ptr<EventReader> keyboard_;
     std::unique_ptr<EventReader> pointer_;
 };
 
 EventLoopWait UinputOnKernel::wait_;
-UinputInput* UinputOnKernel::input_ = nullptr;
+KeymapInput* UinputOnKernel::input_ = nullptr;
 
 TEST_F(UinputOnKernel, DevicesAreAKeyboardAndAPointer) {
     EXPECT_EQ(keyboard_->Name(), "Tavrel virtual keyboard");

@@ -68,5 +68,30 @@ TEST_F(X11OnWayland, NativeClientsGetNoKeysAndOnlyXWindowsAreListed) {
     EXPECT_EQ(windows.FindWindow("tavrel native client"), kNoWindow);
 }
 
+// The virtual keyboard places what the layout lacks on spare keys (keycodes up
+// to 255, for X clients), giving a key a new keysym when all are taken: an X
+// client that reads a key after that reads it through the new keymap. The
+// keys the US layout leaves empty are 21; with the multimedia keys no
+// virtual key names there are some ninety.
+TEST_F(X11OnWayland, AnXClientReadsEveryCharacterOfALongTextOutsideTheLayout) {
+    TestWindow x("tavrel xwayland typing target");
+    Focus("tavrel xwayland typing target");
+    ASSERT_TRUE(x.WaitFor([](const WindowRecords& r) { return r.focused; }));
+    // The accented letters of Windows-1252, twice: three times as many as
+    // the keys the US layout leaves empty.
+    std::string text;
+    for (int c = 0xC0; c <= 0xFF; ++c) {
+        text += static_cast<char>(c);
+    }
+    text += text;
+    compositor->input().StartOfKeys();
+    for (const char c : text) {
+        compositor->input().TypeCharacter(static_cast<unsigned char>(c));
+    }
+    x.WaitFor([&](const WindowRecords& r) { return Typed(r).size() >= text.size(); },
+              std::chrono::seconds(10));
+    EXPECT_EQ(TypedText(x.records()), text);
+}
+
 }  // namespace
 }  // namespace tavrel::test

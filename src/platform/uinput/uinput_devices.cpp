@@ -71,8 +71,9 @@ std::string OpenProblem(const std::string& path, int error) {
                " Install the package tavrel-uinput-access: its udev rule gives " + path +
                " to the user at the screen, and so to every program of that user, which is why "
                "it comes apart from Tavrel. Without the package, copy its rule "
-               "70-tavrel-uinput.rules to /etc/udev/rules.d and restart the computer, or add "
-               "your user to a group that may write " +
+               "70-tavrel-uinput.rules (in a copy built from source: "
+               "packaging/udev/70-tavrel-uinput.rules) to /etc/udev/rules.d and restart the "
+               "computer, or add your user to a group that may write " +
                path + " and log out and in again.";
     }
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
@@ -131,15 +132,30 @@ UinputDevices::UinputDevices(UniqueFd keyboard, UniqueFd pointer)
       created_(std::chrono::steady_clock::now()) {}
 
 bool UinputDevices::Key(unsigned code, bool press) {
-    return WriteFrame(keyboard_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)});
+    return Written(
+        WriteFrame(keyboard_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)}));
 }
 
 bool UinputDevices::Button(unsigned code, bool press) {
-    return WriteFrame(pointer_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)});
+    return Written(
+        WriteFrame(pointer_.get(), {Event(EV_KEY, static_cast<std::uint16_t>(code), press)}));
 }
 
 bool UinputDevices::Move(int dx, int dy) {
-    return WriteFrame(pointer_.get(), {Event(EV_REL, REL_X, dx), Event(EV_REL, REL_Y, dy)});
+    return Written(
+        WriteFrame(pointer_.get(), {Event(EV_REL, REL_X, dx), Event(EV_REL, REL_Y, dy)}));
+}
+
+bool UinputDevices::Written(bool written) {
+    if (!written) {
+        error_ = errno;
+    }
+    return written;
+}
+
+std::string UinputDevices::Failure() const {
+    return std::string("the kernel refused an event of the virtual devices: ") +
+           std::strerror(error_);
 }
 
 KeyLocks UinputDevices::Locks() {

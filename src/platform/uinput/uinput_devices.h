@@ -8,11 +8,11 @@
 #include <string>
 
 #include "platform/posix/unique_fd.h"
-#include "platform/uinput/xkb_layout.h"
+#include "platform/uinput/key_devices.h"
 
 namespace tavrel {
 
-class UinputDevices {
+class UinputDevices final : public KeyDevices {
 public:
     struct OpenResult;
 
@@ -21,28 +21,33 @@ public:
     static OpenResult Open(const std::string& path = "/dev/uinput");
 
     // One event each, as a frame of its own; false when the kernel refused it.
-    bool Key(unsigned code, bool press);
-    bool Button(unsigned code, bool press);
-    bool Move(int dx, int dy);
+    bool Key(unsigned code, bool press) override;
+    bool Button(unsigned code, bool press) override;
+    bool Move(int dx, int dy) override;
+    std::string Failure() const override;
 
     // The locks as the lights the desktop sets on the keyboard show them.
-    KeyLocks Locks();
+    KeyLocks Locks() override;
 
-    // This side toggled Caps Lock (or Num Lock) and will toggle it back: the
-    // flip of the light the desktop answers with, whenever it comes, says
-    // nothing new.
-    void NoteOwnToggle(bool capsLock);
+    // The flip of the light the desktop answers an own toggle with, whenever
+    // it comes, says nothing new.
+    void NoteOwnToggle(bool capsLock) override;
+
+    // A desktop takes a while to open a new device.
+    std::chrono::steady_clock::time_point readyAt() const override {
+        return created_ + kDeviceSettle;
+    }
+    static constexpr std::chrono::milliseconds kDeviceSettle{200};
 
     // The event nodes the kernel made for the devices (/dev/input/eventN);
     // empty when not found.
     std::string KeyboardNode() const { return EventNode(keyboard_); }
     std::string PointerNode() const { return EventNode(pointer_); }
 
-    std::chrono::steady_clock::time_point created() const { return created_; }
-
 private:
     UinputDevices(UniqueFd keyboard, UniqueFd pointer);
     static std::string EventNode(const UniqueFd& device);
+    bool Written(bool written);
 
     // A lock light as last set, and the flips still owed for own toggles.
     struct Light {
@@ -57,6 +62,7 @@ private:
     Light caps_;
     Light num_;
     std::chrono::steady_clock::time_point created_;
+    int error_ = 0;  // of the last event the kernel refused
 };
 
 struct UinputDevices::OpenResult {

@@ -61,17 +61,6 @@ bool IsModifier(xkb_keysym_t keysym) {
 using State = std::unique_ptr<xkb_state, decltype(&xkb_state_unref)>;
 using ComposeState = std::unique_ptr<xkb_compose_state, decltype(&xkb_compose_state_unref)>;
 
-// The locale whose compose table the desktop's clients use.
-const char* ComposeLocale() {
-    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return value;
-        }
-    }
-    return "C";
-}
-
 // The code point of UTF-8 text holding exactly one; 0 otherwise.
 char32_t SingleCodePoint(const char* utf8) {
     const auto lead = static_cast<unsigned char>(utf8[0]);
@@ -112,6 +101,16 @@ xkb_context* NewContext(std::string* reason) {
 }
 
 }  // namespace
+
+const char* XkbComposeLocale() {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return value;
+        }
+    }
+    return "C";
+}
 
 struct XkbLayout::Table {
     std::unordered_map<xkb_keysym_t, KeyStroke> keysyms;
@@ -286,7 +285,7 @@ void XkbLayout::AddComposed(Table& table) {
     table.composed = true;
     // Read only when a character needs it: most text never does.
     if (compose_ == nullptr) {
-        compose_ = xkb_compose_table_new_from_locale(context_, ComposeLocale(),
+        compose_ = xkb_compose_table_new_from_locale(context_, XkbComposeLocale(),
                                                      XKB_COMPOSE_COMPILE_NO_FLAGS);
     }
     ComposeState state(

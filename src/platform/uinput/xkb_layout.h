@@ -41,6 +41,9 @@ struct KeyLocks {
     friend bool operator==(const KeyLocks&, const KeyLocks&) = default;
 };
 
+// The locale whose compose table the desktop's clients use for dead keys.
+const char* XkbComposeLocale();
+
 class XkbLayout {
 public:
     // From keymap text in the XKB text format, as a compositor sends it (a

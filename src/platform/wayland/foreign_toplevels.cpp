@@ -138,7 +138,7 @@ void ForeignToplevels::OnClosed(void* data, zwlr_foreign_toplevel_handle_v1* han
     }
 }
 
-std::vector<const ForeignToplevels::Toplevel*> ForeignToplevels::Stacking() const {
+std::vector<const WindowList::Window*> ForeignToplevels::Stacking() const {
     std::vector<const Toplevel*> order;
     for (const Toplevel& toplevel : toplevels_) {
         if (toplevel.complete) {
@@ -154,20 +154,20 @@ std::vector<const ForeignToplevels::Toplevel*> ForeignToplevels::Stacking() cons
         }
         return a->createdAt > b->createdAt;
     });
-    return order;
+    return {order.begin(), order.end()};
 }
 
-const ForeignToplevels::Toplevel* ForeignToplevels::Find(WindowHandle id) const {
-    for (const Toplevel& toplevel : toplevels_) {
+const WindowList::Window* ForeignToplevels::Find(WindowHandle id) const {
+    return const_cast<ForeignToplevels*>(this)->Writable(id);
+}
+
+ForeignToplevels::Toplevel* ForeignToplevels::Writable(WindowHandle id) {
+    for (Toplevel& toplevel : toplevels_) {
         if (toplevel.id == id && toplevel.complete) {
             return &toplevel;
         }
     }
     return nullptr;
-}
-
-ForeignToplevels::Toplevel* ForeignToplevels::Writable(WindowHandle id) {
-    return const_cast<Toplevel*>(Find(id));
 }
 
 void ForeignToplevels::Activate(WindowHandle id) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows.h"
+#include "platform/wayland/window_list.h"
 
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
@@ -17,16 +17,10 @@ namespace tavrel {
 
 class WaylandConnection;
 
-class ForeignToplevels {
+class ForeignToplevels final : public WindowList {
 public:
-    struct Toplevel {
-        WindowHandle id = kNoWindow;
+    struct Toplevel : Window {
         zwlr_foreign_toplevel_handle_v1* handle = nullptr;
-        std::string title;  // UTF-8
-        std::string appId;
-        bool activated = false;
-        bool minimized = false;
-        bool maximized = false;
         // When it last became active (0: never seen so) and when it came.
         unsigned long activatedAt = 0;
         unsigned long createdAt = 0;
@@ -37,19 +31,19 @@ public:
     };
 
     ForeignToplevels(WaylandConnection& connection, zwlr_foreign_toplevel_manager_v1* manager);
-    ~ForeignToplevels();
+    ~ForeignToplevels() override;
     ForeignToplevels(const ForeignToplevels&) = delete;
     ForeignToplevels& operator=(const ForeignToplevels&) = delete;
 
     // The windows as far as the protocol tells their stacking: the active
     // one, then the others by when they were last active, the newest first.
-    std::vector<const Toplevel*> Stacking() const;
-    const Toplevel* Find(WindowHandle id) const;
+    std::vector<const Window*> Stacking() const override;
+    const Window* Find(WindowHandle id) const override;
 
-    void Activate(WindowHandle id);
-    void SetMinimized(WindowHandle id, bool minimized);
-    void SetMaximized(WindowHandle id, bool maximized);
-    void Close(WindowHandle id);
+    void Activate(WindowHandle id) override;
+    void SetMinimized(WindowHandle id, bool minimized) override;
+    void SetMaximized(WindowHandle id, bool maximized) override;
+    void Close(WindowHandle id) override;
 
 private:
     static void OnToplevel(void* data, zwlr_foreign_toplevel_manager_v1* manager,

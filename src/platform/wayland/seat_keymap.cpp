@@ -6,6 +6,8 @@
 #include <wayland-client.h>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/trace.h"
+#include "platform/uinput/keymap_input.h"
 
 namespace tavrel {
 
@@ -15,6 +17,18 @@ SeatKeymap::SeatKeymap(wl_seat* seat, std::function<void(std::string_view)> onKe
     static const wl_seat_listener listener = {&SeatKeymap::OnCapabilities,
                                               [](void*, wl_seat*, const char*) {}};
     wl_seat_add_listener(seat_, &listener, this);
+}
+
+std::unique_ptr<SeatKeymap> SeatKeymap::Feeding(wl_seat* seat, KeymapInput& input) {
+    return std::make_unique<SeatKeymap>(
+        seat,
+        [&input](std::string_view text) {
+            const std::string refused = input.SetKeymap(text);
+            if (!refused.empty()) {
+                TraceEvent([&] { return "keys: the desktop's keymap: " + refused; });
+            }
+        },
+        [&input](unsigned layout) { input.SetActiveLayout(layout); });
 }
 
 SeatKeymap::~SeatKeymap() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ struct wl_keyboard;
 struct wl_seat;
 
 namespace tavrel {
+
+class KeymapInput;
 
 class SeatKeymap {
 public:
@@ -22,6 +25,10 @@ public:
     SeatKeymap& operator=(const SeatKeymap&) = delete;
 
     bool received() const { return received_; }
+
+    // The seat's keymap and layout handed to input as they come, so that
+    // the key codes it sends type what it means.
+    static std::unique_ptr<SeatKeymap> Feeding(wl_seat* seat, KeymapInput& input);
 
 private:
     static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include "platform/event_loop_wait.h"
 #include "platform/keys/keysyms.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/trace.h"
@@ -15,8 +16,8 @@
 namespace tavrel {
 
 VirtualKeyboard::VirtualKeyboard(WaylandConnection& connection, zwp_virtual_keyboard_v1* keyboard,
-                                 std::unique_ptr<VirtualKeymap> keymap)
-    : connection_(connection), keyboard_(keyboard), keymap_(std::move(keymap)) {}
+                                 std::unique_ptr<VirtualKeymap> keymap, EventLoopWait& wait)
+    : connection_(connection), keyboard_(keyboard), keymap_(std::move(keymap)), wait_(wait) {}
 
 VirtualKeyboard::~VirtualKeyboard() {
     zwp_virtual_keyboard_v1_destroy(keyboard_);
@@ -39,6 +40,14 @@ void VirtualKeyboard::SendKeymap() {
 
 std::optional<VirtualKeymap::Key> VirtualKeyboard::KeyFor(std::uint32_t keysym) {
     std::optional<VirtualKeymap::Key> key = keymap_->Find(keysym);
+    if (!key && keymap_->PlaceReusesUnread(keysym)) {
+        // Every spare key has typed since the clients last caught up: the
+        // text goes on once the compositor has passed on what came before
+        // and the clients have had a moment to read it.
+        connection_.Roundtrip();
+        wait_.For(kReadTime);
+        keymap_->NoteRead();
+    }
     if (!key) {
         key = keymap_->Place(keysym);
     }

@@ -14,6 +14,7 @@ struct zwp_virtual_keyboard_v1;
 
 namespace tavrel {
 
+class EventLoopWait;
 class WaylandConnection;
 
 class VirtualKeyboard final : public Input {
@@ -21,7 +22,7 @@ public:
     // Takes the keyboard made on the connection's seat; its keymap is sent
     // before the first key.
     VirtualKeyboard(WaylandConnection& connection, zwp_virtual_keyboard_v1* keyboard,
-                    std::unique_ptr<VirtualKeymap> keymap);
+                    std::unique_ptr<VirtualKeymap> keymap, EventLoopWait& wait);
     ~VirtualKeyboard() override;
     VirtualKeyboard(const VirtualKeyboard&) = delete;
     VirtualKeyboard& operator=(const VirtualKeyboard&) = delete;
@@ -35,6 +36,10 @@ public:
     std::uint32_t MapVirtualKey(std::uint32_t vk) override;
     bool TypeCharacter(unsigned char ch) override;
 
+    // How long X clients on XWayland are given to read the keys typed on the
+    // spare keys before one of them gets a new keysym.
+    static constexpr std::chrono::milliseconds kReadTime{40};
+
 private:
     std::optional<VirtualKeymap::Key> KeyFor(std::uint32_t keysym);
     void Send(unsigned code, bool press, std::uint32_t extraMods);
@@ -43,6 +48,7 @@ private:
     WaylandConnection& connection_;
     zwp_virtual_keyboard_v1* keyboard_;
     std::unique_ptr<VirtualKeymap> keymap_;
+    EventLoopWait& wait_;
     unsigned sentGeneration_ = 0;
     VirtualKeymap::Modifiers sentMods_;
     // The key each virtual key went down on, so its release matches.

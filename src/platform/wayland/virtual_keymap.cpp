@@ -4,9 +4,11 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
+
 #include <regex>
 #include <set>
 #include <sstream>
+#include "platform/keys/keysyms.h"
 
 namespace tavrel {
 namespace {
@@ -15,14 +17,15 @@ constexpr unsigned kEvdevOffset = 8;
 // X clients (through XWayland) see keycodes up to 255 only.
 constexpr unsigned kLastXKeycode = 255;
 
-// The keymap text without the keys above keycode 255: XWayland clips them
+// The keymap text without the keys above keycode 255 (XWayland clipped them
 // with a warning on every switch to this keyboard, and sway 1.7 running
-// XWayland was seen to crash when such a keyboard went away.
-std::string WithoutKeysBeyondX(const std::string& text) {
+// XWayland was seen to crash when such a keyboard went away), and without
+// the symbols of the keys in freed, which become spare keys.
+std::string WithoutKeysBeyondX(const std::string& text, const std::set<std::string>& freed) {
     static const std::regex keycode(R"(^\s*<([^>]+)>\s*=\s*(\d+);\s*$)");
     static const std::regex maximum(R"(^\s*maximum\s*=\s*\d+;\s*$)");
     static const std::regex symbols(R"(^\s*key\s+<([^>]+)>.*\};\s*$)");
-    std::set<std::string> dropped;
+    std::set<std::string> dropped = freed;
     std::istringstream lines(text);
     std::string result;
     for (std::string line; std::getline(lines, line);) {
@@ -41,6 +44,24 @@ std::string WithoutKeysBeyondX(const std::string& text) {
     return result;
 }
 
+// A key of the US layout that text may take: one without a symbol, or one of
+// the many multimedia and launcher keys that no virtual key names. X clients
+// see 21 free keys only; with these there are some ninety, so that a text
+// hardly ever needs a key again.
+bool FreeForText(xkb_keymap* keymap, xkb_keycode_t code, bool* holdsSymbol) {
+    const xkb_keysym_t* syms = nullptr;
+    const int count = xkb_keymap_key_get_syms_by_level(keymap, code, 0, 0, &syms);
+    *holdsSymbol = count > 0;
+    if (count == 0) {
+        return true;
+    }
+    constexpr xkb_keysym_t kFirstVendorKeysym = 0x1008FF00;
+    constexpr xkb_keysym_t kLastVendorKeysym = 0x1008FFFF;
+    return count == 1 && xkb_keymap_num_levels_for_key(keymap, code, 0) == 1 &&
+           syms[0] >= kFirstVendorKeysym && syms[0] <= kLastVendorKeysym &&
+           KeysymToVirtualKey(syms[0]) == 0;
+}
+
 }  // namespace
 
 std::unique_ptr<VirtualKeymap> VirtualKeymap::Create(std::string* problem) {
@@ -56,20 +77,25 @@ std::unique_ptr<VirtualKeymap> VirtualKeymap::Create(std::string* problem) {
         *problem = "No US keyboard layout can be compiled (are the XKB data files installed?).";
         return nullptr;
     }
-    char* text = xkb_keymap_get_as_string(us, XKB_KEYMAP_FORMAT_TEXT_V1);
-    std::unique_ptr<VirtualKeymap> keymap(
-        new VirtualKeymap(context, WithoutKeysBeyondX(text != nullptr ? text : "")));
-    std::free(text);
-    // Keys that have a name but no symbol are free for keysyms the text needs.
+    // Keys free for keysyms the text needs.
+    std::vector<Spare> spares;
+    std::set<std::string> freed;
     const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(us), kLastXKeycode);
     for (xkb_keycode_t code = xkb_keymap_min_keycode(us); code <= last; ++code) {
         const char* name = xkb_keymap_key_get_name(us, code);
-        const xkb_keysym_t* syms = nullptr;
-        if (name != nullptr && code >= kEvdevOffset &&
-            xkb_keymap_key_get_syms_by_level(us, code, 0, 0, &syms) == 0) {
-            keymap->spares_.push_back({code - kEvdevOffset, name});
+        bool holdsSymbol = false;
+        if (name != nullptr && code >= kEvdevOffset && FreeForText(us, code, &holdsSymbol)) {
+            spares.push_back({code - kEvdevOffset, name});
+            if (holdsSymbol) {
+                freed.insert(name);
+            }
         }
     }
+    char* text = xkb_keymap_get_as_string(us, XKB_KEYMAP_FORMAT_TEXT_V1);
+    std::unique_ptr<VirtualKeymap> keymap(
+        new VirtualKeymap(context, WithoutKeysBeyondX(text != nullptr ? text : "", freed)));
+    std::free(text);
+    keymap->spares_ = std::move(spares);
     xkb_keymap_unref(us);
     if (!keymap->Compile(problem)) {
         return nullptr;
@@ -166,19 +192,38 @@ std::optional<VirtualKeymap::Key> VirtualKeymap::Find(std::uint32_t keysym,
     return best;
 }
 
-std::optional<VirtualKeymap::Key> VirtualKeymap::Place(std::uint32_t keysym) {
+VirtualKeymap::Spare* VirtualKeymap::Holding(std::uint32_t keysym) {
     for (Spare& spare : spares_) {
         if (spare.keysym == keysym) {
-            spare.lastUse = ++uses_;
-            return Key{spare.code, 0};
+            return &spare;
         }
     }
+    return nullptr;
+}
+
+VirtualKeymap::Spare* VirtualKeymap::Oldest() {
     Spare* oldest = nullptr;
     for (Spare& spare : spares_) {
         if (!down_[spare.code] && (oldest == nullptr || spare.lastUse < oldest->lastUse)) {
             oldest = &spare;
         }
     }
+    return oldest;
+}
+
+bool VirtualKeymap::PlaceReusesUnread(std::uint32_t keysym) const {
+    auto* self = const_cast<VirtualKeymap*>(this);
+    const Spare* oldest = self->Oldest();
+    return self->Holding(keysym) == nullptr && oldest != nullptr && oldest->keysym != 0 &&
+           oldest->lastUse > readUses_;
+}
+
+std::optional<VirtualKeymap::Key> VirtualKeymap::Place(std::uint32_t keysym) {
+    if (Spare* spare = Holding(keysym)) {
+        spare->lastUse = ++uses_;
+        return Key{spare->code, 0};
+    }
+    Spare* oldest = Oldest();
     if (oldest == nullptr) {
         return std::nullopt;
     }

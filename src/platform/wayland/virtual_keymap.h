@@ -43,6 +43,12 @@ public:
     // are taken, never one that is down) and gives that key; the keymap
     // text changes. nullopt when no key is free.
     std::optional<Key> Place(std::uint32_t keysym);
+    // Whether Place would give keysym a key that has typed something since
+    // the last NoteRead: a client that reads that later through the new
+    // keymap (an X client on XWayland does) would read the new keysym.
+    bool PlaceReusesUnread(std::uint32_t keysym) const;
+    // What was typed so far has been read.
+    void NoteRead() { readUses_ = uses_; }
     // The keysym of a key with no modifier.
     std::uint32_t PlainKeysym(unsigned code) const;
 
@@ -77,7 +83,10 @@ private:
         unsigned long lastUse = 0;
     };
     std::vector<Spare> spares_;
+    Spare* Holding(std::uint32_t keysym);
+    Spare* Oldest();
     unsigned long uses_ = 0;
+    unsigned long readUses_ = 0;  // uses_ when the clients last had read everything
     std::array<bool, 256> down_{};
 };
 

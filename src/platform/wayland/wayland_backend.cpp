@@ -7,9 +7,10 @@
 #include "platform/read_watch.h"
 #include "platform/split_input.h"
 #include "platform/trace.h"
-#include "platform/uinput/uinput_input.h"
+#include "platform/uinput/keymap_input.h"
 #include "platform/wayland/foreign_toplevels.h"
 #include "platform/wayland/seat_keymap.h"
+#include "platform/wayland/silent_sound.h"
 #include "platform/wayland/virtual_keyboard.h"
 #include "platform/wayland/virtual_keymap.h"
 #include "platform/wayland/virtual_pointer.h"
@@ -24,12 +25,6 @@ namespace {
 
 constexpr char kNoWindowList[] =
     "This desktop does not let programs list or activate other programs' windows.";
-
-// Wayland has no bell a client may ring.
-class SilentSound final : public Sound {
-public:
-    void Beep() override {}
-};
 
 }  // namespace
 
@@ -57,7 +52,9 @@ DesktopBackendOpen WaylandBackend::Open(const Options& options) {
         backend.reset(new WaylandBackend());
         problem = backend->Build(options, false);
     }
-    if (!backend->connection_) {
+    // Without a display, or without the kernel devices asked for, another
+    // way in may serve: the chooser goes on.
+    if (!backend->connection_ || (options.useUinput && !backend->uinput_)) {
         result.problem = problem;
         return result;
     }
@@ -84,7 +81,7 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
         if (keymap && manager != nullptr) {
             keyboard_ = std::make_unique<VirtualKeyboard>(
                 connection, zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat),
-                std::move(keymap));
+                std::move(keymap), wait_);
             // The keymap goes first: a keyboard without one may not send keys.
             keyboard_->SendKeymap();
         }
@@ -108,20 +105,12 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
 
     std::string uinputProblem;
     if (!keyboard_ || !pointer_) {
-        UinputInput::OpenResult opened = UinputInput::Open(wait_, options.uinputPath);
+        KeymapInput::OpenResult opened = KeymapInput::OpenUinput(wait_, options.uinputPath);
         uinputProblem = opened.problem;
         uinput_ = std::move(opened.input);
         if (uinput_ && seat != nullptr) {
             // Kernel devices type on the keymap the compositor gives its clients.
-            seatKeymap_ = std::make_unique<SeatKeymap>(
-                seat,
-                [this](std::string_view text) {
-                    const std::string refused = uinput_->SetKeymap(text);
-                    if (!refused.empty()) {
-                        TraceEvent([&] { return "keys: the desktop's keymap: " + refused; });
-                    }
-                },
-                [this](unsigned layout) { uinput_->SetActiveLayout(layout); });
+            seatKeymap_ = SeatKeymap::Feeding(seat, *uinput_);
             connection.Roundtrip();
             connection.Roundtrip();
         }
@@ -139,29 +128,29 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
 
     Input* keys = keyboard_ ? static_cast<Input*>(keyboard_.get()) : uinput_.get();
     Input* pointer = pointer_ ? static_cast<Input*>(pointer_.get()) : uinput_.get();
-    input_ = std::make_unique<SplitInput>(keys, pointer);
     const bool windows = toplevels != nullptr;
-    desktop_ = std::make_unique<WaylandDesktop>(connection, std::move(toplevels), *input_, wait_);
-    sound_ = std::make_unique<SilentSound>();
-
     const std::string noDevices =
         (seat == nullptr ? std::string("The Wayland display has no seat. ") : std::string()) +
         uinputProblem;
     if (keys == nullptr) {
         capabilities_.keys = Ability::No(
-            options.useUinput ? noDevices
-                              : "The compositor offers no virtual keyboard, and " + noDevices);
+            (options.useUinput ? "" : "The compositor offers no virtual keyboard. ") + noDevices);
     }
     if (pointer == nullptr) {
         capabilities_.pointer = Ability::No(
-            options.useUinput ? noDevices
-                              : "The compositor offers no virtual pointer, and " + noDevices);
+            (options.useUinput ? "" : "The compositor offers no virtual pointer. ") + noDevices);
     }
     if (!windows) {
         capabilities_.windows = Ability::No(kNoWindowList);
     }
+    input_ = std::make_unique<SplitInput>(keys, pointer, capabilities_.keys.reason,
+                                          capabilities_.pointer.reason);
+    desktop_ = std::make_unique<WaylandDesktop>(connection, std::move(toplevels), *input_, wait_);
+    sound_ = std::make_unique<SilentSound>();
+
     if (keys == nullptr || pointer == nullptr) {
-        return keys == nullptr ? capabilities_.keys.reason : capabilities_.pointer.reason;
+        return (keys == nullptr ? capabilities_.keys.reason : capabilities_.pointer.reason) +
+               (windows ? "" : " Windows cannot be listed or activated either.");
     }
     return {};
 }

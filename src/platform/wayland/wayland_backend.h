@@ -17,7 +17,7 @@ class ForeignToplevels;
 class ReadWatch;
 class ReadWatchFactory;
 class SeatKeymap;
-class UinputInput;
+class KeymapInput;
 class VirtualKeyboard;
 class VirtualPointer;
 class WaylandConnection;
@@ -33,8 +33,9 @@ public:
         std::string uinputPath = "/dev/uinput";
     };
 
-    // Null, with the reason, only when the display cannot be reached; a
-    // backend that cannot send keys or list windows comes with a warning.
+    // Null, with the reason, when the display cannot be reached, or when
+    // uinput was asked for and cannot be used; a backend that cannot send
+    // keys or list windows comes with a warning.
     static DesktopBackendOpen Open(const Options& options);
 
     ~WaylandBackend() override;
@@ -64,7 +65,7 @@ private:
     std::unique_ptr<WaylandConnection> connection_;
     std::unique_ptr<VirtualKeyboard> keyboard_;
     std::unique_ptr<VirtualPointer> pointer_;
-    std::unique_ptr<UinputInput> uinput_;
+    std::unique_ptr<KeymapInput> uinput_;
     std::unique_ptr<SeatKeymap> seatKeymap_;
     std::unique_ptr<Input> input_;
     std::unique_ptr<WaylandDesktop> desktop_;

@@ -7,8 +7,8 @@
 #include "platform/input.h"
 #include "platform/text_encoding.h"
 #include "platform/trace.h"
-#include "platform/wayland/foreign_toplevels.h"
 #include "platform/wayland/wayland_connection.h"
+#include "platform/wayland/window_list.h"
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -19,15 +19,18 @@ constexpr char kNoToplevelList[] =
 
 }  // namespace
 
-WaylandDesktop::WaylandDesktop(WaylandConnection& connection,
-                               std::unique_ptr<ForeignToplevels> toplevels, Input& input,
-                               EventLoopWait& wait)
-    : connection_(connection), toplevels_(std::move(toplevels)), input_(input), wait_(wait) {}
+WaylandDesktop::WaylandDesktop(WaylandConnection& connection, std::unique_ptr<WindowList> toplevels,
+                               Input& input, EventLoopWait& wait, std::string noList)
+    : connection_(connection),
+      toplevels_(std::move(toplevels)),
+      noList_(noList.empty() ? kNoToplevelList : std::move(noList)),
+      input_(input),
+      wait_(wait) {}
 
 WaylandDesktop::~WaylandDesktop() = default;
 
 std::string WaylandDesktop::windowsUnavailable() const {
-    return toplevels_ ? std::string() : kNoToplevelList;
+    return toplevels_ ? std::string() : noList_;
 }
 
 void WaylandDesktop::Refresh() {
@@ -38,8 +41,10 @@ WindowHandle WaylandDesktop::GetForegroundWindow() {
     if (!toplevels_) {
         return kNoWindow;
     }
-    Refresh();
-    for (const ForeignToplevels::Toplevel* toplevel : toplevels_->Stacking()) {
+    // As on X11, a round trip: the window to give the focus back to is the
+    // one that has it now.
+    connection_.Roundtrip();
+    for (const WindowList::Window* toplevel : toplevels_->Stacking()) {
         if (toplevel->activated) {
             return toplevel->id;
         }
@@ -54,19 +59,19 @@ std::vector<WindowHandle> WaylandDesktop::TopLevelWindows() {
     }
     // A round trip, so that a window that just opened is listed as it would be on X11.
     connection_.Roundtrip();
-    for (const ForeignToplevels::Toplevel* toplevel : toplevels_->Stacking()) {
+    for (const WindowList::Window* toplevel : toplevels_->Stacking()) {
         windows.push_back(toplevel->id);
     }
     return windows;
 }
 
 std::string WaylandDesktop::GetWindowText(WindowHandle window) {
-    const ForeignToplevels::Toplevel* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
+    const WindowList::Window* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
     return toplevel != nullptr ? Utf8ToCp1252(toplevel->title) : std::string();
 }
 
 std::string WaylandDesktop::AppId(WindowHandle window) {
-    const ForeignToplevels::Toplevel* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
+    const WindowList::Window* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
     return toplevel != nullptr ? toplevel->appId : std::string();
 }
 
@@ -84,7 +89,7 @@ bool WaylandDesktop::IsIconic(WindowHandle window) {
         return false;
     }
     Refresh();
-    const ForeignToplevels::Toplevel* toplevel = toplevels_->Find(window);
+    const WindowList::Window* toplevel = toplevels_->Find(window);
     return toplevel != nullptr && toplevel->minimized;
 }
 
@@ -108,10 +113,13 @@ void WaylandDesktop::RaiseAndActivate(WindowHandle window) {
 // As on X11: the keys that follow must reach the window just activated. A
 // compositor that refuses costs at most this wait, the program's events running.
 void WaylandDesktop::AwaitActivation(WindowHandle window) {
+    // After a round trip the states told are the compositor's answer to the
+    // request, not what they were before it.
+    connection_.Roundtrip();
     const bool active = wait_.Until(
         [&] {
             Refresh();
-            const ForeignToplevels::Toplevel* toplevel = toplevels_->Find(window);
+            const WindowList::Window* toplevel = toplevels_->Find(window);
             return toplevel == nullptr || toplevel->activated;
         },
         std::chrono::milliseconds(500));
@@ -131,10 +139,10 @@ bool WaylandDesktop::Refuse(WindowHandle window, std::uint32_t message, const ch
 bool WaylandDesktop::PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                                  std::uint32_t /*lParam*/) {
     if (!toplevels_) {
-        return Refuse(window, message, kNoToplevelList);
+        return Refuse(window, message, noList_.c_str());
     }
     Refresh();
-    const ForeignToplevels::Toplevel* toplevel = toplevels_->Find(window);
+    const WindowList::Window* toplevel = toplevels_->Find(window);
     if (toplevel == nullptr) {
         return Refuse(window, message, "the window is gone");
     }

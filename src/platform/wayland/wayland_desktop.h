@@ -1,6 +1,7 @@
-// Top-level windows on Wayland: through the compositor's foreign-toplevel
-// list where it offers one; elsewhere the window functions find nothing and
-// say why. Window messages map onto what the protocol allows.
+// Top-level windows on Wayland: through the compositor's window list where it
+// lets this program see one (foreign toplevels, KWin's window management);
+// elsewhere the window functions find nothing and say why. Window messages
+// map onto what the list allows.
 #pragma once
 
 #include <memory>
@@ -11,16 +12,17 @@
 namespace tavrel {
 
 class EventLoopWait;
-class ForeignToplevels;
 class Input;
+class WindowList;
 class WaylandConnection;
 
 class WaylandDesktop final : public Desktop {
 public:
-    // toplevels may be null (the compositor has no such list). Key messages
-    // posted to the active window are typed with input.
-    WaylandDesktop(WaylandConnection& connection, std::unique_ptr<ForeignToplevels> toplevels,
-                   Input& input, EventLoopWait& wait);
+    // toplevels may be null (the compositor has no such list): noList then
+    // says why, for the user. Key messages posted to the active window are
+    // typed with input.
+    WaylandDesktop(WaylandConnection& connection, std::unique_ptr<WindowList> toplevels,
+                   Input& input, EventLoopWait& wait, std::string noList = {});
     ~WaylandDesktop() override;
 
     WindowHandle GetForegroundWindow() override;
@@ -44,7 +46,8 @@ private:
     bool Refuse(WindowHandle window, std::uint32_t message, const char* why);
 
     WaylandConnection& connection_;
-    std::unique_ptr<ForeignToplevels> toplevels_;
+    std::unique_ptr<WindowList> toplevels_;
+    std::string noList_;
     Input& input_;
     EventLoopWait& wait_;
 };

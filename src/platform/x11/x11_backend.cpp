@@ -27,10 +27,12 @@ X11Backend::OpenResult X11Backend::Open(const char* displayName) {
     OpenResult result;
     Display* display = XOpenDisplay(displayName);
     if (display == nullptr) {
+        // What follows from it depends on whether another way serves: the
+        // chooser tells that.
         const char* name = displayName != nullptr ? displayName : XDisplayName(nullptr);
-        result.problem = std::string("Cannot connect to the X display \"") +
-                         (name != nullptr ? name : "") +
-                         "\": keystrokes, pointer actions and window actions are not available.";
+        result.problem = name == nullptr || *name == '\0'
+                             ? std::string("DISPLAY is not set, so no X display can be reached.")
+                             : std::string("Cannot connect to the X display \"") + name + "\".";
         return result;
     }
     int eventBase = 0;

@@ -1,7 +1,9 @@
-// Keyboard and pointer input through kernel devices, so it reaches every
-// desktop. The desktop reads key codes and applies its own layout, so each
-// character becomes the key, modifier keys and dead keys that this layout
-// types it with; a character the layout cannot type is left out.
+// Keyboard and pointer input as key codes on the desktop's own keymap: the
+// desktop reads key codes and applies its own layout, so each character
+// becomes the key, modifier keys and dead keys that this layout types it
+// with; a character the layout cannot type is left out. The codes go to the
+// desktop through KeyDevices: kernel devices (uinput), which reach every
+// desktop, or a desktop's own way in.
 #pragma once
 
 #include <array>
@@ -12,21 +14,27 @@
 
 #include "platform/event_loop_wait.h"
 #include "platform/input.h"
-#include "platform/uinput/uinput_devices.h"
+#include "platform/uinput/key_devices.h"
 #include "platform/uinput/xkb_layout.h"
 
 namespace tavrel {
 
-class UinputInput final : public Input {
+class KeymapInput final : public Input {
 public:
     struct OpenResult;
 
-    // Makes the devices, with the layout of the XKB_DEFAULT_* environment
-    // (else the system's) until SetKeymap names the desktop's own.
-    static OpenResult Open(EventLoopWait& wait, const std::string& path = "/dev/uinput");
+    // Makes kernel devices through uinput, with the layout of the
+    // XKB_DEFAULT_* environment (else the system's) until SetKeymap names
+    // the desktop's own.
+    static OpenResult OpenUinput(EventLoopWait& wait, const std::string& path = "/dev/uinput");
+
+    // On devices of another kind, with that layout until SetKeymap.
+    static std::unique_ptr<KeymapInput> WithDefaultLayout(std::unique_ptr<KeyDevices> devices,
+                                                          EventLoopWait& wait,
+                                                          std::string* problem);
 
     // layout may be null: then only keys named by position are sent.
-    UinputInput(std::unique_ptr<UinputDevices> devices, std::unique_ptr<XkbLayout> layout,
+    KeymapInput(std::unique_ptr<KeyDevices> devices, std::unique_ptr<XkbLayout> layout,
                 EventLoopWait& wait);
 
     // The desktop's keymap as XKB text, as a compositor sends it with
@@ -43,20 +51,16 @@ public:
     bool TypeCharacter(unsigned char ch) override;
     void StartOfKeys() override;
 
-    UinputDevices& devices() { return *devices_; }
-
-    // How long a new device is left alone before its first event, so that
-    // the desktop has opened it.
-    static constexpr std::chrono::milliseconds kDeviceSettle{200};
+    KeyDevices& devices() { return *devices_; }
 
 private:
     KeyStroke ForVirtualKey(std::uint8_t vk);
     void Tap(const KeyStroke& stroke, bool release);
     void Send(unsigned code, bool press);
     void Settle();
-    void NoteFailure();
+    void Noted(bool handed);
 
-    std::unique_ptr<UinputDevices> devices_;
+    std::unique_ptr<KeyDevices> devices_;
     std::unique_ptr<XkbLayout> layout_;
     EventLoopWait& wait_;
     unsigned activeLayout_ = 0;
@@ -69,11 +73,11 @@ private:
     std::array<unsigned, 256> namedByPosition_{};
     bool shiftDown_ = false;
     bool settled_ = false;
-    bool failureTraced_ = false;
+    bool failureTraced_ = false;  // in this run of keys
 };
 
-struct UinputInput::OpenResult {
-    std::unique_ptr<UinputInput> input;  // null when the devices could not be made
+struct KeymapInput::OpenResult {
+    std::unique_ptr<KeymapInput> input;  // null when the devices could not be made
     std::string problem;                 // English text; empty when all is well
 };
 

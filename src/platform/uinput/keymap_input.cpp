@@ -1,16 +1,15 @@
 // Windows virtual keys and characters as evdev key codes on the layout in
-// force, sent through the virtual keyboard and pointer.
-#include "platform/uinput/uinput_input.h"
+// force, handed to the desktop's keyboard and pointer.
+#include "platform/uinput/keymap_input.h"
 
 #include <linux/input-event-codes.h>
 
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "platform/keys/keysyms.h"
 #include "platform/text_encoding.h"
 #include "platform/trace.h"
+#include "platform/uinput/uinput_devices.h"
 #include "platform/windows.h"
 
 namespace tavrel {
@@ -31,27 +30,32 @@ std::unique_ptr<XkbLayout> DefaultLayout(std::string* problem) {
 
 }  // namespace
 
-UinputInput::OpenResult UinputInput::Open(EventLoopWait& wait, const std::string& path) {
+KeymapInput::OpenResult KeymapInput::OpenUinput(EventLoopWait& wait, const std::string& path) {
     UinputDevices::OpenResult devices = UinputDevices::Open(path);
     OpenResult result;
     if (!devices.devices) {
         result.problem = std::move(devices.problem);
         return result;
     }
-    std::unique_ptr<XkbLayout> layout = DefaultLayout(&result.problem);
-    if (!layout) {
-        result.problem += " Only keys without a character are sent.";
-    }
-    result.input =
-        std::make_unique<UinputInput>(std::move(devices.devices), std::move(layout), wait);
+    result.input = WithDefaultLayout(std::move(devices.devices), wait, &result.problem);
     return result;
 }
 
-UinputInput::UinputInput(std::unique_ptr<UinputDevices> devices, std::unique_ptr<XkbLayout> layout,
+std::unique_ptr<KeymapInput> KeymapInput::WithDefaultLayout(std::unique_ptr<KeyDevices> devices,
+                                                            EventLoopWait& wait,
+                                                            std::string* problem) {
+    std::unique_ptr<XkbLayout> layout = DefaultLayout(problem);
+    if (!layout) {
+        *problem += " Only keys without a character are sent.";
+    }
+    return std::make_unique<KeymapInput>(std::move(devices), std::move(layout), wait);
+}
+
+KeymapInput::KeymapInput(std::unique_ptr<KeyDevices> devices, std::unique_ptr<XkbLayout> layout,
                          EventLoopWait& wait)
     : devices_(std::move(devices)), layout_(std::move(layout)), wait_(wait) {}
 
-std::string UinputInput::SetKeymap(std::string_view xkbText) {
+std::string KeymapInput::SetKeymap(std::string_view xkbText) {
     std::string problem;
     std::unique_ptr<XkbLayout> layout = XkbLayout::FromText(xkbText, &problem);
     if (!layout) {
@@ -63,7 +67,7 @@ std::string UinputInput::SetKeymap(std::string_view xkbText) {
     return {};
 }
 
-void UinputInput::SetActiveLayout(unsigned index) {
+void KeymapInput::SetActiveLayout(unsigned index) {
     activeLayout_ = index;
     if (layout_) {
         layout_->SetActiveLayout(index);
@@ -71,40 +75,34 @@ void UinputInput::SetActiveLayout(unsigned index) {
     namedByPosition_.fill(0);
 }
 
-void UinputInput::Settle() {
+void KeymapInput::Settle() {
     if (settled_) {
         return;
     }
     settled_ = true;
-    const auto ready = devices_->created() + kDeviceSettle;
+    const auto ready = devices_->readyAt();
     const auto now = std::chrono::steady_clock::now();
     if (now < ready) {
         wait_.For(std::chrono::ceil<std::chrono::milliseconds>(ready - now));
     }
 }
 
-void UinputInput::NoteFailure() {
-    if (std::exchange(failureTraced_, true)) {
+void KeymapInput::Noted(bool handed) {
+    if (handed || std::exchange(failureTraced_, true)) {
         return;
     }
-    const int error = errno;
-    TraceEvent([error] {
-        return std::string("keys: the kernel refused an event of the virtual devices: ") +
-               std::strerror(error);
-    });
+    TraceEvent([this] { return "keys: not sent: " + devices_->Failure(); });
 }
 
-void UinputInput::Send(unsigned code, bool press) {
+void KeymapInput::Send(unsigned code, bool press) {
     Settle();
-    if (!devices_->Key(code, press)) {
-        NoteFailure();
-    }
+    Noted(devices_->Key(code, press));
 }
 
 // Presses the key with the modifier keys it needs (Shift only when not held
 // already) and, when release is set, lets go of the key as well. A lock the
 // key needs toggled is toggled back once the key is down.
-void UinputInput::Tap(const KeyStroke& stroke, bool release) {
+void KeymapInput::Tap(const KeyStroke& stroke, bool release) {
     const unsigned lock =
         (stroke.modifiers & kLockKeys) == 0
             ? 0
@@ -135,7 +133,7 @@ void UinputInput::Tap(const KeyStroke& stroke, bool release) {
     toggleLock();
 }
 
-KeyStroke UinputInput::ForVirtualKey(std::uint8_t vk) {
+KeyStroke KeymapInput::ForVirtualKey(std::uint8_t vk) {
     if (namedByPosition_[vk] != 0) {
         return {namedByPosition_[vk], 0};
     }
@@ -156,7 +154,7 @@ KeyStroke UinputInput::ForVirtualKey(std::uint8_t vk) {
     return {};
 }
 
-void UinputInput::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
+void KeymapInput::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
     const bool release = (flags & KEYEVENTF_KEYUP) != 0;
     if (release) {
         const unsigned code = pressedOn_[vk] != 0 ? pressedOn_[vk] : ForVirtualKey(vk).code;
@@ -183,21 +181,20 @@ void UinputInput::keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint3
     }
 }
 
-void UinputInput::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
+void KeymapInput::mouse_event(std::uint32_t flags, std::int32_t dx, std::int32_t dy) {
     Settle();
-    if ((flags & MOUSEEVENTF_MOVE) != 0 && !devices_->Move(dx, dy)) {
-        NoteFailure();
+    if ((flags & MOUSEEVENTF_MOVE) != 0) {
+        Noted(devices_->Move(dx, dy));
     }
     for (const MouseButtonEvent& event : kMouseButtonEvents) {
         constexpr unsigned kButtons[] = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE};
-        if ((flags & event.flag) != 0 &&
-            !devices_->Button(kButtons[static_cast<int>(event.button)], event.press)) {
-            NoteFailure();
+        if ((flags & event.flag) != 0) {
+            Noted(devices_->Button(kButtons[static_cast<int>(event.button)], event.press));
         }
     }
 }
 
-std::int16_t UinputInput::VkKeyScan(unsigned char ch) {
+std::int16_t KeymapInput::VkKeyScan(unsigned char ch) {
     if (!layout_) {
         return -1;
     }
@@ -227,11 +224,11 @@ std::int16_t UinputInput::VkKeyScan(unsigned char ch) {
     return static_cast<std::int16_t>(vk | (shift << 8));
 }
 
-std::uint32_t UinputInput::MapVirtualKey(std::uint32_t vk) {
+std::uint32_t KeymapInput::MapVirtualKey(std::uint32_t vk) {
     return vk > 0xFF ? 0 : ForVirtualKey(static_cast<std::uint8_t>(vk)).code;
 }
 
-bool UinputInput::TypeCharacter(unsigned char ch) {
+bool KeymapInput::TypeCharacter(unsigned char ch) {
     const std::vector<KeyStroke> strokes =
         layout_ ? layout_->ForCharacter(Cp1252ToCodePoint(ch), devices_->Locks())
                 : std::vector<KeyStroke>{};
@@ -248,7 +245,8 @@ bool UinputInput::TypeCharacter(unsigned char ch) {
     return true;
 }
 
-void UinputInput::StartOfKeys() {
+void KeymapInput::StartOfKeys() {
+    failureTraced_ = false;          // each run of keys says whether its keys were lost
     textLocks_ = devices_->Locks();  // Caps Lock may have changed since the last run
 }
 
