@@ -61,7 +61,7 @@ void ReceivingRoad::choose(const std::string& value) {
     }
     std::unique_ptr<Receiver> made;
     if (choice.kind == ReceiverKind::Daemon) {
-        made = std::make_unique<LircdClient>(choice, watches_);
+        made = std::make_unique<LircdClient>(choice, timers_, watches_);
     } else {
         made = CreateLircDeviceReceiver(choice, timers_, watches_);
     }

@@ -42,7 +42,7 @@ protected:
     TempDir dir;
     LircdProcess daemon{dir.path()};
     VirtualClock clock;
-    LircdClient client{ChooseReceiver("lircd:" + dir.file("lircd.socket")), clock};
+    LircdClient client{ChooseReceiver("lircd:" + dir.file("lircd.socket")), clock, clock};
     std::vector<Batch> batches;
     int hangups = 0;
 };
@@ -78,7 +78,7 @@ TEST_F(LircdDaemon, ADaemonThatStopsHangsUpAndOpensAgainOnceBack) {
 
 TEST(LircdAddress, NothingListeningOverTcpIsADaemonNotRunning) {
     VirtualClock clock;
-    LircdClient client{ChooseReceiver("lircd:127.0.0.1:1"), clock};
+    LircdClient client{ChooseReceiver("lircd:127.0.0.1:1"), clock, clock};
     EXPECT_FALSE(client.OpenPort());
     EXPECT_EQ(client.LastFailure().kind, OpenFailure::DaemonNotRunning);
     EXPECT_EQ(client.LastError(), "127.0.0.1:1: the LIRC daemon is not running there");

@@ -76,7 +76,7 @@ private:
 
 }  // namespace
 
-LircdClient::LircdClient(ReceiverChoice address, ReadWatchFactory& watches)
+LircdClient::LircdClient(ReceiverChoice address, TimerFactory&, ReadWatchFactory& watches)
     : address_(std::move(address)), watches_(watches) {}
 
 LircdClient::~LircdClient() {

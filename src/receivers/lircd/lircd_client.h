@@ -8,6 +8,7 @@
 
 #include "platform/posix/unique_fd.h"
 #include "platform/read_watch.h"
+#include "platform/timer.h"
 #include "receivers/lircd/lircd_events.h"
 #include "receivers/receiver.h"
 
@@ -17,9 +18,10 @@ class LircdClient final : public Receiver {
 public:
     // The longest a connection over TCP is waited for: the window waits too.
     static constexpr int kConnectTimeout = 500;
+    static constexpr int kConnectDeadline = kConnectTimeout;
 
     // address: a daemon choice (ChooseReceiver of "lircd:...").
-    LircdClient(ReceiverChoice address, ReadWatchFactory& watches);
+    LircdClient(ReceiverChoice address, TimerFactory& timers, ReadWatchFactory& watches);
     ~LircdClient() override;
 
     bool OpenPort() override;

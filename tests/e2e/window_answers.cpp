@@ -1,0 +1,27 @@
+// The program directory of a daemon's client, and its main window.
+#include "window_answers.h"
+
+#include <vector>
+
+#include "program_process.h"
+
+namespace tavrel::testing {
+
+void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized) {
+    dir.put("tavrel.ini", "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
+                              "\r\n\r\n[Config]\r\narranque=" + (loadMinimized ? "1" : "0") +
+                              "\r\n\r\n[Ports]\r\nCOM2=" + address + "\r\n");
+    dir.put("vorkumel.ini",
+            "[Config]\r\nPuerto=2\r\nNumComandos=2\r\n"
+            "[Comandos]\r\n1=Remote\r\n2=Up\r\n"
+            "[1]\r\nLevel=0\r\n"
+            "[2]\r\nLevel=1\r\nCodigo=0000000000FF18E7\r\n"
+            "0=\xA1SendKeys\xA1NNNNup\r\n");
+}
+
+std::string MainWindow() {
+    const std::vector<std::string> found = FindWindows("--onlyvisible --name '^Tavrel .*[(]'");
+    return found.empty() ? std::string() : found.front();
+}
+
+}  // namespace tavrel::testing

@@ -1,0 +1,23 @@
+// What the tests and benchmark of the window's answers share: a program
+// directory whose COM2 is the LIRC daemon at an address, with one command
+// learned from it, and the main window of the program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "temp_dir.h"
+
+namespace tavrel::testing {
+
+// The code of the one learned command, Remote > Up.
+inline constexpr std::uint64_t kDaemonCode = 0x00FF18E7;
+
+// tavrel.ini and vorkumel.ini: COM2 is address ("lircd:..."), the port opens
+// with the commands file; editing mode, or Load minimized.
+void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized);
+
+// The main window's id, once it is shown; empty before.
+std::string MainWindow();
+
+}  // namespace tavrel::testing

@@ -1,0 +1,68 @@
+// The real program's window keeps answering (_NET_WM_PING, which Qt answers
+// on its GUI thread) whatever the daemon at the other end of its receiver
+// does, and SIGTERM still ends it at once.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "daemon_stand_in.h"
+#include "lircd_process.h"
+#include "program_process.h"
+#include "temp_dir.h"
+#include "window_answers.h"
+#include "window_pinger.h"
+#include "x11_backend_fixture.h"
+
+namespace tavrel::testing {
+namespace {
+
+using test::WaitUntil;
+using Clock = std::chrono::steady_clock;
+
+// Generous: the faults froze the window for 4 to 12 s, or for ever.
+constexpr std::int64_t kLongestFreezeMs = 1000;
+
+class WindowAnswers : public test::X11Test {
+protected:
+    void TearDown() override {
+        if (program && program->running()) {
+            EXPECT_EQ(program->terminate(), 0) << program->output();
+        }
+    }
+
+    // The program in editing mode, its window shown; its COM2 is address.
+    void start(const std::string& address) {
+        PutDaemonPrograms(dir, address, false);
+        program = std::make_unique<ProgramProcess>(dir.path());
+        ASSERT_TRUE(program->start({}, {"TAVREL_TRACE=1"}));
+        ASSERT_TRUE(
+            WaitUntil([&] { return !(window = MainWindow()).empty(); }, std::chrono::seconds(20)))
+            << program->output();
+    }
+
+    TempDir dir;
+    std::unique_ptr<ProgramProcess> program;
+    std::string window;
+};
+
+TEST_F(WindowAnswers, WhileADaemonFloodsItWithPressesAndSigtermEndsItAtOnce) {
+    DaemonStandIn daemon(dir.file("lircd"), DaemonStandIn::Behaviour::Floods,
+                         LircdProcess::EventLine(kDaemonCode, 0, "KEY_UP") + "\n");
+    ASSERT_TRUE(daemon.listening());
+    start("lircd:" + dir.file("lircd"));
+    ASSERT_TRUE(WaitUntil([&] { return daemon.linesWritten() > 1000; }, std::chrono::seconds(20)))
+        << program->output();
+    WindowPinger pinger(std::stoul(window));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    EXPECT_GT(pinger.answers(), 0);
+    EXPECT_LT(pinger.worstGapMs(), kLongestFreezeMs);
+    const Clock::time_point asked = Clock::now();
+    EXPECT_EQ(program->terminate(5000), 0);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count(),
+              1000);
+}
+
+}  // namespace
+}  // namespace tavrel::testing

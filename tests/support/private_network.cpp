@@ -1,0 +1,114 @@
+// unshare, loopback's flags, a silent port 53 and a resolv.conf bound over
+// the system's.
+#include "private_network.h"
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace tavrel::testing {
+namespace {
+
+std::string Failed(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+int Bound(int type) {
+    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(53);
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
+        (type == SOCK_STREAM && listen(fd, 16) != 0)) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+bool EnterPrivateNetwork(std::string& why) {
+    if (geteuid() != 0) {
+        why = "a network namespace of the test's own needs root";
+        return false;
+    }
+    if (unshare(CLONE_NEWNET) != 0) {
+        why = Failed("unshare(CLONE_NEWNET)");
+        return false;
+    }
+    if (!SetLoopbackUp(true)) {
+        why = Failed("loopback up");
+        return false;
+    }
+    return true;
+}
+
+bool SetLoopbackUp(bool up) {
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool done = fd >= 0 && ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    if (done) {
+        request.ifr_flags =
+            static_cast<short>(up ? request.ifr_flags | IFF_UP : request.ifr_flags & ~IFF_UP);
+        done = ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return done;
+}
+
+SilentNameServer::SilentNameServer() {
+    // Questions over UDP and TCP are read by the kernel's queues alone.
+    udp_ = Bound(SOCK_DGRAM);
+    tcp_ = Bound(SOCK_STREAM);
+    if (udp_ < 0 || tcp_ < 0) {
+        problem_ = Failed("127.0.0.1:53");
+        return;
+    }
+    char folder[] = "/tmp/tavrel-resolv-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        problem_ = Failed("mkdtemp");
+        return;
+    }
+    folder_ = folder;
+    const std::string conf = folder_ + "/resolv.conf";
+    std::ofstream(conf) << "nameserver 127.0.0.1\n";
+    if (unshare(CLONE_NEWNS) != 0) {
+        problem_ = Failed("unshare(CLONE_NEWNS)");
+    } else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        problem_ = Failed("mount private");
+    } else if (mount(conf.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0) {
+        problem_ = Failed("bind /etc/resolv.conf");
+    }
+}
+
+SilentNameServer::~SilentNameServer() {
+    for (int fd : {udp_, tcp_}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+}  // namespace tavrel::testing
