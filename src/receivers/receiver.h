@@ -137,8 +137,13 @@ struct ReceiverChoice {
     std::string path;
     std::string host;
     std::uint16_t port = 0;
+    // A daemon over TCP: the address as typed after "lircd:", which every
+    // message names (also one that cannot be read). Not part of the choice.
+    std::string typed{};
 
-    bool operator==(const ReceiverChoice&) const = default;
+    bool operator==(const ReceiverChoice& other) const {
+        return kind == other.kind && path == other.path && host == other.host && port == other.port;
+    }
 };
 
 // "/dev/ttyUSB0" serial; "/dev/lirc0" kernel, decoded; "/dev/lirc0:raw"

@@ -55,7 +55,7 @@ void ReceivingRoad::choose(const std::string& value) {
         use(serial_);
         return;
     }
-    if (other_ && otherChoice_ == choice) {
+    if (other_ && otherChoice_ == choice && otherChoice_->typed == choice.typed) {
         use(*other_);
         return;
     }

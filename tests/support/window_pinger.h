@@ -36,7 +36,7 @@ private:
     const int periodMs_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
-    std::map<long, Clock::time_point> waiting_;  // by the ping's number
+    std::map<std::uint32_t, Clock::time_point> waiting_;  // by the ping's number
     std::int64_t worst_ = 0;
     int answers_ = 0;
     std::thread thread_;
