@@ -10,6 +10,7 @@
 
 #include "daemon_stand_in.h"
 #include "lircd_process.h"
+#include "private_network.h"
 #include "program_process.h"
 #include "temp_dir.h"
 #include "window_answers.h"
@@ -69,6 +70,66 @@ TEST_F(WindowAnswers, WhileADaemonFloodsItWithPressesAndSigtermEndsItAtOnce) {
     EXPECT_EQ(program->terminate(5000), 0);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count(),
               1000);
+}
+
+// Namespaces of the test's own, entered before anything is started.
+class WindowAnswersOnANetwork : public WindowAnswers {
+protected:
+    void SetUp() override {
+        WindowAnswers::SetUp();
+        std::string why;
+        if (!IsSkipped() && !EnterPrivateNetwork(why)) {
+            GTEST_SKIP() << why;
+        }
+    }
+
+    std::string title() const { return RunCommand("xdotool getwindowname " + window); }
+};
+
+TEST_F(WindowAnswersOnANetwork, WhileANameServerNeverAnswers) {
+    const SilentNameServer names;
+    if (!names.problem().empty()) {
+        GTEST_SKIP() << names.problem();
+    }
+    start("lircd:tavrel-daemon.test:8765");
+    WindowPinger pinger(std::stoul(window));
+    std::this_thread::sleep_for(std::chrono::seconds(8));
+    EXPECT_GT(pinger.answers(), 0);
+    EXPECT_LT(pinger.worstGapMs(), kLongestFreezeMs);
+}
+
+// Two addresses, neither of which answers the handshake.
+TEST_F(WindowAnswersOnANetwork, WhileNoAddressOfTheHostAnswers) {
+    std::string why;
+    if (!BindEtcFile("hosts", "127.0.0.1 tavrel-daemon.test\n::1 tavrel-daemon.test\n", why)) {
+        GTEST_SKIP() << why;
+    }
+    const auto v4 =
+        DaemonStandIn::OnTcp("127.0.0.1", DaemonStandIn::Behaviour::NeverAccepts, {}, 8765);
+    const auto v6 = DaemonStandIn::OnTcp("::1", DaemonStandIn::Behaviour::NeverAccepts, {}, 8765);
+    ASSERT_TRUE(v4->listening() && v6->listening());
+    start("lircd:tavrel-daemon.test:8765");
+    WindowPinger pinger(std::stoul(window));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    EXPECT_GT(pinger.answers(), 0);
+    EXPECT_LT(pinger.worstGapMs(), kLongestFreezeMs);
+}
+
+// No FIN, no reset: loopback goes down under the connection.
+TEST_F(WindowAnswersOnANetwork, AVanishedDaemonMachineIsSeenGoneAndJoinedAgainOnItsReturn) {
+    const auto daemon = DaemonStandIn::OnTcp("127.0.0.1", DaemonStandIn::Behaviour::Silent);
+    start("lircd:127.0.0.1:" + std::to_string(daemon->port()));
+    ASSERT_TRUE(WaitUntil([&] { return title().find("Activated") != std::string::npos; },
+                          std::chrono::seconds(10)))
+        << title();
+    ASSERT_TRUE(SetLoopbackUp(false));
+    EXPECT_TRUE(WaitUntil([&] { return title().find("Inactive") != std::string::npos; },
+                          std::chrono::seconds(20)))
+        << title();
+    ASSERT_TRUE(SetLoopbackUp(true));
+    EXPECT_TRUE(WaitUntil([&] { return title().find("Activated") != std::string::npos; },
+                          std::chrono::seconds(10)))
+        << title() << program->output();
 }
 
 }  // namespace

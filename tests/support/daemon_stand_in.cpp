@@ -46,7 +46,7 @@ DaemonStandIn::DaemonStandIn(int listener, int port, Behaviour behaviour, std::s
     : listener_(listener), port_(port), behaviour_(behaviour), line_(std::move(line)) {}
 
 std::unique_ptr<DaemonStandIn> DaemonStandIn::OnTcp(const std::string& host, Behaviour behaviour,
-                                                    std::string line) {
+                                                    std::string line, int port) {
     const bool v6 = host.find(':') != std::string::npos;
     sockaddr_storage where{};
     socklen_t size = 0;
@@ -54,16 +54,17 @@ std::unique_ptr<DaemonStandIn> DaemonStandIn::OnTcp(const std::string& host, Beh
         auto* in6 = reinterpret_cast<sockaddr_in6*>(&where);
         in6->sin6_family = AF_INET6;
         inet_pton(AF_INET6, host.c_str(), &in6->sin6_addr);
+        in6->sin6_port = htons(static_cast<std::uint16_t>(port));
         size = sizeof *in6;
     } else {
         auto* in4 = reinterpret_cast<sockaddr_in*>(&where);
         in4->sin_family = AF_INET;
         inet_pton(AF_INET, host.c_str(), &in4->sin_addr);
+        in4->sin_port = htons(static_cast<std::uint16_t>(port));
         size = sizeof *in4;
     }
     const int listener = Listen(socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0),
                                 reinterpret_cast<const sockaddr*>(&where), size);
-    int port = 0;
     if (listener >= 0) {
         getsockname(listener, reinterpret_cast<sockaddr*>(&where), &size);
         port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&where)->sin6_port

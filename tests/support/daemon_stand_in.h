@@ -23,9 +23,9 @@ public:
 
     // Listens at a local socket path.
     DaemonStandIn(const std::string& path, Behaviour behaviour, std::string line = {});
-    // Listens on host (a numeric address) at a port the system picks.
+    // Listens on host (a numeric address) at port, or at one the system picks.
     static std::unique_ptr<DaemonStandIn> OnTcp(const std::string& host, Behaviour behaviour,
-                                                std::string line = {});
+                                                std::string line = {}, int port = 0);
     ~DaemonStandIn();
     DaemonStandIn(const DaemonStandIn&) = delete;
     DaemonStandIn& operator=(const DaemonStandIn&) = delete;

@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace tavrel::testing {
@@ -74,6 +73,37 @@ bool SetLoopbackUp(bool up) {
     return done;
 }
 
+bool BindEtcFile(const std::string& name, const std::string& content, std::string& why) {
+    static bool ownMounts = false;
+    if (!ownMounts) {
+        if (unshare(CLONE_NEWNS) != 0) {
+            why = Failed("unshare(CLONE_NEWNS)");
+            return false;
+        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            why = Failed("mount private");
+            return false;
+        }
+        ownMounts = true;
+    }
+    // Unlinked once bound: the mount keeps it, and it goes with the namespace.
+    char path[] = "/tmp/tavrel-etc-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) {
+        why = Failed("mkstemp");
+        return false;
+    }
+    close(fd);
+    std::ofstream(path) << content;
+    const std::string target = "/etc/" + name;
+    const bool bound = mount(path, target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    if (!bound) {
+        why = Failed(("bind " + target).c_str());
+    }
+    unlink(path);
+    return bound;
+}
+
 SilentNameServer::SilentNameServer() {
     // Questions over UDP and TCP are read by the kernel's queues alone.
     udp_ = Bound(SOCK_DGRAM);
@@ -82,21 +112,7 @@ SilentNameServer::SilentNameServer() {
         problem_ = Failed("127.0.0.1:53");
         return;
     }
-    char folder[] = "/tmp/tavrel-resolv-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        problem_ = Failed("mkdtemp");
-        return;
-    }
-    folder_ = folder;
-    const std::string conf = folder_ + "/resolv.conf";
-    std::ofstream(conf) << "nameserver 127.0.0.1\n";
-    if (unshare(CLONE_NEWNS) != 0) {
-        problem_ = Failed("unshare(CLONE_NEWNS)");
-    } else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        problem_ = Failed("mount private");
-    } else if (mount(conf.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0) {
-        problem_ = Failed("bind /etc/resolv.conf");
-    }
+    BindEtcFile("resolv.conf", "nameserver 127.0.0.1\n", problem_);
 }
 
 SilentNameServer::~SilentNameServer() {
@@ -104,10 +120,6 @@ SilentNameServer::~SilentNameServer() {
         if (fd >= 0) {
             close(fd);
         }
-    }
-    if (!folder_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
     }
 }
 

@@ -16,6 +16,10 @@ bool EnterPrivateNetwork(std::string& why);
 // Loopback up or down in it: down, every packet goes nowhere, no reset comes.
 bool SetLoopbackUp(bool up);
 
+// Puts a file of the given content over /etc/name in a mount namespace of
+// this process's own (entered at the first call); false with why otherwise.
+bool BindEtcFile(const std::string& name, const std::string& content, std::string& why);
+
 // A name server at 127.0.0.1:53 that reads every question and never answers,
 // named by the /etc/resolv.conf of a mount namespace this process enters.
 // Call after EnterPrivateNetwork.
@@ -33,7 +37,6 @@ private:
     int udp_ = -1;
     int tcp_ = -1;
     std::string problem_;
-    std::string folder_;
 };
 
 }  // namespace tavrel::testing
