@@ -39,6 +39,16 @@ void ReceivingRoad::connect(Receiver& receiver) {
         capture_.CommPortBatchSoFar(data, size);
     });
     receiver.SetOnHangup([this](Receiver&) { hungUp.notify(); });
+    receiver.SetOnOpenEnded([this](Receiver& sender) {
+        if (&sender == current_) {
+            openEnded.notify();
+        }
+    });
+    receiver.SetOnBack([this](Receiver& sender) {
+        if (&sender == current_) {
+            back.notify();
+        }
+    });
 }
 
 void ReceivingRoad::use(Receiver& receiver) {
