@@ -22,6 +22,7 @@
 namespace tavrel {
 namespace {
 
+constexpr char kConnectionClosed[] = "The Wayland display closed the connection.";
 constexpr char kNoWindowList[] =
     "This desktop does not let programs list or activate other programs' windows.";
 
@@ -103,7 +104,7 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
         }
     }
     if (!connection.Roundtrip()) {
-        return "The Wayland display closed the connection.";
+        return kConnectionClosed;
     }
 
     std::string uinputProblem;
@@ -184,6 +185,12 @@ Sound& WaylandBackend::sound() {
     return *sound_;
 }
 
+int WaylandBackend::connectionFd() const {
+    return connection_->fd();
+}
+
+// A connection that failed is a hang-up: said once, and no longer watched,
+// since its descriptor would stay readable for ever.
 void WaylandBackend::watchEvents(ReadWatchFactory& watches) {
     watch_ = watches.watchReadable(connection_->fd(), [this] { connection_->DispatchPending(); });
 }
