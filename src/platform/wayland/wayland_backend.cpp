@@ -192,7 +192,20 @@ int WaylandBackend::connectionFd() const {
 // A connection that failed is a hang-up: said once, and no longer watched,
 // since its descriptor would stay readable for ever.
 void WaylandBackend::watchEvents(ReadWatchFactory& watches) {
-    watch_ = watches.watchReadable(connection_->fd(), [this] { connection_->DispatchPending(); });
+    watch_ = watches.watchReadable(connection_->fd(), [this] {
+        if (connection_->DispatchPending()) {
+            return;
+        }
+        watch_.reset();
+        const Ability closed = Ability::No(kConnectionClosed);
+        capabilities_ = {closed, closed, closed};
+        desktop_->connectionClosed(kConnectionClosed);
+        TraceEvent([&] {
+            return "desktop: the Wayland display closed the backend's connection (error " +
+                   std::to_string(connection_->error()) + "); keys, pointer and windows are " +
+                   "unavailable";
+        });
+    });
 }
 
 void WaylandBackend::setMessagePump(std::function<void()> processMessages) {

@@ -27,6 +27,9 @@ WaylandDesktop::WaylandDesktop(WaylandConnection& connection,
 WaylandDesktop::~WaylandDesktop() = default;
 
 std::string WaylandDesktop::windowsUnavailable() const {
+    if (!closed_.empty()) {
+        return closed_;
+    }
     return toplevels_ ? std::string() : kNoToplevelList;
 }
 
