@@ -19,6 +19,15 @@ void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool load
             "0=\xA1SendKeys\xA1NNNNup\r\n");
 }
 
+bool OpenAndCloseSettings(const std::string& window) {
+    RunCommand("timeout 5 xdotool windowactivate --sync " + window + " key --delay 100 alt+f s");
+    const bool opened = !RunCommand("sleep 0.3; timeout 5 xdotool search --onlyvisible --name "
+                                    "'^Program configuration$'")
+                             .empty();
+    RunCommand("timeout 5 xdotool key Escape; sleep 0.2");
+    return opened;
+}
+
 std::string MainWindow() {
     const std::vector<std::string> found = FindWindows("--onlyvisible --name '^Tavrel .*[(]'");
     return found.empty() ? std::string() : found.front();

@@ -20,4 +20,9 @@ void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool load
 // The main window's id, once it is shown; empty before.
 std::string MainWindow();
 
+// File > Settings... opened in the main window and closed again (Escape),
+// as a user looking at the receivers would; waits on nobody for long. Whether
+// the dialog was seen open.
+bool OpenAndCloseSettings(const std::string& window);
+
 }  // namespace tavrel::testing

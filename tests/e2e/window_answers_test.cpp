@@ -12,6 +12,7 @@
 #include "lircd_process.h"
 #include "private_network.h"
 #include "program_process.h"
+#include "receivers/receiver.h"
 #include "temp_dir.h"
 #include "window_answers.h"
 #include "window_pinger.h"
@@ -22,6 +23,8 @@ namespace {
 
 using test::WaitUntil;
 using Clock = std::chrono::steady_clock;
+
+const std::string kDaemonSocket = kLircdDefaultSocket;
 
 // Generous: the faults froze the window for 4 to 12 s, or for ever.
 constexpr std::int64_t kLongestFreezeMs = 1000;
@@ -130,6 +133,25 @@ TEST_F(WindowAnswersOnANetwork, AVanishedDaemonMachineIsSeenGoneAndJoinedAgainOn
     EXPECT_TRUE(WaitUntil([&] { return title().find("Activated") != std::string::npos; },
                           std::chrono::seconds(10)))
         << title() << program->output();
+}
+
+// The settings dialog lists the daemon at /run/lirc/lircd: one that is there
+// but takes no one (stopped, its queue full) holds up no opening of it.
+TEST_F(WindowAnswers, WhileTheSettingsListADaemonThatTakesNoOne) {
+    std::string why;
+    if (!MountEmptyFolder(kDaemonSocket.substr(0, kDaemonSocket.rfind('/')), why)) {
+        GTEST_SKIP() << why;
+    }
+    const DaemonStandIn daemon(kDaemonSocket, DaemonStandIn::Behaviour::NeverAccepts);
+    ASSERT_TRUE(daemon.listening());
+    const DaemonStandIn port(dir.file("lircd"), DaemonStandIn::Behaviour::Silent);
+    start("lircd:" + dir.file("lircd"));
+    WindowPinger pinger(std::stoul(window));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(OpenAndCloseSettings(window)) << i;
+    }
+    EXPECT_GT(pinger.answers(), 0);
+    EXPECT_LT(pinger.worstGapMs(), kLongestFreezeMs);
 }
 
 }  // namespace

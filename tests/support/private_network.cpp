@@ -73,9 +73,12 @@ bool SetLoopbackUp(bool up) {
     return done;
 }
 
-bool BindEtcFile(const std::string& name, const std::string& content, std::string& why) {
-    static bool ownMounts = false;
-    if (!ownMounts) {
+namespace {
+
+// A mount namespace of this process's own, entered once.
+bool OwnMounts(std::string& why) {
+    static bool own = false;
+    if (!own) {
         if (unshare(CLONE_NEWNS) != 0) {
             why = Failed("unshare(CLONE_NEWNS)");
             return false;
@@ -84,7 +87,27 @@ bool BindEtcFile(const std::string& name, const std::string& content, std::strin
             why = Failed("mount private");
             return false;
         }
-        ownMounts = true;
+        own = true;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MountEmptyFolder(const std::string& folder, std::string& why) {
+    if (!OwnMounts(why)) {
+        return false;
+    }
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "mode=0755") != 0) {
+        why = Failed(("tmpfs on " + folder).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool BindEtcFile(const std::string& name, const std::string& content, std::string& why) {
+    if (!OwnMounts(why)) {
+        return false;
     }
     // Unlinked once bound: the mount keeps it, and it goes with the namespace.
     char path[] = "/tmp/tavrel-etc-XXXXXX";

@@ -20,6 +20,10 @@ bool SetLoopbackUp(bool up);
 // this process's own (entered at the first call); false with why otherwise.
 bool BindEtcFile(const std::string& name, const std::string& content, std::string& why);
 
+// An empty folder of this process's own over folder (a tmpfs in its mount
+// namespace), as for /run/lirc; false with why otherwise.
+bool MountEmptyFolder(const std::string& folder, std::string& why);
+
 // A name server at 127.0.0.1:53 that reads every question and never answers,
 // named by the /etc/resolv.conf of a mount namespace this process enters.
 // Call after EnterPrivateNetwork.
