@@ -17,6 +17,9 @@ ReceivingRoad::ReceivingRoad(const RoadParts& parts)
     capture_.outcomeSettled = [this](const TSecuencia& soFar) {
         return recognizer_.Settled(soFar);
     };
+    capture_.joinedPressAt = [this](const TSecuencia& batch) {
+        return recognizer_.JoinedPressAt(batch);
+    };
     parts.runner.setMouseStepProvider([this] { return capture_.MouseStep; });
     connect(serial_);
     use(serial_);
