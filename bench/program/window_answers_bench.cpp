@@ -117,22 +117,24 @@ void DeviceList() {
     Report("the settings opened 6 times, a daemon takes no one", pinger);
 }
 
-void NameServer() {
+// The program in editing mode on address, pinged for that long.
+void PingWhileItTries(const char* what, const std::string& address, int seconds) {
     TempDir dir;
-    Program program(dir, "lircd:tavrel-silent.test:8765", false);
+    Program program(dir, address, false);
     WindowPinger pinger(std::stoul(program.window()));
-    Sleep(14);
-    Report("a name server never answers (14 s)", pinger);
+    Sleep(seconds);
+    Report(what, pinger);
+}
+
+void NameServer() {
+    PingWhileItTries("a name server never answers (14 s)", "lircd:tavrel-silent.test:8765", 14);
 }
 
 void AddressesNobodyAnswers() {
     const auto v4 = DaemonStandIn::OnTcp("127.0.0.1", Behaviour::NeverAccepts, {}, 8765);
     const auto v6 = DaemonStandIn::OnTcp("::1", Behaviour::NeverAccepts, {}, 8765);
-    TempDir dir;
-    Program program(dir, "lircd:tavrel-daemon.test:8765", false);
-    WindowPinger pinger(std::stoul(program.window()));
-    Sleep(5);
-    Report("no address of the host answers (two of them, 5 s)", pinger);
+    PingWhileItTries("no address of the host answers (two of them, 5 s)",
+                     "lircd:tavrel-daemon.test:8765", 5);
 }
 
 void Vanished() {
