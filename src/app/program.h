@@ -75,6 +75,7 @@ public:
     TrayIcon& Tray() const { return *tray_; }
     // Boxes that step aside for the notice in running mode.
     MessageBoxes& Boxes() { return boxes_; }
+    CommandNotice& Notice() { return notice_; }
     ProgramState& state() { return state_; }
     // The receiver in use.
     Receiver& CommPort() { return road_.receiver(); }
