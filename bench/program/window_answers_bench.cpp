@@ -53,32 +53,66 @@ bool WaitFor(const std::function<bool()>& condition, int seconds) {
 // The program under measure in dir, started with COM2 on address.
 class Program {
 public:
-    Program(const TempDir& dir, const std::string& address, bool loadMinimized) : dir_(dir) {
+    Program(const TempDir& dir, const std::string& address, bool loadMinimized,
+            const std::string& action = "\xA1SendKeys\xA1NNNNup")
+        : dir_(dir) {
         if (const char* other = std::getenv("TAVREL_PROGRAM")) {
             std::filesystem::copy_file(other, dir.file("tavrel"));
         }
-        PutDaemonPrograms(dir, address, loadMinimized);
+        PutDaemonPrograms(dir, address, loadMinimized, action);
         process_ = std::make_unique<ProgramProcess>(dir.path());
+        const Clock::time_point started = Clock::now();
         process_->start({}, {"TAVREL_TRACE=1"});
         if (!loadMinimized) {
-            WaitFor([this] { return !(window_ = MainWindow()).empty(); }, 20);
+            // The main window, or a box of the program's on its way to it:
+            // either answers on the same thread.
+            WaitFor(
+                [this] {
+                    const auto shown = FindWindows("--onlyvisible --name '^Tavrel'");
+                    window_ = shown.empty() ? std::string() : shown.front();
+                    return !window_.empty();
+                },
+                60);
+            shownAfterMs_ =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started)
+                    .count();
         }
     }
     ~Program() { process_->terminate(3000); }
 
     const std::string& window() const { return window_; }
-    std::string title() const { return RunCommand("xdotool getwindowname " + window_); }
+    // From the start until the main window was there (60 s at the most).
+    long long shownAfterMs() const { return shownAfterMs_; }
+    std::string title() const {
+        const std::string main = MainWindow();
+        return main.empty() ? std::string() : RunCommand("xdotool getwindowname " + main);
+    }
     ProgramProcess& process() { return *process_; }
 
 private:
     const TempDir& dir_;
     std::unique_ptr<ProgramProcess> process_;
     std::string window_;
+    long long shownAfterMs_ = 0;
 };
 
-void Report(const char* what, const WindowPinger& pinger) {
-    std::printf("%-52s worst gap %6lld ms (%d answers)\n", what,
-                static_cast<long long>(pinger.worstGapMs()), pinger.answers());
+// Pings the program's window, or nothing when it never came.
+std::unique_ptr<WindowPinger> PingerOf(const Program& program) {
+    if (program.window().empty()) {
+        std::printf("  the window never came (%lld ms)\n", program.shownAfterMs());
+        return nullptr;
+    }
+    return std::make_unique<WindowPinger>(std::stoul(program.window()));
+}
+
+void Report(const char* what, const Program& program, const WindowPinger* pinger) {
+    if (pinger == nullptr) {
+        std::printf("%-52s no window to ping\n", what);
+    } else {
+        std::printf("%-52s worst gap %6lld ms (%d answers), shown after %lld ms\n", what,
+                    static_cast<long long>(pinger->worstGapMs()), pinger->answers(),
+                    program.shownAfterMs());
+    }
     std::fflush(stdout);
 }
 
@@ -88,9 +122,9 @@ void Flood() {
                          LircdProcess::EventLine(kDaemonCode, 0, "KEY_UP") + "\n");
     Program program(dir, "lircd:" + dir.file("lircd"), false);
     WaitFor([&] { return daemon.linesWritten() > 1000; }, 20);
-    WindowPinger pinger(std::stoul(program.window()));
+    const auto pinger = PingerOf(program);
     Sleep(5);
-    Report("a daemon floods it (5 s of press lines)", pinger);
+    Report("a daemon floods it (5 s of press lines)", program, pinger.get());
     const Clock::time_point asked = Clock::now();
     program.process().terminate(20000);
     std::printf(
@@ -109,21 +143,21 @@ void DeviceList() {
     DaemonStandIn daemon("/run/lirc/lircd", Behaviour::NeverAccepts);
     DaemonStandIn port(dir.file("lircd"), Behaviour::Silent);
     Program program(dir, "lircd:" + dir.file("lircd"), false);
-    WindowPinger pinger(std::stoul(program.window()));
+    const auto pinger = PingerOf(program);
     for (int i = 0; i < (Smoke() ? 1 : 6); ++i) {
         OpenAndCloseSettings(program.window());
     }
     Sleep(2);
-    Report("the settings opened 6 times, a daemon takes no one", pinger);
+    Report("the settings opened 6 times, a daemon takes no one", program, pinger.get());
 }
 
 // The program in editing mode on address, pinged for that long.
 void PingWhileItTries(const char* what, const std::string& address, int seconds) {
     TempDir dir;
     Program program(dir, address, false);
-    WindowPinger pinger(std::stoul(program.window()));
+    const auto pinger = PingerOf(program);
     Sleep(seconds);
-    Report(what, pinger);
+    Report(what, program, pinger.get());
 }
 
 void NameServer() {
@@ -142,7 +176,7 @@ void Vanished() {
     TempDir dir;
     Program program(dir, "lircd:127.0.0.1:" + std::to_string(daemon->port()), false);
     WaitFor([&] { return program.title().find("Activated") != std::string::npos; }, 10);
-    WindowPinger pinger(std::stoul(program.window()));
+    const auto pinger = PingerOf(program);
     SetLoopbackUp(false);
     const Clock::time_point gone = Clock::now();
     const bool seen = WaitFor([&] { return program.title().find("Inactive") != std::string::npos; },
@@ -150,7 +184,7 @@ void Vanished() {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - gone).count() / 1000.0;
     SetLoopbackUp(true);
-    Report("the daemon's machine vanishes", pinger);
+    Report("the daemon's machine vanishes", program, pinger.get());
     if (seen) {
         std::printf("%-52s %6.1f s\n", "  seen gone after", seconds);
     } else {
@@ -165,14 +199,19 @@ void Restart() {
     }
     TempDir dir;
     LircdProcess daemon(dir.path());
-    Program program(dir, "lircd:" + daemon.socketPath(), true);
+    // Logged and nothing else: typing with no window in front waits, and
+    // presses that come meanwhile are read as one hold.
+    Program program(dir, "lircd:" + daemon.socketPath(), true, "");
     const auto connected = [&] {
         const std::string out = program.process().output();
         const auto open = out.rfind("lircd open");
         const auto closed = out.rfind("lircd closed");
         return open != std::string::npos && (closed == std::string::npos || open > closed);
     };
-    WaitFor(connected, 20);
+    // Connected again after the reload that the start's Save/Run ends with,
+    // its icon in the tray.
+    WaitFor([&] { return FindWindows("--onlyvisible --class tavrel").size() == 1 && connected(); },
+            20);
     daemon.stop();
     WaitFor([&] { return !connected(); }, 10);
     daemon.start();
@@ -194,28 +233,35 @@ void Restart() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    // One case by its name (flood, settings, names, addresses, vanish,
+    // restart), or all of them.
+    const std::string only = argc > 1 ? argv[1] : "";
+    const auto run = [&only](const char* name, void (*measure)()) {
+        if (only.empty() || only == name) {
+            measure();
+        }
+    };
     std::string why;
     const bool network =
         EnterPrivateNetwork(why) && BindEtcFile("hosts",
                                                 "127.0.0.1 localhost tavrel-daemon.test\n"
                                                 "::1 tavrel-daemon.test\n",
                                                 why);
-    Flood();
-    if (!network) {
-        std::printf("the cases on a network of their own: left out (%s)\n", why.c_str());
-        Restart();
-        return 0;
-    }
-    DeviceList();
-    const SilentNameServer names;
-    if (names.problem().empty()) {
-        NameServer();
+    run("flood", Flood);
+    if (network) {
+        run("settings", DeviceList);
+        const SilentNameServer names;
+        if (names.problem().empty()) {
+            run("names", NameServer);
+        } else {
+            std::printf("a name server never answers: left out (%s)\n", names.problem().c_str());
+        }
+        run("addresses", AddressesNobodyAnswers);
+        run("vanish", Vanished);
     } else {
-        std::printf("a name server never answers: left out (%s)\n", names.problem().c_str());
+        std::printf("the cases on a network of their own: left out (%s)\n", why.c_str());
     }
-    AddressesNobodyAnswers();
-    Vanished();
-    Restart();
+    run("restart", Restart);
     return 0;
 }

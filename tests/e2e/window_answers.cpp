@@ -7,7 +7,8 @@
 
 namespace tavrel::testing {
 
-void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized) {
+void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized,
+                       const std::string& action) {
     dir.put("tavrel.ini", "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
                               "\r\n\r\n[Config]\r\narranque=" + (loadMinimized ? "1" : "0") +
                               "\r\n\r\n[Ports]\r\nCOM2=" + address + "\r\n");
@@ -15,14 +16,15 @@ void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool load
             "[Config]\r\nPuerto=2\r\nNumComandos=2\r\n"
             "[Comandos]\r\n1=Remote\r\n2=Up\r\n"
             "[1]\r\nLevel=0\r\n"
-            "[2]\r\nLevel=1\r\nCodigo=0000000000FF18E7\r\n"
-            "0=\xA1SendKeys\xA1NNNNup\r\n");
+            "[2]\r\nLevel=1\r\nCodigo=0000000000FF18E7\r\n0=" +
+                action + "\r\n");
 }
 
 bool OpenAndCloseSettings(const std::string& window) {
     RunCommand("timeout 5 xdotool windowactivate --sync " + window + " key --delay 100 alt+f s");
-    const bool opened = !RunCommand("sleep 0.3; timeout 5 xdotool search --onlyvisible --name "
-                                    "'^Program configuration$'")
+    const bool opened = !RunCommand(
+                             "sleep 0.3; timeout 5 xdotool search --onlyvisible --name "
+                             "'^Program configuration$'")
                              .empty();
     RunCommand("timeout 5 xdotool key Escape; sleep 0.2");
     return opened;

@@ -14,8 +14,10 @@ namespace tavrel::testing {
 inline constexpr std::uint64_t kDaemonCode = 0x00FF18E7;
 
 // tavrel.ini and vorkumel.ini: COM2 is address ("lircd:..."), the port opens
-// with the commands file; editing mode, or Load minimized.
-void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized);
+// with the commands file; editing mode, or Load minimized. The command's one
+// action types "up", or is the one given.
+void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized,
+                       const std::string& action = "\xA1SendKeys\xA1NNNNup");
 
 // The main window's id, once it is shown; empty before.
 std::string MainWindow();
