@@ -202,12 +202,7 @@ void Restart() {
     // Logged and nothing else: typing with no window in front waits, and
     // presses that come meanwhile are read as one hold.
     Program program(dir, "lircd:" + daemon.socketPath(), true, "");
-    const auto connected = [&] {
-        const std::string out = program.process().output();
-        const auto open = out.rfind("lircd open");
-        const auto closed = out.rfind("lircd closed");
-        return open != std::string::npos && (closed == std::string::npos || open > closed);
-    };
+    const auto connected = [&] { return DaemonConnected(program.process().output()); };
     // Connected again after the reload that the start's Save/Run ends with,
     // its icon in the tray.
     WaitFor([&] { return FindWindows("--onlyvisible --class tavrel").size() == 1 && connected(); },

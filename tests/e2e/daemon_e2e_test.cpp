@@ -12,6 +12,7 @@
 #include "lircd_process.h"
 #include "program_process.h"
 #include "temp_dir.h"
+#include "window_answers.h"
 #include "x11_backend_fixture.h"
 
 namespace tavrel::testing {
@@ -60,13 +61,7 @@ protected:
             << program->output();
     }
 
-    // Open at the latest word of the trace.
-    bool connected() const {
-        const std::string out = program->output();
-        const auto open = out.rfind("lircd open");
-        const auto closed = out.rfind("lircd closed");
-        return open != std::string::npos && (closed == std::string::npos || open > closed);
-    }
+    bool connected() const { return DaemonConnected(program->output()); }
 
     int logLines() const {
         const std::string log = dir.get("tavrel.log");

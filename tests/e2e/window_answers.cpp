@@ -1,6 +1,7 @@
 // The program directory of a daemon's client, and its main window.
 #include "window_answers.h"
 
+#include <string_view>
 #include <vector>
 
 #include "program_process.h"
@@ -18,6 +19,19 @@ void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool load
             "[1]\r\nLevel=0\r\n"
             "[2]\r\nLevel=1\r\nCodigo=0000000000FF18E7\r\n0=" +
                 action + "\r\n");
+}
+
+bool DaemonConnected(const std::string& trace) {
+    constexpr std::string_view kOpen = "lircd open ";
+    constexpr std::string_view kFailed = "lircd open failed:";
+    std::size_t open = std::string::npos;
+    for (auto at = trace.find(kOpen); at != std::string::npos; at = trace.find(kOpen, at + 1)) {
+        if (trace.compare(at, kFailed.size(), kFailed) != 0) {
+            open = at;
+        }
+    }
+    const auto closed = trace.rfind("lircd closed");
+    return open != std::string::npos && (closed == std::string::npos || open > closed);
 }
 
 bool OpenAndCloseSettings(const std::string& window) {

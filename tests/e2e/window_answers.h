@@ -19,6 +19,10 @@ inline constexpr std::uint64_t kDaemonCode = 0x00FF18E7;
 void PutDaemonPrograms(const TempDir& dir, const std::string& address, bool loadMinimized,
                        const std::string& action = "\xA1SendKeys\xA1NNNNup");
 
+// Whether the daemon's client is open at the end of the program's trace: its
+// last open (one that failed is none) comes after its last close.
+bool DaemonConnected(const std::string& trace);
+
 // The main window's id, once it is shown; empty before.
 std::string MainWindow();
 
