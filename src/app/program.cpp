@@ -23,10 +23,8 @@ namespace {
 
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
-// How often a receiver that went away is looked for again, at the longest;
-// the first look comes at once, the next after kFirstReopenDelay, and each
-// wait doubles from there, so a daemon that restarts is joined as soon as it
-// answers.
+// A receiver that went away is looked for at once, then after
+// kFirstReopenDelay, each wait doubling up to kReopenInterval.
 constexpr int kReopenInterval = 1000;
 constexpr int kFirstReopenDelay = 50;
 
