@@ -53,6 +53,9 @@ bool QtNeedsDisplay(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // From the first line: a SIGTERM at any point of the start ends the
+    // program as one in the message loop does, with everything cleaned up.
+    tavrel::CatchTermination();
     const std::vector<std::string> arguments(argv, argv + argc);
     if (const auto answer = tavrel::AnswerInformationOptions(arguments); answer.exit) {
         return Answer(answer);
@@ -113,6 +116,22 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
     }
 
+    if (tavrel::TerminationRequested()) {
+        return 0;
+    }
+    // A SIGTERM, or the session's end, before the program exists ends the
+    // start; after, the program's own end.
+    std::unique_ptr<tavrel::Program> program;
+    bool endedEarly = false;
+    tavrel::InstallSessionEnd(app, [&program, &endedEarly] {
+        if (program) {
+            program->endNow();
+        } else {
+            endedEarly = true;
+            QCoreApplication::exit(0);
+        }
+    });
+
     // A Wayland session's X display (XWayland) belongs to it: the session is
     // named by its Wayland display. A demo runs beside the user's own Tavrel
     // and takes no part in handing over.
@@ -146,28 +165,28 @@ int main(int argc, char* argv[]) {
     tavrel::HelpWindow help(tavrel::DefaultHelpIndex());
     const std::string directory =
         demo ? demo->directory().string() : tavrel::ProgramDirectory().string();
-    auto program = std::make_unique<tavrel::Program>(directory, desktop, boxes, help);
+    program = std::make_unique<tavrel::Program>(directory, desktop, boxes, help);
     boxes.setParent(&program->Ficha());
     help.setWindowIcon(program->Ficha().windowIcon());
     if (!demo && !instance.Listen([&program] { program->Ficha().ConfigurarClick(); })) {
         std::fprintf(stderr, "tavrel: a second start cannot find this one (%s)\n",
                      qPrintable(instance.error()));
     }
+    program->Ficha().start();
     if (!chosen.problems.empty()) {
-        // Told once; the program goes on without what the desktop refused.
+        // Told once, holding nothing up: the receiver is open and commands
+        // run while it shows; in running mode (Load minimized) it is a
+        // notice, which takes no focus.
         QStringList lines;
         for (const std::string& problem : chosen.problems) {
             lines << QString::fromStdString(problem);
         }
-        boxes.Error(QStringLiteral("Tavrel"), lines.join(QLatin1Char('\n')));
+        program->Boxes().Tell(QStringLiteral("Tavrel"), lines.join(QLatin1Char('\n')));
     }
-
-    tavrel::InstallSessionEnd(app, [&program] { program->endNow(); });
-    program->Ficha().start();
-    // An end that came while start-up had a box open (the port's box at a
-    // Load-minimized start) ended that box's loop only: the main loop must
-    // not start then.
-    const int code = program->ending() ? 0 : QApplication::exec();
+    // An end that came while start-up had a box open ended that box's loop
+    // only: the main loop must not start then.
+    const bool ended = endedEarly || program->ending() || tavrel::TerminationRequested();
+    const int code = ended ? 0 : QApplication::exec();
     program.reset();  // closes the port and removes the tray icon before the desktop goes
     return code;
 }

@@ -40,12 +40,21 @@ CommandNotice::~CommandNotice() {
 }
 
 void CommandNotice::Show(const QString& remote, const QString& command) {
-    if (!useBus_ || !SendToNotificationService(remote, command)) {
-        ShowPopup(remote, command);
+    Show(remote, command, kShowMs);
+}
+
+void CommandNotice::ShowMessage(const QString& title, const QString& text) {
+    Show(title, text, kMessageMs);
+}
+
+void CommandNotice::Show(const QString& title, const QString& text, int milliseconds) {
+    if (!useBus_ || !SendToNotificationService(title, text, milliseconds)) {
+        ShowPopup(title, text, milliseconds);
     }
 }
 
-bool CommandNotice::SendToNotificationService(const QString& remote, const QString& command) {
+bool CommandNotice::SendToNotificationService(const QString& remote, const QString& command,
+                                              int milliseconds) {
 #ifdef TAVREL_HAVE_DBUS
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
@@ -56,32 +65,34 @@ bool CommandNotice::SendToNotificationService(const QString& remote, const QStri
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("transient"), true);
+    hints.insert(QStringLiteral("transient"), milliseconds == kShowMs);
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(0)));
     notify << QStringLiteral("Tavrel") << uint(lastId_) << QStringLiteral("tavrel") << remote
-           << command << QStringList() << hints << int(kShowMs);
+           << command << QStringList() << hints << milliseconds;
     // Never waited for: the command acts while the service answers, and a
     // service that fails sends this and every later notice to our own window.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, remote, command] {
-        const QDBusPendingReply<uint> reply = *watcher;
-        watcher->deleteLater();
-        if (reply.isError()) {
-            useBus_ = false;
-            ShowPopup(remote, command);
-        } else {
-            lastId_ = reply.value();
-        }
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, remote, command, milliseconds] {
+                const QDBusPendingReply<uint> reply = *watcher;
+                watcher->deleteLater();
+                if (reply.isError()) {
+                    useBus_ = false;
+                    ShowPopup(remote, command, milliseconds);
+                } else {
+                    lastId_ = reply.value();
+                }
+            });
     return true;
 #else
     Q_UNUSED(remote);
     Q_UNUSED(command);
+    Q_UNUSED(milliseconds);
     return false;
 #endif
 }
 
-void CommandNotice::ShowPopup(const QString& remote, const QString& command) {
+void CommandNotice::ShowPopup(const QString& remote, const QString& command, int milliseconds) {
     if (popup_ == nullptr) {
         // A tool tip window: the window manager neither frames nor focuses it.
         popup_ = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
@@ -95,7 +106,9 @@ void CommandNotice::ShowPopup(const QString& remote, const QString& command) {
             "QLabel { background: #202329; color: white; border: 1px solid #5b606d; }"));
     }
     popup_->setText(
-        QStringLiteral("<b>%1</b><br>%2").arg(remote.toHtmlEscaped(), command.toHtmlEscaped()));
+        QStringLiteral("<b>%1</b><br>%2")
+            .arg(remote.toHtmlEscaped(),
+                 command.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
     popup_->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -103,7 +116,7 @@ void CommandNotice::ShowPopup(const QString& remote, const QString& command) {
                      area.bottom() - popup_->height() - kMarginPx);
     }
     popup_->show();
-    hide_->start();
+    hide_->start(milliseconds);
 }
 
 void AnnouncingRunner::RunCommandActions(TComando& command) {

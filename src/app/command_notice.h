@@ -18,11 +18,16 @@ class CommandNotice : public QObject {
     Q_OBJECT
 public:
     static constexpr int kShowMs = 1000;
+    // A message in running mode stays long enough to be read.
+    static constexpr int kMessageMs = 8000;
 
     explicit CommandNotice(QObject* parent = nullptr);
     ~CommandNotice() override;
 
     void Show(const QString& remote, const QString& command);
+    // What the program has to say while the user works elsewhere: the same
+    // way, for kMessageMs.
+    void ShowMessage(const QString& title, const QString& text);
 
     // False: always the window of our own (tests; a bus that failed once).
     void SetUseNotificationService(bool use) { useBus_ = use; }
@@ -32,8 +37,9 @@ public:
     QLabel* popup() const { return popup_; }
 
 private:
-    bool SendToNotificationService(const QString& remote, const QString& command);
-    void ShowPopup(const QString& remote, const QString& command);
+    void Show(const QString& title, const QString& text, int milliseconds);
+    bool SendToNotificationService(const QString& title, const QString& text, int milliseconds);
+    void ShowPopup(const QString& title, const QString& text, int milliseconds);
 
     bool useBus_ = true;
     unsigned lastId_ = 0;  // the service replaces our previous notice

@@ -1,6 +1,8 @@
 // Port activation and its report.
 #include "app/port_activation.h"
 
+#include <utility>
+
 #include "ui/message_boxes.h"
 #include "ui/port_control.h"
 
@@ -24,9 +26,38 @@ void PortActivation::ActivarClick() {
     if (port_.OpenPort()) {
         why_.clear();
         reopening_ = false;
+        awaiting_ = false;
         changed.notify(true);
         return;
     }
+    if (port_.Opening()) {
+        // Deactivate stays at hand: it gives the attempt up.
+        awaiting_ = true;
+        reopening_ = true;
+        why_ = Tr(translate_, QStringLiteral("Waiting for the receiver to answer."),
+                  "receiveranswering");
+        changed.notify(false);
+        return;
+    }
+    reportFailure();
+}
+
+void PortActivation::openEnded() {
+    if (!std::exchange(awaiting_, false)) {
+        return;
+    }
+    reopening_ = false;
+    if (port_.IsOpen()) {
+        why_.clear();
+        changed.notify(true);
+    } else {
+        reportFailure();
+    }
+}
+
+void PortActivation::reportFailure() {
+    awaiting_ = false;
+    reopening_ = false;
     const OpenFailure failure = port_.LastFailure();
     // A newcomer whose device is missing must not look for a program holding it.
     QString text =
@@ -52,10 +83,12 @@ void PortActivation::DesactivarClick() {
     port_.ClosePort();
     why_.clear();
     reopening_ = false;
+    awaiting_ = false;
     changed.notify(false);
 }
 
 void PortActivation::deviceGone() {
+    awaiting_ = false;
     why_ = Tr(translate_, QStringLiteral("The receiver is gone; waiting for it."), "receivergone");
     reopening_ = true;
     changed.notify(false);

@@ -17,8 +17,13 @@ public:
     PortActivation(PortControl& port, MessageBoxes& boxes, TranslateFn translate);
 
     // Opens the port (also when it is open already) or reports the conflict
-    // with the driver's reason; announces the state either way.
+    // with the driver's reason; announces the state either way. An open
+    // that waits on a peer is announced closed, with that as the reason,
+    // until openEnded.
     void ActivarClick() override;
+    // The open ActivarClick left under way has ended; nothing when none was.
+    void openEnded();
+    bool awaitingOpen() const { return awaiting_; }
     // Closes the port and announces it closed; the lines stay as they are.
     void DesactivarClick() override;
     void PPuertoClick() override;
@@ -42,8 +47,11 @@ private:
     PortControl& port_;
     MessageBoxes& boxes_;
     TranslateFn translate_;
+    void reportFailure();
+
     QString why_;
     bool reopening_ = false;
+    bool awaiting_ = false;  // an open of ActivarClick's is under way
 };
 
 }  // namespace tavrel

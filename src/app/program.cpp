@@ -23,8 +23,10 @@ namespace {
 
 // Started programs are collected this often, so none stays a zombie for long.
 constexpr int kReapInterval = 1000;
-// How often a receiver that went away is looked for again.
+// A receiver that went away is looked for at once, then after
+// kFirstReopenDelay, each wait doubling up to kReopenInterval.
 constexpr int kReopenInterval = 1000;
+constexpr int kFirstReopenDelay = 50;
 
 template <typename Enum>
 bool SetOrdinal(std::int32_t ordinal, int count, const std::function<void(Enum)>& set) {
@@ -47,19 +49,19 @@ std::vector<std::string> MessageNames() {
 
 Program::Program(const std::string& programDirectory, DesktopParts desktop, MessageBoxes& boxes,
                  HelpViewer& help)
-    : boxes_(boxes),
-      // Paths are kept in Windows-1252 like those in tavrel.ini; the file
-      // system turns them back into the system's at its edge.
+    :  // Paths are kept in Windows-1252 like those in tavrel.ini; the file
+       // system turns them back into the system's at its edge.
       settingsFile_(files_, Utf8ToCp1252(programDirectory)),
       comPortOrdinal_(pnCOM2),
       watchedDesktop_(desktop.desktop),
       sendKeys_(desktop.input, watchedDesktop_, [] { QCoreApplication::processEvents(); }),
       runner_(desktop.input, watchedDesktop_, processes_, sendKeys_, table_, state_, timers_),
+      boxes_(boxes, state_, notice_),
       announcingRunner_(runner_, table_, state_, notice_),
       road_({timers_, watches_, table_, sequence_, state_, desktop.sound, files_, runner_,
              announcingRunner_, *this}),
       commandsFile_(table_, sequence_, *this, files_, settingsFile_),
-      activation_(*this, boxes, translate_),
+      activation_(*this, boxes_, translate_),
       reapTimer_(timers_.createTimer()),
       reopenTimer_(timers_.createTimer()),
       autostart_(files_, Utf8ToCp1252(ConfigHome().string(), &configHomeStorable_)) {
@@ -68,8 +70,19 @@ Program::Program(const std::string& programDirectory, DesktopParts desktop, Mess
     serial.SetEnableDTROnOpen(false);
     serial.SetComPortSpeed(br19200);
     hangupHeard_ = road_.hungUp.subscribe([this] { DeviceGone(); });
-    reopenTimer_->setInterval(kReopenInterval);
-    reopenTimer_->setTickHandler([this] { TryReopen(); });
+    openEndedHeard_ = road_.openEnded.subscribe([this] { OpenEnded(); });
+    // Its socket is back: looked at now, and soon again if it does not answer yet.
+    backHeard_ = road_.back.subscribe([this] {
+        if (reopenTimer_->enabled()) {
+            reopenIn(0);
+        }
+    });
+    reopenTimer_->setTickHandler([this] {
+        const int waited = reopenTimer_->interval();
+        reopenIn(waited < kFirstReopenDelay ? kFirstReopenDelay
+                                            : std::min(waited * 2, kReopenInterval));
+        TryReopen();
+    });
 
     // Only while started programs run: an idle program has no reason to wake up.
     reapTimer_->setInterval(kReapInterval);
@@ -185,6 +198,10 @@ void Program::ActivarClick() {
     activation_.ActivarClick();
 }
 
+bool Program::Opening() const {
+    return road_.receiver().Opening();
+}
+
 bool Program::OpenPort() {
     noPortSelected_ = comPortOrdinal_ < 0 || comPortOrdinal_ >= kComPortCount;
     if (noPortSelected_) {
@@ -211,6 +228,12 @@ void Program::ClosePort() {
 // say so, and the port opens again by itself once the device is back.
 void Program::DeviceGone() {
     activation_.deviceGone();
+    reopenIn(0);
+}
+
+void Program::reopenIn(int milliseconds) {
+    reopenTimer_->setInterval(milliseconds);
+    reopenTimer_->setEnabled(false);
     reopenTimer_->setEnabled(true);
 }
 
@@ -220,6 +243,19 @@ void Program::TryReopen() {
     if (OpenPort()) {
         // Shows the open port and has the start-up bytes sent again.
         activation_.ActivarClick();
+    }
+}
+
+// An attempt that waited on a peer ended: the user's Activate hears of it,
+// a reopen after a hang-up goes on as with an open done at once.
+void Program::OpenEnded() {
+    if (activation_.awaitingOpen()) {
+        activation_.openEnded();
+    } else if (reopenTimer_->enabled() && road_.receiver().IsOpen()) {
+        activation_.ActivarClick();
+    }
+    if (road_.receiver().IsOpen()) {
+        reopenTimer_->setEnabled(false);
     }
 }
 

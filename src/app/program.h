@@ -13,6 +13,7 @@
 #include "app/focus_moves.h"
 #include "app/port_activation.h"
 #include "app/qt_timer.h"
+#include "app/running_mode_boxes.h"
 #include "app/tray_icon.h"
 #include "capture/code_capture.h"
 #include "capture/recognizer.h"
@@ -73,6 +74,9 @@ public:
     TFicha& Ficha() const { return *ficha_; }
     TSelPuerto& SelPuerto() const { return *selPuerto_; }
     TrayIcon& Tray() const { return *tray_; }
+    // Boxes that step aside for the notice in running mode.
+    MessageBoxes& Boxes() { return boxes_; }
+    CommandNotice& Notice() { return notice_; }
     ProgramState& state() { return state_; }
     // The receiver in use.
     Receiver& CommPort() { return road_.receiver(); }
@@ -94,6 +98,7 @@ public:
     void resetCapture() override;
 
     bool OpenPort() override;
+    bool Opening() const override;
     void ClosePort() override;
     int PortNumber() const override;
     OpenFailure LastFailure() const override;
@@ -135,9 +140,11 @@ private:
     void mapPorts(const ProgramSettings& settings);
     void DeviceGone();
     void TryReopen();
+    void OpenEnded();
+    // The next attempt to open a receiver that went away, soon.
+    void reopenIn(int milliseconds);
     void reportError(const std::string& text);
 
-    MessageBoxes& boxes_;
     ProgramState state_;
     PosixFileSystem files_;
     ProgramSettingsFile settingsFile_;
@@ -161,17 +168,21 @@ private:
     TSendKeys sendKeys_;
     ActionRunner runner_;
     CommandNotice notice_;
+    // The program's own reports and the port's: never a box in running mode.
+    RunningModeBoxes boxes_;
     AnnouncingRunner announcingRunner_;
     // The receiver in use, capture and recognition, handing commands to the
     // runner through the notice.
     ReceivingRoad road_;
     Notifier<>::Subscription hangupHeard_;
+    Notifier<>::Subscription openEndedHeard_;
+    Notifier<>::Subscription backHeard_;
     CommandsFile commandsFile_;
     PortActivation activation_;
     Notifier<bool>::Subscription portHeard_;
     std::unique_ptr<Timer> reapTimer_;
     // Runs while the device of the open port is gone, to open it again when
-    // it is back.
+    // it is back: at once, then ever less often, down to once a second.
     std::unique_ptr<Timer> reopenTimer_;
     // The configuration folder's name fits Windows-1252; else the entry
     // would be written and looked for elsewhere, so it is not.

@@ -128,6 +128,7 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
         // itself, not a batch of the hold.
         SecuenciaAnterior = SecuenciaActual;
         ClearCurrent();
+        StartJoinedPress(SecuenciaAnterior, joinedPressAt ? joinedPressAt(SecuenciaAnterior) : 0);
         return;
     }
 
@@ -145,9 +146,39 @@ void CodeCapture::CommPortReceiveData(const std::uint8_t* data, std::int32_t siz
     }
 
     if (LongEnoughToRecognise(SecuenciaActual)) {
-        SecuenciaAnterior = SecuenciaActual;
-        ClearCurrent();
-        HandOver();
+        HandOverCurrent();
+    }
+}
+
+void CodeCapture::HandOverCurrent() {
+    SecuenciaAnterior = SecuenciaActual;
+    ClearCurrent();
+    // Found before the hand-over: what recognition runs may read more.
+    const TSecuencia batch = SecuenciaAnterior;
+    const std::int32_t joined = joinedPressAt ? joinedPressAt(batch) : 0;
+    HandOver();
+    StartJoinedPress(batch, joined);
+}
+
+void CodeCapture::StartJoinedPress(const TSecuencia& batch, std::int32_t at) {
+    if (at <= 0 || at >= batch.NumValores) {
+        return;
+    }
+    TraceEvent([&] {
+        return "batch: a press of its own from value " + std::to_string(at + 1) +
+               ", read joined to the one before";
+    });
+    ClearCurrent();
+    for (std::int32_t i = at; i < batch.NumValores; ++i) {
+        SecuenciaActual.Valores[static_cast<std::size_t>(i - at)] =
+            batch.Valores[static_cast<std::size_t>(i)];
+    }
+    SecuenciaActual.NumValores = batch.NumValores - at;
+    PosEscritura = SecuenciaActual.NumValores + 1;
+    EsperandoSecuencia = true;
+    LotesRepetidos = 0;
+    if (LongEnoughToRecognise(SecuenciaActual)) {
+        HandOverCurrent();  // and a third press, read with both
     }
 }
 

@@ -77,6 +77,9 @@ public:
     // for every longer sequence that begins with it? Unset: never asked, and
     // every batch waits for the line to fall silent.
     std::function<bool(const TSecuencia& soFar)> outcomeSettled;
+    // Where a second press read joined to the batch's first begins (a count
+    // of values), or 0 (Recognizer::JoinedPressAt). Unset: never.
+    std::function<std::int32_t(const TSecuencia& batch)> joinedPressAt;
     // The receiver's lines, for a receiver that has them (a serial one): the
     // start-up bytes and DTR and RTS go there. Null: nothing is sent.
     ReceiverLines* lines = nullptr;
@@ -105,6 +108,12 @@ private:
     // A press goes to recognition with SecuenciaAnterior, its copy for the
     // repeats; capture then takes the button as held.
     void HandOver();
+    // The current sequence as a press: to recognition, and a press read
+    // joined to it after it.
+    void HandOverCurrent();
+    // After the batch's press went to recognition: a press read joined to it
+    // starts a burst of its own, and goes to recognition when it can.
+    void StartJoinedPress(const TSecuencia& batch, std::int32_t at);
     void SendByte(std::uint8_t byte);
     std::string DescribeBurstEnd() const;
 

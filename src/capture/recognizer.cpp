@@ -84,6 +84,35 @@ void Recognizer::Reconocer(const TSecuencia& secuencia) {
     }
 }
 
+std::int32_t Recognizer::JoinedPressAt(const TSecuencia& batch) const {
+    // A batch no longer than every code holds no second press: the common
+    // case pays nothing.
+    if (batch.NumValores <= settings_.ShortestCodeLength) {
+        return 0;
+    }
+    const int pressed = search(
+        [&](const TComando& command) { return Comparar(batch, command.Codigo, settings_); }, batch);
+    if (pressed == kNoNode) {
+        return 0;
+    }
+    const std::int32_t length = table_.record(pressed).Codigo.NumValores;
+    if (length <= 0 || batch.NumValores <= length) {
+        return 0;
+    }
+    TSecuencia rest;
+    for (std::int32_t i = length; i < batch.NumValores; ++i) {
+        rest.Valores[static_cast<std::size_t>(i - length)] =
+            batch.Valores[static_cast<std::size_t>(i)];
+    }
+    rest.NumValores = batch.NumValores - length;
+    const int next = search(
+        [&](const TComando& command) {
+            return CompararSoFar(rest, command.Codigo, settings_) != Verdict::NoMatch;
+        },
+        rest);
+    return next != kNoNode && next != pressed ? length : 0;
+}
+
 bool Recognizer::Settled(const TSecuencia& soFar) const {
     // The first command that may still match decides: the outcome is settled
     // when it surely matches, and open while that depends on more values.

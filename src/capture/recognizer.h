@@ -52,6 +52,14 @@ public:
     // change the outcome.
     bool Settled(const TSecuencia& soFar) const;
 
+    // A batch that holds more values than the code of the command it is
+    // recognised as, when the values after that code begin the code of
+    // another command: two presses read as one, as a program late by more
+    // than a burst's silence reads them. Where the second begins (a count of
+    // values), or 0. The receiver's own repeats of a press begin no other
+    // command's code and stay part of it.
+    std::int32_t JoinedPressAt(const TSecuencia& batch) const;
+
 private:
     // Why the line could not be written, when that is news to the user.
     std::string appendLogLine(int position);

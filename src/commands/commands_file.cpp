@@ -86,13 +86,41 @@ std::int32_t ActionCount(const CommandEntries& entries) {
     return BackedCount(claimed, HighestWithinReach(std::move(held)));
 }
 
+// Hand edits a load leaves out: a numbered section that comes twice (two
+// files joined), and actions numbered at or beyond the section's count
+// (Loop; a remote has none).
+bool HoldsUnloadedEdits(const IniFile& old) {
+    std::vector<std::int32_t> sections;
+    CommandEntries entries;
+    for (const std::string_view name : old.sectionNames()) {
+        const std::optional<std::int32_t> number = EntryNumber(name);
+        if (!number) {
+            continue;
+        }
+        sections.push_back(*number);
+        ReadCommandEntries(old, old.section(name), entries);
+        const std::int32_t actions =
+            entries.readInt(CommandEntries::Level, -1) == 0 ? 0 : ActionCount(entries);
+        for (const auto& [key, value] : entries.numbered) {
+            if (key >= actions) {
+                return true;
+            }
+        }
+    }
+    std::sort(sections.begin(), sections.end());
+    return std::adjacent_find(sections.begin(), sections.end()) != sections.end();
+}
+
 // Writing entries entries over the file would lose some of what it holds:
-// entries numbered beyond them (however far), or values that a load could
-// read only cut short (a code longer than the read limit).
+// entries numbered beyond them (however far) or below the first (0), values
+// that a load could read only cut short (a code longer than the read limit),
+// or hand edits a load leaves out.
 bool WouldLose(const IniFile& old, int entries) {
     const std::vector<std::int64_t> held = HeldEntries(old);
     const std::int64_t highest = held.empty() ? 0 : *std::max_element(held.begin(), held.end());
-    return std::max<std::int64_t>(highest, EntryCount(old)) > entries || old.valueCut();
+    const std::int64_t lowest = held.empty() ? 1 : *std::min_element(held.begin(), held.end());
+    return std::max<std::int64_t>(highest, EntryCount(old)) > entries || lowest < 1 ||
+           old.valueCut() || HoldsUnloadedEdits(old);
 }
 
 void LoadCommand(const CommandEntries& entries, std::int32_t valueSize, TComando& c) {
@@ -270,7 +298,14 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
                 return WriteFailure{target, std::move(held.status.error)};
             }
             if (auto failure = KeepCopy(files_, backup, held.bytes, target)) {
-                return failure;
+                // In a folder everyone writes to, another user's file or
+                // link there cannot be replaced: a name of its own beside it.
+                std::optional<std::string> fresh =
+                    KeepCopyUnderFreshName(files_, backup, held.bytes, target);
+                if (!fresh) {
+                    return failure;
+                }
+                backup = std::move(*fresh);
             }
         }
     }

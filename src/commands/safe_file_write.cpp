@@ -107,4 +107,23 @@ std::optional<WriteFailure> KeepCopy(FileSystem& files, const std::string& path,
     return WriteThroughScratch(files, path, path, bytes, files.linkTarget(original));
 }
 
+std::optional<std::string> KeepCopyUnderFreshName(FileSystem& files, const std::string& path,
+                                                  std::string_view bytes,
+                                                  const std::string& original) {
+    constexpr int kNamesTried = 100;
+    ScratchFile scratch =
+        files.writeScratchFile(DirectoryOf(path), bytes, files.linkTarget(original));
+    if (!scratch.status.ok()) {
+        return std::nullopt;
+    }
+    for (int n = 1; n <= kNamesTried; ++n) {
+        const std::string fresh = path + "." + std::to_string(n);
+        if (files.renameToFreshName(scratch.path, fresh).ok()) {
+            return fresh;
+        }
+    }
+    (void)files.removeFile(scratch.path);
+    return std::nullopt;
+}
+
 }  // namespace tavrel

@@ -59,4 +59,12 @@ void ClearStaleScratchFiles(FileSystem& files, const std::string& path);
 std::optional<WriteFailure> KeepCopy(FileSystem& files, const std::string& path,
                                      std::string_view bytes, const std::string& original);
 
+// The same copy under a name beside path that nothing had ("<path>.1",
+// "<path>.2", ...), made exclusively: for a path that cannot be replaced (in
+// a folder everyone writes to, another user's file or link). The name taken,
+// or nothing when none could be.
+std::optional<std::string> KeepCopyUnderFreshName(FileSystem& files, const std::string& path,
+                                                  std::string_view bytes,
+                                                  const std::string& original);
+
 }  // namespace tavrel

@@ -64,6 +64,9 @@ public:
     // Renames from onto to in one step: to names either the old or the new
     // file at every moment. Both must be on the same file system.
     virtual FileStatus replaceFile(const std::string& from, const std::string& to) = 0;
+    // The same rename, only while nothing at all has the name to (anyone's
+    // file or link): never replaces, fails instead.
+    virtual FileStatus renameToFreshName(const std::string& from, const std::string& to) = 0;
     virtual FileStatus removeFile(const std::string& path) = 0;
     // Appends bytes to a regular file, created when missing, or writes them
     // to a FIFO that has a reader. It never waits: a FIFO nobody reads, or

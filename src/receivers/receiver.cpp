@@ -71,7 +71,9 @@ ReceiverChoice ChooseReceiver(const std::string& value) {
         if (address.starts_with('/')) {
             return {ReceiverKind::Daemon, std::string(address), {}, 0};
         }
-        return DaemonAddress(address);
+        ReceiverChoice choice = DaemonAddress(address);
+        choice.typed = std::string(address);
+        return choice;
     }
     if (text.ends_with(kRawSuffix)) {
         const std::string_view device = text.substr(0, text.size() - kRawSuffix.size());

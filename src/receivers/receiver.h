@@ -63,7 +63,7 @@ class Receiver;
 using ReceiveDataEvent =
     std::function<void(Receiver& sender, const std::uint8_t* data, std::int32_t size)>;
 // Raised once the receiver has closed itself because its device or daemon
-// went away.
+// went away; the other events of a receiver without data take this form too.
 using HangupEvent = std::function<void(Receiver& sender)>;
 
 class Receiver {
@@ -73,8 +73,12 @@ public:
     Receiver& operator=(const Receiver&) = delete;
 
     // True when open afterwards, also when it was open already; on failure
-    // LastFailure() says why.
+    // LastFailure() says why. A kind that must wait on a peer (the daemon
+    // over the network) returns false with Opening() true instead, and
+    // raises OnOpenEnded once the open has ended either way; asking again
+    // meanwhile starts nothing new.
     virtual bool OpenPort() = 0;
+    virtual bool Opening() const { return false; }
     virtual void ClosePort() = 0;
     virtual bool IsOpen() const = 0;
     // Kind None after a successful open.
@@ -96,6 +100,13 @@ public:
     void SetOnBatchSoFar(ReceiveDataEvent handler) { onBatchSoFar_ = std::move(handler); }
     const HangupEvent& OnHangup() const { return onHangup_; }
     void SetOnHangup(HangupEvent handler) { onHangup_ = std::move(handler); }
+    // An open under way has ended: IsOpen(), or LastFailure() says why not.
+    // Never raised for an attempt that ClosePort gave up.
+    void SetOnOpenEnded(HangupEvent handler) { onOpenEnded_ = std::move(handler); }
+    // Closed after a hang-up, the receiver sees signs that its device or
+    // daemon is back (the daemon's socket appeared): an open is worth trying
+    // at once.
+    void SetOnBack(HangupEvent handler) { onBack_ = std::move(handler); }
 
 protected:
     Receiver() = default;
@@ -103,6 +114,8 @@ protected:
     ReceiveDataEvent onReceiveData_;
     ReceiveDataEvent onBatchSoFar_;
     HangupEvent onHangup_;
+    HangupEvent onOpenEnded_;
+    HangupEvent onBack_;
 };
 
 // The kinds a [Ports] COMn= value can name.
@@ -124,8 +137,13 @@ struct ReceiverChoice {
     std::string path;
     std::string host;
     std::uint16_t port = 0;
+    // A daemon over TCP: the address as typed after "lircd:", which every
+    // message names (also one that cannot be read). Not part of the choice.
+    std::string typed{};
 
-    bool operator==(const ReceiverChoice&) const = default;
+    bool operator==(const ReceiverChoice& other) const {
+        return kind == other.kind && path == other.path && host == other.host && port == other.port;
+    }
 };
 
 // "/dev/ttyUSB0" serial; "/dev/lirc0" kernel, decoded; "/dev/lirc0:raw"

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/posix/serial_devices.h"
@@ -14,15 +15,25 @@
 namespace tavrel {
 namespace {
 
-bool Answers(const std::string& socketPath) {
+enum class Daemon { Absent, Answers, NotAnswering };
+
+// Never waits: a connect to a local socket whose queue is full (a daemon
+// stopped, or one that takes no one) fails at once instead of blocking.
+Daemon Probe(const std::string& socketPath) {
     sockaddr_un where{};
     if (socketPath.size() >= sizeof where.sun_path) {
-        return false;
+        return Daemon::Absent;
     }
     where.sun_family = AF_UNIX;
     std::memcpy(where.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    return fd && ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
+    const UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) {
+        return Daemon::Absent;
+    }
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0) {
+        return Daemon::Answers;
+    }
+    return errno == EAGAIN ? Daemon::NotAnswering : Daemon::Absent;
 }
 
 }  // namespace
@@ -40,9 +51,11 @@ std::vector<SerialDeviceEntry> ListReceiverDevices(const ReceiverDeviceSearch& s
             {rc.lircPath, name + ": " + (decoders.empty() ? "no decoder enabled" : decoders)});
         devices.push_back({rc.lircPath + ":raw", name + ": raw timings"});
     }
-    if (Answers(search.daemonSocket)) {
-        devices.push_back(
-            {"lircd:" + search.daemonSocket, "LIRC daemon (" + search.daemonSocket + ")"});
+    const Daemon daemon = Probe(search.daemonSocket);
+    if (daemon != Daemon::Absent) {
+        devices.push_back({"lircd:" + search.daemonSocket,
+                           "LIRC daemon (" + search.daemonSocket + ")" +
+                               (daemon == Daemon::NotAnswering ? ": not answering" : "")});
     }
     return devices;
 }

@@ -20,7 +20,8 @@ struct ReceiverDeviceSearch {
 
 // Serial devices first, then each kernel receiver twice (decoded, and raw
 // timings as /dev/lircN:raw), then the daemon's socket when something
-// answers there.
+// answers there, or is there but takes no one ("not answering"). Nothing
+// here waits on a device or a daemon.
 std::vector<SerialDeviceEntry> ListReceiverDevices(const ReceiverDeviceSearch& search);
 
 }  // namespace tavrel

@@ -17,6 +17,9 @@ ReceivingRoad::ReceivingRoad(const RoadParts& parts)
     capture_.outcomeSettled = [this](const TSecuencia& soFar) {
         return recognizer_.Settled(soFar);
     };
+    capture_.joinedPressAt = [this](const TSecuencia& batch) {
+        return recognizer_.JoinedPressAt(batch);
+    };
     parts.runner.setMouseStepProvider([this] { return capture_.MouseStep; });
     connect(serial_);
     use(serial_);
@@ -39,6 +42,16 @@ void ReceivingRoad::connect(Receiver& receiver) {
         capture_.CommPortBatchSoFar(data, size);
     });
     receiver.SetOnHangup([this](Receiver&) { hungUp.notify(); });
+    receiver.SetOnOpenEnded([this](Receiver& sender) {
+        if (&sender == current_) {
+            openEnded.notify();
+        }
+    });
+    receiver.SetOnBack([this](Receiver& sender) {
+        if (&sender == current_) {
+            back.notify();
+        }
+    });
 }
 
 void ReceivingRoad::use(Receiver& receiver) {
@@ -55,13 +68,13 @@ void ReceivingRoad::choose(const std::string& value) {
         use(serial_);
         return;
     }
-    if (other_ && otherChoice_ == choice) {
+    if (other_ && otherChoice_ == choice && otherChoice_->typed == choice.typed) {
         use(*other_);
         return;
     }
     std::unique_ptr<Receiver> made;
     if (choice.kind == ReceiverKind::Daemon) {
-        made = std::make_unique<LircdClient>(choice, watches_);
+        made = std::make_unique<LircdClient>(choice, timers_, watches_);
     } else {
         made = CreateLircDeviceReceiver(choice, timers_, watches_);
     }

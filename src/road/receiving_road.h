@@ -69,6 +69,10 @@ public:
 
     // The receiver in use closed itself: its device or daemon went away.
     Notifier<> hungUp;
+    // An open of the receiver in use that was under way has ended.
+    Notifier<> openEnded;
+    // The receiver that hung up sees its device or daemon back.
+    Notifier<> back;
 
 private:
     void connect(Receiver& receiver);

@@ -19,6 +19,14 @@ void QtMessageBoxes::Show(BoxIcon icon, const QString& caption, const QString& t
     box.exec();
 }
 
+void QtMessageBoxes::Tell(const QString& caption, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent_);
+    box->setObjectName(QStringLiteral("TellBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 bool QtMessageBoxes::Confirm(const QString& caption, const QString& text) {
     return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;

@@ -18,6 +18,9 @@ public:
     virtual void Show(BoxIcon icon, const QString& caption, const QString& text) = 0;
     // A modal question with Yes and No; true for Yes.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // A box with the error icon that holds up nothing: shown, and the caller
+    // goes on at once.
+    virtual void Tell(const QString& caption, const QString& text) { Error(caption, text); }
 };
 
 // The real boxes, parented to a window so they stay above it.
@@ -28,6 +31,7 @@ public:
     void Error(const QString& caption, const QString& text) override;
     void Show(BoxIcon icon, const QString& caption, const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    void Tell(const QString& caption, const QString& text) override;
 
 private:
     QWidget* parent_;

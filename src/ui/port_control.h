@@ -12,6 +12,9 @@ public:
 
     // Opens the port with the settings in effect; true also when it was open.
     virtual bool OpenPort() = 0;
+    // An open that waits on a peer is under way: OpenPort said false, and
+    // the port activation hears of its end (PortActivation::openEnded).
+    virtual bool Opening() const { return false; }
     virtual void ClosePort() = 0;
     virtual bool IsOpen() const = 0;
     // 1 for COM1 ... 8 for COM8; 0 when no usable port is selected.

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -100,7 +101,15 @@ protected:
         program = std::make_unique<Program>(
             dir.path().toStdString(),
             DesktopParts{platform.input, platform.desktop, platform.sound}, boxes, help);
+        program->Notice().SetUseNotificationService(false);
         ficha().FormActivate();
+    }
+
+    // What the on-screen notice shows, where running mode's reports go; empty
+    // before the first.
+    QString noticeText() {
+        const QLabel* popup = program->Notice().popup();
+        return popup != nullptr ? popup->text() : QString();
     }
 
     TFicha& ficha() { return program->Ficha(); }

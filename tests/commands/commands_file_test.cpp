@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <tuple>
 
@@ -458,6 +459,16 @@ TEST_F(CommandsFileTest, ASaveRunThatWouldLoseEntriesOrCutACodeKeepsACopy) {
         {"entries far beyond the others", kWorkedExample + "[5000]\r\nLevel=0\r\n", [] {}, true},
         {"a code longer than a load reads", config("[Comandos]\n1=c\n[1]\n" + longCode, 1), [] {},
          true},
+        // Hand edits the table cannot hold.
+        {"a second [3] holding a whole command (two files joined)",
+         kWorkedExample + "\r\n[3]\r\nLevel=1\r\nCodigo=0B2F4C\r\n0=\xA1SendKeys\xA1NNNE8\r\n",
+         [] {}, true},
+        {"a [0] section", kWorkedExample + "\r\n[0]\r\nLevel=0\r\n", [] {}, true},
+        {"an action beyond Loop",
+         std::string(kWorkedExample)
+             .replace(kWorkedExample.find("0=\xA1SendKeys\xA1NNNE9\r\n"), 0,
+                      "1=\xA1SendKeys\xA1NNNE8\r\n"),
+         [] {}, true},
         {"nothing lost", kWorkedExample, [this] { table.setLabel(0, "Renamed"); }, false},
     };
     for (const auto& c : cases) {
@@ -587,6 +598,44 @@ TEST_F(CommandsFileTest, AFileTheUserCannotReadIsNeverWrittenOver) {
     ASSERT_EQ(::chmod(dir.file("vorkumel.ini").c_str(), 0644), 0);  // so the test may read it
     EXPECT_EQ(dir.get("vorkumel.ini"), kWorkedExample);
     EXPECT_EQ(dir.get("tavrel.ini"), "[Config]\r\nArranque=1\r\n");
+}
+
+// In a folder everyone writes to (sticky, like /tmp), another user's file at
+// vorkumel.ini.bak cannot be replaced: the copy is kept under a fresh name
+// beside it, which Save/Run names, and the save goes on.
+TEST(CommandsFileShared, AnotherUsersFileAtTheCopysNameLeavesTheCopyUnderAFreshName) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "two users are needed, and only root can act as both";
+    }
+    const testing::TempDir dir;
+    const std::string shared = dir.file("shared");
+    ::mkdir(shared.c_str(), 0700);
+    ::chmod(shared.c_str(), 01777);
+    const std::string theirs = shared + "/vorkumel.ini.bak";
+    ASSERT_EQ(testing::RunAs(testing::kOtherUser,
+                             [&] {
+                                 std::ofstream(theirs, std::ios::binary) << "theirs";
+                                 return std::string("ok");
+                             }),
+              "ok");
+    const std::string outcome = testing::RunAs(testing::kNobody, [&] {
+        PosixFileSystem files;
+        ProgramSettingsFile settingsFile{files, shared};
+        CommandTable table;
+        SequenceSettings sequence;
+        RecordingHost host;
+        CommandsFile commands{table, sequence, host, files, settingsFile};
+        std::ofstream(shared + "/vorkumel.ini", std::ios::binary) << kWorkedExample;
+        commands.Load();
+        table.remove(3);
+        if (const auto failure = commands.SaveRun(ProgramSettings{})) {
+            return failure->message();
+        }
+        return commands.backupKept();
+    });
+    EXPECT_EQ(outcome, shared + "/vorkumel.ini.bak.1");
+    EXPECT_EQ(dir.get("shared/vorkumel.ini.bak.1"), kWorkedExample);
+    EXPECT_EQ(dir.get("shared/vorkumel.ini.bak"), "theirs");
 }
 
 }  // namespace

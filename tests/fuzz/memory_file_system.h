@@ -38,6 +38,12 @@ public:
         files[to] = std::move(node.mapped());
         return FileStatus::Success();
     }
+    FileStatus renameToFreshName(const std::string& from, const std::string& to) override {
+        if (files.count(to) != 0) {
+            return FileStatus::Failure("File exists");
+        }
+        return replaceFile(from, to);
+    }
     FileStatus removeFile(const std::string& path) override {
         return files.erase(path) == 1 ? FileStatus::Success()
                                       : FileStatus::Failure("No such file or directory");

@@ -3,9 +3,13 @@
 // keys, beeps and selection, and the same state for the presses after it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "pipeline.h"
+#include "pty_pair.h"
+#include "receivers/serial/ComDrv32.h"
 
 namespace tavrel::testing {
 namespace {
@@ -93,6 +97,46 @@ TEST(EarlyRecognition, DoesWhatTheWholeBatchWouldHaveDone) {
     }
     // Many presses settle early, so the comparison above is about them.
     EXPECT_GT(early, 300);
+}
+
+// A program late by far more than a burst's silence (a loaded machine) reads
+// the next press's bytes before its silence timer has run, joined to the
+// press it recognised early: the values after that press's code begin
+// another command's code, and are a press of their own.
+TEST(EarlyRecognition, APressReadJoinedToTheOneBeforeIsAPressOfItsOwn) {
+    const PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    Pipeline p;
+    p.settings.ValueSize = 1;
+    p.settings.SkipFirst = 0;
+    p.settings.Tolerance = 0;
+    p.addCommand("A", {0x0A, 0x1F, 0x3C, 0x0A, 0x1F, 0x3C}, {"\xA1SendKeys\xA1NNNNa"});
+    p.addCommand("B", {0x0B, 0x2F, 0x4C, 0x0B, 0x2F, 0x4C}, {"\xA1SendKeys\xA1NNNNb"});
+    TCommPortDriver& serial = p.road.serial();
+    DevicePathTable paths = DefaultDevicePaths();
+    paths[pnCOM2] = pty.slavePath();
+    serial.SetDevicePaths(paths);
+    serial.SetComPort(pnCOM2);
+    serial.SetComPortSpeed(br19200);
+    ASSERT_TRUE(serial.OpenPort()) << serial.LastError();
+    p.capture.PortActivated();
+    const auto arrive = [&](const std::string& bytes) {
+        ASSERT_TRUE(pty.sendFromDevice(bytes));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        p.clock.advance(0);  // read, not yet silent
+    };
+    arrive("\x0A\x1F\x3C\x0A\x1F\x3C");
+    ASSERT_EQ(p.platform.log.events().size(), 3U) << "A was not recognised early";
+    arrive("\x0B\x2F\x4C\x0B\x2F\x4C");
+    p.clock.advance(200);
+    std::vector<std::string> keysDown;
+    for (const std::string& event : p.platform.log.events()) {
+        if (event.ends_with(", 0)")) {
+            keysDown.push_back(event);
+        }
+    }
+    EXPECT_EQ(keysDown,
+              (std::vector<std::string>{"keybd_event(65, 30, 0)", "keybd_event(66, 48, 0)"}));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ protected:
     TempDir dir;
     LircdProcess daemon{dir.path()};
     VirtualClock clock;
-    LircdClient client{ChooseReceiver("lircd:" + dir.file("lircd.socket")), clock};
+    LircdClient client{ChooseReceiver("lircd:" + dir.file("lircd.socket")), clock, clock};
     std::vector<Batch> batches;
     int hangups = 0;
 };
@@ -76,10 +76,17 @@ TEST_F(LircdDaemon, ADaemonThatStopsHangsUpAndOpensAgainOnceBack) {
     EXPECT_TRUE(runUntil([&] { return batches.size() == 1; }));
 }
 
+// Said once the attempt, made off the message loop, has ended.
 TEST(LircdAddress, NothingListeningOverTcpIsADaemonNotRunning) {
     VirtualClock clock;
-    LircdClient client{ChooseReceiver("lircd:127.0.0.1:1"), clock};
+    LircdClient client{ChooseReceiver("lircd:127.0.0.1:1"), clock, clock};
+    bool ended = false;
+    client.SetOnOpenEnded([&](Receiver&) { ended = true; });
     EXPECT_FALSE(client.OpenPort());
+    for (int i = 0; i < 1000 && !ended; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        clock.advance(1);
+    }
     EXPECT_EQ(client.LastFailure().kind, OpenFailure::DaemonNotRunning);
     EXPECT_EQ(client.LastError(), "127.0.0.1:1: the LIRC daemon is not running there");
 }

@@ -76,5 +76,17 @@ TEST(LircdEvents, RepeatsContinueAPressAndNeverStartOne) {
     EXPECT_EQ(Batches({{0, press}, {108, again}, {400, press}}).size(), 3U);
 }
 
+// A BEGIN the daemon never ends (a reply cut off, a stray line) holds the
+// stream for a second or a reply's worth of lines at most.
+TEST(LircdEvents, AStrayBeginSwallowsTheStreamForAWhileOnly) {
+    const std::string press = "0000000000000007 00 B r\n";
+    EXPECT_EQ(Batches({{0, "BEGIN\n"}, {100, press}, {1500, press}}).size(), 1U);
+    std::string lines = "BEGIN\n";
+    for (int i = 0; i < 100; ++i) {
+        lines += "reply\n";
+    }
+    EXPECT_EQ(Batches({{0, lines + press}}).size(), 1U);
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -9,7 +9,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <memory>
 
+#include "daemon_stand_in.h"
 #include "platform/posix/unique_fd.h"
 #include "temp_dir.h"
 
@@ -59,6 +62,26 @@ TEST(ReceiverDevices, KernelReceiversAndARunningDaemonFollowTheSerialDevices) {
     std::vector<std::string> withDaemon = kernel;
     withDaemon.push_back("lircd:" + socketPath + " = LIRC daemon (" + socketPath + ")");
     EXPECT_EQ(listed(), withDaemon);
+}
+
+// A daemon that is there but takes no one (stopped, its queue full) holds
+// the list up no more than one that is gone: it is listed as not answering.
+TEST(ReceiverDevices, ADaemonThatNeverAcceptsIsListedAsNotAnsweringAtOnce) {
+    const testing::TempDir dir;
+    const std::string socketPath = dir.file("lircd");
+    auto daemon = std::make_unique<testing::DaemonStandIn>(
+        socketPath, testing::DaemonStandIn::Behaviour::NeverAccepts);
+    ASSERT_TRUE(daemon->listening());
+    const ReceiverDeviceSearch search{{dir.file("none"), {}}, dir.path(), socketPath};
+    auto listing = std::async(std::launch::async, [&] { return ListReceiverDevices(search); });
+    if (listing.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        daemon.reset();  // lets the connect that waits fail
+        FAIL() << "the list waits for the daemon";
+    }
+    const std::vector<SerialDeviceEntry> devices = listing.get();
+    ASSERT_EQ(devices.size(), 1U);
+    EXPECT_EQ(devices[0].path, "lircd:" + socketPath);
+    EXPECT_EQ(devices[0].name, "LIRC daemon (" + socketPath + "): not answering");
 }
 
 }  // namespace

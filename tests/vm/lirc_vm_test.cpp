@@ -124,10 +124,16 @@ public:
     // virtual clock.
     void press(const Durations& frame) {
         const int before = batches;
+        play(frame);
+        ASSERT_EQ(batches, before + 1);
+    }
+
+    // A frame sent and read by the kernel, and a millisecond on the virtual
+    // clock for the receiver to take it, or leave it out.
+    void play(const Durations& frame) {
         loopback.send(frame);
         ASSERT_TRUE(watch_.waitForFrame()) << "the kernel delivered no frame";
         p.clock.advance(1);
-        ASSERT_EQ(batches, before + 1);
     }
 
     // As the learning dialog learns: one sample per burst, then evaluated.
@@ -216,6 +222,19 @@ TEST_F(KernelReceiverTest, AHeldNecButtonRepeatsExactlyAsTheSameHoldOnASerialRec
     EXPECT_EQ(road.p.platform.log.events(), serial.platform.log.events());
     EXPECT_EQ(road.p.capture.MouseStep, serial.capture.MouseStep);
     EXPECT_GT(road.p.capture.MouseStep, 1) << "the hold gave no typematic repeats";
+}
+
+// The window in which a repeat frame continues a press belongs to one open:
+// a repeat right after a close and a reopen has no press of this open before
+// it, and starts none.
+TEST_F(KernelReceiverTest, ARepeatRightAfterACloseAndReopenContinuesNoPress) {
+    KernelRoad road(Mode::Decoded);
+    ASSERT_TRUE(road.receiver.OpenPort()) << road.receiver.LastError();
+    road.press(NecFrame(0x04, 0x08));
+    road.receiver.ClosePort();
+    ASSERT_TRUE(road.receiver.OpenPort()) << road.receiver.LastError();
+    road.play(NecRepeat());
+    EXPECT_EQ(road.batches, 1);
 }
 
 TEST_F(KernelReceiverTest, Rc5AndRc6MceButtonsGiveOneCodeWhateverTheToggle) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -163,6 +164,18 @@ FileStatus PosixFileSystem::replaceFile(const std::string& storedFrom,
     const std::string from = Native(storedFrom);
     const std::string to = Native(storedTo);
     if (::rename(from.c_str(), to.c_str()) != 0) {
+        return FromErrno(errno);
+    }
+    scratchInUse_.erase(storedFrom);
+    SyncDirectoryOf(to);
+    return FileStatus::Success();
+}
+
+FileStatus PosixFileSystem::renameToFreshName(const std::string& storedFrom,
+                                              const std::string& storedTo) {
+    const std::string from = Native(storedFrom);
+    const std::string to = Native(storedTo);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
         return FromErrno(errno);
     }
     scratchInUse_.erase(storedFrom);

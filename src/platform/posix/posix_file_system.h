@@ -20,6 +20,7 @@ public:
                                  const std::string& modelFile) override;
     void removeStaleScratchFiles(const std::string& directory) override;
     FileStatus replaceFile(const std::string& from, const std::string& to) override;
+    FileStatus renameToFreshName(const std::string& from, const std::string& to) override;
     FileStatus removeFile(const std::string& path) override;
     FileStatus appendToFile(const std::string& path, std::string_view bytes) override;
 

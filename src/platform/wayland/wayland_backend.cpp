@@ -23,6 +23,7 @@
 namespace tavrel {
 namespace {
 
+constexpr char kConnectionClosed[] = "The Wayland display closed the connection.";
 constexpr char kNoWindowList[] =
     "This desktop does not let programs list or activate other programs' windows.";
 
@@ -100,7 +101,7 @@ std::string WaylandBackend::Build(const Options& options, bool virtualKeyboardAl
         }
     }
     if (!connection.Roundtrip()) {
-        return "The Wayland display closed the connection.";
+        return kConnectionClosed;
     }
 
     std::string uinputProblem;
@@ -173,8 +174,27 @@ Sound& WaylandBackend::sound() {
     return *sound_;
 }
 
+int WaylandBackend::connectionFd() const {
+    return connection_->fd();
+}
+
+// A connection that failed is a hang-up: said once, and no longer watched,
+// since its descriptor would stay readable for ever.
 void WaylandBackend::watchEvents(ReadWatchFactory& watches) {
-    watch_ = watches.watchReadable(connection_->fd(), [this] { connection_->DispatchPending(); });
+    watch_ = watches.watchReadable(connection_->fd(), [this] {
+        if (connection_->DispatchPending()) {
+            return;
+        }
+        watch_.reset();
+        const Ability closed = Ability::No(kConnectionClosed);
+        capabilities_ = {closed, closed, closed};
+        desktop_->connectionClosed(kConnectionClosed);
+        TraceEvent([&] {
+            return "desktop: the Wayland display closed the backend's connection (error " +
+                   std::to_string(connection_->error()) + "); keys, pointer and windows are " +
+                   "unavailable";
+        });
+    });
 }
 
 void WaylandBackend::setMessagePump(std::function<void()> processMessages) {

@@ -56,6 +56,8 @@ public:
     bool virtualPointer() const { return pointer_ != nullptr; }
     bool uinput() const { return uinput_ != nullptr; }
     WaylandDesktop& waylandDesktop() { return *desktop_; }
+    // The backend's own connection to the compositor.
+    int connectionFd() const;
 
 private:
     WaylandBackend();

@@ -30,6 +30,9 @@ WaylandDesktop::WaylandDesktop(WaylandConnection& connection, std::unique_ptr<Wi
 WaylandDesktop::~WaylandDesktop() = default;
 
 std::string WaylandDesktop::windowsUnavailable() const {
+    if (!closed_.empty()) {
+        return closed_;
+    }
     return toplevels_ ? std::string() : noList_;
 }
 

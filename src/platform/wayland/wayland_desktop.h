@@ -35,6 +35,8 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
     std::string windowsUnavailable() const override;
+    // The backend's connection failed: no window can be reached from now on.
+    void connectionClosed(std::string reason) { closed_ = std::move(reason); }
 
     // The app id of a window, for the trace and for tests; empty when unknown.
     std::string AppId(WindowHandle window);
@@ -48,6 +50,7 @@ private:
     WaylandConnection& connection_;
     std::unique_ptr<WindowList> toplevels_;
     std::string noList_;
+    std::string closed_;  // why no window can be reached any more
     Input& input_;
     EventLoopWait& wait_;
 };

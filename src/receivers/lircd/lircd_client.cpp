@@ -2,15 +2,13 @@
 // lines when they arrive, and noticing that it went away.
 #include "receivers/lircd/lircd_client.h"
 
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -27,15 +25,6 @@ std::int64_t NowMilliseconds() {
         .count();
 }
 
-// The resolver's words, lower case to follow "<address>: " as the system's do.
-std::string ResolverText(int error) {
-    std::string text = gai_strerror(error);
-    if (!text.empty()) {
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    }
-    return text;
-}
-
 // A socket that is not there, or nobody listening: the daemon does not run.
 OpenFailure FailureOf(const std::string& address, int error) {
     if (error == ENOENT || error == ECONNREFUSED) {
@@ -44,22 +33,19 @@ OpenFailure FailureOf(const std::string& address, int error) {
     return SystemOpenFailure(address, error);
 }
 
-// Waits at most timeout ms for a non-blocking connect; 0 or its errno.
-int FinishConnect(int fd, int timeout) {
-    pollfd state{fd, POLLOUT, 0};
-    const int ready = poll(&state, 1, timeout);
-    if (ready == 0) {
-        return ETIMEDOUT;
-    }
-    if (ready < 0) {
-        return errno;
-    }
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-        return errno;
-    }
-    return error;
+// Probes of a silent connection, so a daemon's machine that vanished ends it.
+void KeepAlive(int fd) {
+    const int on = 1;
+    const int idle = LircdClient::kKeepAliveIdle;
+    const int interval = LircdClient::kKeepAliveInterval;
+    const int probes = LircdClient::kKeepAliveProbes;
+    // Also for data the daemon never acknowledges.
+    const unsigned unacknowledged = (idle + interval * probes) * 1000U;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &unacknowledged, sizeof unacknowledged);
 }
 
 // Set for as long as it lives.
@@ -76,46 +62,53 @@ private:
 
 }  // namespace
 
-LircdClient::LircdClient(ReceiverChoice address, ReadWatchFactory& watches)
-    : address_(std::move(address)), watches_(watches) {}
+LircdClient::LircdClient(ReceiverChoice address, TimerFactory& timers, ReadWatchFactory& watches)
+    : address_(std::move(address)),
+      watches_(watches),
+      nextSlice_(timers.createTimer()),
+      deadline_(timers.createTimer()) {
+    nextSlice_->setInterval(0);
+    nextSlice_->setTickHandler([this] {
+        // A slice still running (its handler runs the loop) goes on by itself.
+        if (!reading_) {
+            nextSlice_->setEnabled(false);
+            ReadAvailable();
+        }
+    });
+    deadline_->setInterval(kConnectDeadline);
+    deadline_->setTickHandler([this] { ConnectTimedOut(); });
+}
 
 LircdClient::~LircdClient() {
     ClosePort();
 }
 
 std::string LircdClient::Address() const {
-    if (!address_.path.empty()) {
-        return address_.path;
-    }
-    const bool v6 = address_.host.find(':') != std::string::npos;
-    return (v6 ? "[" + address_.host + "]" : address_.host) + ":" + std::to_string(address_.port);
+    return address_.path.empty() ? address_.typed : address_.path;
 }
 
 bool LircdClient::OpenPort() {
     if (IsOpen()) {
         return true;
     }
-    UniqueFd fd = Connect();
-    if (!fd) {
-        TraceEvent([&] { return "lircd open failed: " + LastError(); });
+    if (Opening()) {
         return false;
     }
-    fd_ = std::move(fd);
-    lastFailure_ = {};
-    events_.reset();
-    TraceEvent([&] { return "lircd open " + Address(); });
-    watch_ = watches_.watchReadable(fd_.get(), [this] { ReadAvailable(); });
-    return true;
-}
-
-UniqueFd LircdClient::Connect() {
     if (address_.path.empty() && address_.port == 0) {
         lastFailure_ = {OpenFailure::BadAddress, Address(), {}, {}};
-        return {};
+    } else if (address_.path.empty()) {
+        StartConnect();
+        return false;
+    } else if (UniqueFd fd = ConnectLocal()) {
+        Opened(std::move(fd));
+        return true;
     }
-    return address_.path.empty() ? ConnectTcp() : ConnectLocal();
+    TraceEvent([&] { return "lircd open failed: " + LastError(); });
+    return false;
 }
 
+// Never waits: a daemon whose queue is full (stopped, or not accepting)
+// fails at once.
 UniqueFd LircdClient::ConnectLocal() {
     sockaddr_un where{};
     where.sun_family = AF_UNIX;
@@ -132,86 +125,136 @@ UniqueFd LircdClient::ConnectLocal() {
     return fd;
 }
 
-UniqueFd LircdClient::ConnectTcp() {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string port = std::to_string(address_.port);
-    if (const int error = getaddrinfo(address_.host.c_str(), port.c_str(), &hints, &found);
-        error != 0) {
-        lastFailure_ = {OpenFailure::Other, Address(), {}, ResolverText(error)};
-        return {};
+void LircdClient::StartConnect() {
+    lastFailure_ = {};
+    connect_ = std::make_unique<TcpConnect>(address_.host, address_.port, kConnectDeadline);
+    connectWatch_ = watches_.watchReadable(connect_->readyFd(), [this] { ConnectEnded(); });
+    deadline_->setEnabled(true);
+    TraceEvent([&] { return "lircd connecting to " + Address(); });
+}
+
+void LircdClient::ConnectEnded() {
+    if (!connect_ || !connect_->ended()) {
+        return;
     }
-    int lastError = ECONNREFUSED;
-    UniqueFd connected;
-    for (addrinfo* at = found; at != nullptr && !connected; at = at->ai_next) {
-        UniqueFd fd(
-            socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, at->ai_protocol));
-        if (!fd) {
-            lastError = errno;
-            continue;
-        }
-        if (connect(fd.get(), at->ai_addr, at->ai_addrlen) == 0) {
-            connected = std::move(fd);
-        } else if (errno != EINPROGRESS) {
-            lastError = errno;
-        } else if (const int error = FinishConnect(fd.get(), kConnectTimeout); error != 0) {
-            lastError = error;
-        } else {
-            connected = std::move(fd);
-        }
+    UniqueFd fd = connect_->take();
+    const int error = connect_->error();
+    const std::string resolverError = connect_->resolverError();
+    EndAttempt();
+    if (fd) {
+        KeepAlive(fd.get());
+        Opened(std::move(fd));
+    } else {
+        lastFailure_ = resolverError.empty()
+                           ? FailureOf(Address(), error)
+                           : OpenFailure{OpenFailure::Other, Address(), {}, resolverError};
+        TraceEvent([&] { return "lircd open failed: " + LastError(); });
     }
-    freeaddrinfo(found);
-    if (!connected) {
-        lastFailure_ = FailureOf(Address(), lastError);
+    if (onOpenEnded_) {
+        onOpenEnded_(*this);
     }
-    return connected;
+}
+
+void LircdClient::ConnectTimedOut() {
+    EndAttempt();
+    lastFailure_ = SystemOpenFailure(Address(), ETIMEDOUT);
+    TraceEvent([&] { return "lircd open failed: " + LastError(); });
+    if (onOpenEnded_) {
+        onOpenEnded_(*this);
+    }
+}
+
+// The attempt's thread may go on (a name lookup is never cut short); what it
+// finds is dropped.
+void LircdClient::EndAttempt() {
+    deadline_->setEnabled(false);
+    connectWatch_.reset();
+    connect_.reset();
+}
+
+void LircdClient::Opened(UniqueFd fd) {
+    fd_ = std::move(fd);
+    lastFailure_ = {};
+    events_.reset();
+    unread_.clear();
+    back_.reset();
+    TraceEvent([&] { return "lircd open " + Address(); });
+    watch_ = watches_.watchReadable(fd_.get(), [this] { ReadAvailable(); });
 }
 
 void LircdClient::ClosePort() {
+    back_.reset();
+    if (Opening()) {
+        EndAttempt();
+        TraceEvent([&] { return "lircd connecting to " + Address() + " given up"; });
+    }
     if (!IsOpen()) {
         return;
     }
     watch_.reset();
+    nextSlice_->setEnabled(false);
+    unread_.clear();
     fd_.close();
     TraceEvent([&] { return "lircd closed " + Address(); });
 }
 
+// One read at most per wake-up, and a slice of its lines.
 void LircdClient::ReadAvailable() {
-    // A handler that runs the message loop comes back here; the loop below
-    // reads what arrives meanwhile, in order.
-    if (reading_) {
+    // A handler that runs the message loop comes back here; the lines that
+    // wait are handled once it has returned, in order.
+    if (reading_ || !IsOpen()) {
         return;
     }
     const QuietFlag busy(reading_);
-    std::array<char, 4096> buffer{};
-    // Everything that waits is read now, line by line, so that a burst of
-    // lines is handed over in order before anything else runs.
-    while (IsOpen()) {
+    if (unread_.empty()) {
+        std::array<char, 4096> buffer{};
         const ssize_t got = read(fd_.get(), buffer.data(), buffer.size());
-        if (got > 0) {
-            // A handler may close the client; the lines read stay handled.
-            events_.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)),
-                         NowMilliseconds(), [this](const LircdBatch& batch) {
-                             if (IsOpen() && onReceiveData_) {
-                                 onReceiveData_(*this, batch.data(),
-                                                static_cast<std::int32_t>(batch.size()));
-                             }
-                         });
-            continue;
-        }
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
             return;
         }
-        // End of file or a failing read: the daemon stopped or restarts.
-        Hangup();
+        if (got <= 0) {
+            // End of file or a failing read (a reset, the keepalive's
+            // timeout): the daemon stopped, restarts, or its machine is gone.
+            if (got < 0) {
+                const int error = errno;
+                TraceEvent([&] { return "lircd read failed: " + std::string(strerror(error)); });
+            }
+            Hangup();
+            return;
+        }
+        unread_.assign(buffer.data(), static_cast<std::size_t>(got));
+    }
+    HandleSlice();
+}
+
+void LircdClient::HandleSlice() {
+    // A handler may close the client; the lines handled stay handled.
+    const std::size_t taken = events_.feed(
+        unread_, NowMilliseconds(),
+        [this](const LircdBatch& batch) {
+            if (IsOpen() && onReceiveData_) {
+                onReceiveData_(*this, batch.data(), static_cast<std::int32_t>(batch.size()));
+            }
+        },
+        kLinesPerWakeUp);
+    if (!IsOpen()) {
         return;
     }
+    unread_.erase(0, taken);
+    // The socket may have nothing more to say: the rest must not wait for it.
+    nextSlice_->setEnabled(!unread_.empty());
 }
 
 void LircdClient::Hangup() {
     ClosePort();
+    // A local daemon that restarts is joined as soon as its socket is back.
+    if (!address_.path.empty()) {
+        back_ = std::make_unique<SocketAppearance>(address_.path, watches_, [this] {
+            if (onBack_) {
+                onBack_(*this);
+            }
+        });
+    }
     if (onHangup_) {
         onHangup_(*this);
     }

@@ -59,19 +59,22 @@ void LircdEvents::reset() {
     lastBatchAt_.reset();
 }
 
-void LircdEvents::feed(std::string_view data, std::int64_t now, const BatchHandler& onBatch) {
-    while (!data.empty()) {
-        const std::size_t newline = data.find('\n');
-        const std::string_view piece = data.substr(0, newline);
+std::size_t LircdEvents::feed(std::string_view data, std::int64_t now, const BatchHandler& onBatch,
+                              std::size_t maxLines) {
+    std::size_t taken = 0;
+    for (std::size_t lines = 0; taken < data.size() && lines < maxLines; ++lines) {
+        const std::string_view rest = data.substr(taken);
+        const std::size_t newline = rest.find('\n');
+        const std::string_view piece = rest.substr(0, newline);
         if (pending_.size() + piece.size() > kLongestLine) {
             overlong_ = true;
         } else {
             pending_.append(piece);
         }
         if (newline == std::string_view::npos) {
-            return;
+            return data.size();
         }
-        data.remove_prefix(newline + 1);
+        taken += newline + 1;
         if (overlong_) {
             TraceEvent([] { return std::string("lircd: an overlong line dropped"); });
         } else {
@@ -80,6 +83,7 @@ void LircdEvents::feed(std::string_view data, std::int64_t now, const BatchHandl
         pending_.clear();
         overlong_ = false;
     }
+    return taken;
 }
 
 void LircdEvents::line(std::string_view text, std::int64_t now, const BatchHandler& onBatch) {
@@ -88,11 +92,21 @@ void LircdEvents::line(std::string_view text, std::int64_t now, const BatchHandl
     }
     if (text == "BEGIN") {
         inBlock_ = true;
+        blockAt_ = now;
+        blockLines_ = 0;
         return;
     }
     if (inBlock_) {
-        inBlock_ = text != "END";
-        return;
+        if (text == "END") {
+            inBlock_ = false;
+            return;
+        }
+        if (now - blockAt_ < kLongestBlockMs && ++blockLines_ <= kLongestBlockLines) {
+            return;
+        }
+        // Read as any other line from here on.
+        inBlock_ = false;
+        TraceEvent([] { return std::string("lircd: a reply block without END ended"); });
     }
     const std::optional<LircdEvent> event = ParseLircdEvent(text);
     if (!event) {

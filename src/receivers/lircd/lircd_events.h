@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,12 +39,21 @@ public:
     static constexpr std::int64_t kBurstGap = 150;
     // The daemon's default suffix of the button in a release line: no press.
     static constexpr std::string_view kReleaseSuffix = "_EVUP";
+    // A reply block ends at END, or at the latest after this many lines or
+    // milliseconds: a BEGIN never ended (a stray line, a reply cut off) must
+    // not leave the client deaf. Tavrel asks the daemon nothing, so the only
+    // blocks it gets are notices of a few lines.
+    static constexpr int kLongestBlockLines = 64;
+    static constexpr std::int64_t kLongestBlockMs = 1000;
 
     using BatchHandler = std::function<void(const LircdBatch& batch)>;
 
-    // now: milliseconds on any steady clock. Every whole line in data is
-    // handled in order; an unfinished one waits for the rest.
-    void feed(std::string_view data, std::int64_t now, const BatchHandler& onBatch);
+    // now: milliseconds on any steady clock. The whole lines in data are
+    // handled in order, maxLines of them at most; an unfinished one waits for
+    // the rest. Returns how much of data was taken: what follows the last
+    // line handled is to be fed again.
+    std::size_t feed(std::string_view data, std::int64_t now, const BatchHandler& onBatch,
+                     std::size_t maxLines = SIZE_MAX);
     // A new connection: nothing read before it counts.
     void reset();
 
@@ -53,6 +63,8 @@ private:
     std::string pending_;
     bool overlong_ = false;  // the line being read went past kLongestLine
     bool inBlock_ = false;   // between BEGIN and END
+    std::int64_t blockAt_ = 0;
+    int blockLines_ = 0;
     // When the last batch went out, if any; a repeat line long after it, or
     // with none before it (a button already held when Tavrel connected),
     // would start a press of its own, so it is dropped.
