@@ -33,6 +33,10 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
     std::string windowsUnavailable() const override;
+    // The activated window of the list, as the compositor last announced it.
+    std::optional<ApplicationWindow> ActiveApplication() override;
+    std::vector<ApplicationWindow> ApplicationWindows() override;
+    std::string applicationsUnavailable() const override { return windowsUnavailable(); }
 
     // The app id of a window, for the trace and for tests; empty when unknown.
     std::string AppId(WindowHandle window);
@@ -40,6 +44,7 @@ public:
 private:
     // Reads what the compositor announced since the last call.
     void Refresh();
+    ApplicationWindow Described(WindowHandle window) const;
     void AwaitActivation(WindowHandle window);
     bool Refuse(WindowHandle window, std::uint32_t message, const char* why);
 
