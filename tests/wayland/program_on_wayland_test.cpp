@@ -1,7 +1,8 @@
 // The real tavrel program on a Wayland desktop (headless sway, no X display
 // for it): its window on Qt's Wayland platform, and presses from the
 // simulated receiver carried out in a real Wayland client through the
-// compositor's virtual keyboard and pointer and its window list.
+// compositor's virtual keyboard and pointer and its window list; a button
+// whose command has variants for the app ids of the windows activated.
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
@@ -14,6 +15,7 @@
 #include "platform/wayland/wayland_desktop.h"
 #include "program_process.h"
 #include "temp_dir.h"
+#include "variant_commands.h"
 #include "wayland_test_window.h"
 
 namespace tavrel::testing {
@@ -74,7 +76,7 @@ protected:
         dir.put("tavrel.ini", "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
                                   "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" +
                                   dir.file("ttyIR") + "\r\n");
-        dir.put("vorkumel.ini", CommandsFile());
+        dir.put("vorkumel.ini", commandsFile());
         program = std::make_unique<ProgramProcess>(dir.path());
         ASSERT_TRUE(
             // Qt's Wayland platform leaves its registry objects to the end
@@ -93,6 +95,8 @@ protected:
             irsim->waitExit();
         }
     }
+
+    virtual std::string commandsFile() const { return CommandsFile(); }
 
     void Press(const char* code) { irsim->send(std::string("wait 300\npress ") + code + "\n"); }
 
@@ -193,6 +197,42 @@ TEST_F(ProgramOnWayland, PressesTypePointAndPostIntoAWaylandClient) {
         return out.find("recognised \"Desk/Text\"") != out.rfind("recognised \"Desk/Text\"");
     })) << program->output();
     EXPECT_EQ(dir.get("tavrel.log"), logged);
+}
+
+// One button, the command's variant for the app id of the active window.
+class VariantsOnWayland : public ProgramOnWayland {
+protected:
+    std::string commandsFile() const override { return VariantCommandsFile(); }
+};
+
+TEST_F(VariantsOnWayland, OneButtonTypesWhatTheActiveApplicationsVariantSays) {
+    ASSERT_TRUE(irsim->waitUntil([&] { return irsim->events("rx").size() >= 2; }, 20000))
+        << program->output();
+    test::WaylandTestWindow browser("tavrel browser", "TavrelBrowser");
+    test::WaylandTestWindow player("tavrel player", "TavrelPlayer");
+    test::WaylandTestWindow other("tavrel other", "org.tavrel.Other");
+    const struct {
+        test::WaylandTestWindow* window;
+        const char* title;
+        unsigned long keysym;
+    } turns[] = {{&browser, "tavrel browser", XKB_KEY_k},
+                 {&player, "tavrel player", XKB_KEY_space},
+                 {&other, "tavrel other", XKB_KEY_d},
+                 {&browser, "tavrel browser", XKB_KEY_k}};
+    // All three on screen first: sway gives a window the focus as it maps.
+    for (const auto& turn : turns) {
+        ASSERT_NE(Listed(turn.title), kNoWindow);
+    }
+    ASSERT_TRUE(other.WaitFor([](const WindowRecords& r) { return r.focused; }));
+    Desktop& desktop = watcher->desktop();
+    std::string log;
+    for (const auto& turn : turns) {
+        const WindowHandle id = Listed(turn.title);
+        desktop.RaiseAndActivate(id);
+        ASSERT_TRUE(WaitUntil([&] { return desktop.GetForegroundWindow() == id; }));
+        ASSERT_TRUE(turn.window->WaitFor([](const WindowRecords& r) { return r.focused; }));
+        PressTypes(*irsim, *program, dir, log, *turn.window, turn.keysym);
+    }
 }
 
 }  // namespace
