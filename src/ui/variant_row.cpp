@@ -10,6 +10,7 @@
 #include "commands/command_variants.h"
 #include "platform/desktop.h"
 #include "ui/application_picker.h"
+#include "ui/fit_text.h"
 #include "ui_variant_row.h"
 
 namespace tavrel {
@@ -22,6 +23,7 @@ VariantRow::VariantRow(QWidget* parent) : QWidget(parent), ui_(std::make_unique<
     connect(r.BApplicationRemove, &QAbstractButton::clicked, this, &VariantRow::removeClick);
     connect(r.BApplicationUp, &QAbstractButton::clicked, this, [this] { moveClick(-1); });
     connect(r.BApplicationDown, &QAbstractButton::clicked, this, [this] { moveClick(1); });
+    fitButtons();
     refresh();
 }
 
@@ -41,7 +43,15 @@ void VariantRow::ApplyTranslation(const TranslateFn& translate) {
     // The hints take fixed defaults, not the hint shown.
     r.BApplicationUp->setToolTip(translated(QStringLiteral("Try earlier"), "tryearlier_hint"));
     r.BApplicationDown->setToolTip(translated(QStringLiteral("Try later"), "trylater_hint"));
+    fitButtons();
     refresh();
+}
+
+// As wide as their texts, not the style's wider minimum: the list has the rest.
+void VariantRow::fitButtons() {
+    for (QWidget* button : {ui_->BApplicationAdd, ui_->BApplicationRemove}) {
+        button->setFixedWidth(WidthForText(button));
+    }
 }
 
 ActionSettings& VariantRow::show(TComando& command) {

@@ -56,6 +56,7 @@ private:
     void moveClick(int by);
     // The list and the buttons for the command shown.
     void refresh();
+    void fitButtons();
     QString translated(const QString& def, const char* key) const {
         return Tr(translate_, def, key);
     }
