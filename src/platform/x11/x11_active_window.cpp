@@ -90,16 +90,16 @@ void X11ActiveWindow::Refresh() {
     const auto active =
         ReadProperty32(*connection_, connection_->root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
     const Window now = active && !active->empty() ? active->front() : None;
-    if (now != active_) {
-        if (active_ != None) {
-            XSelectInput(display, active_, NoEventMask);  // may be gone: trapped
-        }
-        // Its title and class are followed from before they are read.
-        if (now != None) {
-            XSelectInput(display, now, PropertyChangeMask);
-        }
-        active_ = now;
+    if (now != active_ && active_ != None) {
+        XSelectInput(display, active_, NoEventMask);  // may be gone: trapped
     }
+    // Its title and class are followed from before they are read. Selected
+    // again even for the same id: X ids come back, and a window closed since
+    // the last look took its selection with it.
+    if (now != None) {
+        XSelectInput(display, now, PropertyChangeMask);
+    }
+    active_ = now;
     ReadWindow();
 }
 
