@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/ from the built program on a headless desktop,
-# its COM2 on the simulated receiver: a first start without commands, then the
-# window, help and dialog with commands, and the tray icon with the port open
+# Takes the screenshots in docs/ (and the help's in help/) from the built
+# program on a headless desktop, its COM2 on the simulated receiver: a first
+# start without commands, then the window, help and dialog with commands, a
+# command's variant for an application, and the tray icon with the port open
 # and closed. Run it as
 #   scripts/xstack docs/make-screenshots.sh [BUILD_DIR]
 set -euo pipefail
@@ -39,6 +40,8 @@ printf '%s\r\n' '[Config]' 'Puerto=2' 'NumComandos=7' \
     '[1]' 'Level=0' \
     '[2]' 'Level=1' 'Codigo=0A1F3C0A1F3C' \
     '[3]' 'Level=1' 'Codigo=0A2F3C0A2F3C' \
+    '[3.1]' 'Application=firefox' 'Title=YouTube' $'0=\xA1SendKeys\xA1NNNE13' \
+    '[3.2]' 'Application=mpv' $'0=\xA1SendKeys\xA1NNNN0' \
     '[4]' 'Level=1' 'Codigo=0A3F3C0A3F3C' \
     '[5]' 'Level=1' 'Activado=0' 'Codigo=0A4F3C0A4F3C' \
     '[6]' 'Level=0' \
@@ -65,14 +68,14 @@ start_tavrel() {
     pids+=($!)
 }
 
-# A window with its frame, into docs/NAME.png.
+# A window with its frame, into docs/NAME.png (DIR/NAME.png when DIR is given).
 shoot() {
     local frame x y w h
     frame=$(xwininfo -id "$1" -tree | awk '/Parent window id/ {print $4}')
     eval "$(xwininfo -id "$frame" |
         awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
              /Width/ {print "w=" $2} /Height/ {print "h=" $2}')"
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$2.png"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/${3:-docs}/$2.png"
 }
 
 # The first start: the guide in the tree's place. Then that program ends, as
@@ -104,7 +107,9 @@ wait_for xdotool search --onlyvisible --name 'Tavrel 3\.0 help'
 help=$(xdotool search --onlyvisible --name 'Tavrel 3\.0 help' | head -1)
 sleep 0.5
 shoot "$help" help-window
-xdotool key --window "$help" Escape 2>/dev/null || true  # closed on the press
+# A real key, not one sent to the window: after a sent Escape closed it, Qt
+# took the next real Escape (the settings dialog's below) for a repeat of it.
+xdotool windowactivate --sync "$help" key Escape
 sleep 0.3
 
 # File > Settings...: the configuration dialog, turned to its port tab.
@@ -128,6 +133,12 @@ done
 sleep 0.5
 shoot "$window" action-editor
 
+# The same command's variant for mpv, chosen in the row above the actions
+# (Application, then the last item), for the help's topic on variants.
+xdotool key alt+i End
+sleep 0.5
+shoot "$window" variants help
+
 # Running mode (Cancel): the icon docked in the tray host's panel at the top
 # right, shown four times its size.
 xdotool key --window "$window" alt+c
@@ -145,5 +156,5 @@ sleep 0.5
 import -window root -crop 40x24+1240+0 +repage -filter point -resize 400% \
     "$root/docs/tray-icon-inactive.png"
 echo "make-screenshots: docs/first-start.png, docs/main-window-editing.png, docs/help-window.png," \
-    "docs/configuration-dialog.png, docs/action-editor.png, docs/tray-icon.png" \
-    "and docs/tray-icon-inactive.png written"
+    "docs/configuration-dialog.png, docs/action-editor.png, help/variants.png," \
+    "docs/tray-icon.png and docs/tray-icon-inactive.png written"

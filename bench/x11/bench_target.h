@@ -20,14 +20,17 @@ struct FocusedTarget {
     explicit operator bool() const { return window != nullptr; }
 };
 
-// Opens the backend and shows a client window titled title with the focus.
-inline FocusedTarget OpenFocusedTarget(benchmark::State& state, const std::string& title) {
+// Opens the backend and shows a client window titled title with the focus;
+// application, when given, is its class.
+inline FocusedTarget OpenFocusedTarget(benchmark::State& state, const std::string& title,
+                                       const std::string& application = "") {
     auto opened = X11Backend::Open();
     if (!opened.backend) {
         state.SkipWithError(opened.problem.c_str());
         return {};
     }
-    auto window = std::make_unique<test::TestWindow>(title);
+    auto window = std::make_unique<test::TestWindow>(title, test::TestWindow::TitleKind::Utf8,
+                                                     test::TestWindow::Focus::Accepts, application);
     Desktop& desktop = opened.backend->desktop();
     const bool focused = test::WaitUntil([&] {
         desktop.RaiseAndActivate(window->id());

@@ -11,6 +11,7 @@
 #include "actions/action_string.h"
 #include "actions/message_table.h"
 #include "actions/named_keys.h"
+#include "commands/command_variants.h"
 #include "commands/hex_value.h"
 #include "platform/trace.h"
 #include "platform/windows.h"
@@ -91,31 +92,62 @@ ActionRunner::~ActionRunner() {
 void ActionRunner::CancelDelayedRun() {
     timerDelay_->setEnabled(false);
     delayed_ = nullptr;
+    delayedSettings_ = nullptr;
 }
 
 void ActionRunner::RunCommandActions(TComando& command) {
+    RunChosen(command, ChooseVariant(command));
+}
+
+CommandVariant* ActionRunner::ChooseVariant(TComando& command) {
+    if (command.Variantes.empty()) {
+        return nullptr;
+    }
+    if (const std::string refused = desktop_->applicationsUnavailable(); !refused.empty()) {
+        TraceEvent(
+            [&] { return "the variants of \"" + command.Nombre + "\" are not tried: " + refused; });
+        return nullptr;
+    }
+    const std::optional<ApplicationWindow> active = desktop_->ActiveApplication();
+    CommandVariant* chosen =
+        active ? MatchingVariant(command, active->application, active->title) : nullptr;
+    TraceEvent([&] {
+        const std::string front =
+            active ? "\"" + active->application + "\" (\"" + active->title + "\") is active"
+                   : std::string("no window is active");
+        return front + ": " +
+               (chosen != nullptr ? "the variant for " + VariantName(*chosen) + " of \""
+                                  : "the actions for all other applications of \"") +
+               command.Nombre + "\" run";
+    });
+    return chosen;
+}
+
+void ActionRunner::RunChosen(TComando& owner, CommandVariant* variant) {
+    ActionSettings& command = variant != nullptr ? static_cast<ActionSettings&>(*variant) : owner;
     if (command.DeVez) {
         command.LoopActual = 0;
         pendingNumber_ = 0;
     }
-    if (!command.Activado || !command.Acciones || command.Loop < 1) {
+    if (!owner.Activado || !command.Acciones || command.Loop < 1) {
         return;
     }
     const std::int32_t loop = command.Loop;
-    if (RunNextAction(command)) {
+    if (runStep(owner, command)) {
         return;
     }
     if (command.Retraso <= 0) {
         // Bounded by the list length even if a step started from the message
         // pump moves LoopActual under this loop.
         for (std::int32_t step = 1; step < loop; ++step) {
-            if (RunNextAction(command)) {
+            if (runStep(owner, command)) {
                 break;
             }
         }
         return;
     }
-    delayed_ = &command;
+    delayed_ = &owner;
+    delayedSettings_ = &command;
     const std::int64_t interval =
         std::min<std::int64_t>(std::int64_t{command.Retraso} * 1000, INT_MAX);
     timerDelay_->setInterval(static_cast<int>(interval));
@@ -128,24 +160,33 @@ void ActionRunner::RunCommandActions(TComando& command) {
 void ActionRunner::TimerDelayTimer() {
     // The table empties current() when its record is deleted or the table is
     // cleared; any other current command is not the run that was started.
+    // A variant removed meanwhile is no longer the command's.
     TComando* command = table_->current();
-    if (command == nullptr || command != delayed_ || !command->Acciones) {
+    if (command == nullptr || command != delayed_ || !HoldsSettings(*command, delayedSettings_) ||
+        !delayedSettings_->Acciones) {
         CancelDelayedRun();
         return;
     }
-    if (RunNextAction(*command)) {
+    if (runStep(*command, *delayedSettings_)) {
         CancelDelayedRun();
     }
 }
 
 bool ActionRunner::RunNextAction(TComando& command) {
+    return runStep(command, command);
+}
+
+bool ActionRunner::runStep(TComando& owner, ActionSettings& command) {
     if (!command.Acciones || command.Loop < 1) {
         return true;
     }
     // Pending events run while a window is activated and while keys are
-    // sent, and may delete the command: its record is not touched after that.
-    const bool listed = table_->positionOf(&command) != kNoNode;
-    const auto gone = [&] { return listed && table_->positionOf(&command) == kNoNode; };
+    // sent, and may delete the command or the variant that runs: its record
+    // is not touched after that.
+    const bool listed = table_->positionOf(&owner) != kNoNode;
+    const auto gone = [&] {
+        return listed && (table_->positionOf(&owner) == kNoNode || !HoldsSettings(owner, &command));
+    };
     const bool hasTarget = !command.TargetWindow.empty();
     // Only a destination window moves the foreground, so only then is the
     // window to give it back to asked for before the action (a round trip to
@@ -197,7 +238,11 @@ bool ActionRunner::RunNextAction(TComando& command) {
     // A copy: the message pump of the keystroke sender may change the list.
     const std::string action = ReadAction(*command.Acciones, index);
     TraceEvent([&] {
-        return "action " + std::to_string(index) + " of \"" + command.Nombre + "\": " + action;
+        const std::string variant =
+            &command == &owner ? std::string()
+                               : " for " + VariantName(static_cast<const CommandVariant&>(command));
+        return "action " + std::to_string(index) + " of \"" + owner.Nombre + "\"" + variant + ": " +
+               action;
     });
     // The step advances before the action runs: a press that arrives while
     // its keys are sent (events run meanwhile) gets the next action.
@@ -318,7 +363,7 @@ void ActionRunner::performMouse(std::string_view action) {
     }
 }
 
-void ActionRunner::performTapKey(const TComando& command, std::string_view action) {
+void ActionRunner::performTapKey(const ActionSettings& command, std::string_view action) {
     const TapKeyFields f = ReadTapKey(action);
     if (f.keyText.empty()) {
         return;

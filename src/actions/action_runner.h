@@ -46,7 +46,16 @@ public:
     // Stops a delayed run at once (for a reload of the table, for example).
     void CancelDelayedRun();
 
+    // Runs the variant of the command that matches the active window, or
+    // the command's own actions.
     void RunCommandActions(TComando& command) override;
+    // The command's variant for the active window as the desktop last told
+    // of it; null when the command has none for it (or the desktop cannot
+    // tell): its own actions run then. Asks the desktop only when the
+    // command has variants.
+    CommandVariant* ChooseVariant(TComando& command);
+    // Runs variant (one of the command's) or, when null, the command's own actions.
+    void RunChosen(TComando& command, CommandVariant* variant);
     // Performs the command's current action and advances LoopActual; true
     // when nothing more is to be run now.
     bool RunNextAction(TComando& command);
@@ -56,10 +65,12 @@ public:
     WindowHandle FindWindowByTitlePart(std::string_view text);
 
 private:
+    // RunNextAction on settings, the command's own or one of its variants.
+    bool runStep(TComando& owner, ActionSettings& settings);
     // Returns true when the message asks prev to minimise or close.
     bool performPostMessage(std::string_view action, WindowHandle prev);
     void performMouse(std::string_view action);
-    void performTapKey(const TComando& command, std::string_view action);
+    void performTapKey(const ActionSettings& command, std::string_view action);
     void plainKeyPath(const TapKeyFields& fields, std::optional<int> named);
 
     Input* input_;
@@ -72,7 +83,8 @@ private:
     std::function<std::int32_t()> mouseStep_;
     std::function<void()> restore_;
     std::int32_t pendingNumber_ = 0;
-    const TComando* delayed_ = nullptr;  // the record a delayed run belongs to
+    const TComando* delayed_ = nullptr;          // the record a delayed run belongs to
+    ActionSettings* delayedSettings_ = nullptr;  // what of it runs: its own or a variant
 };
 
 }  // namespace tavrel

@@ -6,7 +6,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "actions/action_runner.h"
 #include "commands/command_table.h"
+#include "commands/command_variants.h"
 #include "commands/program_state.h"
 #include "ui/text_edge.h"
 
@@ -120,12 +122,17 @@ void CommandNotice::ShowPopup(const QString& remote, const QString& command, int
 }
 
 void AnnouncingRunner::RunCommandActions(TComando& command) {
+    // The desktop is asked once: the notice names what runs.
+    CommandVariant* variant = runner_.ChooseVariant(command);
     const int position = table_.selected();
     if (state_.ShowCommands() && position != kNoNode) {
-        notice_.Show(ToQt(table_.label(table_.parentRemote(position))),
-                     ToQt(table_.label(position)));
+        QString name = ToQt(table_.label(position));
+        if (variant != nullptr) {
+            name += QStringLiteral(" (%1)").arg(ToQt(VariantName(*variant)));
+        }
+        notice_.Show(ToQt(table_.label(table_.parentRemote(position))), name);
     }
-    runner_.RunCommandActions(command);
+    runner_.RunChosen(command, variant);
 }
 
 }  // namespace tavrel

@@ -47,20 +47,22 @@ private:
     QTimer* hide_;
 };
 
+class ActionRunner;
 class CommandTable;
 class ProgramState;
 
 // Between recognition and the action runner: announces the command just
-// recognised (the table's selection) when the state asks for it, then runs it.
+// recognised (the table's selection) when the state asks for it, with the
+// application whose variant of it runs, then runs it.
 class AnnouncingRunner : public CommandRunner {
 public:
-    AnnouncingRunner(CommandRunner& runner, const CommandTable& table, const ProgramState& state,
+    AnnouncingRunner(ActionRunner& runner, const CommandTable& table, const ProgramState& state,
                      CommandNotice& notice)
         : runner_(runner), table_(table), state_(state), notice_(notice) {}
     void RunCommandActions(TComando& command) override;
 
 private:
-    CommandRunner& runner_;
+    ActionRunner& runner_;
     const CommandTable& table_;
     const ProgramState& state_;
     CommandNotice& notice_;

@@ -33,6 +33,15 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
     std::string windowsUnavailable() const override { return desktop_.windowsUnavailable(); }
+    std::optional<ApplicationWindow> ActiveApplication() override {
+        return desktop_.ActiveApplication();
+    }
+    std::vector<ApplicationWindow> ApplicationWindows() override {
+        return desktop_.ApplicationWindows();
+    }
+    std::string applicationsUnavailable() const override {
+        return desktop_.applicationsUnavailable();
+    }
 
 private:
     Desktop& desktop_;

@@ -36,6 +36,7 @@ public:
     std::string windowsUnavailable() const override {
         return "Tavrel reaches no desktop whose windows it could list.";
     }
+    std::string applicationsUnavailable() const override { return windowsUnavailable(); }
 };
 
 class NullSound final : public Sound {

@@ -417,9 +417,9 @@ std::optional<std::string> Program::SaveRun(const ProgramSettings& settings) {
     if (const std::string& backup = commandsFile_.backupKept(); !backup.empty()) {
         boxes_.Show(BoxIcon::Information, QStringLiteral("Tavrel"),
                     Tr(translate_,
-                       QStringLiteral("The commands file held entries, or values longer than "
-                                      "1023 characters, that Save/Run did not write back. A "
-                                      "copy of the file as it was is kept in %s."),
+                       QStringLiteral("The commands file held entries, variants, or values "
+                                      "longer than 1023 characters, that Save/Run did not write "
+                                      "back. A copy of the file as it was is kept in %s."),
                        "backupkept")
                         .replace(QStringLiteral("%s"), ToQt(backup)));
     }

@@ -1,5 +1,6 @@
-// The entries of one numbered section of the commands file, found in one pass:
-// a load reads ten keys and every action of each of thousands of sections.
+// The entries of one numbered section of the commands file (a command's, or
+// one of its variants'), found in one pass: a load reads ten keys and every
+// action of each of thousands of sections; and what the two kinds share.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "commands/comando.h"
 #include "commands/ini_file.h"
 
 namespace tavrel {
@@ -32,6 +34,8 @@ struct CommandEntries {
         Typematic,
         Retraso,
         Codigo,
+        Application,  // a variant's
+        Title,        // a variant's
         kNameCount
     };
     std::array<std::optional<std::string_view>, kNameCount> named;
@@ -48,5 +52,28 @@ struct CommandEntries {
 
 // Fills entries (its storage is reused from section to section).
 void ReadCommandEntries(const IniFile& ini, IniFile::SectionId section, CommandEntries& entries);
+
+// Counts in the file (NumComandos, Loop) are believed only as far as the file
+// backs them: up to the highest entry within reach of the entries it really
+// holds, plus a margin. A mistyped count, or one far-off entry, then gives at
+// most a margin of made-up entries instead of exhausting memory.
+constexpr std::int64_t kUnbackedEntryMargin = 1000;
+// needed: for each entry the file holds, the count that would include it.
+// The highest of them within reach of how many there are: one numbered far
+// beyond all the others does not count.
+std::int64_t HighestWithinReach(std::vector<std::int64_t> needed);
+// highest: HighestWithinReach of what the file holds.
+std::int32_t BackedCount(std::int32_t claimed, std::int64_t highest);
+// The count of actions a section holds: its Loop, as far as its keys back it.
+std::int32_t ActionCount(const CommandEntries& entries);
+
+// The actions and their run settings, as a command's section and a variant's
+// hold them: Loop, LoopActual, DeVez, MultiKey, TargetWindow, Retraso and the
+// actions from "0" up.
+void ReadActionSettings(const CommandEntries& entries, ActionSettings& settings);
+// Loop, LoopActual, DeVez and MultiKey, with which both kinds of section begin.
+void WriteLoopKeys(IniWriter& writer, const ActionSettings& settings);
+// The action keys "0", "1", ... of settings, one per line of its list.
+void WriteActionKeys(IniWriter& writer, const ActionSettings& settings);
 
 }  // namespace tavrel

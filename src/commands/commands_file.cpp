@@ -9,43 +9,13 @@
 #include "commands/codigo_text.h"
 #include "commands/command_entries.h"
 #include "commands/ini_file.h"
+#include "commands/variant_sections.h"
 
 namespace tavrel {
 namespace {
 
-// Counts in the file (NumComandos, Loop) are believed only as far as the file
-// backs them: up to the highest entry within reach of the entries it really
-// holds, plus a margin. A mistyped count, or one far-off entry, then gives at
-// most a margin of made-up entries instead of exhausting memory.
-constexpr std::int64_t kUnbackedEntryMargin = 1000;
-
 constexpr std::string_view kConfig = "Config";
 constexpr std::string_view kComandos = "Comandos";
-
-// needed: for each entry the file holds, the count that would include it.
-// The highest of them within reach of how many there are: one numbered far
-// beyond all the others does not count.
-std::int64_t HighestWithinReach(std::vector<std::int64_t> needed) {
-    std::sort(needed.begin(), needed.end());
-    needed.erase(std::unique(needed.begin(), needed.end()), needed.end());
-    const std::int64_t reach = static_cast<std::int64_t>(needed.size()) + kUnbackedEntryMargin;
-    std::int64_t highest = 0;
-    for (const std::int64_t n : needed) {
-        if (n <= reach) {
-            highest = n;
-        }
-    }
-    return highest;
-}
-
-// highest: HighestWithinReach of what the file holds.
-std::int32_t BackedCount(std::int32_t claimed, std::int64_t highest) {
-    if (claimed <= kUnbackedEntryMargin) {
-        return claimed;
-    }
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(claimed, highest + kUnbackedEntryMargin));
-}
 
 // The numbered names, each plus offset.
 void AddNumbers(const std::vector<std::string_view>& names, std::int64_t offset,
@@ -74,18 +44,6 @@ std::int32_t EntryCount(const IniFile& ini) {
     return BackedCount(claimed, highest);
 }
 
-std::int32_t ActionCount(const CommandEntries& entries) {
-    const std::int32_t claimed = entries.readInt(CommandEntries::Loop, 1);
-    if (claimed <= kUnbackedEntryMargin) {
-        return claimed;  // believed without a look at the keys
-    }
-    std::vector<std::int64_t> held;
-    for (const auto& [number, value] : entries.numbered) {
-        held.push_back(std::int64_t{number} + 1);
-    }
-    return BackedCount(claimed, HighestWithinReach(std::move(held)));
-}
-
 // Hand edits a load leaves out: a numbered section that comes twice (two
 // files joined), and actions numbered at or beyond the section's count
 // (Loop; a remote has none).
@@ -111,63 +69,25 @@ bool HoldsUnloadedEdits(const IniFile& old) {
     return std::adjacent_find(sections.begin(), sections.end()) != sections.end();
 }
 
-// Writing entries entries over the file would lose some of what it holds:
-// entries numbered beyond them (however far) or below the first (0), values
-// that a load could read only cut short (a code longer than the read limit),
-// or hand edits a load leaves out.
-bool WouldLose(const IniFile& old, int entries) {
+// Writing the table over the file would lose some of what it holds: entries
+// numbered beyond the table's (however far) or below the first (0), variants
+// (see VariantsWouldLose), values that a load could read only cut short (a
+// code longer than the read limit), or hand edits a load leaves out.
+bool WouldLose(const IniFile& old, const CommandTable& table) {
     const std::vector<std::int64_t> held = HeldEntries(old);
     const std::int64_t highest = held.empty() ? 0 : *std::max_element(held.begin(), held.end());
     const std::int64_t lowest = held.empty() ? 1 : *std::min_element(held.begin(), held.end());
-    return std::max<std::int64_t>(highest, EntryCount(old)) > entries || lowest < 1 ||
-           old.valueCut() || HoldsUnloadedEdits(old);
+    const std::int32_t entries = EntryCount(old);
+    return std::max<std::int64_t>(highest, entries) > table.count() || lowest < 1 ||
+           old.valueCut() || HoldsUnloadedEdits(old) || VariantsWouldLose(old, entries, table);
 }
 
 void LoadCommand(const CommandEntries& entries, std::int32_t valueSize, TComando& c) {
     using E = CommandEntries;
-    c.Loop = ActionCount(entries);
-    c.LoopActual = entries.readInt(E::LoopActual, 0);
-    c.DeVez = entries.readBool(E::DeVez, false);
-    c.MultiKey = entries.readBool(E::MultiKey, false);
-    c.TargetWindow = entries.readString(E::TargetWindow);
+    ReadActionSettings(entries, c);
     c.Activado = entries.readBool(E::Activado, true);
     c.Typematic = entries.readBool(E::Typematic, true);
-    c.Retraso = entries.readInt(E::Retraso, 0);
-    ActionList actions;
-    const std::vector<std::string_view> texts = entries.numberedBelow(c.Loop);
-    actions.reserve(texts.size());
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-        std::string line = std::to_string(k);
-        line += '=';
-        line += texts[k];
-        actions.push_back(std::move(line));
-    }
-    c.Acciones = std::move(actions);
     DecodeCodigo(entries.named[E::Codigo].value_or(std::string_view()), valueSize, c.Codigo);
-}
-
-// The text of the action line named index ("index=text"); empty when none.
-std::string_view ActionText(const ActionList& actions, std::size_t index) {
-    const std::string name = std::to_string(index);
-    auto textOf = [&name](const std::string& line) -> std::optional<std::string_view> {
-        if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 &&
-            line[name.size()] == '=') {
-            return std::string_view(line).substr(name.size() + 1);
-        }
-        return std::nullopt;
-    };
-    // Lines are normally in index order, so the line at that place is tried first.
-    if (index < actions.size()) {
-        if (const auto text = textOf(actions[index])) {
-            return *text;
-        }
-    }
-    for (const auto& line : actions) {
-        if (const auto text = textOf(line)) {
-            return *text;
-        }
-    }
-    return {};
 }
 
 }  // namespace
@@ -235,6 +155,7 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
         int remote = kNoNode;
         TComando* previous = nullptr;
         CommandEntries held;
+        const VariantSections variants(ini);
         for (std::int32_t j = 1; j <= entries; ++j) {
             const std::string number = std::to_string(j);
             const std::string name = ini.readString(comandos, number, "");
@@ -249,6 +170,7 @@ LoadResult CommandsFile::loadFile(const std::string& path) {
             const int pos = table_.appendCommand(remote, name, j);
             TComando& command = table_.record(pos);
             LoadCommand(held, sequence_.ValueSize, command);
+            LoadVariants(ini, variants, j, command, held);
             // A text too short for one value is no code: it must not pull the
             // threshold down to 0, which would start recognition on every batch.
             if (command.Codigo.NumValores > 0) {
@@ -291,7 +213,7 @@ std::optional<WriteFailure> CommandsFile::SaveRun(const ProgramSettings& setting
         }
         // Before anything is written: what the file holds and the table no
         // longer does is kept in a copy, or nothing is saved.
-        if (old.found && WouldLose(old.ini, table_.count())) {
+        if (old.found && WouldLose(old.ini, table_)) {
             backup = target + kBackupSuffix;
             FileContents held = files_.readFile(target);
             if (!held.status.ok()) {
@@ -363,21 +285,15 @@ std::string CommandsFile::Serialize(const CommandTable& table, const SequenceSet
             continue;
         }
         const TComando& c = table.record(i);
-        w.key("Loop", c.Loop);
-        w.key("LoopActual", c.LoopActual);
-        w.key("DeVez", c.DeVez);
-        w.key("MultiKey", c.MultiKey);
+        WriteLoopKeys(w, c);
         w.key("Level", 1);
         w.key("TargetWindow", c.TargetWindow);
         w.key("Activado", c.Activado);
         w.key("Typematic", c.Typematic);
         w.key("Retraso", c.Retraso);
         w.key("Codigo", EncodeCodigo(c.Codigo, valueSize));
-        if (c.Acciones) {
-            for (std::size_t k = 0; k < c.Acciones->size(); ++k) {
-                w.key(std::to_string(k), ActionText(*c.Acciones, k));
-            }
-        }
+        WriteActionKeys(w, c);
+        WriteVariantSections(w, i + 1, c);
     }
     return w.bytes();
 }

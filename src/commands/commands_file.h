@@ -83,9 +83,10 @@ public:
     // exists but cannot be read (so the table does not hold what it holds) is
     // never written over: Save/Run fails until it is readable or another is
     // chosen. When the file holds what the table does not (entries beyond
-    // the table's, deleted by the user or never loaded, or values longer
-    // than a load reads), a copy of it as it was is kept first in
-    // "<name>.bak", replacing the copy an earlier Save/Run kept.
+    // the table's, deleted by the user or never loaded, variants deleted or
+    // never loaded, or values longer than a load reads), a copy of it as it
+    // was is kept first in "<name>.bak", replacing the copy an earlier
+    // Save/Run kept.
     std::optional<WriteFailure> SaveRun(const ProgramSettings& settingsInEffect);
     // The copy the last successful Save/Run kept; empty when it kept none.
     const std::string& backupKept() const { return backupKept_; }

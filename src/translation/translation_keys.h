@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-inline constexpr std::array<std::string_view, 146> kTranslationKeys = {
+inline constexpr std::array<std::string_view, 158> kTranslationKeys = {
     "file",
     "settings",
     "serialport",
@@ -156,6 +156,18 @@ inline constexpr std::array<std::string_view, 146> kTranslationKeys = {
     "guideclosed",
     "guideactivate",
     "backupkept",
+    "application",
+    "allotherapplications",
+    "addapplication",
+    "removeapplication",
+    "tryearlier_hint",
+    "trylater_hint",
+    "addapplication_title",
+    "openapplications",
+    "applicationname",
+    "applicationtitle",
+    "learnapplication",
+    "learnapplication_wait",
 };
 
 }  // namespace tavrel

@@ -8,6 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui/cp1252_input.h"
+#include "ui/variant_row.h"
 #include "ui/window_list_box.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
@@ -16,6 +17,7 @@ namespace tavrel {
 
 ActionEditor::ActionEditor(QWidget* parent)
     : QWidget(parent),
+      variants_(new VariantRow(this)),
       actions_(std::make_unique<Ui::ActionsGroup>()),
       special_(std::make_unique<Ui::SpecialSettingsGroup>()),
       gbActions_(new QGroupBox(this)),
@@ -25,8 +27,9 @@ ActionEditor::ActionEditor(QWidget* parent)
       refusedHint_(RefusedCharacterHint({})) {
     actions_->setupUi(gbActions_);
     special_->setupUi(gbSpecialSettings_);
-    // The special settings sit 2 pixels below the actions.
-    gbSpecialSettings_->move(0, gbActions_->height() + 2);
+    // The groups sit 2 pixels below the variant row, and below each other.
+    gbActions_->move(0, variants_->height() + 2);
+    gbSpecialSettings_->move(0, gbActions_->y() + gbActions_->height() + 2);
     resize(gbActions_->width(), gbSpecialSettings_->y() + gbSpecialSettings_->height());
     special_->UDLoop->setBuddy(special_->ELoop);
     special_->UDDelay->setBuddy(special_->EDelay);
@@ -124,6 +127,12 @@ void ActionEditor::connectHandlers() {
     connect(s.CBTargetWin, &QComboBox::editTextChanged, this, on(&ActionEditor::CBTargetWinChange));
     // A window opened since the last fill can be picked too.
     connect(s.CBTargetWin, &WindowListBox::aboutToOpen, this, &ActionEditor::FillTargetWindowList);
+    connect(variants_, &VariantRow::chosenChanged, this, &ActionEditor::ShowActions);
+}
+
+void ActionEditor::setCommandTable(CommandTable* table) {
+    table_ = table;
+    variants_->setCommandTable(table);
 }
 
 void ActionEditor::setKeyNames(const std::vector<std::string>& names) {
@@ -145,12 +154,13 @@ void ActionEditor::setMessageNames(const std::vector<std::string>& names) {
     actions_->CBMessage->setCurrentIndex(-1);
 }
 
-TComando* ActionEditor::current() const {
-    return table_ != nullptr ? table_->current() : nullptr;
+ActionSettings* ActionEditor::current() const {
+    TComando* command = table_ != nullptr ? table_->current() : nullptr;
+    return command != nullptr ? &variants_->settingsOf(*command) : nullptr;
 }
 
-TComando* ActionEditor::edited() const {
-    TComando* command = current();
+ActionSettings* ActionEditor::edited() const {
+    ActionSettings* command = current();
     if (command != nullptr) {
         table_->markModified();
     }
@@ -160,7 +170,7 @@ TComando* ActionEditor::edited() const {
 // Storing what is already there is no edit: showing a command stores its
 // action again.
 void ActionEditor::store(const std::string& action) {
-    TComando* command = current();
+    ActionSettings* command = current();
     if (command == nullptr || !command->Acciones ||
         ReadAction(*command->Acciones, command->LoopActual) == action) {
         return;
@@ -199,6 +209,7 @@ void ActionEditor::ApplyTranslation(const TranslateFn& translate) {
     tr(s.LDelay, "Delay");
     tr(s.LTargetWin, "PreferredDestinationWindow");
     refusedHint_ = RefusedCharacterHint(translate);
+    variants_->ApplyTranslation(translate);
 }
 
 }  // namespace tavrel

@@ -1,8 +1,9 @@
 // The action editor: the groups GBActions (what the shown action does) and
 // GBSpecialSettings (moving among the actions, run all at once, key
-// multiplying, delay, preferred destination window) beside the command tree.
-// It shows the table's current command at LoopActual, and every change made
-// in it is written at once into that command's record.
+// multiplying, delay, preferred destination window) beside the command tree,
+// below the variant row (VariantRow) that chooses which of the command's
+// action sets they show. It shows the table's current command at LoopActual,
+// and every change made in it is written at once into that command's record.
 #pragma once
 
 #include <QWidget>
@@ -24,6 +25,8 @@ namespace tavrel {
 
 class CommandTable;
 class Desktop;
+class VariantRow;
+struct ActionSettings;
 struct TComando;
 
 class ActionEditor : public QWidget {
@@ -33,7 +36,7 @@ public:
     ~ActionEditor() override;
 
     // The table whose current command the editor shows; nullptr shows none.
-    void setCommandTable(CommandTable* table) { table_ = table; }
+    void setCommandTable(CommandTable* table);
     // Where FillTargetWindowList finds the top-level windows; none leaves the list as it is.
     // What that desktop does not allow (another program's window as the
     // destination, posted messages) stays greyed, its reason on the control.
@@ -65,9 +68,10 @@ private:
 
     void connectHandlers();
     void prepareInputs();
-    TComando* current() const;
-    // The current command, for a change: the table then holds unsaved edits.
-    TComando* edited() const;
+    // The current command's action set the variant row chose.
+    ActionSettings* current() const;
+    // The current command's, for a change: the table then holds unsaved edits.
+    ActionSettings* edited() const;
     void store(const std::string& action);
 
     // --- showing (show_actions.cpp)
@@ -110,6 +114,7 @@ private:
     void CBoxMultiKeyClick();
     void CBTargetWinChange();
 
+    VariantRow* variants_;
     // The two groups, each with its own form.
     std::unique_ptr<Ui::ActionsGroup> actions_;
     std::unique_ptr<Ui::SpecialSettingsGroup> special_;

@@ -77,7 +77,7 @@ void ActionEditor::setKeyBold(bool bold) {
 void ActionEditor::RadioButton1Click() {
     const Ui::ActionsGroup& a = *actions_;
     const Ui::SpecialSettingsGroup& s = *special_;
-    TComando* command = current();
+    ActionSettings* command = current();
     if (!a.RadioButton1->isChecked() || command == nullptr) {
         return;
     }

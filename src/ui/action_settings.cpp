@@ -8,6 +8,7 @@
 #include "commands/comando.h"
 #include "platform/desktop.h"
 #include "ui/action_editor.h"
+#include "ui/variant_row.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 
@@ -15,7 +16,7 @@ namespace tavrel {
 
 // "+": a new, last action, shown (empty unless an old entry of its index remains).
 void ActionEditor::BanyadeClick() {
-    TComando* command = edited();
+    ActionSettings* command = edited();
     if (command == nullptr) {
         return;
     }
@@ -26,7 +27,7 @@ void ActionEditor::BanyadeClick() {
 
 // "-": the last action leaves the list; its string stays in the record.
 void ActionEditor::BBorraClick() {
-    TComando* command = edited();
+    ActionSettings* command = edited();
     if (command == nullptr || command->Loop < 2) {
         return;
     }
@@ -37,7 +38,7 @@ void ActionEditor::BBorraClick() {
 
 void ActionEditor::UDLoopClick() {
     const Ui::SpecialSettingsGroup& s = *special_;
-    TComando* command = current();
+    ActionSettings* command = current();
     if (command == nullptr) {
         return;
     }
@@ -47,32 +48,33 @@ void ActionEditor::UDLoopClick() {
 }
 
 void ActionEditor::UDDelayClick() {
-    if (TComando* command = edited(); command != nullptr) {
+    if (ActionSettings* command = edited(); command != nullptr) {
         command->Retraso = special_->UDDelay->position();
     }
 }
 
 void ActionEditor::CBoxAllClick() {
-    if (TComando* command = edited(); command != nullptr) {
+    if (ActionSettings* command = edited(); command != nullptr) {
         command->DeVez = special_->CBoxAll->isChecked();
     }
 }
 
 void ActionEditor::CBoxMultiKeyClick() {
-    if (TComando* command = edited(); command != nullptr) {
+    if (ActionSettings* command = edited(); command != nullptr) {
         command->MultiKey = special_->CBoxMultiKey->isChecked();
     }
 }
 
 // Picked or typed: the destination is matched as a part of a window title.
 void ActionEditor::CBTargetWinChange() {
-    if (TComando* command = edited(); command != nullptr) {
+    if (ActionSettings* command = edited(); command != nullptr) {
         command->TargetWindow = FromQt(special_->CBTargetWin->currentText());
     }
 }
 
 void ActionEditor::setDesktop(Desktop* desktop) {
     desktop_ = desktop;
+    variants_->setDesktop(desktop);
     applyDesktopLimits();
 }
 

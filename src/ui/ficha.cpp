@@ -57,7 +57,7 @@ TFicha::TFicha(MainWindowServices& services, ProgramState& state, PortSwitch& po
     // A fixed single border with the system menu and the close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    ui_->Cliente->setFixedSize(621, 366);
+    ui_->Cliente->setFixedSize(621, 394);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowIcon(ProgramIcon());
     setWindowTitle(QStringLiteral("Tavrel"));

@@ -9,7 +9,8 @@ class QWidget;
 namespace tavrel {
 
 // Dynamic property that gives a control and everything inside it a help
-// context number (1 configuration dialog, 2 tree, 3 and 4 the action editor).
+// context number (1 configuration dialog, 2 tree, 3 and 4 the action editor,
+// 5 its variant row and the dialog that adds a variant).
 inline constexpr char kHelpContextProperty[] = "HelpContext";
 
 class HelpViewer {

@@ -8,6 +8,7 @@
 #include "actions/action_string.h"
 #include "commands/command_table.h"
 #include "ui/action_editor.h"
+#include "ui/variant_row.h"
 #include "ui_action_options_group.h"
 #include "ui_actions_group.h"
 
@@ -45,8 +46,9 @@ void ActionEditor::ShowActions() {
         showNoCommand();
         return;
     }
-    TComando& command = table_->record(selected);
-    table_->setCurrent(&command);
+    TComando& record = table_->record(selected);
+    table_->setCurrent(&record);
+    ActionSettings& command = variants_->show(record);
     if (!command.Acciones) {
         command.Acciones.emplace();
     }
@@ -120,6 +122,7 @@ void ActionEditor::showNoCommand() {
 }
 
 void ActionEditor::DisableActions() {
+    variants_->showNone();
     const QScopedValueRollback<bool> quiet(showing_, true);
     UncheckAll(kinds_);
     for (QAbstractButton* kind : kinds_->buttons()) {

@@ -5,9 +5,14 @@
 #include <QLabel>
 #include <QTest>
 
+#include "actions/action_runner.h"
+#include "actions/action_string.h"
 #include "app/command_notice.h"
 #include "commands/command_table.h"
+#include "commands/command_variants.h"
 #include "commands/program_state.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/virtual_clock.h"
 
 namespace tavrel {
 namespace {
@@ -26,23 +31,22 @@ TEST(CommandNoticeTest, OwnWindowShowsTheNamesWithoutFocusAndGoesAfterASecond) {
     EXPECT_TRUE(QTest::qWaitFor([popup] { return !popup->isVisible(); }, 5000));
 }
 
-class CountingRunner : public CommandRunner {
-public:
-    void RunCommandActions(TComando&) override { ++runs; }
-    int runs = 0;
-};
-
 // Recognition hands over through the announcer: the option decides whether the
-// names are shown; the command runs either way.
+// names are shown, with the application whose variant runs; the command runs
+// either way, and the desktop is asked once a press.
 TEST(CommandNoticeTest, RecognisedCommandsAreAnnouncedOnlyWithTheOption) {
     CommandTable table;
     const int remote = table.appendRemote("TV");
     const int command = table.appendCommand(remote, "Mute", 1);
+    WriteAction(*table.record(command).Acciones, 0, MakeRunProgramAction("mute"));
     table.select(command);
     ProgramState state;
     CommandNotice notice;
     notice.SetUseNotificationService(false);
-    CountingRunner runner;
+    FakePlatform fake;
+    VirtualClock clock;
+    TSendKeys sendKeys(fake.input, fake.desktop);
+    ActionRunner runner(fake.input, fake.desktop, fake.processes, sendKeys, table, state, clock);
     AnnouncingRunner announcing(runner, table, state, notice);
 
     announcing.RunCommandActions(table.record(command));
@@ -51,7 +55,17 @@ TEST(CommandNoticeTest, RecognisedCommandsAreAnnouncedOnlyWithTheOption) {
     announcing.RunCommandActions(table.record(command));
     ASSERT_NE(notice.popup(), nullptr);
     EXPECT_EQ(notice.popup()->text(), "<b>TV</b><br>Mute");
-    EXPECT_EQ(runner.runs, 2);
+
+    const WindowHandle player = fake.desktop.addWindow("Film");
+    fake.desktop.setApplication(player, "mpv");
+    fake.desktop.setForeground(player);
+    WriteAction(*AddVariant(table.record(command), "mpv", "").Acciones, 0,
+                MakeRunProgramAction("mute-mpv"));
+    announcing.RunCommandActions(table.record(command));
+    EXPECT_EQ(notice.popup()->text(), "<b>TV</b><br>Mute (mpv)");
+    EXPECT_EQ(fake.desktop.activeApplicationQueries, 1);
+    EXPECT_EQ(fake.log.events(),
+              (std::vector<std::string>{"Start(mute)", "Start(mute)", "Start(mute-mpv)"}));
 }
 
 }  // namespace

@@ -35,6 +35,11 @@ public:
     std::unique_ptr<TestClient> NewClient(const std::string& title) override {
         return std::make_unique<TestWindow>(title);
     }
+    std::unique_ptr<TestClient> NewClientOf(const std::string& application,
+                                            const std::string& title) override {
+        return std::make_unique<TestWindow>(title, TestWindow::TitleKind::Utf8,
+                                            TestWindow::Focus::Accepts, application);
+    }
     WindowHandle HandleOf(const TestClient& client) override {
         const WindowHandle id = static_cast<const TestWindow&>(client).id();
         for (WindowHandle listed : backend_->desktop().TopLevelWindows()) {
@@ -64,7 +69,11 @@ public:
         : backend_(std::move(backend)), target_(target) {}
     DesktopBackend& backend() override { return *backend_; }
     std::unique_ptr<TestClient> NewClient(const std::string& title) override {
-        auto client = std::make_unique<WaylandTestWindow>(title);
+        return NewClientOf("org.tavrel.TestWindow", title);
+    }
+    std::unique_ptr<TestClient> NewClientOf(const std::string& application,
+                                            const std::string& title) override {
+        auto client = std::make_unique<WaylandTestWindow>(title, application);
         titles_[client.get()] = Utf8ToCp1252(title);
         // A new window takes the focus once it is shown: it is waited for, so
         // that it takes none away from a window a test activates afterwards.

@@ -26,6 +26,9 @@ public:
     virtual DesktopBackend& backend() = 0;
     // A new client window titled title (UTF-8).
     virtual std::unique_ptr<TestClient> NewClient(const std::string& title) = 0;
+    // One of the named application: its class on X11, its app id on Wayland.
+    virtual std::unique_ptr<TestClient> NewClientOf(const std::string& application,
+                                                    const std::string& title) = 0;
     // The client's window as the backend's Desktop names it; kNoWindow when
     // it is not listed (yet).
     virtual WindowHandle HandleOf(const TestClient& client) = 0;

@@ -1,7 +1,8 @@
 // What every desktop backend must do, run against each with a real client of
 // its own kind (an X window under Xvfb, a Wayland window under sway): typed
 // text and shortcuts as the client reads them, the pointer, the window list,
-// a destination window brought forward, posted close and minimise.
+// a destination window brought forward, posted close and minimise, the
+// active window's application.
 // clang-format off
 #include "runner_parts.h"
 #include "backend_under_test.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -280,6 +282,39 @@ TEST_P(DesktopContract, AMinimiseIsPostedAndUndoneByRestoring) {
     desktop().RestoreWindow(id);
     EXPECT_TRUE(WaitUntil([&] { return !desktop().IsIconic(id); }));
     EXPECT_TRUE(WaitUntil([&] { return desktop().GetForegroundWindow() == id; }));
+}
+
+// The application in front, as the runner asks for it on every press of a
+// command with variants, follows the focus; the open windows name theirs.
+TEST_P(DesktopContract, TheActiveApplicationFollowsTheFocus) {
+    if (!desk_->ListsWindows()) {
+        GTEST_SKIP() << "this desktop lets no program list windows";
+    }
+    EXPECT_EQ(desktop().applicationsUnavailable(), "");
+    auto player = desk_->NewClientOf("TavrelPlayer", "tavrel film \xC3\xA9t\xC3\xA9");
+    auto browser = desk_->NewClientOf("TavrelBrowser", "tavrel page");
+    const struct {
+        TestClient* client;
+        const char* application;
+        const char* title;
+    } turns[] = {{player.get(), "TavrelPlayer", "tavrel film \xE9t\xE9"},
+                 {browser.get(), "TavrelBrowser", "tavrel page"},
+                 {player.get(), "TavrelPlayer", "tavrel film \xE9t\xE9"}};
+    for (const auto& turn : turns) {
+        const WindowHandle id = Activate(*turn.client);
+        const ApplicationWindow expected{id, turn.application, turn.title};
+        std::optional<ApplicationWindow> active;
+        EXPECT_TRUE(WaitUntil([&] { return (active = desktop().ActiveApplication()) == expected; }))
+            << (active ? active->application + " / " + active->title : std::string("none"));
+    }
+    const auto windows = desktop().ApplicationWindows();
+    for (const char* application : {"TavrelPlayer", "TavrelBrowser"}) {
+        EXPECT_EQ(
+            std::count_if(windows.begin(), windows.end(),
+                          [&](const ApplicationWindow& w) { return w.application == application; }),
+            1)
+            << application;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DesktopContract,

@@ -49,19 +49,12 @@ unsigned long TypedKeysym(Display* display, unsigned keycode, unsigned state) {
     return keysym;
 }
 
-}  // namespace
-
-TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus)
-    : display_(XOpenDisplay(nullptr)) {
-    if (display_ == nullptr) {
-        throw std::runtime_error("TestWindow: no X display");
-    }
-    const int screen = DefaultScreen(display_);
-    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 100, 100, 320, 200, 0,
-                                  BlackPixel(display_, screen), WhitePixel(display_, screen));
-    if (kind == TitleKind::Utf8) {
-        const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-        XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8,
+// _NET_WM_NAME (unless Latin1Only) and WM_NAME.
+void WriteTitle(Display* display, Window window, const std::string& title,
+                TestWindow::TitleKind kind) {
+    if (kind == TestWindow::TitleKind::Utf8) {
+        const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
                         static_cast<int>(title.size()));
     }
@@ -77,9 +70,28 @@ TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus)
             latin1 += '?';
         }
     }
-    XChangeProperty(display_, window_, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+    XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(latin1.data()),
                     static_cast<int>(latin1.size()));
+}
+
+}  // namespace
+
+TestWindow::TestWindow(const std::string& title, TitleKind kind, Focus focus,
+                       const std::string& application)
+    : display_(XOpenDisplay(nullptr)) {
+    if (display_ == nullptr) {
+        throw std::runtime_error("TestWindow: no X display");
+    }
+    const int screen = DefaultScreen(display_);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 100, 100, 320, 200, 0,
+                                  BlackPixel(display_, screen), WhitePixel(display_, screen));
+    WriteTitle(display_, window_, title, kind);
+    if (!application.empty()) {
+        std::string instance = application;
+        XClassHint hint{instance.data(), instance.data()};
+        XSetClassHint(display_, window_, &hint);
+    }
     protocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
@@ -208,6 +220,17 @@ void TestWindow::SetShown(bool shown) {
     } else {
         XUnmapWindow(display, window_);
     }
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+void TestWindow::SetTitle(const std::string& title) {
+    // A connection of its own: the pump thread owns display_.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return;
+    }
+    WriteTitle(display, window_, title, TitleKind::Utf8);
     XSync(display, False);
     XCloseDisplay(display);
 }

@@ -29,9 +29,10 @@ public:
 
     // title is UTF-8; with Latin1Only it is stored only as a Latin-1 WM_NAME,
     // as older programs do. A window that declines the focus (as a clock
-    // does) is never made active by the window manager.
+    // does) is never made active by the window manager. application, when
+    // given, is the class of its WM_CLASS.
     explicit TestWindow(const std::string& title, TitleKind kind = TitleKind::Utf8,
-                        Focus focus = Focus::Accepts);
+                        Focus focus = Focus::Accepts, const std::string& application = "");
     ~TestWindow() override;
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
@@ -46,6 +47,8 @@ public:
     // Hides (unmaps) or shows the window again, as a program leaving or
     // entering its tray does.
     void SetShown(bool shown);
+    // Gives the window another title (UTF-8), as a browser does for its tab.
+    void SetTitle(const std::string& title);
 
 private:
     Display* display_;

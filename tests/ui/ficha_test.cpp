@@ -119,7 +119,7 @@ protected:
 
 TEST_F(FichaTest, StartsWithTheDocumentedForm) {
     EXPECT_EQ(ficha.windowTitle(), "Tavrel");
-    EXPECT_EQ(find<QWidget>("Cliente")->size(), QSize(621, 366));
+    EXPECT_EQ(find<QWidget>("Cliente")->size(), QSize(621, 394));
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(ficha.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(state.EditMode());

@@ -29,7 +29,7 @@ TEST(HelpWindowTest, EveryTopicOfTheProgramOpensAtItsHeading) {
          {Topic{"context-4", "Especial settings"}, Topic{"introduction", "Introduction"},
           Topic{"context-1", "Settings"}, Topic{"context-2", "Assigned commands"},
           Topic{"context-3", "Associated actions"}, Topic{"first-steps", "First steps"},
-          Topic{"contact", "Contact"}}) {
+          Topic{"context-5", "Actions per application"}, Topic{"contact", "Contact"}}) {
         help.OpenTopic(QString::fromLatin1(topic.anchor));
         EXPECT_TRUE(help.isVisible());
         EXPECT_EQ(help.browser()->source().fragment(), QString::fromLatin1(topic.anchor));

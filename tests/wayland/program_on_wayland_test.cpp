@@ -4,6 +4,8 @@
 // desktop's way in for keys and the pointer (sway's virtual keyboard and
 // pointer, GNOME's remote desktop, KWin's fake input) and its window list
 // (sway's foreign toplevels, KWin's window management; GNOME has none).
+// A button whose command has variants types what the variant for the active
+// window's app id says.
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
@@ -23,6 +25,7 @@
 #include "platform/wayland/wayland_desktop.h"
 #include "program_process.h"
 #include "temp_dir.h"
+#include "variant_commands.h"
 #include "wayland_test_window.h"
 
 namespace tavrel::testing {
@@ -110,7 +113,7 @@ protected:
         dir.put("tavrel.ini", "[Files]\r\nLogFile=" + dir.file("tavrel.log") +
                                   "\r\n\r\n[Config]\r\narranque=1\r\n\r\n[Ports]\r\nCOM2=" +
                                   dir.file("ttyIR") + "\r\n");
-        dir.put("vorkumel.ini", CommandsFile());
+        dir.put("vorkumel.ini", commandsFile());
         program = std::make_unique<ProgramProcess>(dir.path());
         std::vector<std::string> environment = {
             "TAVREL_TRACE=1", "DISPLAY", "XDG_SESSION_TYPE=wayland",
@@ -135,6 +138,8 @@ protected:
             irsim->waitExit();
         }
     }
+
+    virtual std::string commandsFile() const { return CommandsFile(); }
 
     void Press(const char* code) { irsim->send(std::string("wait 300\npress ") + code + "\n"); }
 
@@ -318,6 +323,47 @@ TEST_F(ProgramOnSway, TheFocusHandedBackByAClosedWindowLeavesRunningModeAsItWas)
         << "the compositor handed the focus elsewhere";
     Press(kCommands[2].code);
     EXPECT_TRUE(LogHas("Right")) << "the press ran in editing mode" << program->output();
+}
+
+// One button, the command's variant for the app id of the active window.
+class VariantsOnWayland : public ProgramOnWayland {
+protected:
+    void SetUp() override {
+        if (Compositor() != "sway") {
+            GTEST_SKIP() << "the active application is told by sway's foreign toplevels";
+        }
+        ProgramOnWayland::SetUp();
+    }
+    std::string commandsFile() const override { return VariantCommandsFile(); }
+};
+
+TEST_F(VariantsOnWayland, OneButtonTypesWhatTheActiveApplicationsVariantSays) {
+    ASSERT_TRUE(irsim->waitUntil([&] { return irsim->events("rx").size() >= 2; }, 20000))
+        << program->output();
+    test::WaylandTestWindow browser("tavrel browser", "TavrelBrowser");
+    test::WaylandTestWindow player("tavrel player", "TavrelPlayer");
+    test::WaylandTestWindow other("tavrel other", "org.tavrel.Other");
+    const struct {
+        test::WaylandTestWindow* window;
+        const char* title;
+        unsigned long keysym;
+    } turns[] = {{&browser, "tavrel browser", XKB_KEY_k},
+                 {&player, "tavrel player", XKB_KEY_space},
+                 {&other, "tavrel other", XKB_KEY_d},
+                 {&browser, "tavrel browser", XKB_KEY_k}};
+    // All three on screen first: sway gives a window the focus as it maps.
+    for (const auto& turn : turns) {
+        ASSERT_NE(Listed(turn.title), kNoWindow);
+    }
+    ASSERT_TRUE(other.WaitFor([](const WindowRecords& r) { return r.focused; }));
+    std::string log;
+    for (const auto& turn : turns) {
+        const WindowHandle id = Listed(turn.title);
+        desktop->RaiseAndActivate(id);
+        ASSERT_TRUE(WaitUntil([&] { return desktop->GetForegroundWindow() == id; }));
+        ASSERT_TRUE(turn.window->WaitFor([](const WindowRecords& r) { return r.focused; }));
+        PressTypes(*irsim, *program, dir, log, *turn.window, turn.keysym);
+    }
 }
 
 }  // namespace

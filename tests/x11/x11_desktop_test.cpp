@@ -43,6 +43,54 @@ protected:
     }
 };
 
+// The active window's title is followed as it changes (a browser's tab), not
+// only when another window comes to the front.
+TEST_F(X11DesktopTest, TheActiveApplicationFollowsTheActiveWindowsTitle) {
+    TestWindow browser("tavrel tab one", TestWindow::TitleKind::Utf8, TestWindow::Focus::Accepts,
+                       "TavrelBrowser");
+    Activate(browser);
+    const auto shown = [&](const char* title) {
+        return WaitUntil([&] {
+            const auto active = desktop().ActiveApplication();
+            return active && active->application == "TavrelBrowser" && active->title == title;
+        });
+    };
+    EXPECT_TRUE(shown("tavrel tab one"));
+    browser.SetTitle("tavrel tab two");
+    EXPECT_TRUE(shown("tavrel tab two"));
+}
+
+// X window ids come back: a window may get the id of one closed since the
+// active application was last asked for. Its title is followed all the same.
+TEST_F(X11DesktopTest, ANewWindowWithTheIdOfAClosedOneIsFollowedToo) {
+    WindowHandle closedId = kNoWindow;
+    {
+        TestWindow closed("tavrel closed", TestWindow::TitleKind::Utf8, TestWindow::Focus::Accepts,
+                          "TavrelClosed");
+        Activate(closed);
+        closedId = closed.id();
+        ASSERT_TRUE(WaitUntil([&] {
+            const auto active = desktop().ActiveApplication();
+            return active && active->window == closedId;
+        }));
+    }
+    TestWindow browser("tavrel tab one", TestWindow::TitleKind::Utf8, TestWindow::Focus::Accepts,
+                       "TavrelBrowser");
+    if (browser.id() != closedId) {
+        GTEST_SKIP() << "this X server gave the new window an id of its own";
+    }
+    Activate(browser);
+    const auto shown = [&](const char* title) {
+        return WaitUntil([&] {
+            const auto active = desktop().ActiveApplication();
+            return active && active->application == "TavrelBrowser" && active->title == title;
+        });
+    };
+    ASSERT_TRUE(shown("tavrel tab one"));
+    browser.SetTitle("tavrel tab two");
+    EXPECT_TRUE(shown("tavrel tab two"));
+}
+
 TEST_F(X11DesktopTest, WindowsAreListedTopFirstAndFoundByExactTitle) {
     TestWindow lower("tavrel list lower");
     TestWindow upper("tavrel list upper \xE2\x82\xAC");  // euro sign, 0x80 in Windows-1252

@@ -6,7 +6,7 @@
 namespace tavrel {
 
 WindowHandle FakeDesktop::addWindow(std::string title, bool iconic) {
-    windows_.push_back({nextHandle_, std::move(title), iconic});
+    windows_.push_back({nextHandle_, std::move(title), iconic, {}});
     return nextHandle_++;
 }
 
@@ -20,6 +20,32 @@ void FakeDesktop::setIconic(WindowHandle window, bool iconic) {
     if (Window* w = find(window)) {
         w->iconic = iconic;
     }
+}
+
+void FakeDesktop::setApplication(WindowHandle window, std::string application) {
+    if (Window* w = find(window)) {
+        w->application = std::move(application);
+    }
+}
+
+std::optional<ApplicationWindow> FakeDesktop::ActiveApplication() {
+    ++activeApplicationQueries;
+    const Window* w = applicationsRefused.empty() ? find(foreground_) : nullptr;
+    if (w == nullptr) {
+        return std::nullopt;
+    }
+    return ApplicationWindow{w->handle, w->application, w->title};
+}
+
+std::vector<ApplicationWindow> FakeDesktop::ApplicationWindows() {
+    std::vector<ApplicationWindow> result;
+    if (!applicationsRefused.empty()) {
+        return result;
+    }
+    for (const Window& w : windows_) {
+        result.push_back({w.handle, w.application, w.title});
+    }
+    return result;
 }
 
 std::vector<WindowHandle> FakeDesktop::TopLevelWindows() {

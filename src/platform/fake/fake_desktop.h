@@ -18,6 +18,7 @@ public:
         WindowHandle handle = kNoWindow;
         std::string title;
         bool iconic = false;
+        std::string application;
     };
 
     explicit FakeDesktop(FakeEventLog& log) : log_(&log) {}
@@ -26,6 +27,7 @@ public:
     WindowHandle addWindow(std::string title, bool iconic = false);
     void setForeground(WindowHandle window) { foreground_ = window; }
     void setIconic(WindowHandle window, bool iconic);
+    void setApplication(WindowHandle window, std::string application);
     // Stacking order, the topmost first.
     const std::vector<Window>& windows() const { return windows_; }
     bool postMessageResult = true;
@@ -50,6 +52,14 @@ public:
     std::string windowsUnavailable() const override { return windowsRefused; }
     // Set: a desktop that keeps its windows to itself (it still answers).
     std::string windowsRefused;
+
+    // The foreground window's, as a backend keeps it; counted.
+    std::optional<ApplicationWindow> ActiveApplication() override;
+    std::vector<ApplicationWindow> ApplicationWindows() override;
+    std::string applicationsUnavailable() const override { return applicationsRefused; }
+    // Set: a desktop that does not tell the active application.
+    std::string applicationsRefused;
+    int activeApplicationQueries = 0;
 
 private:
     Window* find(WindowHandle window);

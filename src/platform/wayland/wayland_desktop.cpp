@@ -73,6 +73,32 @@ std::string WaylandDesktop::GetWindowText(WindowHandle window) {
     return toplevel != nullptr ? Utf8ToCp1252(toplevel->title) : std::string();
 }
 
+ApplicationWindow WaylandDesktop::Described(WindowHandle window) const {
+    const WindowList::Window* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
+    if (toplevel == nullptr) {
+        return {};
+    }
+    return {window, Utf8ToCp1252(toplevel->appId), Utf8ToCp1252(toplevel->title)};
+}
+
+// No round trip: the list follows the compositor's announcements as they are
+// read, here or by the backend's watch of the connection.
+std::optional<ApplicationWindow> WaylandDesktop::ActiveApplication() {
+    const WindowHandle active = GetForegroundWindow();
+    if (active == kNoWindow) {
+        return std::nullopt;
+    }
+    return Described(active);
+}
+
+std::vector<ApplicationWindow> WaylandDesktop::ApplicationWindows() {
+    std::vector<ApplicationWindow> windows;
+    for (const WindowHandle window : TopLevelWindows()) {
+        windows.push_back(Described(window));
+    }
+    return windows;
+}
+
 std::string WaylandDesktop::AppId(WindowHandle window) {
     const WindowList::Window* toplevel = toplevels_ ? toplevels_->Find(window) : nullptr;
     return toplevel != nullptr ? toplevel->appId : std::string();

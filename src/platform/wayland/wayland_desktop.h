@@ -37,6 +37,10 @@ public:
     std::string windowsUnavailable() const override;
     // The backend's connection failed: no window can be reached from now on.
     void connectionClosed(std::string reason) { closed_ = std::move(reason); }
+    // The activated window of the list, as the compositor last announced it.
+    std::optional<ApplicationWindow> ActiveApplication() override;
+    std::vector<ApplicationWindow> ApplicationWindows() override;
+    std::string applicationsUnavailable() const override { return windowsUnavailable(); }
 
     // The app id of a window, for the trace and for tests; empty when unknown.
     std::string AppId(WindowHandle window);
@@ -44,6 +48,7 @@ public:
 private:
     // Reads what the compositor announced since the last call.
     void Refresh();
+    ApplicationWindow Described(WindowHandle window) const;
     void AwaitActivation(WindowHandle window);
     bool Refuse(WindowHandle window, std::uint32_t message, const char* why);
 

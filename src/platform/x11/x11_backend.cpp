@@ -4,6 +4,8 @@
 #include <X11/extensions/XTest.h>
 
 #include "platform/event_loop_wait.h"
+#include "platform/read_watch.h"
+#include "platform/x11/x11_active_window.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_desktop.h"
 #include "platform/x11/x11_input.h"
@@ -56,12 +58,19 @@ X11Backend::X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest
       desktop_(std::make_unique<X11Desktop>(*connection_, *keymap_, *wait_)),
       sound_(std::make_unique<X11Sound>(*connection_)) {
     input_->setFocusCheck([desktop = desktop_.get()] { return desktop->KeyboardFocusSettled(); });
+    desktop_->followActiveWindow(X11ActiveWindow::Open(XDisplayString(connection_->display())));
 }
 
 X11Backend::~X11Backend() = default;
 
 void X11Backend::setMessagePump(std::function<void()> processMessages) {
     wait_->setMessagePump(std::move(processMessages));
+}
+
+void X11Backend::watchEvents(ReadWatchFactory& watches) {
+    if (X11ActiveWindow* active = desktop_->activeWindow()) {
+        watch_ = watches.watchReadable(active->fd(), [active] { active->Dispatch(); });
+    }
 }
 
 DesktopCapabilities X11Backend::capabilities() const {

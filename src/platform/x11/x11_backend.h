@@ -15,6 +15,7 @@ class X11Keymap;
 class X11Input;
 class X11Desktop;
 class EventLoopWait;
+class ReadWatch;
 
 class X11Sound final : public Sound {
 public:
@@ -48,6 +49,8 @@ public:
     // Runs while the backend waits for the window manager or for clients to
     // read a remapped key.
     void setMessagePump(std::function<void()> processMessages) override;
+    // Follows the active window as the window manager announces it changing.
+    void watchEvents(ReadWatchFactory& watches) override;
 
 private:
     X11Backend(std::unique_ptr<X11Connection> connection, bool haveXTest);
@@ -59,6 +62,7 @@ private:
     std::unique_ptr<X11Input> input_;
     std::unique_ptr<X11Desktop> desktop_;
     std::unique_ptr<X11Sound> sound_;
+    std::unique_ptr<ReadWatch> watch_;  // goes first
 };
 
 struct X11Backend::OpenResult {

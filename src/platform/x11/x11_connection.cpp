@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "platform/trace.h"
 
 #include "platform/x11/x_pointer.h"
@@ -105,6 +106,59 @@ std::string TextPropertyToUtf8(Display* display, XTextProperty& property) {
     const XStringList list(raw);
     if (status >= Success && count > 0 && list != nullptr) {
         return list.get()[0];
+    }
+    return {};
+}
+
+std::optional<std::vector<unsigned long>> ReadProperty32(X11Connection& connection, Window window,
+                                                         const char* name, Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* raw = nullptr;
+    const int status =
+        XGetWindowProperty(connection.display(), window, connection.atom(name), 0, 1 << 16, False,
+                           type, &actualType, &format, &count, &after, &raw);
+    const XPointer<unsigned char> data(raw);
+    std::optional<std::vector<unsigned long>> items;
+    if (status == Success && data != nullptr && format == 32 && actualType == type) {
+        // Xlib hands 32-bit items over as longs.
+        const auto* values = reinterpret_cast<const unsigned long*>(data.get());
+        items.emplace(values, values + count);
+    }
+    return items;
+}
+
+std::string ReadWindowClass(Display* display, Window window) {
+    std::string name;
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint) != 0) {
+        // STRING, which is Latin-1: as Windows-1252 in every printable character.
+        if (hint.res_class != nullptr) {
+            name = hint.res_class;
+        }
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return name;
+}
+
+std::string ReadWindowTitle(X11Connection& connection, Window window) {
+    Display* display = connection.display();
+    XTextProperty property{};
+    if (XGetTextProperty(display, window, &property, connection.atom("_NET_WM_NAME")) != 0) {
+        const XPointer<unsigned char> value(property.value);
+        if (property.encoding == connection.atom("UTF8_STRING") && value != nullptr) {
+            return Utf8ToCp1252(
+                std::string(reinterpret_cast<const char*>(value.get()), property.nitems));
+        }
+    }
+    // Older programs set only WM_NAME, in Latin-1 or compound text.
+    XTextProperty legacy{};
+    if (XGetWMName(display, window, &legacy) != 0) {
+        const XPointer<unsigned char> value(legacy.value);
+        return Utf8ToCp1252(TextPropertyToUtf8(display, legacy));
     }
     return {};
 }

@@ -5,7 +5,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -57,5 +59,18 @@ private:
 
 // The UTF-8 text of a text property (STRING, UTF8_STRING or COMPOUND_TEXT).
 std::string TextPropertyToUtf8(Display* display, XTextProperty& property);
+
+// The 32-bit items of a window property of the given type; nullopt when the
+// property is missing or the window is gone. Call inside an X11ErrorTrap.
+std::optional<std::vector<unsigned long>> ReadProperty32(X11Connection& connection, Window window,
+                                                         const char* name, Atom type);
+
+// The class part of a window's WM_CLASS (the application's name); empty
+// when none. Call inside an X11ErrorTrap.
+std::string ReadWindowClass(Display* display, Window window);
+
+// A window's title in Windows-1252: _NET_WM_NAME, else WM_NAME; empty when
+// none. Call inside an X11ErrorTrap.
+std::string ReadWindowTitle(X11Connection& connection, Window window);
 
 }  // namespace tavrel

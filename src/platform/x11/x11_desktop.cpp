@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "platform/text_encoding.h"
 #include "platform/windows.h"
 #include "platform/x11/x_pointer.h"
 
@@ -29,22 +28,7 @@ X11Desktop::X11Desktop(X11Connection& connection, X11Keymap& keymap, EventLoopWa
 
 std::optional<std::vector<unsigned long>> X11Desktop::Property32(Window window, const char* name,
                                                                  Atom type) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* raw = nullptr;
-    const int status =
-        XGetWindowProperty(connection_.display(), window, connection_.atom(name), 0, 1 << 16, False,
-                           type, &actualType, &format, &count, &after, &raw);
-    const XPointer<unsigned char> data(raw);
-    std::optional<std::vector<unsigned long>> items;
-    if (status == Success && data != nullptr && format == 32 && actualType == type) {
-        // Xlib hands 32-bit items over as longs.
-        const auto* values = reinterpret_cast<const unsigned long*>(data.get());
-        items.emplace(values, values + count);
-    }
-    return items;
+    return ReadProperty32(connection_, window, name, type);
 }
 
 bool X11Desktop::Exists(Window window) {
@@ -126,23 +110,8 @@ std::string X11Desktop::GetWindowText(WindowHandle window) {
     if (window == kNoWindow) {
         return {};
     }
-    Display* display = connection_.display();
-    X11ErrorTrap trap(display);
-    XTextProperty property{};
-    if (XGetTextProperty(display, window, &property, connection_.atom("_NET_WM_NAME")) != 0) {
-        const XPointer<unsigned char> value(property.value);
-        if (property.encoding == connection_.atom("UTF8_STRING") && value != nullptr) {
-            return Utf8ToCp1252(
-                std::string(reinterpret_cast<const char*>(value.get()), property.nitems));
-        }
-    }
-    // Older programs set only WM_NAME, in Latin-1 or compound text.
-    XTextProperty legacy{};
-    if (XGetWMName(display, window, &legacy) != 0) {
-        const XPointer<unsigned char> value(legacy.value);
-        return Utf8ToCp1252(TextPropertyToUtf8(display, legacy));
-    }
-    return {};
+    X11ErrorTrap trap(connection_.display());
+    return ReadWindowTitle(connection_, window);
 }
 
 WindowHandle X11Desktop::FindWindow(const std::string& title) {

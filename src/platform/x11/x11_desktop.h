@@ -5,13 +5,15 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/event_loop_wait.h"
+#include "platform/x11/x11_active_window.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keymap.h"
-#include "platform/event_loop_wait.h"
 
 namespace tavrel {
 
@@ -29,6 +31,14 @@ public:
     bool PostMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
                      std::uint32_t lParam) override;
 
+    // The active application as the window manager last announced it
+    // (x11_applications.cpp); known once followActiveWindow was given a follower.
+    std::optional<ApplicationWindow> ActiveApplication() override;
+    std::vector<ApplicationWindow> ApplicationWindows() override;
+    std::string applicationsUnavailable() const override;
+    void followActiveWindow(std::unique_ptr<X11ActiveWindow> follower);
+    X11ActiveWindow* activeWindow() const { return active_.get(); }
+
     // False while the window manager moves the keyboard focus: the focus
     // follows the pointer or rests on no client. Keys sent then are lost.
     bool KeyboardFocusSettled();
@@ -37,6 +47,7 @@ private:
     X11Connection& connection_;
     X11Keymap& keymap_;
     EventLoopWait& wait_;
+    std::unique_ptr<X11ActiveWindow> active_;
 
     // The 32-bit items of a window property of the given type; nullopt when
     // the property is missing or the window is gone.
